@@ -1,0 +1,29 @@
+# orlam_add_test(NAME name SOURCES ... LIBS ... [ENV VAR=value ...] [QT])
+# One test executable run by CTest. GoogleTest unless QT is given (then Qt Test).
+# Every test runs with a fixed locale and time zone unless it sets its own through ENV,
+# and with Qt's offscreen platform so that no display is needed.
+function(orlam_add_test)
+    cmake_parse_arguments(T "QT" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+    add_executable(${T_NAME} ${T_SOURCES})
+    set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    if(T_QT)
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} Qt6::Test)
+    else()
+        target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+    endif()
+    target_compile_definitions(${T_NAME} PRIVATE
+        ORLAM_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
+        ORLAM_BIN_DIR="${CMAKE_BINARY_DIR}/bin"
+        ORLAM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    if(NOT T_WORKING_DIRECTORY)
+        set(T_WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    endif()
+    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+    set(env LC_ALL=en_US.UTF-8 TZ=America/Chicago QT_QPA_PLATFORM=offscreen)
+    # Later entries win, so a test's own ENV overrides the defaults above.
+    list(APPEND env ${T_ENV})
+    set_tests_properties(${T_NAME} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 600)
+    if(T_LABELS)
+        set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
+    endif()
+endfunction()

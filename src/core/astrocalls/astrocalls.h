@@ -1,0 +1,71 @@
+#pragma once
+
+#include "common/status.h"
+#include "settings/settings.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+namespace orlam {
+
+class AstrologRunner;
+
+constexpr auto JobFileName = "input.txt";
+constexpr auto JobHeader = "@0102  ; Astrolog chart info.";
+
+enum class JobKind { Chart, Wheel, Aspects, RiseSet, MonthCalendar, YearCalendar };
+
+// The arguments every job takes. `date` is the date picker's value (a local clock reading: its
+// calendar date is written, its whole value is used for the daylight test); of `time` only the
+// hour and minute are written. Zone, longitude and latitude go into the file unchanged.
+struct JobArgs {
+    QString zone;
+    QString longitude;
+    QString latitude;
+    QDateTime date;
+    QTime time;
+    QString reportName; // RiseSetJob only
+};
+
+// The lines of a job file, without line ends. Sets derived.IsDaylight for the job's moment.
+QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived);
+
+// A zone, longitude or latitude text that would break the job file (a line break or another
+// control character): returns a failure naming the value, else success.
+Status checkJobText(const JobArgs &args);
+
+// The six job kinds and the runner, bound to the process-wide record and derived values.
+// Each job writes input.txt in the current directory (Western code page, CR LF after every
+// line) and runs the engine on it. A job whose texts are unsafe, or whose file cannot be
+// written, is not run; the failure comes back to the caller (which shows it) and the runner's
+// sink is not used for it.
+class Astrocalls {
+public:
+    Astrocalls(const TSettings &settings, DerivedValues &derived, AstrologRunner &runner);
+
+    Status ChartJob(const QString &zone, const QString &longitude, const QString &latitude,
+                    const QDateTime &date, QTime time);
+    Status WheelJob(const QString &zone, const QString &longitude, const QString &latitude,
+                    const QDateTime &date, QTime time);
+    Status AspectsJob(const QString &zone, const QString &longitude, const QString &latitude,
+                      const QDateTime &date, QTime time);
+    Status RiseSetJob(const QString &zone, const QString &longitude, const QString &latitude,
+                      const QDateTime &date, QTime time, const QString &reportName);
+    Status MonthCalendarJob(const QString &zone, const QString &longitude, const QString &latitude,
+                            const QDateTime &date, QTime time);
+    Status YearCalendarJob(const QString &zone, const QString &longitude, const QString &latitude,
+                           const QDateTime &date, QTime time);
+
+    // Writes the job file for `kind` and runs the engine.
+    Status run(JobKind kind, const JobArgs &args);
+
+    AstrologRunner &runner() { return mRunner; }
+
+private:
+    const TSettings &mSettings;
+    DerivedValues &mDerived;
+    AstrologRunner &mRunner;
+};
+
+} // namespace orlam

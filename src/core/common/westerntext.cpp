@@ -1,0 +1,117 @@
+#include "common/westerntext.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <array>
+
+namespace orlam {
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F. The five bytes the code page leaves undefined keep their
+// C1 control code point so that a round trip never loses them.
+constexpr std::array<char16_t, 32> HighControls{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+int westernByte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < int(HighControls.size()); ++i) {
+        if (HighControls[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+} // namespace
+
+QString fromWestern(const QByteArray &bytes)
+{
+    QString text;
+    text.resize(bytes.size());
+    QChar *out = text.data();
+    for (const char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        *out++ = (u >= 0x80 && u < 0xA0) ? QChar(HighControls[u - 0x80]) : QChar(u);
+    }
+    return text;
+}
+
+QByteArray toWestern(const QString &text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0x202F || u == 0x2007 || u == 0x00A0) {
+            bytes.append(' ');
+            continue;
+        }
+        const int b = westernByte(u);
+        bytes.append(b < 0 ? '?' : static_cast<char>(b));
+    }
+    return bytes;
+}
+
+bool isWesternRepresentable(const QString &text)
+{
+    for (const QChar c : text) {
+        if (westernByte(c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+QStringList splitLines(const QString &text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            lines.append(text.mid(start, i - start));
+            if (c == QLatin1Char('\r') && i + 1 < n && text.at(i + 1) == QLatin1Char('\n'))
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(text.mid(start));
+    return lines;
+}
+
+QByteArray joinCrLf(const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &line : lines) {
+        bytes += toWestern(line);
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+Status readWesternLines(const QString &path, QStringList *lines)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return Status::failure(QStringLiteral("Cannot open file %1").arg(path));
+    *lines = splitLines(fromWestern(file.readAll()));
+    return Status::success();
+}
+
+Status writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &failureMessage)
+{
+    QSaveFile file(path);
+    // QSaveFile refuses to work where it cannot create its temporary; a direct write would be
+    // no safer, so the failure is reported instead.
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Status::failure(QString(failureMessage).arg(path));
+    return Status::success();
+}
+
+} // namespace orlam

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace orlam {
+
+// Text files the system exchanges are single-byte in the Western code page (Windows-1252:
+// "°" is 0xB0, "æ" is 0xE6) with CR LF after every line, the last one included. They are read
+// with CR LF, LF or CR as line ends; a line end at the very end makes no extra empty line.
+
+// Windows-1252 bytes to text. The five bytes that code page leaves undefined map to U+0081 etc.
+QString fromWestern(const QByteArray &bytes);
+// Text to Windows-1252. A character the code page cannot hold becomes '?', and a narrow or
+// ordinary no-break space becomes a plain space.
+QByteArray toWestern(const QString &text);
+// True when every character of the text has a Windows-1252 byte.
+bool isWesternRepresentable(const QString &text);
+
+// Splits text into lines at CR LF, LF or CR. A final line end adds no empty line.
+QStringList splitLines(const QString &text);
+// Each line followed by CR LF, encoded in the Western code page.
+QByteArray joinCrLf(const QStringList &lines);
+
+// Reads a text file as Western single-byte text and splits it into lines.
+// A missing file gives ok == false with "Cannot open file %s" naming the path.
+Status readWesternLines(const QString &path, QStringList *lines);
+
+// Writes bytes so that no reader ever sees a half-written file: a temporary file beside the
+// target, flushed, then renamed over it. On failure the target is left as it was and the
+// result carries `failureMessage` with %1 replaced by the path.
+Status writeFileAtomically(const QString &path, const QByteArray &bytes,
+                           const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+
+} // namespace orlam

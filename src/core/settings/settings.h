@@ -1,0 +1,123 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <QDateTime>
+#include <QString>
+#include <array>
+
+namespace orlam {
+
+class LocaleFacts;
+
+constexpr int BodyCount = 10;     // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto
+constexpr int HourPlanetCount = 7; // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn
+
+inline const QString SettingsSection = QStringLiteral("orlam");
+inline const QString SettingsFileName = QStringLiteral("Orlam.ini");
+inline const QString VersionText = QStringLiteral("3.41");
+inline const QString DateOrderMessage = QStringLiteral(
+    "Sorry, Orlam is only compatible with date formats of mdy or dmy. You can Use Control Panel "
+    "Regional Settings to change to a supported format.");
+
+// The process-wide option record. Field names are the documented ones.
+struct TSettings {
+    int TimeMode = 0;       // 0 Standard Time, 1 Daylight Time, 2 System Locale Settings
+    int HouseSystem = 0;    // 0..13, see HouseSystemNames
+    int Zodiac = 0;         // 0 Tropical, 1 Siderial
+    int AspectMode = 1;     // 0 Simple, 1 Degrees
+    int Basic = 0;          // 0 "An", 1 "Anno", 2 none
+    int YearFormat = 1;     // 0..4: "IVv", "iv5", "ivV", "4v", "4V"
+    int DayBegins = 0;      // 0 12:00 (Common Time), 1 Sun Rise, 2 Sun Set
+    int Lines = 1;          // 0 One Line, 1 Two Lines, 2 Three Lines
+    int DateFormat = 1;     // 0 Short, 1 Long, 2 None
+    int TimeFormat = 0;     // 0 Short, 1 Long, 2 None
+    bool Greetings = false;
+    bool Quoted = false;
+    bool UpdateCaption = false;
+    bool ReplaceClip = false;
+    bool LocalFileSave = false;
+    QString Longitude = QStringLiteral("93W21");
+    QString Latitude = QStringLiteral("45N05");
+    QString TimeZone = QStringLiteral("6");
+    bool WheelChart = false;
+    bool AspectCharts = false;
+    bool WheelReverse = true;
+    bool Monochrome = true;
+    std::array<bool, BodyCount> RiseSetAlarm{true, false, false, false, false,
+                                             false, false, false, false, false};
+    std::array<bool, HourPlanetCount> HourAlarm{true, false, false, false, false, false, false};
+    bool ForceExe = false;
+    // Our own key "Astrolog": the engine program to run (a path or a name on PATH). Empty means
+    // orlam-ephem beside the running executable, then orlam-ephem on PATH.
+    QString Astrolog;
+};
+
+// Values derived once at start from the computer's locale and time zone, and the flag the job
+// writers set. Moments are local clock readings (see clocktime.h); invalid means zero.
+struct DerivedValues {
+    QDateTime DstStart;
+    QDateTime DstEnd;
+    int ZoneHours = 0;       // whole hours west of Greenwich, truncated toward zero
+    QString EuroDateSwitch;  // "-Yd" when the locale writes dates day first, else empty
+    bool IsDaylight = false;
+};
+
+// The main window's layout keys.
+struct WindowKeys {
+    bool ToolBar = true;
+    bool StatusBar = true;
+    bool MonthCalendar = true;
+    int ClientHeight = 315;
+    int ClientWidth = 400;
+    int Top = 10;
+    int Left = 10;
+};
+
+// House systems in the order of the "House System" option (the number sent to the engine).
+inline const std::array<QString, 14> HouseSystemNames{
+    QStringLiteral("Placidus"),   QStringLiteral("Koch"),          QStringLiteral("Equal"),
+    QStringLiteral("Campanus"),   QStringLiteral("Meridian"),      QStringLiteral("Regiomontanus"),
+    QStringLiteral("Porphyry"),   QStringLiteral("Morinus"),       QStringLiteral("Topocentric"),
+    QStringLiteral("Alcabitius"), QStringLiteral("Equal (MC)"),    QStringLiteral("Neo-Porphyry"),
+    QStringLiteral("Whole"),      QStringLiteral("None")};
+
+// Keys of the ten bodies and the seven hour planets, in record order.
+extern const std::array<QString, BodyCount> BodyKeys;
+extern const std::array<QString, HourPlanetCount> HourKeys;
+
+// Where the settings file lives: "Orlam.ini" beside the running executable when that file
+// exists or that directory is writable (portable use); otherwise
+// $XDG_CONFIG_HOME/Orlam/Orlam.ini (default ~/.config/Orlam/Orlam.ini).
+QString settingsFilePath();
+
+// The settings file with its readers and writers. Tests give it a path of their own.
+class SettingsStore {
+public:
+    explicit SettingsStore(QString path = settingsFilePath());
+    const QString &path() const { return mPath; }
+
+    // LoadSettings: derives DstStart, DstEnd, ZoneHours and EuroDateSwitch from `locale` (for
+    // the current calendar year of `locale`'s clock) and reads the whole record and the window
+    // keys. Fails only for an unsupported date order: the result then carries DateOrderMessage
+    // and the program must end without writing the settings file.
+    Status LoadSettings(const LocaleFacts &locale, TSettings *settings, DerivedValues *derived,
+                        WindowKeys *window) const;
+
+    // Re-reads every field except LocalFileSave and ForceExe (and the Astrolog key).
+    void ReloadSettings(TSettings *settings) const;
+
+    // Reads only the record's keys (no derived values, no window keys).
+    void readRecord(TSettings *settings) const;
+
+    // Writes "Longitude", "Latitude" and "Time Zone". The record is not touched.
+    Status SaveLocation(const QString &longitude, const QString &latitude, const QString &zone);
+
+    // Writes the seven window keys in their order.
+    Status saveWindowKeys(const WindowKeys &window);
+
+private:
+    QString mPath;
+};
+
+} // namespace orlam

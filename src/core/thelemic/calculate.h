@@ -1,0 +1,97 @@
+#pragma once
+
+#include "common/messagesink.h"
+#include "common/status.h"
+#include "settings/settings.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+
+namespace orlam {
+
+class Astrocalls;
+class LocaleFacts;
+
+constexpr auto PleaseWaitText = "- Please wait -";
+constexpr auto ClickCalculateText = "- Click Calculate Button to Compute -";
+constexpr auto ApplicationTitle = "Orlam";
+constexpr auto DateFileName = "td.txt";
+
+// The texts every Calculate leaves behind (process-wide in the program).
+struct DateTexts {
+    QString EraYear;        // "v12"
+    QString SunSign;        // "Gemini"; empty when the chart had no Sun row
+    QString SunPosition;    // "24° Gemini" or "Gemini"; kept when the chart has no Sun row
+    QString MoonPosition;   // " 5° Leo"
+    QString DayName;        // "Lunæ"
+    QString DatePattern;    // 'dddddd "e.v. "'
+    QString TimePattern;    // "t"
+    QString CommonDateText; // "Monday, June 15, 2026 e.v. 2:30 PM"
+};
+
+// The nine horizon moments of the base day (local clock values; invalid = zero). A field that a
+// run does not find keeps its older value.
+struct TRiseSetTable {
+    QDateTime SunNadir, SunRise, SunZenith, SunSet;
+    QDateTime MoonNadir, MoonRise, MoonZenith, MoonSet;
+    QDateTime NextSunRise;
+};
+
+// What the program provides to the Calculate road: the pickers, the view, the caption, the
+// clipboard and the message boxes. Tests implement it without a window.
+class CalcHost : public MessageSink {
+public:
+    // The date picker's value (its date part is the charted day) and the time picker's time.
+    virtual QDateTime datePickerValue() const = 0;
+    virtual QTime timePickerValue() const = 0;
+    // Set by batch conversion and Now; must not count as a change by the user.
+    virtual void setPickers(const QDateTime &date, QTime time) = 0;
+    virtual void setMonthCalendarDate(QDate date) = 0;
+    // Replaces the whole text of the view TDate (placeholder or composed lines).
+    virtual void setViewText(const QString &text) = 0;
+    // Repaints the window at once, so the view stays visible while the engine runs.
+    virtual void repaintNow() = 0;
+    // Application title (the taskbar entry) and window caption.
+    virtual void setCaptions(const QString &applicationTitle, const QString &windowCaption) = 0;
+    // ClipButtonClick: the whole text of TDate to the clipboard as plain text.
+    virtual void copyViewToClipboard() = 0;
+};
+
+// The Calculate command and the pieces around it (rise/set table), as one object per process.
+class Calculator {
+public:
+    enum class Sender { ButtonOrMenu, Other };
+
+    Calculator(TSettings &settings, DerivedValues &derived, const LocaleFacts &locale,
+               Astrocalls &astrocalls, CalcHost &host);
+
+    // CalcButtonClick: steps 1 to 14 of the road. A failure that stops the run (job file or
+    // td.txt not writable) comes back as a failed Status with the message to show; the view
+    // keeps what it showed.
+    Status calculate(Sender sender);
+
+    // UpdateRiseSet: four rise/set jobs for the date picker's day -1..+2, then RiseSetTable.
+    void updateRiseSet();
+
+    bool ShowOutput = false;
+    DateTexts texts;
+    TRiseSetTable RiseSetTable;
+    // The lines of the last composition (date lines then greetings).
+    QStringList lastLines;
+
+    TSettings &settings() { return mSettings; }
+    const LocaleFacts &locale() const { return mLocale; }
+    CalcHost &host() { return mHost; }
+
+private:
+    TSettings &mSettings;
+    DerivedValues &mDerived;
+    const LocaleFacts &mLocale;
+    Astrocalls &mAstro;
+    CalcHost &mHost;
+};
+
+} // namespace orlam
