@@ -60,6 +60,11 @@ public:
     // Writes the job file for `kind` and runs the engine.
     Status run(JobKind kind, const JobArgs &args);
 
+    // Writes input.txt for `kind` without running the engine (sets IsDaylight). Refuses unsafe
+    // texts (the zone is not checked under TimeMode 2, where it is not written) and an invalid
+    // date or time; a file that cannot be written gives "Cannot create file input.txt".
+    Status writeJob(JobKind kind, const JobArgs &args);
+
     AstrologRunner &runner() { return mRunner; }
 
 private:

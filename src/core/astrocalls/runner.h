@@ -27,7 +27,9 @@ public:
     static QString cannotStartMessage(const QString &program);
 
     const QString &program() const { return mProgram; }
+    // A different program gets its own cannot-start message.
     void setProgram(const QString &program);
+    // Time limit of one run in milliseconds (60000 by default); 0 or less waits without limit.
     void setTimeoutMs(int ms) { mTimeoutMs = ms; }
     int timeoutMs() const { return mTimeoutMs; }
 

@@ -1,0 +1,244 @@
+#include "astrocalls/astrocalls.h"
+
+#include "astrocalls/runner.h"
+#include "common/clocktime.h"
+#include "common/westerntext.h"
+
+namespace orlam {
+
+namespace {
+
+const QString ChartRequests[] = {QStringLiteral("/R Chir"), QStringLiteral("/R Cere"),
+                                 QStringLiteral("/R Pall"), QStringLiteral("/R Juno"),
+                                 QStringLiteral("/R Vest"), QStringLiteral("/R Lili")};
+
+void appendRestrictions(QStringList &lines)
+{
+    for (const QString &line : ChartRequests)
+        lines << line;
+}
+
+void appendHouses(QStringList &lines, const TSettings &settings)
+{
+    lines << QStringLiteral("/c %1").arg(settings.HouseSystem);
+    if (settings.Zodiac == 1)
+        lines << QStringLiteral("/s");
+}
+
+// Moments are compared as clock readings whatever time spec the caller's value carries.
+QDateTime asClock(const QDateTime &value)
+{
+    return value.isValid() ? clockTime(value.date(), value.time()) : QDateTime();
+}
+
+bool isDaylight(const QDateTime &date, const DerivedValues &derived)
+{
+    const QDateTime moment = asClock(date);
+    const QDateTime start = asClock(derived.DstStart);
+    const QDateTime end = asClock(derived.DstEnd);
+    // A zone without daylight saving has zero for both moments, and no moment lies between
+    // them. The transition moments themselves count as standard time.
+    if (!moment.isValid() || !start.isValid() || !end.isValid())
+        return false;
+    return start < moment && moment < end;
+}
+
+QString momentLine(const JobArgs &args, const TSettings &settings, const DerivedValues &derived)
+{
+    QString word = QStringLiteral(" ST ");
+    QString zone = args.zone;
+    if (settings.TimeMode == 1) {
+        word = QStringLiteral(" DT ");
+    } else if (settings.TimeMode == 2) {
+        zone = QString::number(derived.ZoneHours);
+        if (derived.IsDaylight)
+            word = QStringLiteral(" DT ");
+    }
+    // Any other TimeMode (a hand-edited file) is taken as standard time with the zone text, so
+    // the moment line always keeps its shape.
+
+    const QDate day = args.date.date();
+    const int hour = args.time.hour();
+    return QStringLiteral("/qb %1 %2 %3 %4:%5%6%7%8 %9 %10")
+        .arg(day.month())
+        .arg(day.day())
+        .arg(day.year())
+        .arg(hour)
+        .arg(args.time.minute(), 2, 10, QLatin1Char('0'))
+        .arg(hour < 12 ? QStringLiteral("AM") : QStringLiteral("PM"), word, zone, args.longitude,
+             args.latitude);
+}
+
+// Control characters shown as escapes, so that the message shows what the file would hold.
+QString visible(const QString &text)
+{
+    QString out;
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        default:
+            if (c.category() == QChar::Other_Control)
+                out += QStringLiteral("\\x") +
+                       QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+            else
+                out += c;
+        }
+    }
+    return out;
+}
+
+bool hasControlCharacter(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control || c.category() == QChar::Separator_Line ||
+            c.category() == QChar::Separator_Paragraph)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived)
+{
+    derived.IsDaylight = isDaylight(args.date, derived);
+
+    QStringList lines;
+    lines << QString::fromLatin1(JobHeader) << momentLine(args, settings, derived);
+
+    switch (kind) {
+    case JobKind::Chart:
+        lines << QStringLiteral("/os chart.txt") << derived.EuroDateSwitch;
+        appendRestrictions(lines);
+        appendHouses(lines, settings);
+        break;
+    case JobKind::Wheel:
+        lines << QStringLiteral("/os wheel.txt") << derived.EuroDateSwitch;
+        appendRestrictions(lines);
+        lines << QStringLiteral("/XM0");
+        if (settings.WheelReverse)
+            lines << QStringLiteral("/Xr");
+        if (settings.Monochrome)
+            lines << QStringLiteral("/Xm");
+        lines << QStringLiteral("/Xo chart.wmf");
+        appendHouses(lines, settings);
+        lines << QStringLiteral("/w 10");
+        break;
+    case JobKind::Aspects:
+        lines << QStringLiteral("/os aspects.txt") << derived.EuroDateSwitch;
+        appendHouses(lines, settings);
+        lines << QStringLiteral("/a0") << QStringLiteral("/g0") << QStringLiteral("/j0");
+        appendRestrictions(lines);
+        lines << QStringLiteral("/Z");
+        break;
+    case JobKind::RiseSet:
+        lines << QStringLiteral("/os ") + args.reportName;
+        appendRestrictions(lines);
+        lines << QStringLiteral("/Zd") << derived.EuroDateSwitch;
+        break;
+    case JobKind::MonthCalendar:
+    case JobKind::YearCalendar:
+        lines << QStringLiteral("/os calasp.txt") << derived.EuroDateSwitch << QStringLiteral("/R0 sun moo")
+              << QStringLiteral("/A opp")
+              << (kind == JobKind::MonthCalendar ? QStringLiteral("/dm") : QStringLiteral("/dy"));
+        appendHouses(lines, settings);
+        break;
+    }
+    return lines;
+}
+
+Status checkJobText(const JobArgs &args)
+{
+    const struct {
+        const char *what;
+        const QString &text;
+    } fields[] = {{"time zone", args.zone},
+                  {"longitude", args.longitude},
+                  {"latitude", args.latitude},
+                  {"report name", args.reportName}};
+    // Each of these texts goes into a line of its own; a line break would start a switch line
+    // of its own (an output file anywhere on disk, say), so such a job is refused as a whole.
+    for (const auto &field : fields) {
+        if (hasControlCharacter(field.text)) {
+            return Status::failure(
+                QStringLiteral("The %1 \"%2\" contains a line break or another control character; "
+                               "the job was not run. Correct it in the options.")
+                    .arg(QLatin1String(field.what), visible(field.text)));
+        }
+    }
+    return Status::success();
+}
+
+Astrocalls::Astrocalls(const TSettings &settings, DerivedValues &derived, AstrologRunner &runner)
+    : mSettings(settings), mDerived(derived), mRunner(runner)
+{
+}
+
+Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
+{
+    JobArgs checked = args;
+    // With the system's zone the zone text is not written, so it cannot break the file.
+    if (mSettings.TimeMode == 2)
+        checked.zone.clear();
+    if (const Status status = checkJobText(checked); !status)
+        return status;
+    if (!args.date.isValid() || !args.time.isValid())
+        return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
+
+    const QStringList lines = jobLines(kind, args, mSettings, mDerived);
+    return writeFileAtomically(QString::fromLatin1(JobFileName), joinCrLf(lines));
+}
+
+Status Astrocalls::run(JobKind kind, const JobArgs &args)
+{
+    if (const Status status = writeJob(kind, args); !status)
+        return status;
+    mRunner.RunAstrolog();
+    return Status::success();
+}
+
+Status Astrocalls::ChartJob(const QString &zone, const QString &longitude, const QString &latitude,
+                            const QDateTime &date, QTime time)
+{
+    return run(JobKind::Chart, {zone, longitude, latitude, date, time, {}});
+}
+
+Status Astrocalls::WheelJob(const QString &zone, const QString &longitude, const QString &latitude,
+                            const QDateTime &date, QTime time)
+{
+    return run(JobKind::Wheel, {zone, longitude, latitude, date, time, {}});
+}
+
+Status Astrocalls::AspectsJob(const QString &zone, const QString &longitude, const QString &latitude,
+                              const QDateTime &date, QTime time)
+{
+    return run(JobKind::Aspects, {zone, longitude, latitude, date, time, {}});
+}
+
+Status Astrocalls::RiseSetJob(const QString &zone, const QString &longitude, const QString &latitude,
+                              const QDateTime &date, QTime time, const QString &reportName)
+{
+    return run(JobKind::RiseSet, {zone, longitude, latitude, date, time, reportName});
+}
+
+Status Astrocalls::MonthCalendarJob(const QString &zone, const QString &longitude, const QString &latitude,
+                                    const QDateTime &date, QTime time)
+{
+    return run(JobKind::MonthCalendar, {zone, longitude, latitude, date, time, {}});
+}
+
+Status Astrocalls::YearCalendarJob(const QString &zone, const QString &longitude, const QString &latitude,
+                                   const QDateTime &date, QTime time)
+{
+    return run(JobKind::YearCalendar, {zone, longitude, latitude, date, time, {}});
+}
+
+} // namespace orlam
