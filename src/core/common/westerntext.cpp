@@ -66,6 +66,17 @@ bool isWesternRepresentable(const QString &text)
     return true;
 }
 
+QString westernPlain(const QString &text)
+{
+    QString plain = text;
+    for (QChar &c : plain) {
+        const char16_t u = c.unicode();
+        if (u == 0x00A0 || westernByte(u) < 0)
+            c = QLatin1Char(' ');
+    }
+    return plain;
+}
+
 QStringList splitLines(const QString &text)
 {
     QStringList lines;
@@ -82,6 +93,25 @@ QStringList splitLines(const QString &text)
     }
     if (start < n)
         lines.append(text.mid(start));
+    return lines;
+}
+
+QList<QByteArray> splitByteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c == '\r' || c == '\n') {
+            lines.append(bytes.mid(start, i - start));
+            if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
     return lines;
 }
 

@@ -3,6 +3,7 @@
 #include "common/status.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -19,11 +20,16 @@ QString fromWestern(const QByteArray &bytes);
 QByteArray toWestern(const QString &text);
 // True when every character of the text has a Windows-1252 byte.
 bool isWesternRepresentable(const QString &text);
+// The text with every character the code page cannot hold, and every no-break space, replaced
+// by a plain space: what locale data (month names, AM/PM designators) may show in a date line.
+QString westernPlain(const QString &text);
 
 // Splits text into lines at CR LF, LF or CR. A final line end adds no empty line.
 QStringList splitLines(const QString &text);
 // Each line followed by CR LF, encoded in the Western code page.
 QByteArray joinCrLf(const QStringList &lines);
+// The same splitting on raw bytes, for editors that must leave untouched lines byte for byte.
+QList<QByteArray> splitByteLines(const QByteArray &bytes);
 
 // Reads a text file as Western single-byte text and splits it into lines.
 // A missing file gives ok == false with "Cannot open file %s" naming the path.

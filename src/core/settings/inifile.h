@@ -2,6 +2,7 @@
 
 #include "common/status.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <utility>
@@ -14,6 +15,21 @@ namespace orlam {
 // section when missing), and every other line - other sections, unknown keys, comments, their
 // order - survives. The file is opened afresh for each read or write pass; no handle is kept.
 // Section and key names compare case-insensitively, as the Windows profile functions do.
+// The keys of one section as read in one pass over the file, with the same reading rules as
+// IniFile's readers. Readers that take many keys at once (the whole settings record) use it so
+// that the file is opened and read only once.
+class IniSection {
+public:
+    bool value(const QString &key, QString *out) const;
+    int readInteger(const QString &key, int def) const;
+    bool readBool(const QString &key, bool def) const;
+    QString readText(const QString &key, const QString &def) const;
+
+private:
+    friend class IniFile;
+    QHash<QString, QString> mValues; // key folded to lower case -> value; first occurrence wins
+};
+
 class IniFile {
 public:
     explicit IniFile(QString path);
@@ -36,6 +52,9 @@ public:
     // result says "Unable to write to %s" with the file's path.
     Status write(const QString &section, const std::vector<std::pair<QString, QString>> &values);
     Status write(const QString &section, const QString &key, const QString &value);
+
+    // Every key of a section in one pass; empty when the file or the section is missing.
+    IniSection readSection(const QString &section) const;
 
 private:
     QString mPath;

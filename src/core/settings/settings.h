@@ -10,7 +10,7 @@ namespace orlam {
 
 class LocaleFacts;
 
-constexpr int BodyCount = 10;     // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto
+constexpr int BodyCount = 10;      // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto
 constexpr int HourPlanetCount = 7; // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn
 
 inline const QString SettingsSection = QStringLiteral("orlam");
@@ -22,16 +22,16 @@ inline const QString DateOrderMessage = QStringLiteral(
 
 // The process-wide option record. Field names are the documented ones.
 struct TSettings {
-    int TimeMode = 0;       // 0 Standard Time, 1 Daylight Time, 2 System Locale Settings
-    int HouseSystem = 0;    // 0..13, see HouseSystemNames
-    int Zodiac = 0;         // 0 Tropical, 1 Siderial
-    int AspectMode = 1;     // 0 Simple, 1 Degrees
-    int Basic = 0;          // 0 "An", 1 "Anno", 2 none
-    int YearFormat = 1;     // 0..4: "IVv", "iv5", "ivV", "4v", "4V"
-    int DayBegins = 0;      // 0 12:00 (Common Time), 1 Sun Rise, 2 Sun Set
-    int Lines = 1;          // 0 One Line, 1 Two Lines, 2 Three Lines
-    int DateFormat = 1;     // 0 Short, 1 Long, 2 None
-    int TimeFormat = 0;     // 0 Short, 1 Long, 2 None
+    int TimeMode = 0;    // 0 Standard Time, 1 Daylight Time, 2 System Locale Settings
+    int HouseSystem = 0; // 0..13, see HouseSystemNames
+    int Zodiac = 0;      // 0 Tropical, 1 Siderial
+    int AspectMode = 1;  // 0 Simple, 1 Degrees
+    int Basic = 0;       // 0 "An", 1 "Anno", 2 none
+    int YearFormat = 1;  // 0..4: "IVv", "iv5", "ivV", "4v", "4V"
+    int DayBegins = 0;   // 0 12:00 (Common Time), 1 Sun Rise, 2 Sun Set
+    int Lines = 1;       // 0 One Line, 1 Two Lines, 2 Three Lines
+    int DateFormat = 1;  // 0 Short, 1 Long, 2 None
+    int TimeFormat = 0;  // 0 Short, 1 Long, 2 None
     bool Greetings = false;
     bool Quoted = false;
     bool UpdateCaption = false;
@@ -44,7 +44,7 @@ struct TSettings {
     bool AspectCharts = false;
     bool WheelReverse = true;
     bool Monochrome = true;
-    std::array<bool, BodyCount> RiseSetAlarm{true, false, false, false, false,
+    std::array<bool, BodyCount> RiseSetAlarm{true,  false, false, false, false,
                                              false, false, false, false, false};
     std::array<bool, HourPlanetCount> HourAlarm{true, false, false, false, false, false, false};
     bool ForceExe = false;
@@ -58,8 +58,8 @@ struct TSettings {
 struct DerivedValues {
     QDateTime DstStart;
     QDateTime DstEnd;
-    int ZoneHours = 0;       // whole hours west of Greenwich, truncated toward zero
-    QString EuroDateSwitch;  // "-Yd" when the locale writes dates day first, else empty
+    int ZoneHours = 0;      // whole hours west of Greenwich, truncated toward zero
+    QString EuroDateSwitch; // "-Yd" when the locale writes dates day first, else empty
     bool IsDaylight = false;
 };
 
@@ -76,11 +76,52 @@ struct WindowKeys {
 
 // House systems in the order of the "House System" option (the number sent to the engine).
 inline const std::array<QString, 14> HouseSystemNames{
-    QStringLiteral("Placidus"),   QStringLiteral("Koch"),          QStringLiteral("Equal"),
-    QStringLiteral("Campanus"),   QStringLiteral("Meridian"),      QStringLiteral("Regiomontanus"),
-    QStringLiteral("Porphyry"),   QStringLiteral("Morinus"),       QStringLiteral("Topocentric"),
-    QStringLiteral("Alcabitius"), QStringLiteral("Equal (MC)"),    QStringLiteral("Neo-Porphyry"),
+    QStringLiteral("Placidus"),   QStringLiteral("Koch"),       QStringLiteral("Equal"),
+    QStringLiteral("Campanus"),   QStringLiteral("Meridian"),   QStringLiteral("Regiomontanus"),
+    QStringLiteral("Porphyry"),   QStringLiteral("Morinus"),    QStringLiteral("Topocentric"),
+    QStringLiteral("Alcabitius"), QStringLiteral("Equal (MC)"), QStringLiteral("Neo-Porphyry"),
     QStringLiteral("Whole"),      QStringLiteral("None")};
+
+// The file's keys, each named once. The record's defaults are TSettings' and WindowKeys' own
+// member initialisers; every reader takes them from there.
+namespace SettingsKeys {
+inline const QString Time = QStringLiteral("Time");
+inline const QString HouseSystem = QStringLiteral("House System");
+inline const QString Zodiac = QStringLiteral("Zodiac");
+inline const QString Aspect = QStringLiteral("Aspect");
+inline const QString Basic = QStringLiteral("Basic");
+inline const QString Format = QStringLiteral("Format");
+inline const QString DayBegins = QStringLiteral("Day Begins");
+inline const QString Lines = QStringLiteral("Lines");
+inline const QString DateFormat = QStringLiteral("DateFormat");
+inline const QString TimeFormat = QStringLiteral("TimeFormat");
+inline const QString Greetings = QStringLiteral("Greetings");
+inline const QString Quoted = QStringLiteral("Quoted");
+inline const QString UpdateCaption = QStringLiteral("Update Caption");
+inline const QString ReplaceClip = QStringLiteral("Replace Clip");
+inline const QString LocalFileSave = QStringLiteral("Local File Save");
+inline const QString Longitude = QStringLiteral("Longitude");
+inline const QString Latitude = QStringLiteral("Latitude");
+inline const QString TimeZone = QStringLiteral("Time Zone");
+inline const QString WheelChart = QStringLiteral("Wheel Chart");
+inline const QString AspectCharts = QStringLiteral("Aspect Charts");
+inline const QString WheelReverse = QStringLiteral("Wheel Reverse");
+inline const QString Monochrome = QStringLiteral("Monochrome");
+inline const QString ForceExe = QStringLiteral("ForceExe");
+inline const QString Astrolog = QStringLiteral("Astrolog");
+inline const QString ToolBar = QStringLiteral("Tool Bar");
+inline const QString StatusBar = QStringLiteral("Status Bar");
+inline const QString MonthCalendar = QStringLiteral("Month Calendar");
+inline const QString ClientHeight = QStringLiteral("ClientHeight");
+inline const QString ClientWidth = QStringLiteral("ClientWidth");
+inline const QString Top = QStringLiteral("Top");
+inline const QString Left = QStringLiteral("Left");
+// Kept by the options dialog only, not record fields.
+inline const QString Hints = QStringLiteral("Hints");
+inline const QString Clear = QStringLiteral("Clear");
+constexpr bool HintsDefault = true;
+constexpr bool ClearDefault = true;
+} // namespace SettingsKeys
 
 // Keys of the ten bodies and the seven hour planets, in record order.
 extern const std::array<QString, BodyCount> BodyKeys;
