@@ -1,0 +1,457 @@
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "common/clocktime.h"
+#include "common/westerntext.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTimeZone>
+
+namespace orlam {
+namespace {
+
+using test::readBytes;
+using test::ScopedWorkDir;
+using test::showBytes;
+using test::testData;
+
+// Test names of table rows.
+template <class Row> std::string rowName(const testing::TestParamInfo<Row> &param)
+{
+    return param.param.name;
+}
+
+const QDateTime June15 = clockTime(2026, 6, 15, 14, 30);
+const QTime HalfPastTwo(14, 30);
+
+// Daylight saving of America/Chicago in 2026, as the locale facts give it.
+const QDateTime ChicagoDstStart = clockTime(2026, 3, 8, 2, 0);
+const QDateTime ChicagoDstEnd = clockTime(2026, 11, 1, 2, 0);
+
+JobArgs defaultArgs(const QDateTime &date = June15, QTime time = HalfPastTwo)
+{
+    return {QStringLiteral("6"), QStringLiteral("93W21"), QStringLiteral("45N05"), date, time, {}};
+}
+
+// The job writer bound to a runner that is never started by these tests.
+struct JobFixture {
+    TSettings settings;
+    DerivedValues derived;
+    SilentSink sink;
+    AstrologRunner runner{sink, QStringLiteral("/nonexistent/orlam-ephem")};
+    Astrocalls astro{settings, derived, runner};
+};
+
+// ---- Whole job files, byte for byte ----
+
+struct GoldenRow {
+    const char *name;
+    JobKind kind;
+    const char *euroDateSwitch;
+    int zodiac;
+    int houseSystem;
+    bool wheelReverse;
+    bool monochrome;
+    const char *longitude;
+    const char *latitude;
+    const char *golden;
+};
+
+void PrintTo(const GoldenRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const GoldenRow GoldenRows[] = {
+    {"chart_month_first", JobKind::Chart, "", 0, 0, true, true, "93W21", "45N05", "chart.job"},
+    {"chart_day_first", JobKind::Chart, "-Yd", 0, 0, true, true, "93W21", "45N05", "chart_euro.job"},
+    {"wheel_month_first", JobKind::Wheel, "", 0, 0, true, true, "93W21", "45N05", "wheel.job"},
+    {"wheel_day_first", JobKind::Wheel, "-Yd", 0, 0, true, true, "93W21", "45N05", "wheel_euro.job"},
+    {"wheel_options_off", JobKind::Wheel, "", 0, 0, false, false, "93W21", "45N05", "wheel_plain.job"},
+    {"aspects_month_first", JobKind::Aspects, "", 0, 0, true, true, "93W21", "45N05", "aspects.job"},
+    {"aspects_day_first", JobKind::Aspects, "-Yd", 0, 0, true, true, "93W21", "45N05", "aspects_euro.job"},
+    {"riseset_month_first", JobKind::RiseSet, "", 0, 0, true, true, "93W21", "45N05", "riseset.job"},
+    {"riseset_day_first", JobKind::RiseSet, "-Yd", 0, 0, true, true, "93W21", "45N05", "riseset_euro.job"},
+    // The rise/set job has neither a house nor a zodiac line.
+    {"riseset_sidereal", JobKind::RiseSet, "", 1, 5, true, true, "93W21", "45N05", "riseset.job"},
+    {"month_month_first", JobKind::MonthCalendar, "", 0, 0, true, true, "93W21", "45N05", "month.job"},
+    {"month_day_first", JobKind::MonthCalendar, "-Yd", 0, 0, true, true, "93W21", "45N05", "month_euro.job"},
+    {"year_month_first", JobKind::YearCalendar, "", 0, 0, true, true, "93W21", "45N05", "year.job"},
+    {"year_day_first", JobKind::YearCalendar, "-Yd", 0, 0, true, true, "93W21", "45N05", "year_euro.job"},
+    {"chart_sidereal_no_houses", JobKind::Chart, "", 1, 13, true, true, "93W21", "45N05",
+     "chart_sidereal.job"},
+    {"wheel_sidereal_topocentric", JobKind::Wheel, "-Yd", 1, 8, true, false, "93W21", "45N05",
+     "wheel_sidereal.job"},
+    {"aspects_sidereal_whole", JobKind::Aspects, "", 1, 12, true, true, "93W21", "45N05",
+     "aspects_sidereal.job"},
+    {"year_sidereal_porphyry", JobKind::YearCalendar, "", 1, 5, true, true, "93W21", "45N05",
+     "year_sidereal.job"},
+    // Zodiac values other than 1 are tropical: no "/s" line and no empty line in its place.
+    {"chart_zodiac_2_tropical", JobKind::Chart, "", 2, 0, true, true, "93W21", "45N05", "chart.job"},
+    {"chart_western_code_page", JobKind::Chart, "", 0, 0, true, true, "93\u00B021'W", "45\u00B005'N",
+     "chart_degree.job"},
+};
+
+class GoldenJobFile : public testing::TestWithParam<GoldenRow> {};
+
+TEST_P(GoldenJobFile, WritesInputTxtByteForByte)
+{
+    const GoldenRow &row = GetParam();
+    ScopedWorkDir dir;
+    JobFixture f;
+    f.derived.EuroDateSwitch = QString::fromLatin1(row.euroDateSwitch);
+    f.settings.Zodiac = row.zodiac;
+    f.settings.HouseSystem = row.houseSystem;
+    f.settings.WheelReverse = row.wheelReverse;
+    f.settings.Monochrome = row.monochrome;
+    JobArgs args = defaultArgs();
+    args.longitude = QString::fromUtf8(row.longitude);
+    args.latitude = QString::fromUtf8(row.latitude);
+    if (row.kind == JobKind::RiseSet)
+        args.reportName = QStringLiteral("riseset.txt");
+
+    const Status status = f.astro.writeJob(row.kind, args);
+    ASSERT_TRUE(status.ok) << status.message.toStdString();
+
+    const QByteArray expected = readBytes(testData(QString::fromLatin1(row.golden)));
+    ASSERT_FALSE(expected.isEmpty()) << "golden file missing: " << row.golden;
+    const QByteArray written = readBytes(dir.filePath(QStringLiteral("input.txt")));
+    EXPECT_EQ(written, expected) << "written:\n"
+                                 << showBytes(written) << "expected:\n"
+                                 << showBytes(expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, GoldenJobFile, testing::ValuesIn(GoldenRows), rowName<GoldenRow>);
+
+TEST(ChartJobFile, DefaultJobHasElevenLinesAndEndsWithCrLf)
+{
+    JobFixture f;
+    const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived);
+    ASSERT_EQ(lines.size(), 11);
+    EXPECT_EQ(lines[0], QStringLiteral("@0102  ; Astrolog chart info."));
+    EXPECT_EQ(lines[1], QStringLiteral("/qb 6 15 2026 14:30PM ST 6 93W21 45N05"));
+    EXPECT_EQ(lines[3], QString());
+    EXPECT_EQ(lines[10], QStringLiteral("/c 0"));
+}
+
+TEST(ChartJobFile, EveryHouseSystemNumberIsWrittenInDecimal)
+{
+    JobFixture f;
+    for (int house = 0; house < int(HouseSystemNames.size()); ++house) {
+        f.settings.HouseSystem = house;
+        const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived);
+        EXPECT_EQ(lines.last(), QStringLiteral("/c %1").arg(house)) << HouseSystemNames[house].toStdString();
+    }
+}
+
+// ---- The moment line ----
+
+struct MomentRow {
+    const char *name;
+    QDateTime date;
+    QTime time;
+    int timeMode;
+    const char *zone;
+    int zoneHours;
+    QDateTime dstStart;
+    QDateTime dstEnd;
+    const char *expected;
+    bool daylight;
+};
+
+void PrintTo(const MomentRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const MomentRow MomentRows[] = {
+    {"five_past_midnight",
+     clockTime(2026, 1, 2),
+     QTime(0, 5),
+     0,
+     "6",
+     6,
+     {},
+     {},
+     "/qb 1 2 2026 0:05AM ST 6 93W21 45N05",
+     false},
+    {"noon", June15, QTime(12, 0), 0, "6", 6, {}, {}, "/qb 6 15 2026 12:00PM ST 6 93W21 45N05", false},
+    {"last_minute",
+     clockTime(2026, 12, 31),
+     QTime(23, 59),
+     0,
+     "6",
+     6,
+     {},
+     {},
+     "/qb 12 31 2026 23:59PM ST 6 93W21 45N05",
+     false},
+    {"single_digit_hour",
+     June15,
+     QTime(9, 7),
+     0,
+     "6",
+     6,
+     {},
+     {},
+     "/qb 6 15 2026 9:07AM ST 6 93W21 45N05",
+     false},
+    {"before_noon",
+     June15,
+     QTime(11, 59),
+     0,
+     "6",
+     6,
+     {},
+     {},
+     "/qb 6 15 2026 11:59AM ST 6 93W21 45N05",
+     false},
+    {"seconds_dropped",
+     June15,
+     QTime(14, 30, 59, 999),
+     0,
+     "6",
+     6,
+     {},
+     {},
+     "/qb 6 15 2026 14:30PM ST 6 93W21 45N05",
+     false},
+    {"daylight_mode_keeps_zone_text",
+     June15,
+     HalfPastTwo,
+     1,
+     "5",
+     6,
+     {},
+     {},
+     "/qb 6 15 2026 14:30PM DT 5 93W21 45N05",
+     false},
+    {"standard_mode_in_daylight_window", June15, HalfPastTwo, 0, "6", 6, ChicagoDstStart, ChicagoDstEnd,
+     "/qb 6 15 2026 14:30PM ST 6 93W21 45N05", true},
+    {"system_at_dst_start", ChicagoDstStart, QTime(2, 0), 2, "6", 6, ChicagoDstStart, ChicagoDstEnd,
+     "/qb 3 8 2026 2:00AM ST 6 93W21 45N05", false},
+    {"system_minute_after_dst_start", ChicagoDstStart.addSecs(60), QTime(2, 1), 2, "6", 6, ChicagoDstStart,
+     ChicagoDstEnd, "/qb 3 8 2026 2:01AM DT 6 93W21 45N05", true},
+    {"system_day_after_dst_start", ChicagoDstStart.addDays(1), QTime(2, 0), 2, "6", 6, ChicagoDstStart,
+     ChicagoDstEnd, "/qb 3 9 2026 2:00AM DT 6 93W21 45N05", true},
+    {"system_day_before_dst_end", ChicagoDstEnd.addDays(-1), QTime(2, 0), 2, "6", 6, ChicagoDstStart,
+     ChicagoDstEnd, "/qb 10 31 2026 2:00AM DT 6 93W21 45N05", true},
+    {"system_at_dst_end", ChicagoDstEnd, QTime(2, 0), 2, "6", 6, ChicagoDstStart, ChicagoDstEnd,
+     "/qb 11 1 2026 2:00AM ST 6 93W21 45N05", false},
+    {"system_minute_after_dst_end", ChicagoDstEnd.addSecs(60), QTime(2, 1), 2, "6", 6, ChicagoDstStart,
+     ChicagoDstEnd, "/qb 11 1 2026 2:01AM ST 6 93W21 45N05", false},
+    {"system_day_after_dst_end", ChicagoDstEnd.addDays(1), QTime(2, 0), 2, "6", 6, ChicagoDstStart,
+     ChicagoDstEnd, "/qb 11 2 2026 2:00AM ST 6 93W21 45N05", false},
+    {"system_zone_hours_over_zone_text", June15, HalfPastTwo, 2, "8", 6, ChicagoDstStart, ChicagoDstEnd,
+     "/qb 6 15 2026 14:30PM DT 6 93W21 45N05", true},
+    {"system_east_of_greenwich",
+     June15,
+     HalfPastTwo,
+     2,
+     "6",
+     -5,
+     {},
+     {},
+     "/qb 6 15 2026 14:30PM ST -5 93W21 45N05",
+     false},
+    {"system_zone_without_daylight_saving",
+     June15,
+     HalfPastTwo,
+     2,
+     "6",
+     0,
+     {},
+     {},
+     "/qb 6 15 2026 14:30PM ST 0 93W21 45N05",
+     false},
+    // A southern zone's window runs across the new year (start after end): never daylight.
+    {"system_start_after_end", clockTime(2026, 12, 20, 14, 30), HalfPastTwo, 2, "6", -10,
+     clockTime(2026, 10, 4, 2, 0), clockTime(2026, 4, 5, 3, 0), "/qb 12 20 2026 14:30PM ST -10 93W21 45N05",
+     false},
+    // A hand-edited mode outside 0..2 keeps the line's shape: standard time with the zone text.
+    {"unknown_mode_is_standard", June15, HalfPastTwo, 7, "6", 3, ChicagoDstStart, ChicagoDstEnd,
+     "/qb 6 15 2026 14:30PM ST 6 93W21 45N05", true},
+};
+
+class MomentLine : public testing::TestWithParam<MomentRow> {};
+
+TEST_P(MomentLine, FollowsTimeModeAndDaylightWindow)
+{
+    const MomentRow &row = GetParam();
+    JobFixture f;
+    f.settings.TimeMode = row.timeMode;
+    f.derived.ZoneHours = row.zoneHours;
+    f.derived.DstStart = row.dstStart;
+    f.derived.DstEnd = row.dstEnd;
+    f.derived.IsDaylight = !row.daylight; // must be recomputed by the job
+    JobArgs args = defaultArgs(row.date, row.time);
+    args.zone = QString::fromLatin1(row.zone);
+
+    const QStringList lines = jobLines(JobKind::Chart, args, f.settings, f.derived);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[1].toStdString(), std::string(row.expected));
+    EXPECT_EQ(f.derived.IsDaylight, row.daylight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, MomentLine, testing::ValuesIn(MomentRows), rowName<MomentRow>);
+
+TEST(MomentLine, DaylightTestComparesClockReadingsWhateverTheTimeSpec)
+{
+    JobFixture f;
+    f.settings.TimeMode = 2;
+    f.derived.ZoneHours = 6;
+    f.derived.DstStart = ChicagoDstStart;
+    f.derived.DstEnd = ChicagoDstEnd;
+    // 1:30 on the clock is before the 2:00 change, although as an instant (7:30 Greenwich time)
+    // it lies after a 2:00 taken as Greenwich time.
+    const QDateTime localReading(QDate(2026, 3, 8), QTime(1, 30), QTimeZone("America/Chicago"));
+    ASSERT_TRUE(localReading.isValid());
+    const QStringList lines =
+        jobLines(JobKind::Chart, defaultArgs(localReading, QTime(1, 30)), f.settings, f.derived);
+    EXPECT_EQ(lines[1], QStringLiteral("/qb 3 8 2026 1:30AM ST 6 93W21 45N05"));
+    EXPECT_FALSE(f.derived.IsDaylight);
+}
+
+// ---- Texts that would break the job file ----
+
+struct UnsafeRow {
+    const char *name;
+    const char *field; // which argument holds the bad text
+    QString text;
+    const char *shown; // how the message shows it
+};
+
+void PrintTo(const UnsafeRow &row, std::ostream *out)
+{
+    *out << row.name;
+}
+
+const UnsafeRow UnsafeRows[] = {
+    {"longitude_line_feed", "longitude", QStringLiteral("93W21\n/os /etc/x"), "\"93W21\\n/os /etc/x\""},
+    {"latitude_carriage_return", "latitude", QStringLiteral("45N05\r/Xo x.wmf"), "\"45N05\\r/Xo x.wmf\""},
+    {"zone_tab", "time zone", QStringLiteral("6\t"), "\"6\\t\""},
+    {"zone_escape", "time zone", QStringLiteral("6\x1b"), "\"6\\x1B\""},
+    {"longitude_delete", "longitude", QStringLiteral("93W21\x7f"), "\"93W21\\x7F\""},
+    {"latitude_next_line", "latitude", QStringLiteral("45N05\u0085"), "\"45N05\\x85\""},
+    {"latitude_line_separator", "latitude", QStringLiteral("45N05\u2028/os x"), "\"45N05"},
+    {"report_name_line_feed", "report name", QStringLiteral("riseset.txt\n/os x"), "\"riseset.txt\\n/os x\""},
+};
+
+JobArgs withText(const UnsafeRow &row)
+{
+    JobArgs args = defaultArgs();
+    const std::string field = row.field;
+    if (field == "time zone")
+        args.zone = row.text;
+    else if (field == "longitude")
+        args.longitude = row.text;
+    else if (field == "latitude")
+        args.latitude = row.text;
+    else
+        args.reportName = row.text;
+    return args;
+}
+
+class UnsafeText : public testing::TestWithParam<UnsafeRow> {};
+
+TEST_P(UnsafeText, IsRefusedWithTheValueShownVisibly)
+{
+    const UnsafeRow &row = GetParam();
+    const Status status = checkJobText(withText(row));
+    ASSERT_FALSE(status.ok);
+    const std::string message = status.message.toStdString();
+    EXPECT_NE(message.find(std::string("The ") + row.field + " "), std::string::npos) << message;
+    EXPECT_NE(message.find(row.shown), std::string::npos) << message;
+    EXPECT_NE(message.find("the job was not run"), std::string::npos) << message;
+    // The message itself never carries a raw control character into a message box.
+    for (const QChar c : status.message)
+        EXPECT_NE(c.category(), QChar::Other_Control) << message;
+}
+
+TEST_P(UnsafeText, LeavesAnExistingJobFileUntouched)
+{
+    const UnsafeRow &row = GetParam();
+    ScopedWorkDir dir;
+    const QString jobFile = dir.filePath(QStringLiteral("input.txt"));
+    ASSERT_TRUE(writeFileAtomically(jobFile, "previous job\r\n").ok);
+    JobFixture f;
+    const JobKind kind = std::string(row.field) == "report name" ? JobKind::RiseSet : JobKind::Chart;
+    EXPECT_FALSE(f.astro.writeJob(kind, withText(row)).ok);
+    EXPECT_EQ(readBytes(jobFile), QByteArray("previous job\r\n"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, UnsafeText, testing::ValuesIn(UnsafeRows), rowName<UnsafeRow>);
+
+TEST(UnsafeText, MessageNamesTheFieldAndValue)
+{
+    JobArgs args = defaultArgs();
+    args.longitude = QStringLiteral("93W21\n/os /etc/x");
+    EXPECT_EQ(checkJobText(args).message,
+              QStringLiteral("The longitude \"93W21\\n/os /etc/x\" contains a line break or another control "
+                             "character; the job was not run. Correct it in the options."));
+}
+
+TEST(UnsafeText, OrdinaryAndEmptyTextsPass)
+{
+    JobArgs args = defaultArgs();
+    EXPECT_TRUE(checkJobText(args).ok);
+    args.longitude = QStringLiteral("93\u00B021'W");
+    args.latitude = QString();
+    args.zone = QStringLiteral("-5.5");
+    EXPECT_TRUE(checkJobText(args).ok);
+}
+
+TEST(UnsafeText, ZoneIsNotCheckedWhenTheSystemZoneIsWritten)
+{
+    ScopedWorkDir dir;
+    JobFixture f;
+    f.settings.TimeMode = 2;
+    f.derived.ZoneHours = 6;
+    JobArgs args = defaultArgs();
+    args.zone = QStringLiteral("6\n/os /etc/x");
+    ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, args).ok);
+    EXPECT_FALSE(readBytes(dir.filePath(QStringLiteral("input.txt"))).contains("/etc/x"));
+}
+
+// ---- Writing the file ----
+
+TEST(JobFileWrite, ReplacesALongerOldFileCompletely)
+{
+    ScopedWorkDir dir;
+    const QString jobFile = dir.filePath(QStringLiteral("input.txt"));
+    ASSERT_TRUE(writeFileAtomically(jobFile, QByteArray(4096, 'x')).ok);
+    JobFixture f;
+    ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, defaultArgs()).ok);
+    EXPECT_EQ(readBytes(jobFile), readBytes(testData(QStringLiteral("chart.job"))));
+}
+
+TEST(JobFileWrite, UnwritableJobFileIsReportedAndTheEngineIsNotRun)
+{
+    ScopedWorkDir dir;
+    // A directory in the job file's place cannot be replaced by a file, even by root.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("input.txt")));
+    test::RecordingSink sink;
+    TSettings settings;
+    DerivedValues derived;
+    AstrologRunner runner(sink, QStringLiteral("/nonexistent/orlam-ephem"));
+    Astrocalls astro(settings, derived, runner);
+    const Status status = astro.ChartJob(QStringLiteral("6"), QStringLiteral("93W21"),
+                                         QStringLiteral("45N05"), June15, HalfPastTwo);
+    EXPECT_FALSE(status.ok);
+    EXPECT_EQ(status.message, QStringLiteral("Cannot create file input.txt"));
+    EXPECT_TRUE(sink.messages.isEmpty()) << "the runner must not have been tried";
+    EXPECT_TRUE(QFileInfo(dir.filePath(QStringLiteral("input.txt"))).isDir());
+}
+
+TEST(JobFileWrite, InvalidDateIsRefused)
+{
+    ScopedWorkDir dir;
+    JobFixture f;
+    EXPECT_FALSE(f.astro.writeJob(JobKind::Chart, defaultArgs(QDateTime(), HalfPastTwo)).ok);
+    EXPECT_FALSE(f.astro.writeJob(JobKind::Chart, defaultArgs(June15, QTime())).ok);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("input.txt"))));
+}
+
+} // namespace
+} // namespace orlam

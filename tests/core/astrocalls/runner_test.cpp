@@ -1,0 +1,197 @@
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "common/clocktime.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace orlam {
+namespace {
+
+using test::readBytes;
+using test::RecordingSink;
+using test::ScopedEnv;
+using test::ScopedWorkDir;
+using test::testData;
+
+const QString ErrorExecuting = QStringLiteral("Error executing Astrolog");
+
+QString fakeEngine()
+{
+    return testData(QStringLiteral("fake-engine.sh"));
+}
+
+// What the fake engine wrote about how it was started, as lines "key=value".
+QStringList engineRecord(const ScopedWorkDir &dir)
+{
+    return QString::fromUtf8(readBytes(dir.filePath(QStringLiteral("engine-record.txt"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A runner on the fake engine and the job writer around it, in a fresh working directory.
+struct EngineFixture {
+    ScopedWorkDir dir;
+    RecordingSink sink;
+    TSettings settings;
+    DerivedValues derived;
+    AstrologRunner runner{sink, fakeEngine()};
+    Astrocalls astro{settings, derived, runner};
+
+    Status chartJob(const QString &longitude = QStringLiteral("93W21"),
+                    const QString &latitude = QStringLiteral("45N05"))
+    {
+        return astro.ChartJob(QStringLiteral("6"), longitude, latitude, clockTime(2026, 6, 15, 14, 30),
+                              QTime(14, 30));
+    }
+};
+
+TEST(Runner, ExitZeroRunsTheJobFileQuietly)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "0");
+    ScopedEnv mark("FAKE_ENGINE_MARK", "inherited");
+    EngineFixture f;
+    const Status status = f.chartJob();
+    ASSERT_TRUE(status.ok) << status.message.toStdString();
+    EXPECT_TRUE(f.sink.messages.isEmpty()) << f.sink.messages.join(QLatin1Char('|')).toStdString();
+
+    const QString cwd = QFileInfo(f.dir.path()).canonicalFilePath();
+    EXPECT_EQ(engineRecord(f.dir),
+              (QStringList{QStringLiteral("cwd=") + cwd, QStringLiteral("argc=2"), QStringLiteral("arg=-i"),
+                           QStringLiteral("arg=input.txt"), QStringLiteral("stdin=eof"),
+                           QStringLiteral("mark=inherited")}));
+    // The engine saw the finished job file, not a partial one.
+    EXPECT_EQ(readBytes(f.dir.filePath(QStringLiteral("engine-input.txt"))),
+              readBytes(testData(QStringLiteral("chart.job"))));
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Finished);
+    EXPECT_EQ(f.runner.lastExitCode(), 0);
+}
+
+TEST(Runner, NonZeroExitCodeIsShownAndTheJobStillSucceeds)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "3");
+    EngineFixture f;
+    EXPECT_TRUE(f.chartJob().ok);
+    EXPECT_EQ(f.sink.messages, QStringList{QStringLiteral("Astrolog return code 3")});
+
+    f.sink.messages.clear();
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NonZeroExit);
+    EXPECT_EQ(f.runner.lastExitCode(), 3);
+    EXPECT_EQ(f.sink.messages, QStringList{QStringLiteral("Astrolog return code 3")});
+}
+
+TEST(Runner, CrashIsAnErrorWhileRunning)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "crash");
+    EngineFixture f;
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Failed);
+    EXPECT_EQ(f.sink.messages, QStringList{ErrorExecuting});
+}
+
+TEST(Runner, HungEngineIsEndedAtTheTimeLimit)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "hang");
+    EngineFixture f;
+    EXPECT_EQ(f.runner.timeoutMs(), 60000);
+    f.runner.setTimeoutMs(300);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::TimedOut);
+    EXPECT_EQ(f.sink.messages, QStringList{ErrorExecuting});
+    EXPECT_TRUE(QFileInfo::exists(f.dir.filePath(QStringLiteral("engine-record.txt"))));
+}
+
+TEST(Runner, MissingProgramIsReportedOncePerRunner)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "0");
+    EngineFixture f;
+    const QString missing = f.dir.filePath(QStringLiteral("no-such-engine"));
+    f.runner.setProgram(missing);
+
+    EXPECT_TRUE(f.chartJob().ok);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NotStarted);
+    ASSERT_EQ(f.sink.messages.size(), 1);
+    EXPECT_EQ(f.sink.messages[0], AstrologRunner::cannotStartMessage(missing));
+    EXPECT_TRUE(f.sink.messages[0].contains(QStringLiteral("\"") + missing + QStringLiteral("\"")));
+    EXPECT_TRUE(f.sink.messages[0].contains(QStringLiteral("does not exist")));
+
+    // Another program that cannot be started either gets its own message.
+    f.runner.setProgram(QStringLiteral("no-such-engine-on-path"));
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NotStarted);
+    ASSERT_EQ(f.sink.messages.size(), 2);
+    EXPECT_TRUE(f.sink.messages[1].contains(QStringLiteral("not found on the search path")));
+}
+
+TEST(Runner, FileWithoutExecutePermissionCannotBeStarted)
+{
+    EngineFixture f;
+    const QString plain = f.dir.filePath(QStringLiteral("engine-not-executable"));
+    {
+        QFile file(plain);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nexit 0\n");
+    }
+    QFile::setPermissions(plain, QFile::ReadOwner | QFile::WriteOwner);
+    f.runner.setProgram(plain);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NotStarted);
+    ASSERT_EQ(f.sink.messages.size(), 1);
+    EXPECT_TRUE(f.sink.messages[0].contains(QStringLiteral("not executable")))
+        << f.sink.messages[0].toStdString();
+}
+
+TEST(Runner, ControlCharacterInLocationStopsTheJobBeforeTheEngine)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "0");
+    EngineFixture f;
+    const Status status =
+        f.chartJob(QStringLiteral("93W21"), QStringLiteral("45N05\n/os /tmp/elsewhere.txt"));
+    EXPECT_FALSE(status.ok);
+    EXPECT_TRUE(status.message.contains(QStringLiteral("latitude"))) << status.message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(f.dir.filePath(QStringLiteral("input.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(f.dir.filePath(QStringLiteral("engine-record.txt"))));
+    EXPECT_TRUE(f.sink.messages.isEmpty());
+}
+
+// ---- Finding the program ----
+
+class ProgramLookup : public testing::Test {
+protected:
+    // An executable file named `name` in a directory of its own, which becomes the only PATH entry.
+    QString putOnPath(const QString &name)
+    {
+        const QString path = mPathDir.filePath(name);
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nexit 0\n");
+        file.close();
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return path;
+    }
+
+    QTemporaryDir mPathDir;
+    ScopedEnv mPath{"PATH", mPathDir.path().toLocal8Bit()};
+};
+
+TEST_F(ProgramLookup, ConfiguredPathIsTakenAsItStands)
+{
+    EXPECT_EQ(AstrologRunner::resolveProgram(QStringLiteral("/opt/engine/bin/engine")),
+              QStringLiteral("/opt/engine/bin/engine"));
+    EXPECT_EQ(AstrologRunner::resolveProgram(QStringLiteral("./engine")), QStringLiteral("./engine"));
+}
+
+TEST_F(ProgramLookup, ConfiguredNameIsLookedUpOnPath)
+{
+    const QString engine = putOnPath(QStringLiteral("my-engine"));
+    EXPECT_EQ(AstrologRunner::resolveProgram(QStringLiteral("my-engine")), engine);
+    // Not found: the name stays, so the start failure names what the user configured.
+    EXPECT_EQ(AstrologRunner::resolveProgram(QStringLiteral("other-engine")), QStringLiteral("other-engine"));
+}
+
+TEST_F(ProgramLookup, EmptyKeyFallsBackToOwnEngineOnPath)
+{
+    EXPECT_EQ(AstrologRunner::resolveProgram(QString()), QStringLiteral("orlam-ephem"));
+    const QString engine = putOnPath(QStringLiteral("orlam-ephem"));
+    EXPECT_EQ(AstrologRunner::resolveProgram(QString()), engine);
+}
+
+} // namespace
+} // namespace orlam
