@@ -160,19 +160,22 @@ Status checkJobText(const JobArgs &args)
     const struct {
         const char *what;
         const QString &text;
-    } fields[] = {{"time zone", args.zone},
-                  {"longitude", args.longitude},
-                  {"latitude", args.latitude},
-                  {"report name", args.reportName}};
+        bool fromOptions;
+    } fields[] = {{"time zone", args.zone, true},
+                  {"longitude", args.longitude, true},
+                  {"latitude", args.latitude, true},
+                  {"report name", args.reportName, false}};
     // Each of these texts goes into a line of its own; a line break would start a switch line
     // of its own (an output file anywhere on disk, say), so such a job is refused as a whole.
     for (const auto &field : fields) {
-        if (hasControlCharacter(field.text)) {
-            return Status::failure(
-                QStringLiteral("The %1 \"%2\" contains a line break or another control character; "
-                               "the job was not run. Correct it in the options.")
-                    .arg(QLatin1String(field.what), visible(field.text)));
-        }
+        if (!hasControlCharacter(field.text))
+            continue;
+        QString message = QStringLiteral("The %1 \"%2\" contains a line break or another control character; "
+                                         "the job was not run.")
+                              .arg(QLatin1String(field.what), visible(field.text));
+        if (field.fromOptions)
+            message += QStringLiteral(" Correct it in the options.");
+        return Status::failure(message);
     }
     return Status::success();
 }
