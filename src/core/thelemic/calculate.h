@@ -65,8 +65,8 @@ class Calculator {
 public:
     enum class Sender { ButtonOrMenu, Other };
 
-    Calculator(TSettings &settings, DerivedValues &derived, const LocaleFacts &locale,
-               Astrocalls &astrocalls, CalcHost &host);
+    Calculator(TSettings &settings, DerivedValues &derived, const LocaleFacts &locale, Astrocalls &astrocalls,
+               CalcHost &host);
 
     // CalcButtonClick: steps 1 to 14 of the road. A failure that stops the run (job file or
     // td.txt not writable) comes back as a failed Status with the message to show; the view
@@ -75,6 +75,10 @@ public:
 
     // UpdateRiseSet: four rise/set jobs for the date picker's day -1..+2, then RiseSetTable.
     void updateRiseSet();
+    // The same, for callers that stop on a job that could not be run (unsafe location text,
+    // job file not writable): that failure comes back, and no report is read. A report line
+    // that does not read is not a failure here (its message has gone to the host).
+    Status runUpdateRiseSet();
 
     bool ShowOutput = false;
     DateTexts texts;
@@ -93,5 +97,18 @@ private:
     Astrocalls &mAstro;
     CalcHost &mHost;
 };
+
+// Reports that Calculate deletes before its jobs, so that a missing report is never mistaken
+// for an old one ("input.txt", "risesety.txt" and "risesetn2.txt" are left alone).
+inline const QStringList StaleReportNames{QStringLiteral("chart.txt"),    QStringLiteral("riseset.txt"),
+                                          QStringLiteral("risesetn.txt"), QStringLiteral("planets.txt"),
+                                          QStringLiteral("wheel.txt"),    QStringLiteral("aspects.txt"),
+                                          QStringLiteral("calasp.txt"),   QStringLiteral("chart.wmf")};
+
+// The weekday (1 Sunday .. 7 Saturday) that the day name takes for a charted `moment` (local
+// clock value) when the day begins at midnight (`dayBegins` 0), at sunrise (1: before
+// table.SunRise it is still the day before) or at sunset (2: from table.SunSet on it is the
+// next day). A sunrise or sunset that no run has ever found (zero) moves nothing.
+int dayBeginsWeekday(const QDateTime &moment, int dayBegins, const TRiseSetTable &table);
 
 } // namespace orlam

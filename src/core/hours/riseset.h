@@ -1,0 +1,51 @@
+#pragma once
+
+#include "thelemic/calculate.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+namespace orlam {
+
+class LocaleFacts;
+class MessageSink;
+
+// The four daily horizon reports, by day offset from the base day.
+struct RiseSetReport {
+    int dayOffset;
+    const char *fileName;
+};
+constexpr std::array<RiseSetReport, 4> RiseSetReports{
+    {{-1, "risesety.txt"}, {0, "riseset.txt"}, {1, "risesetn.txt"}, {2, "risesetn2.txt"}}};
+constexpr auto RiseSetFileName = "riseset.txt";
+constexpr auto RiseSetNextFileName = "risesetn.txt";
+
+// In day-first mode (the locale writes dates day first) every "-" becomes the locale's date
+// separator and every ":" its time separator; in month-first mode the text is returned as is.
+QString LocalizeDateText(const QString &text, const LocaleFacts &locale);
+
+// The local clock moment of a report line: its date (columns 7-16) and its 12-hour time
+// (columns 18-24) read under the locale's conventions. Nothing when the text does not read as a
+// moment, for instance under a locale whose dates are written year first.
+std::optional<QDateTime> LineMoment(const QString &line, const LocaleFacts &locale);
+
+// A Sun line has its first " Sun" at column 29, a Moon line its first " Moon" at column 28.
+bool isSunLine(const QString &line);
+bool isMoonLine(const QString &line);
+
+// Fills `table` from the base-day report and the next-day report (each given as its lines, or
+// nothing when the file is missing). Keyword tests run in the order nadirs, rises, zeniths,
+// sets; a later line overwrites an earlier one; fields not found keep their values.
+// When a line's moment does not read, DateOrderMessage goes to `sink` once and reading stops
+// there (fields set before stay set); the result is then false.
+bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::optional<QStringList> &nextDay,
+                      const LocaleFacts &locale, TRiseSetTable &table, MessageSink &sink);
+
+// The same, reading "riseset.txt" and "risesetn.txt" (Western code page) from `directory`.
+bool readRiseSetFiles(const QString &directory, const LocaleFacts &locale, TRiseSetTable &table,
+                      MessageSink &sink);
+
+} // namespace orlam

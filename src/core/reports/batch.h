@@ -1,0 +1,36 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace orlam {
+
+class Calculator;
+
+// Splits one line of a batch file into fields, as the system's comma-separated list reader
+// does: characters 1..32 separate fields just as a comma does; a field that begins with a
+// double quote runs to the matching quote ("" stands for one quote) or to the end of the line;
+// a comma at the very end of the line adds an empty field. A NUL character ends the line.
+QStringList splitBatchFields(const QString &line);
+
+// BatchConvert: for every line of `inputPath` (fields: 0 and 1 free text, 2 date in the short
+// date format, 3 time, 4 zone, 5 longitude, 6 latitude) sets the pickers and the location,
+// runs Calculate as the program itself (not a button), and writes fields 0-6 and EraYear,
+// SunPosition, MoonPosition, DayName, each followed by a comma, as one CR LF line of
+// `outputPath`.
+//
+// The output appears only when every line has been converted, whole or not at all; on any
+// failure the result carries the message and the output file is left as it was. The
+// settings' TimeZone, Longitude and Latitude are those of before the run on every return.
+//
+// The input is read as UTF-8 when it is valid UTF-8, otherwise as Windows-1252. The output is
+// Windows-1252, unless the input held characters that code page cannot represent: then it is
+// UTF-8, so that no name is lost.
+//
+// Lines are read one at a time and each output line goes straight into a temporary file
+// beside the output, so memory does not grow with the length of the file.
+Status BatchConvert(Calculator &calculator, const QString &inputPath, const QString &outputPath);
+
+} // namespace orlam

@@ -1,0 +1,185 @@
+#pragma once
+
+// Test rig for the Calculate road: a window-less host, a stand-in engine that copies prepared
+// reports, and a work directory of its own for every test.
+
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "common/westerntext.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+#include "thelemic/calculate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTimeZone>
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace orlam::test {
+
+class ScopedWorkDir {
+public:
+    ScopedWorkDir() : mPrevious(QDir::currentPath())
+    {
+        EXPECT_TRUE(mDir.isValid());
+        EXPECT_TRUE(QDir::setCurrent(mDir.path()));
+    }
+    ~ScopedWorkDir() { QDir::setCurrent(mPrevious); }
+    ScopedWorkDir(const ScopedWorkDir &) = delete;
+    ScopedWorkDir &operator=(const ScopedWorkDir &) = delete;
+    QString filePath(const QString &name) const { return mDir.filePath(name); }
+    QString path() const { return mDir.path(); }
+
+private:
+    QString mPrevious;
+    QTemporaryDir mDir;
+};
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+inline void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
+    file.write(bytes);
+}
+
+inline QString testData(const QString &relative)
+{
+    return QStringLiteral(ORLAM_TEST_DATA "/") + relative;
+}
+
+inline LocaleFacts localeFor(QLocale::Language language, QLocale::Territory territory)
+{
+    return LocaleFacts::make(QLocale(language, territory), QTimeZone("America/Chicago"), QDate(2026, 6, 15));
+}
+
+// The host as the program would be, without a window: it keeps what it is given.
+class FakeHost final : public CalcHost {
+public:
+    QDateTime datePickerValue() const override { return pickerDate; }
+    QTime timePickerValue() const override { return pickerTime; }
+    void setPickers(const QDateTime &date, QTime time) override
+    {
+        pickerDate = date;
+        pickerTime = time;
+        ++pickerSets;
+    }
+    void setMonthCalendarDate(QDate date) override { monthCalendar = date; }
+    void setViewText(const QString &text) override
+    {
+        view = text;
+        viewHistory << text;
+    }
+    void repaintNow() override { ++repaints; }
+    void setCaptions(const QString &applicationTitle, const QString &windowCaption) override
+    {
+        appTitle = applicationTitle;
+        caption = windowCaption;
+    }
+    void copyViewToClipboard() override { clipboard = view; }
+    void showMessage(const QString &text) override { messages << text; }
+
+    QDateTime pickerDate = QDateTime(QDate(2026, 6, 15), QTime(14, 30), Qt::UTC);
+    QTime pickerTime = QTime(14, 30);
+    int pickerSets = 0;
+    QDate monthCalendar;
+    QString view;
+    QStringList viewHistory;
+    int repaints = 0;
+    QString appTitle, caption, clipboard;
+    QStringList messages;
+};
+
+// A stand-in engine: a shell script that logs every job ("report|moment line") and copies the
+// report the job names from a fixture folder, when the folder has it.
+class FakeEngine {
+public:
+    FakeEngine()
+    {
+        EXPECT_TRUE(mDir.isValid());
+        const QByteArray fixtures = mDir.path().toUtf8();
+        const QByteArray script = "#!/bin/sh\n"
+                                  "job=$(tr -d '\\r' < input.txt)\n"
+                                  "name=$(printf '%s\\n' \"$job\" | sed -n 's|^/os ||p')\n"
+                                  "moment=$(printf '%s\\n' \"$job\" | sed -n 's|^/qb ||p')\n"
+                                  "printf '%s|%s\\n' \"$name\" \"$moment\" >> '" +
+                                  fixtures +
+                                  "/jobs.log'\n"
+                                  "if [ -f '" +
+                                  fixtures + "'/\"$name\" ]; then cp '" + fixtures +
+                                  "'/\"$name\" \"$name\"; fi\n";
+        writeBytes(program(), script);
+        QFile::setPermissions(program(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+    QString program() const { return mDir.filePath(QStringLiteral("fake-engine")); }
+    void setReport(const QString &name, const QStringList &lines)
+    {
+        writeBytes(mDir.filePath(name), joinCrLf(lines));
+    }
+    void removeReport(const QString &name) { QFile::remove(mDir.filePath(name)); }
+    QStringList jobs() const
+    {
+        return QString::fromUtf8(readBytes(mDir.filePath(QStringLiteral("jobs.log"))))
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    void clearJobs() { QFile::remove(mDir.filePath(QStringLiteral("jobs.log"))); }
+
+private:
+    QTemporaryDir mDir;
+};
+
+// A listing row as the engine writes it.
+inline QString chartRow(const QString &head, const QString &degree, const QString &sign)
+{
+    return head.leftJustified(6, QLatin1Char(' ')) + degree + sign + QStringLiteral(" 12'34   + 0:12'");
+}
+
+inline QStringList defaultChart()
+{
+    return {QStringLiteral("Body  Locat. Ret. Decl. Rul."),
+            chartRow(QStringLiteral("Sun"), QStringLiteral("24"), QStringLiteral("Gem")),
+            chartRow(QStringLiteral("Moon"), QStringLiteral(" 5"), QStringLiteral("Leo"))};
+}
+
+// A horizon-report line: weekday tag, date (10 columns), blank, 12-hour time (7 columns), the
+// body right-aligned to column 32, seven free columns, the event word.
+inline QString eventLine(const QString &date, const QString &time, const QString &body, const QString &event)
+{
+    return QStringLiteral("Mon.  ") + date.rightJustified(10, QLatin1Char(' ')) + QLatin1Char(' ') +
+           time.rightJustified(7, QLatin1Char(' ')) + body.rightJustified(8, QLatin1Char(' ')) +
+           QStringLiteral("       ") + event;
+}
+
+// Everything a Calculator needs, wired together in a fresh work directory.
+struct CalcRig {
+    explicit CalcRig(LocaleFacts facts = localeFor(QLocale::English, QLocale::UnitedStates))
+        : locale(std::move(facts)), runner(host, engine.program()), astro(settings, derived, runner),
+          calc(settings, derived, locale, astro, host)
+    {
+        derived.EuroDateSwitch = locale.euroDateSwitch();
+        engine.setReport(QStringLiteral("chart.txt"), defaultChart());
+    }
+
+    ScopedWorkDir work;
+    FakeEngine engine;
+    TSettings settings;
+    DerivedValues derived;
+    LocaleFacts locale;
+    FakeHost host;
+    AstrologRunner runner;
+    Astrocalls astro;
+    Calculator calc;
+};
+
+} // namespace orlam::test
