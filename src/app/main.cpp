@@ -1,11 +1,107 @@
+#include "appicons.h"
+#include "commandline.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+#include "shellmessages.h"
+#include "singleinstance.h"
+#include "torm.h"
+#include "workfolder.h"
+
 #include <QApplication>
-#include <QMainWindow>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace orlam;
+
+namespace {
+
+// ORLAM_SETTINGS names another settings file (a second profile, or a test's own file).
+QString settingsPath()
+{
+    const QString chosen = qEnvironmentVariable("ORLAM_SETTINGS");
+    return chosen.isEmpty() ? settingsFilePath() : chosen;
+}
+
+bool haveDisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+void printLines(const QString &text)
+{
+    const QStringList lines =
+        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine commandLine = parseCommandLine(arguments);
+    if (commandLine.mode == CommandLine::Mode::Usage) {
+        std::fputs(usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (commandLine.mode == CommandLine::Mode::Version) {
+        std::fprintf(stdout, "%s\n", VersionText.toLatin1().constData());
+        return 0;
+    }
+
+    if (!haveDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!commandLine.endsAfterStart()) {
+            std::fputs("orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set).\n"
+                       "Without a display Orlam runs only as \"orlam x\" or \"orlam INPUT OUTPUT\".\n",
+                       stderr);
+            return 1;
+        }
+        // The command-line modes never show a window.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+
+    // One copy at a time, taken before anything else: a second copy ends at once and silently,
+    // leaving the running one alone.
+    SingleInstanceLock lock;
+    if (!lock.tryAcquire())
+        return 3;
+
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Orlam"));
+    QApplication::setApplicationName(QStringLiteral("orlam"));
+    QApplication::setApplicationVersion(VersionText);
+    QApplication::setDesktopFileName(QStringLiteral("orlam"));
+    QApplication::setWindowIcon(programIcon());
+    // The window ends the program itself: closing a message box while the window sits in the
+    // tray must not.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    if (commandLine.desktop) {
+        const Status entered = enterWorkFolder(desktopWorkFolder(), installedHelpPage());
+        if (!entered)
+            std::fprintf(stderr, "orlam: %s\n", entered.message.toLocal8Bit().constData());
+    }
+
+    const LocaleFacts locale = LocaleFacts::system();
+    TOrm window(settingsPath(), locale);
+    if (!window.createStatus()) {
+        showUserMessage(nullptr, window.createStatus().message);
+        return 1;
+    }
+    window.setCommandLine(commandLine);
+
+    if (commandLine.endsAfterStart()) {
+        const TOrm::StartResult result = window.FormShow();
+        if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty())
+            printLines(window.commandLineOutput());
+        if (result.endProgram)
+            return result.exitCode;
+        // A failed batch run on a desktop: the message has been shown and the window goes on.
+    }
     window.show();
     return app.exec();
 }

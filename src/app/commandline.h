@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orlam {
+
+// What the command line asks for. The program's own path is not an argument, and the option
+// "--desktop" (given by the desktop entry) is taken out before the arguments are counted.
+struct CommandLine {
+    enum class Mode {
+        Interactive, // no argument, or three and more
+        CopyDate,    // the single argument "x": calculate, copy the view's text, end
+        CopyView,    // any other single argument: copy the (still empty) view, end
+        Batch,       // two arguments: convert the first file into the second, end
+        Usage,       // "--help"
+        Version      // "--version"
+    };
+
+    Mode mode = Mode::Interactive;
+    QString first;
+    QString second;
+    bool desktop = false;
+
+    bool endsAfterStart() const
+    {
+        return mode == Mode::CopyDate || mode == Mode::CopyView || mode == Mode::Batch;
+    }
+};
+
+// `arguments` without the program's path.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+QString usageText();
+
+} // namespace orlam

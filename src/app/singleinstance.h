@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QLockFile>
+#include <QString>
+#include <memory>
+
+namespace orlam {
+
+// The name under which one running copy of the program holds its lock.
+constexpr auto SingleInstanceGuid = "{5E0C93B2-7A41-4F1D-9C6E-2B8D0F4A17C3}";
+
+// One copy at a time, per user: a lock file named after the fixed GUID in the user's runtime
+// folder ($XDG_RUNTIME_DIR, else the temporary folder with the user id in the name). The lock
+// lives as long as this object; a copy that died leaves a lock that the next start takes over,
+// because the lock records the holder's process id.
+class SingleInstanceLock {
+public:
+    SingleInstanceLock();
+    explicit SingleInstanceLock(const QString &path);
+
+    // True when this process now holds the lock; false when another copy holds it or the lock
+    // cannot be made.
+    bool tryAcquire();
+    const QString &path() const { return mPath; }
+
+    static QString defaultPath();
+
+private:
+    QString mPath;
+    std::unique_ptr<QLockFile> mLock;
+};
+
+} // namespace orlam

@@ -1,0 +1,126 @@
+#include "taboutbox.h"
+
+#include "appicons.h"
+#include "common/clocktime.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QScreen>
+
+namespace orlam {
+
+namespace {
+
+QFont arial(int pixels, bool bold = false)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), mLocale(locale)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About Orlam"));
+    setFixedSize(227, 135);
+
+    // The box wears the colours of an active window caption. Qt has no caption colour role; the
+    // selection colours are what desktop themes pair the same way.
+    QPalette colours = palette();
+    const QColor background = colours.color(QPalette::Active, QPalette::Highlight);
+    const QColor text = colours.color(QPalette::Active, QPalette::HighlightedText);
+    colours.setColor(QPalette::Window, background);
+    colours.setColor(QPalette::WindowText, text);
+    setPalette(colours);
+    setAutoFillBackground(true);
+    setFont(arial(13));
+
+    auto *outer = new QGridLayout(this);
+    outer->setContentsMargins(12, 12, 12, 12);
+    auto *panel = new QFrame(this);
+    panel->setObjectName(QStringLiteral("Panel1"));
+    panel->setFrameShape(QFrame::StyledPanel);
+    panel->setFrameShadow(QFrame::Sunken);
+    outer->addWidget(panel);
+
+    auto *title = new QLabel(QStringLiteral("Orlam"), panel);
+    title->setObjectName(QStringLiteral("ProductName"));
+    title->setFont(arial(16, true));
+    auto *icon = new QLabel(panel);
+    icon->setObjectName(QStringLiteral("ProgramIcon"));
+    icon->setPixmap(programIcon().pixmap(32, 32));
+    icon->setFixedSize(32, 32);
+    mVersion = new QLabel(panel);
+    mVersion->setObjectName(QStringLiteral("Version"));
+    mVersion->setFont(arial(13));
+    auto *authors = new QLabel(QStringLiteral("Written by the Orlam authors"), panel);
+    authors->setObjectName(QStringLiteral("Copyright"));
+    authors->setFont(arial(11));
+
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setVerticalSpacing(2);
+    grid->addWidget(title, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(icon, 0, 1, Qt::AlignRight | Qt::AlignTop);
+    grid->addWidget(mVersion, 1, 0, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(authors, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignBottom);
+    grid->setRowStretch(1, 1);
+
+    // Clicks on the labels and the icon fall through to the box, which closes on any click.
+    for (QWidget *child :
+         {static_cast<QWidget *>(panel), static_cast<QWidget *>(title), static_cast<QWidget *>(icon),
+          static_cast<QWidget *>(mVersion), static_cast<QWidget *>(authors)})
+        child->setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+QString TAboutBox::versionText(const LocaleFacts &locale, const QDateTime &compiled)
+{
+    return QStringLiteral("Version ") + VersionText + QStringLiteral("\r\nCompiled: ") +
+           locale.formatPattern(QStringLiteral("ddddd tt"), compiled);
+}
+
+QDateTime TAboutBox::executableTime()
+{
+    return clockFromLocal(QFileInfo(QCoreApplication::applicationFilePath()).lastModified());
+}
+
+void TAboutBox::FormShow()
+{
+    mVersion->setText(versionText(mLocale, executableTime()));
+}
+
+void TAboutBox::BitBtn1Click()
+{
+    accept();
+}
+
+void TAboutBox::showEvent(QShowEvent *event)
+{
+    FormShow();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+    QDialog::showEvent(event);
+}
+
+void TAboutBox::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        BitBtn1Click();
+    else
+        QDialog::mouseReleaseEvent(event);
+}
+
+} // namespace orlam

@@ -1,0 +1,833 @@
+#include "torm.h"
+
+#include "appicons.h"
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "common/clocktime.h"
+#include "settings/inifile.h"
+#include "shellmessages.h"
+#include "taboutbox.h"
+#include "weblinks.h"
+
+#if __has_include("reports/batch.h")
+#include "reports/batch.h"
+#define ORLAM_HAVE_BATCH 1
+#endif
+
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTextEdit>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+namespace orlam {
+
+namespace {
+
+constexpr auto PauseMessage = "Alarm and clock will be paused. Use Clock menu to resume.";
+constexpr auto HintsKey = "Hints";
+constexpr int PickerWidth = 110;
+constexpr int CalendarPanelHeight = 212;
+constexpr int SplitterWidth = 3;
+constexpr int StatusBarHeight = 20;
+constexpr int ViewFontPixels = 13;
+
+QFont windowFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(13);
+    return font;
+}
+
+// Courier New where it is installed, the desktop's fixed-pitch font otherwise.
+QFont viewFont()
+{
+    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
+                     ? QFont(QStringLiteral("Courier New"))
+                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+    font.setPixelSize(ViewFontPixels);
+    return font;
+}
+
+} // namespace
+
+// Tooltips ("hints") can be switched off for the whole program.
+class HintSwitch : public QObject {
+public:
+    bool on = true;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!on && event->type() == QEvent::ToolTip)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent)
+    : QMainWindow(parent), mLocale(locale), mStore(settingsPath), mHints(std::make_unique<HintSwitch>()),
+      mApplicationTitle(QString::fromLatin1(ApplicationTitle))
+{
+    setObjectName(QStringLiteral("Orm"));
+    setWindowTitle(mApplicationTitle);
+    setWindowIcon(programIcon());
+    setFont(windowFont());
+    mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
+    mEndProgram = [](int code) { QCoreApplication::exit(code); };
+    qApp->installEventFilter(mHints.get());
+
+    buildToolbar();
+    buildViews();
+    buildMenus();
+    buildTray();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &TOrm::Timer1Timer);
+
+    // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
+    mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
+    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
+    mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
+    setShowHints(IniFile(mStore.path()).readBool(SettingsSection, QLatin1String(HintsKey), true));
+    applyWindowKeys();
+    SetNow();
+    EventList.clear();
+
+    Timer1Timer();
+    Timer1->start();
+}
+
+TOrm::~TOrm()
+{
+    // FormDestroy: the alarm list goes with the window.
+    EventList.clear();
+    qApp->removeEventFilter(mHints.get());
+}
+
+void TOrm::buildToolbar()
+{
+    Toolbar1 = new QToolBar(QStringLiteral("Date tool"), this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    // The toolbar docks at the top (Dock) or at the bottom above the status bar (Dock971).
+    Toolbar1->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setMovable(true);
+    Toolbar1->setIconSize(QSize(16, 16));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+
+    GDate = new QDateEdit(Toolbar1);
+    GDate->setObjectName(QStringLiteral("GDate"));
+    GDate->setLocale(mLocale.locale());
+    GDate->setDisplayFormat(mLocale.shortDatePattern());
+    GDate->setCalendarPopup(true);
+    GDate->setFixedWidth(PickerWidth);
+    Toolbar1->addWidget(GDate);
+
+    Time = new QTimeEdit(Toolbar1);
+    Time->setObjectName(QStringLiteral("Time"));
+    Time->setLocale(mLocale.locale());
+    Time->setDisplayFormat(mLocale.longTimePattern());
+    Time->setFixedWidth(PickerWidth);
+    Toolbar1->addWidget(Time);
+
+    connect(GDate, &QDateEdit::dateChanged, this, &TOrm::pickerChangedByUser);
+    connect(Time, &QTimeEdit::timeChanged, this, &TOrm::pickerChangedByUser);
+
+    struct Button {
+        const char *name;
+        const char *icon;
+        const char *hint;
+        std::function<void()> handler; // empty: the command arrives with a later release
+        bool toggle;
+    };
+    const Button buttons[] = {
+        {"CalcButton", "calculate", "Calculate using displayed information", [this] { CalcButtonClick(); },
+         false},
+        {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
+        {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
+        {"AstroButton", "astro", "Display Astrolog program output", {}, false},
+        {"HoursButton", "hours", "Display Planetary Hours", {}, false},
+        {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
+        {"Opt1", "options", "Program Options", {}, false},
+        {"Verse", "verse", "Random Verse", {}, false},
+    };
+    for (const Button &button : buttons) {
+        QAction *action =
+            Toolbar1->addAction(toolIcon(QString::fromLatin1(button.icon)), QString::fromLatin1(button.hint));
+        action->setObjectName(QString::fromLatin1(button.name));
+        action->setToolTip(QString::fromLatin1(button.hint));
+        action->setCheckable(button.toggle);
+        if (button.handler)
+            connect(action, &QAction::triggered, this, button.handler);
+        else
+            action->setEnabled(false);
+        Toolbar1->widgetForAction(action)->setObjectName(QString::fromLatin1(button.name));
+    }
+}
+
+void TOrm::buildViews()
+{
+    Splitter1 = new QSplitter(Qt::Vertical, this);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(SplitterWidth);
+    Splitter1->setChildrenCollapsible(false);
+
+    Panel1 = new QWidget(Splitter1);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    auto *calendarLayout = new QGridLayout(Panel1);
+    calendarLayout->setContentsMargins(0, 0, 0, 0);
+    MonthCalendar1 = new QCalendarWidget(Panel1);
+    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
+    MonthCalendar1->setLocale(mLocale.locale());
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthCalendar1->setGridVisible(false);
+    calendarLayout->addWidget(MonthCalendar1);
+    connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TOrm::MonthCalendar1Click);
+
+    Panel2 = new QWidget(Splitter1);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    auto *viewLayout = new QGridLayout(Panel2);
+    viewLayout->setContentsMargins(0, 0, 0, 0);
+
+    TDate = new QTextEdit(Panel2);
+    TDate->setObjectName(QStringLiteral("TDate"));
+    TDate->setReadOnly(true);
+    TDate->setAcceptRichText(true);
+    TDate->setToolTip(QStringLiteral("Thelemic date"));
+    TDate->setFont(viewFont());
+    QPalette ink = TDate->palette();
+    ink.setColor(QPalette::Text, Qt::black);
+    ink.setColor(QPalette::Base, Qt::white);
+    TDate->setPalette(ink);
+    // Lines keep their layout: long ones scroll sideways rather than wrap.
+    TDate->setLineWrapMode(QTextEdit::NoWrap);
+    TDate->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    TDate->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    TDate->setContextMenuPolicy(Qt::CustomContextMenu);
+    viewLayout->addWidget(TDate, 0, 0);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    QAction *copy = PopupMenu1->addAction(QStringLiteral("Copy"), this, &TOrm::Copy2Click);
+    copy->setObjectName(QStringLiteral("Copy2"));
+    QAction *selectAll = PopupMenu1->addAction(QStringLiteral("Select all"), this, &TOrm::Selectall2Click);
+    selectAll->setObjectName(QStringLiteral("Selectall2"));
+    connect(TDate, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
+
+    CheckListBox1 = new QListWidget(Panel2);
+    CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
+    CheckListBox1->setFont(viewFont());
+    CheckListBox1->setUniformItemSizes(true);
+    CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
+    CheckListBox1->hide();
+    viewLayout->addWidget(CheckListBox1, 0, 0);
+
+    Splitter1->addWidget(Panel1);
+    Splitter1->addWidget(Panel2);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({CalendarPanelHeight, 100});
+    setCentralWidget(Splitter1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(StatusBarHeight);
+    StatusBar1->setSizeGripEnabled(true);
+    mStatusText = new QLabel(StatusBar1);
+    mStatusText->setObjectName(QStringLiteral("StatusText"));
+    mStatusText->setContentsMargins(2, 0, 0, 0);
+    StatusBar1->addWidget(mStatusText, 1);
+    setStatusBar(StatusBar1);
+}
+
+void TOrm::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    const auto menu = [](QWidget *parentMenu, const char *name, const QString &caption) {
+        QMenu *created = nullptr;
+        if (auto *asBar = qobject_cast<QMenuBar *>(parentMenu))
+            created = asBar->addMenu(caption);
+        else
+            created = static_cast<QMenu *>(parentMenu)->addMenu(caption);
+        created->setObjectName(QString::fromLatin1(name));
+        created->menuAction()->setObjectName(QString::fromLatin1(name) + QStringLiteral("Item"));
+        return created;
+    };
+    // An entry without a handler belongs to a command of a later release: shown, not usable.
+    const auto item = [this](QMenu *parentMenu, const char *name, const QString &caption,
+                             std::function<void()> handler = {}) {
+        QAction *action = parentMenu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        if (handler)
+            connect(action, &QAction::triggered, this, handler);
+        else
+            action->setEnabled(false);
+        return action;
+    };
+    const auto check = [this](QMenu *parentMenu, const char *name, const QString &caption, bool checked,
+                              std::function<void()> handler = {}) {
+        QAction *action = parentMenu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setCheckable(true);
+        action->setChecked(checked);
+        if (handler)
+            // The handlers flip the mark themselves (they are called directly too), so the flip
+            // the menu already made is undone first.
+            connect(action, &QAction::triggered, this, [action, handler] {
+                action->setChecked(!action->isChecked());
+                handler();
+            });
+        else
+            action->setEnabled(false);
+        return action;
+    };
+
+    QMenu *file = menu(bar, "File1", QStringLiteral("&File"));
+    item(file, "Calculate1", QStringLiteral("&Calculate"), [this] { CalcButtonClick(); });
+    item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
+    item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
+    item(file, "Print1", QStringLiteral("&Print..."));
+    item(file, "Save1", QStringLiteral("&Save..."));
+    item(file, "Exit1", QStringLiteral("&Exit"), [this] { Exit1Click(); });
+
+    QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
+    item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"));
+
+    QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
+    Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false);
+
+    QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
+    QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
+    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"));
+    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"));
+    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"));
+    item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
+    reports->addSeparator();
+    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"));
+
+    QMenu *view = menu(bar, "View1", QStringLiteral("&View"));
+    ToolBars1 = check(view, "ToolBars1", QStringLiteral("&ToolBars"), true, [this] { ToolBars1Click(); });
+    Statusbar2 =
+        check(view, "Statusbar2", QStringLiteral("&Status bar"), true, [this] { Statusbar2Click(); });
+    MonthlyCalendar1 = check(view, "MonthlyCalendar1", QStringLiteral("&Monthly calendar"), true,
+                             [this] { MonthlyCalendar1Click(); });
+    check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
+
+    QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
+    item(options, "Options1", QStringLiteral("&Program options"));
+
+    QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
+    item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
+    item(help, "About1", QStringLiteral("&About"), [this] { About1Click(); });
+    QMenu *web = menu(help, "Web1", QStringLiteral("&Web"));
+    web->setToolTipsVisible(true);
+    item(web, "MakerHome1", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
+    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHomepage1Click(); });
+    item(web, "NavalObservatory1", QStringLiteral("Naval Observatory"), [this] {
+        NavalObservatory1Click();
+    })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
+    item(web, "OTO1", QStringLiteral("O.T.O."), [this] { OTO1Click(); });
+    QMenu *other = menu(web, "OtherSoftware1", QStringLiteral("Other Software"));
+    item(other, "Astrolog1", QStringLiteral("Astrolog"), [this] { Astrolog1Click(); });
+    QAction *topics = item(help, "Topics1", QStringLiteral("&Topics"), [this] { Help2Click(); });
+    topics->setVisible(false);
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    item(PopupMenu2, "Date1", QStringLiteral("Date"));
+    item(PopupMenu2, "Quote1", QStringLiteral("Quote"));
+    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"));
+    QMenu *clip = menu(PopupMenu2, "ClipBoard1", QStringLiteral("ClipBoard"));
+    item(clip, "Quote2", QStringLiteral("Quote"));
+    item(clip, "Date2", QStringLiteral("Date"));
+    item(clip, "Law1", QStringLiteral("Law"));
+    PopupMenu2->addSeparator();
+    QMenu *trayWeb = menu(PopupMenu2, "Web2", QStringLiteral("&Web"));
+    trayWeb->setToolTipsVisible(true);
+    item(trayWeb, "OrlamHome1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHome1Click(); });
+    item(trayWeb, "MakerHome2", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
+    item(trayWeb, "NavalObservatory2", QStringLiteral("US &Naval Observatory"), [this] {
+        NavalObservatory1Click();
+    })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
+    item(trayWeb, "OTO2", QStringLiteral("&O.T.O."), [this] { OTO1Click(); });
+    item(PopupMenu2, "Restore1", QStringLiteral("Restore"), [this] { Restore1Click(); });
+    item(PopupMenu2, "Exit2", QStringLiteral("Exit"), [this] { Exit2Click(); });
+}
+
+void TOrm::buildTray()
+{
+    NotificationIcon1 = new QSystemTrayIcon(this);
+    NotificationIcon1->setObjectName(QStringLiteral("NotificationIcon1"));
+    NotificationIcon1->setContextMenu(PopupMenu2);
+    setTrayImage(mTrayImage);
+    // A click on the icon itself does nothing; the menu is the way back.
+}
+
+void TOrm::applyWindowKeys()
+{
+    ToolBars1->setChecked(mWindowKeys.ToolBar);
+    Statusbar2->setChecked(mWindowKeys.StatusBar);
+    MonthlyCalendar1->setChecked(mWindowKeys.MonthCalendar);
+    // The stored client area leaves out the menu bar, which sits in the window's frame on the
+    // desktop the layout keys were first defined for.
+    resize(mWindowKeys.ClientWidth, mWindowKeys.ClientHeight + menuBarHeight());
+    move(mWindowKeys.Left, mWindowKeys.Top);
+    Toolbar1->setVisible(ToolBars1->isChecked());
+    StatusBar1->setVisible(Statusbar2->isChecked());
+    // The splitter hides its handle together with the panel.
+    Panel1->setVisible(MonthlyCalendar1->isChecked());
+}
+
+int TOrm::menuBarHeight() const
+{
+    return menuBar()->sizeHint().height();
+}
+
+void TOrm::setMessageHandler(std::function<void(const QString &)> handler)
+{
+    mMessageHandler = std::move(handler);
+}
+
+void TOrm::setEndProgram(std::function<void(int)> endProgram)
+{
+    mEndProgram = std::move(endProgram);
+}
+
+// --- CalcHost -------------------------------------------------------------------------------
+
+QDateTime TOrm::datePickerValue() const
+{
+    return clockTime(GDate->date(), mDatePickerTime);
+}
+
+QTime TOrm::timePickerValue() const
+{
+    return Time->time();
+}
+
+void TOrm::setPickers(const QDateTime &date, QTime time)
+{
+    // Changes made here are the program's own, never the user's.
+    const bool wasSetting = mSettingPickers;
+    mSettingPickers = true;
+    mDatePickerTime = date.time();
+    GDate->setDate(date.date());
+    Time->setTime(time);
+    mSettingPickers = wasSetting;
+}
+
+void TOrm::setMonthCalendarDate(QDate date)
+{
+    MonthCalendar1->setSelectedDate(date);
+}
+
+void TOrm::setViewText(const QString &text)
+{
+    TDate->setPlainText(text);
+    TDate->moveCursor(QTextCursor::Start);
+    TDate->ensureCursorVisible();
+}
+
+void TOrm::repaintNow()
+{
+    if (isVisible())
+        repaint();
+}
+
+void TOrm::setCaptions(const QString &applicationTitle, const QString &windowCaption)
+{
+    // On this desktop the taskbar shows the window's caption; the application title is kept for
+    // the commands that read it.
+    mApplicationTitle = applicationTitle;
+    setWindowTitle(windowCaption);
+}
+
+void TOrm::copyViewToClipboard()
+{
+    QGuiApplication::clipboard()->setText(TDate->toPlainText());
+}
+
+void TOrm::showMessage(const QString &text)
+{
+    mMessageHandler(text);
+}
+
+// --- Commands -------------------------------------------------------------------------------
+
+void TOrm::CalcButtonClick(Calculator::Sender sender)
+{
+    const Status status = mCalc->calculate(sender);
+    if (!status)
+        showMessage(status.message);
+}
+
+void TOrm::NowButtonClick(Calculator::Sender sender)
+{
+    SetNow();
+    mCalc->ShowOutput = true;
+    CalcButtonClick(sender);
+}
+
+void TOrm::SetNow()
+{
+    const QDateTime now = clockNow();
+    setPickers(now, now.time());
+    setMonthCalendarDate(GDate->date());
+}
+
+void TOrm::MonthCalendar1Click(QDate date)
+{
+    setPickers(clockTime(date, mDatePickerTime), Time->time());
+    CalcButtonClick(Calculator::Sender::Other);
+}
+
+void TOrm::pickerChangedByUser()
+{
+    if (!mSettingPickers)
+        GDateChange();
+}
+
+void TOrm::GDateChange()
+{
+    if (!clockPaused()) {
+        showMessage(QString::fromLatin1(PauseMessage));
+        pauseClock();
+    }
+    setViewText(QString::fromLatin1(ClickCalculateText));
+}
+
+bool TOrm::clockPaused() const
+{
+    return Paused1->isChecked();
+}
+
+void TOrm::pauseClock()
+{
+    // The clock's minute work and alarms honour this mark; the Clock menu resumes.
+    Paused1->setChecked(true);
+}
+
+void TOrm::ClipButtonClick()
+{
+    copyViewToClipboard();
+}
+
+void TOrm::Copy2Click()
+{
+    TDate->copy();
+}
+
+void TOrm::Selectall2Click()
+{
+    TDate->selectAll();
+}
+
+void TOrm::Batch1Click()
+{
+    bool ok = false;
+    const QString inputName =
+        QInputDialog::getText(this, QStringLiteral("Input File"), QStringLiteral("File name"),
+                              QLineEdit::Normal, QStringLiteral("input.txt"), &ok);
+    if (!ok)
+        return;
+    const QString outputName =
+        QInputDialog::getText(this, QStringLiteral("Output File"), QStringLiteral("File name"),
+                              QLineEdit::Normal, QStringLiteral("output.txt"), &ok);
+    if (!ok)
+        return;
+    const Status status = runBatch(inputName, outputName);
+    if (!status)
+        showMessage(status.message);
+}
+
+Status TOrm::runBatch(const QString &inputName, const QString &outputName)
+{
+#ifdef ORLAM_HAVE_BATCH
+    return BatchConvert(*mCalc, inputName, outputName);
+#else
+    Q_UNUSED(outputName)
+    return Status::failure(QStringLiteral("Cannot open file %1").arg(inputName));
+#endif
+}
+
+void TOrm::ToolBars1Click()
+{
+    ToolBars1->setChecked(!ToolBars1->isChecked());
+    Toolbar1->setVisible(ToolBars1->isChecked());
+}
+
+void TOrm::Statusbar2Click()
+{
+    Statusbar2->setChecked(!Statusbar2->isChecked());
+    StatusBar1->setVisible(Statusbar2->isChecked());
+}
+
+void TOrm::MonthlyCalendar1Click()
+{
+    MonthlyCalendar1->setChecked(!MonthlyCalendar1->isChecked());
+    Panel1->setVisible(MonthlyCalendar1->isChecked());
+}
+
+QMenu *TOrm::createPopupMenu()
+{
+    // The View menu is the one place that shows and hides the bars, so its marks stay true.
+    return nullptr;
+}
+
+void TOrm::Exit1Click()
+{
+    close();
+}
+
+void TOrm::Exit2Click()
+{
+    // Leaves at once: the layout keys keep the values of the last ordinary close.
+    mEndProgram(0);
+}
+
+void TOrm::Restore1Click()
+{
+    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    raise();
+    activateWindow();
+}
+
+void TOrm::openAddress(const char *address)
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(address)));
+}
+
+void TOrm::Help2Click()
+{
+    // Resolved against the working folder; a missing page is not worth a message.
+    const QFileInfo page(QDir::current().filePath(QLatin1String(HelpPageName)));
+    if (page.exists())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()));
+}
+
+void TOrm::About1Click()
+{
+    TAboutBox box(this, mLocale);
+    box.exec();
+}
+
+void TOrm::MakerHome1Click()
+{
+    openAddress(WebLinks::MakerHome);
+}
+
+void TOrm::OrlamHome1Click()
+{
+    openAddress(WebLinks::OrlamHome);
+}
+
+void TOrm::OrlamHomepage1Click()
+{
+    openAddress(WebLinks::OrlamHome);
+}
+
+void TOrm::NavalObservatory1Click()
+{
+    openAddress(WebLinks::NavalObservatory);
+}
+
+void TOrm::OTO1Click()
+{
+    openAddress(WebLinks::Oto);
+}
+
+void TOrm::Astrolog1Click()
+{
+    openAddress(WebLinks::Astrolog);
+}
+
+void TOrm::Timer1Timer()
+{
+    mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), clockNow()));
+    // The minute work (pickers to the present, silent Calculate and hours) and the alarms
+    // belong to the clock and join here.
+}
+
+// --- Tray -----------------------------------------------------------------------------------
+
+void TOrm::setTrayImage(int index)
+{
+    mTrayImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
+    NotificationIcon1->setIcon(planetIcon(mTrayImage));
+}
+
+void TOrm::ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)
+{
+    static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
+                                                         QSystemTrayIcon::Information,
+                                                         QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
+    // A new message replaces one still showing.
+    NotificationIcon1->showMessage(title.left(63), text.left(255), kinds[static_cast<int>(icon)],
+                                   qMax(0, seconds) * 1000);
+}
+
+void TOrm::setShowHints(bool on)
+{
+    mHints->on = on;
+}
+
+bool TOrm::showHints() const
+{
+    return mHints->on;
+}
+
+// --- Lifecycle ------------------------------------------------------------------------------
+
+TOrm::StartResult TOrm::FormShow()
+{
+    if (mStarted)
+        return {};
+    mStarted = true;
+
+    switch (mCommandLine.mode) {
+    case CommandLine::Mode::CopyDate: {
+        mCalc->ShowOutput = true;
+        const Status status = mCalc->calculate(Calculator::Sender::Other);
+        if (!status)
+            return stopStartUp(status);
+        ClipButtonClick();
+        mCommandLineOutput = TDate->toPlainText();
+        finishCommandLineRun();
+        return {true, 0};
+    }
+    case CommandLine::Mode::CopyView:
+        ClipButtonClick();
+        finishCommandLineRun();
+        return {true, 0};
+    case CommandLine::Mode::Batch: {
+        const Status status = runBatch(mCommandLine.first, mCommandLine.second);
+        if (!status)
+            return stopStartUp(status);
+        finishCommandLineRun();
+        return {true, 0};
+    }
+    default:
+        break;
+    }
+    startUpSteps();
+    return {};
+}
+
+TOrm::StartResult TOrm::stopStartUp(const Status &status)
+{
+    showMessage(status.message);
+    // Without a display there is no window to go on with.
+    if (isHeadless())
+        return {true, 1};
+    return {};
+}
+
+Status TOrm::finishCommandLineRun()
+{
+    // The command-line modes close the window, which writes the layout, and the present moment
+    // is still charted before the program ends, so that "td.txt" and the clipboard follow the
+    // settings as after any start.
+    const Status closed = FormClose();
+    if (!closed)
+        showMessage(closed.message);
+    startUpSteps();
+    return closed;
+}
+
+void TOrm::startUpSteps()
+{
+    mCalc->ShowOutput = true;
+    const Status status = mCalc->calculate(Calculator::Sender::Other);
+    if (!status) {
+        showMessage(status.message);
+        return;
+    }
+    // The planetary hours (silently, for the tray image, the caption and "hl.txt") and the
+    // alarm list built from them follow here.
+    mCalc->ShowOutput = true;
+}
+
+Status TOrm::FormClose()
+{
+    WindowKeys keys;
+    keys.ToolBar = ToolBars1->isChecked();
+    keys.StatusBar = Statusbar2->isChecked();
+    keys.MonthCalendar = MonthlyCalendar1->isChecked();
+    keys.ClientHeight = height() - menuBarHeight();
+    keys.ClientWidth = width();
+    keys.Top = pos().y();
+    keys.Left = pos().x();
+    return mStore.saveWindowKeys(keys);
+}
+
+void TOrm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!mTrayShown && QSystemTrayIcon::isSystemTrayAvailable()) {
+        NotificationIcon1->show();
+        mTrayShown = true;
+    }
+    if (!mStarted)
+        // After the window has been drawn once, so the placeholder is seen while the engine runs.
+        QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TOrm::closeEvent(QCloseEvent *event)
+{
+    const Status status = FormClose();
+    if (!status) {
+        showMessage(status.message);
+        event->ignore();
+        return;
+    }
+    event->accept();
+    mEndProgram(0);
+}
+
+void TOrm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || !isMinimized())
+        return;
+    // Into the tray only when there is a tray to come back from.
+    if (QSystemTrayIcon::isSystemTrayAvailable()) {
+        if (!mTrayShown) {
+            NotificationIcon1->show();
+            mTrayShown = true;
+        }
+        QTimer::singleShot(0, this, &QWidget::hide);
+    }
+}
+
+} // namespace orlam

@@ -1,0 +1,192 @@
+#pragma once
+
+#include "commandline.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+#include "thelemic/calculate.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCalendarWidget;
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QSplitter;
+class QStatusBar;
+class QSystemTrayIcon;
+class QTextEdit;
+class QTimeEdit;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace orlam {
+
+class AstrologRunner;
+class Astrocalls;
+class HintSwitch;
+
+// The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
+// status bar and the tray icon, and every command handler. Handlers keep the names of the
+// components and events that invoke them; they read the widgets, call the core and put the
+// result back on screen.
+class TOrm : public QMainWindow, public CalcHost {
+    Q_OBJECT
+public:
+    // What the start-up sequence leaves for the program entry to do.
+    struct StartResult {
+        bool endProgram = false;
+        int exitCode = 0;
+    };
+
+    // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
+    // keys and sets the pickers to the present. See createStatus() for the one failure.
+    TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent = nullptr);
+    ~TOrm() override;
+
+    // A failed LoadSettings (the locale's date order is not supported): the program must show
+    // the message and end without writing the settings file.
+    const Status &createStatus() const { return mCreateStatus; }
+
+    void setCommandLine(const CommandLine &commandLine) { mCommandLine = commandLine; }
+    // Where messages go (a message box, or standard error without a display, by default).
+    void setMessageHandler(std::function<void(const QString &)> handler);
+    // What ends the program (QCoreApplication::exit by default).
+    void setEndProgram(std::function<void(int)> endProgram);
+
+    // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
+    // of the window runs it when the program entry has not.
+    StartResult FormShow();
+    // The view's text as the command-line mode "x" copied it, for standard output.
+    const QString &commandLineOutput() const { return mCommandLineOutput; }
+
+    // FormClose: writes the layout keys. A failure carries "Unable to write to %s".
+    Status FormClose();
+
+    // Tray operations used by the hours and verses commands.
+    void setTrayImage(int index);
+    int trayImage() const { return mTrayImage; }
+    enum class BalloonIcon { None, Information, Warning, Error };
+    void ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+
+    // "Show Hints": tooltips throughout the program.
+    void setShowHints(bool on);
+    bool showHints() const;
+
+    Calculator &calculator() { return *mCalc; }
+    TSettings &settings() { return mSettings; }
+    const QString &applicationTitle() const { return mApplicationTitle; }
+    bool clockPaused() const;
+
+    // The alarm list; the clock's issue fills it.
+    QStringList EventList;
+
+    // CalcHost
+    QDateTime datePickerValue() const override;
+    QTime timePickerValue() const override;
+    void setPickers(const QDateTime &date, QTime time) override;
+    void setMonthCalendarDate(QDate date) override;
+    void setViewText(const QString &text) override;
+    void repaintNow() override;
+    void setCaptions(const QString &applicationTitle, const QString &windowCaption) override;
+    void copyViewToClipboard() override;
+    void showMessage(const QString &text) override;
+
+    // Command handlers.
+    void CalcButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void NowButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void SetNow();
+    void MonthCalendar1Click(QDate date);
+    void GDateChange();
+    void ClipButtonClick();
+    void Batch1Click();
+    void ToolBars1Click();
+    void Statusbar2Click();
+    void MonthlyCalendar1Click();
+    void Exit1Click();
+    void Exit2Click();
+    void Restore1Click();
+    void Help2Click();
+    void About1Click();
+    void MakerHome1Click();
+    void OrlamHome1Click();
+    void OrlamHomepage1Click();
+    void NavalObservatory1Click();
+    void OTO1Click();
+    void Astrolog1Click();
+    void Timer1Timer();
+    void Copy2Click();
+    void Selectall2Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    QMenu *createPopupMenu() override;
+
+private:
+    void buildToolbar();
+    void buildViews();
+    void buildMenus();
+    void buildTray();
+    void applyWindowKeys();
+    void pickerChangedByUser();
+    void pauseClock();
+    // The steps of the start-up sequence that show the present moment.
+    void startUpSteps();
+    Status finishCommandLineRun();
+    StartResult stopStartUp(const Status &status);
+    Status runBatch(const QString &inputName, const QString &outputName);
+    void openAddress(const char *address);
+    int menuBarHeight() const;
+
+    LocaleFacts mLocale;
+    SettingsStore mStore;
+    TSettings mSettings;
+    DerivedValues mDerived;
+    WindowKeys mWindowKeys;
+    Status mCreateStatus;
+    CommandLine mCommandLine;
+    std::unique_ptr<AstrologRunner> mRunner;
+    std::unique_ptr<Astrocalls> mAstro;
+    std::unique_ptr<Calculator> mCalc;
+    std::unique_ptr<HintSwitch> mHints;
+    std::function<void(const QString &)> mMessageHandler;
+    std::function<void(int)> mEndProgram;
+
+    QString mApplicationTitle;
+    QString mCommandLineOutput;
+    QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
+    bool mStarted = false;
+    bool mSettingPickers = false;
+    bool mTrayShown = false;
+    int mTrayImage = 3;
+
+    QToolBar *Toolbar1 = nullptr;
+    QDateEdit *GDate = nullptr;
+    QTimeEdit *Time = nullptr;
+    QWidget *Panel1 = nullptr;
+    QCalendarWidget *MonthCalendar1 = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QWidget *Panel2 = nullptr;
+    QTextEdit *TDate = nullptr;
+    QListWidget *CheckListBox1 = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+    QLabel *mStatusText = nullptr;
+    QMenu *PopupMenu1 = nullptr;
+    QMenu *PopupMenu2 = nullptr;
+    QSystemTrayIcon *NotificationIcon1 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    QAction *ToolBars1 = nullptr;
+    QAction *Statusbar2 = nullptr;
+    QAction *MonthlyCalendar1 = nullptr;
+    QAction *Paused1 = nullptr;
+};
+
+} // namespace orlam

@@ -1,0 +1,18 @@
+#pragma once
+
+namespace orlam {
+
+// Every address the program opens in the user's browser, in one place.
+namespace WebLinks {
+constexpr auto MakerCaption = "&www.orlam.org";
+constexpr auto MakerHome = "https://www.orlam.org/";
+constexpr auto OrlamHome = "https://www.orlam.org/orlam/";
+constexpr auto NavalObservatory = "https://aa.usno.navy.mil/data";
+constexpr auto NavalObservatoryHint = " Astronomical Applications Data Services";
+constexpr auto Oto = "https://oto.org/";
+constexpr auto Astrolog = "https://www.astrolog.org/astrolog.htm";
+} // namespace WebLinks
+
+constexpr auto HelpPageName = "orlam.html";
+
+} // namespace orlam

@@ -1,0 +1,41 @@
+#include "workfolder.h"
+
+#include "weblinks.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace orlam {
+
+QString desktopWorkFolder()
+{
+    return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation))
+        .filePath(QStringLiteral("Orlam"));
+}
+
+QString installedHelpPage()
+{
+    const QString relative = QStringLiteral("orlam/") + QLatin1String(HelpPageName);
+    const QString besideProgram =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/") + relative);
+    if (QFileInfo::exists(besideProgram))
+        return QFileInfo(besideProgram).canonicalFilePath();
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
+}
+
+Status enterWorkFolder(const QString &folder, const QString &helpPage)
+{
+    if (!QDir().mkpath(folder))
+        return Status::failure(QStringLiteral("Cannot create folder %1").arg(folder));
+    const QString target = QDir(folder).filePath(QLatin1String(HelpPageName));
+    if (!helpPage.isEmpty() && !QFileInfo::exists(target))
+        QFile::copy(helpPage, target); // the help page is a convenience; the program runs without it
+    if (!QDir::setCurrent(folder))
+        return Status::failure(QStringLiteral("Cannot use folder %1").arg(folder));
+    return Status::success();
+}
+
+} // namespace orlam

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "common/status.h"
+
+#include <QString>
+
+namespace orlam {
+
+// A start from the desktop's menu has no meaningful current folder, and the program keeps its
+// job file, reports, "td.txt" and the rest in the current folder. Such a start therefore runs in
+// a folder of the user's own: $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam).
+QString desktopWorkFolder();
+
+// The installed help page: share/orlam/orlam.html beside the program's prefix, else in the
+// system's data folders. Empty when none is found.
+QString installedHelpPage();
+
+// Creates `folder` when missing, copies the help page into it when it has none, and makes it
+// the current folder. A failure names the folder; the current folder is then unchanged.
+Status enterWorkFolder(const QString &folder, const QString &helpPage);
+
+} // namespace orlam
