@@ -398,9 +398,12 @@ namespace {
 QStringList designators(const QLocale &locale, bool pm)
 {
     QStringList words;
-    const QString own = westernPlain(pm ? locale.pmText() : locale.amText()).trimmed();
-    if (!own.isEmpty())
-        words << own;
+    // The locale's own designator, as it stands and as a Western text file would hold it.
+    const QString own = (pm ? locale.pmText() : locale.amText()).trimmed();
+    const QString plain = westernPlain(own).trimmed();
+    words << own;
+    if (plain != own)
+        words << plain;
     words << (pm ? QStringLiteral("PM") : QStringLiteral("AM"));
     return words;
 }

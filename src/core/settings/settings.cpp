@@ -102,7 +102,11 @@ std::optional<QDateTime> roundTrip(const LocaleFacts &locale, const QDateTime &m
 
 QString settingsFilePath()
 {
-    const QString dir = executableDirectory();
+    return settingsFilePathIn(executableDirectory());
+}
+
+QString settingsFilePathIn(const QString &dir)
+{
     const QString beside = QDir(dir).filePath(SettingsFileName);
     if (QFileInfo::exists(beside) || directoryWritable(dir))
         return beside;

@@ -131,6 +131,8 @@ extern const std::array<QString, HourPlanetCount> HourKeys;
 // exists or that directory is writable (portable use); otherwise
 // $XDG_CONFIG_HOME/Orlam/Orlam.ini (default ~/.config/Orlam/Orlam.ini).
 QString settingsFilePath();
+// The same choice for a given executable directory.
+QString settingsFilePathIn(const QString &executableDir);
 
 // The settings file with its readers and writers. Tests give it a path of their own.
 class SettingsStore {
