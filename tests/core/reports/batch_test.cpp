@@ -1,0 +1,219 @@
+#include "../thelemic/calctestsupport.h"
+
+#include "reports/batch.h"
+
+namespace orlam {
+namespace {
+
+using test::CalcRig;
+using test::readBytes;
+using test::writeBytes;
+
+const QByteArray GoodLine = "id1,Minneapolis,6/15/2026,14:30,6,93W21,45N05\r\n";
+const QByteArray GoodOutput =
+    "id1,Minneapolis,6/15/2026,14:30,6,93W21,45N05,v12,24\xB0 Gemini, 5\xB0 Leo,Lun\xE6,\r\n";
+
+TEST(BatchFields, SplittingRule)
+{
+    struct Case {
+        const char *name;
+        QString line;
+        QStringList fields;
+    };
+    const Case cases[] = {
+        {"commas", QStringLiteral("a,b,c"), {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}},
+        {"blanks separate",
+         QStringLiteral("a b \t c"),
+         {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}},
+        {"leading blanks", QStringLiteral("   a"), {QStringLiteral("a")}},
+        {"blank before comma", QStringLiteral("a , b"), {QStringLiteral("a"), QStringLiteral("b")}},
+        {"two commas", QStringLiteral("a,,b"), {QStringLiteral("a"), QString(), QStringLiteral("b")}},
+        {"trailing comma", QStringLiteral("a,b,"), {QStringLiteral("a"), QStringLiteral("b"), QString()}},
+        {"lone comma", QStringLiteral(","), {QString(), QString()}},
+        {"quoted comma",
+         QStringLiteral("\"Paris, France\",x"),
+         {QStringLiteral("Paris, France"), QStringLiteral("x")}},
+        {"doubled quotes", QStringLiteral("\"say \"\"hi\"\"\""), {QStringLiteral("say \"hi\"")}},
+        {"unclosed quote", QStringLiteral("\"2:30 PM,6"), {QStringLiteral("2:30 PM,6")}},
+        {"quote then text", QStringLiteral("\"a\"b"), {QStringLiteral("a"), QStringLiteral("b")}},
+        {"empty quotes", QStringLiteral("\"\",x"), {QString(), QStringLiteral("x")}},
+        {"unquoted designator splits",
+         QStringLiteral("2:30 PM"),
+         {QStringLiteral("2:30"), QStringLiteral("PM")}},
+        {"high characters belong",
+         QStringLiteral(u"Z\u00FCrich,\u0141\u00F3d\u017A"),
+         {QStringLiteral(u"Z\u00FCrich"), QStringLiteral(u"\u0141\u00F3d\u017A")}},
+        {"NUL ends the line", QStringLiteral("a") + QChar(0) + QStringLiteral("b,c"), {QStringLiteral("a")}},
+        {"empty line", QString(), {}},
+        {"blank line", QStringLiteral(" \t "), {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(splitBatchFields(c.line), c.fields) << c.name;
+}
+
+class Batch : public ::testing::Test {
+protected:
+    QString input() const { return rig.work.filePath(QStringLiteral("in.txt")); }
+    QString output() const { return rig.work.filePath(QStringLiteral("out.txt")); }
+    Status convert(const QByteArray &bytes)
+    {
+        writeBytes(input(), bytes);
+        return BatchConvert(rig.calc, input(), output());
+    }
+
+    CalcRig rig;
+};
+
+TEST_F(Batch, ConvertsEveryLineAndRestoresTheLocation)
+{
+    const QByteArray in = GoodLine +
+                          "\"id 2\",\"Two words\",6/16/2026,\"2:30 PM\",5,90W00,40N00,extra,fields\n" +
+                          "id3,x,1/2/2026,14:30:15,6,93W21,45N05";
+    ASSERT_TRUE(convert(in));
+    EXPECT_EQ(readBytes(output()).toStdString(),
+              (GoodOutput +
+               "id 2,Two words,6/16/2026,2:30 PM,5,90W00,40N00,v12,24\xB0 Gemini, 5\xB0 Leo,Mart"
+               "is,\r\n" +
+               "id3,x,1/2/2026,14:30:15,6,93W21,45N05,v11,24\xB0 Gemini, 5\xB0 Leo,Veneris,\r\n")
+                  .toStdString());
+    EXPECT_EQ(rig.settings.TimeZone, QStringLiteral("6"));
+    EXPECT_EQ(rig.settings.Longitude, QStringLiteral("93W21"));
+    EXPECT_EQ(rig.settings.Latitude, QStringLiteral("45N05"));
+    // The pickers hold the last line; the jobs saw every line's own moment and place.
+    EXPECT_EQ(rig.host.pickerDate.date(), QDate(2026, 1, 2));
+    EXPECT_EQ(rig.host.pickerTime, QTime(14, 30, 15));
+    EXPECT_EQ(rig.engine.jobs(),
+              QStringList({QStringLiteral("chart.txt|6 15 2026 14:30PM ST 6 93W21 45N05"),
+                           QStringLiteral("chart.txt|6 16 2026 14:30PM ST 5 90W00 40N00"),
+                           QStringLiteral("chart.txt|1 2 2026 14:30PM ST 6 93W21 45N05")}));
+    EXPECT_FALSE(rig.calc.ShowOutput);
+    EXPECT_TRUE(rig.host.viewHistory.isEmpty());
+}
+
+TEST_F(Batch, UnquotedDesignatorShiftsTheLaterFields)
+{
+    ASSERT_TRUE(convert("id1,x,6/15/2026,2:30 PM,6,93W21,45N05\r\n"));
+    EXPECT_TRUE(readBytes(output()).startsWith("id1,x,6/15/2026,2:30,PM,6,93W21,v12,"));
+    EXPECT_EQ(rig.engine.jobs(), QStringList({QStringLiteral("chart.txt|6 15 2026 2:30AM ST PM 6 93W21")}));
+}
+
+TEST_F(Batch, EmptyInputGivesAnEmptyOutput)
+{
+    writeBytes(output(), "old contents\r\n");
+    ASSERT_TRUE(convert(QByteArray()));
+    EXPECT_TRUE(QFile::exists(output()));
+    EXPECT_EQ(readBytes(output()), QByteArray());
+}
+
+TEST_F(Batch, FailuresNameTheirCauseAndWriteNothing)
+{
+    struct Case {
+        const char *name;
+        QByteArray line;
+        QString message;
+    };
+    const Case cases[] = {
+        {"blank line", "\r\n", QStringLiteral("List index out of bounds (2)")},
+        {"one field", "id1\r\n", QStringLiteral("List index out of bounds (2)")},
+        {"two fields", "id1,x\r\n", QStringLiteral("List index out of bounds (2)")},
+        {"three fields", "id1,x,6/15/2026\r\n", QStringLiteral("List index out of bounds (3)")},
+        {"three fields, bad date first", "id1,x,junk\r\n", QStringLiteral("'junk' is not a valid date")},
+        {"four fields", "id1,x,6/15/2026,14:30\r\n", QStringLiteral("List index out of bounds (4)")},
+        {"four fields, bad time first", "id1,x,6/15/2026,noon\r\n",
+         QStringLiteral("'noon' is not a valid time")},
+        {"six fields", "id1,x,6/15/2026,14:30,6,93W21\r\n", QStringLiteral("List index out of bounds (6)")},
+        {"no such day", "id1,x,2/30/2026,14:30,6,93W21,45N05\r\n",
+         QStringLiteral("'2/30/2026' is not a valid date")},
+        {"no such hour", "id1,x,6/15/2026,25:00,6,93W21,45N05\r\n",
+         QStringLiteral("'25:00' is not a valid time")},
+        {"unclosed quote", "id1,\"Paris, 6/15/2026,14:30,6,93W21,45N05\r\n",
+         QStringLiteral("List index out of bounds (2)")},
+        {"control character in a place", "id1,x,6/15/2026,14:30,6,\"93\tW21\",45N05\r\n", QString()},
+    };
+    for (const Case &c : cases) {
+        writeBytes(output(), "keep me\r\n");
+        rig.engine.clearJobs();
+        const Status status = convert(GoodLine + c.line + GoodLine);
+        EXPECT_FALSE(status) << c.name;
+        if (!c.message.isEmpty())
+            EXPECT_EQ(status.message, c.message) << c.name;
+        else
+            EXPECT_FALSE(status.message.isEmpty()) << c.name;
+        EXPECT_EQ(readBytes(output()), QByteArray("keep me\r\n")) << c.name;
+        EXPECT_EQ(QDir(rig.work.path()).entryList({QStringLiteral("out.txt*")}, QDir::Files | QDir::Hidden),
+                  QStringList({QStringLiteral("out.txt")}))
+            << c.name;
+        EXPECT_EQ(rig.settings.Longitude, QStringLiteral("93W21")) << c.name;
+        EXPECT_EQ(rig.engine.jobs().size(), 1) << c.name; // the line after the failure never ran
+    }
+}
+
+TEST_F(Batch, MissingInputAndUncreatableOutput)
+{
+    const QString missing = rig.work.filePath(QStringLiteral("nowhere.txt"));
+    Status status = BatchConvert(rig.calc, missing, output());
+    EXPECT_EQ(status.message, QStringLiteral("Cannot open file ") + missing);
+    EXPECT_FALSE(QFile::exists(output()));
+
+    writeBytes(input(), GoodLine);
+    const QString noFolder = rig.work.filePath(QStringLiteral("no/such/folder/out.txt"));
+    status = BatchConvert(rig.calc, input(), noFolder);
+    EXPECT_EQ(status.message, QStringLiteral("Cannot create file ") + noFolder);
+    EXPECT_EQ(rig.settings.TimeZone, QStringLiteral("6"));
+}
+
+TEST_F(Batch, BinaryInputEndsInAMessage)
+{
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 7919) & 0xFF));
+    const Status status = convert(binary);
+    EXPECT_FALSE(status);
+    EXPECT_FALSE(status.message.isEmpty());
+    EXPECT_FALSE(QFile::exists(output()));
+}
+
+TEST_F(Batch, HugeFieldIsCopiedWhole)
+{
+    const QByteArray big(1024 * 1024, 'x');
+    ASSERT_TRUE(convert(big + ",name,6/15/2026,14:30,6,93W21,45N05\n"));
+    const QByteArray out = readBytes(output());
+    EXPECT_EQ(out.size(), big.size() + GoodOutput.size() - QByteArray("id1Minneapolis").size() +
+                              QByteArray("name").size());
+    EXPECT_TRUE(out.startsWith(big + ",name,"));
+}
+
+TEST_F(Batch, LineEndsOfEveryKind)
+{
+    ASSERT_TRUE(convert("a,x,6/15/2026,14:30,6,93W21,45N05\rb,x,6/15/2026,14:30,6,93W21,45N05\n"
+                        "c,x,6/15/2026,14:30,6,93W21,45N05\r\n"));
+    const QList<QByteArray> lines = readBytes(output()).split('\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith("a,") && lines[1].startsWith("b,") && lines[2].startsWith("c,"));
+    EXPECT_TRUE(lines[3].isEmpty());
+}
+
+TEST_F(Batch, EncodingFollowsTheInput)
+{
+    struct Case {
+        const char *name;
+        QByteArray field;
+        QByteArray written;
+    };
+    const Case cases[] = {
+        {"western input stays western", "Z\xFCrich", "Z\xFCrich"},
+        {"utf-8 that western can hold", "Z\xC3\xBCrich", "Z\xFCrich"},
+        {"utf-8 beyond western stays utf-8", "\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xC5\x81\xC3\xB3\x64\xC5\xBA"},
+    };
+    for (const Case &c : cases) {
+        ASSERT_TRUE(convert(c.field + ",x,6/15/2026,14:30,6,93W21,45N05\r\n")) << c.name;
+        const QByteArray out = readBytes(output());
+        EXPECT_TRUE(out.startsWith(c.written + ",x,")) << c.name;
+        const bool utf8 = QByteArray(c.name).endsWith("utf-8");
+        EXPECT_TRUE(out.contains(utf8 ? QByteArray("24\xC2\xB0 Gemini") : QByteArray("24\xB0 Gemini")))
+            << c.name;
+    }
+}
+
+} // namespace
+} // namespace orlam
