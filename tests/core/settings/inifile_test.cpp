@@ -251,3 +251,18 @@ TEST_F(IniFileTest, UnreadableFileIsNeverRewritten)
     EXPECT_FALSE(st.ok);
     EXPECT_EQ(readAll(path), before);
 }
+
+TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced)
+{
+    const QByteArray before("[orlam]\r\nLines=2\r\n");
+    const QString path = file(before);
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    const bool canWriteAnyway = ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+    const Status st = IniFile(path).write(Section, "Lines", "0");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    if (canWriteAnyway)
+        GTEST_SKIP() << "this user writes into read-only files (root)";
+    EXPECT_FALSE(st.ok);
+    EXPECT_EQ(st.message, QStringLiteral("Unable to write to ") + path);
+    EXPECT_EQ(readAll(path), before);
+}
