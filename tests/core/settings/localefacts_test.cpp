@@ -220,3 +220,33 @@ TEST(LocaleFacts, ParseDateTimeAsReportLinesAreRead)
             << row.locale << " '" << row.text << "'";
     }
 }
+
+TEST(LocaleFacts, ParsersNeverAcceptAnInvalidValue)
+{
+    const QString alphabet = QStringLiteral("0123456789/:.- apmAPM\t\u202f");
+    const LocaleFacts locales[] = {facts("en_US"), facts("de_DE"), facts("ja_JP")};
+    quint32 x = 2026;
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        x = x * 1664525u + 1013904223u;
+        const int length = int(x >> 28) + 1;
+        for (int k = 0; k < length; ++k) {
+            x = x * 1664525u + 1013904223u;
+            text += alphabet.at(int((x >> 16) % alphabet.size()));
+        }
+        for (const LocaleFacts &f : locales) {
+            if (const auto d = f.parseShortDate(text)) {
+                EXPECT_TRUE(d->isValid()) << text.toStdString();
+            }
+            if (const auto t = f.parseTime(text)) {
+                EXPECT_TRUE(t->isValid()) << text.toStdString();
+            }
+            if (const auto m = f.parseDateTime(text)) {
+                EXPECT_TRUE(m->isValid()) << text.toStdString();
+            }
+        }
+    }
+    // Digit runs that would overflow an int are refused, not wrapped.
+    EXPECT_FALSE(facts("en_US").parseShortDate(QStringLiteral("99999999999/1/2026")));
+    EXPECT_FALSE(facts("en_US").parseTime(QStringLiteral("99999999999:00")));
+}
