@@ -38,10 +38,10 @@ public:
     const QString &shortTimePattern() const { return mShortTime; }
     const QString &longTimePattern() const { return mLongTime; }
 
-    QString formatShortDate(QDate date) const;   // "ddddd": 6/15/2026, 15/06/2026, 15.06.2026
-    QString formatLongDate(QDate date) const;    // "dddddd": Monday, June 15, 2026
-    QString formatShortTime(QTime time) const;   // "t": 2:30 PM, 14:30
-    QString formatLongTime(QTime time) const;    // "tt": 2:30:00 PM, 14:30:00
+    QString formatShortDate(QDate date) const; // "ddddd": 6/15/2026, 15/06/2026, 15.06.2026
+    QString formatLongDate(QDate date) const;  // "dddddd": Monday, June 15, 2026
+    QString formatShortTime(QTime time) const; // "t": 2:30 PM, 14:30
+    QString formatLongTime(QTime time) const;  // "tt": 2:30:00 PM, 14:30:00
 
     // Formats with the system's pattern letters: "ddddd", "dddddd", "t", "tt", text in double
     // quotes copied without the quotes, anything else (a space) copied as it stands.
