@@ -1,7 +1,108 @@
-#include <cstdio>
+// orlam-ephem: reads a job file of switches and writes the reports it asks for.
+#include "engine.h"
+#include "jobfile.h"
+#include "output.h"
 
-int main()
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int exitSuccess = 0;
+constexpr int exitFailure = 1;  // the calculation or the writing failed
+constexpr int exitBadInput = 2; // command line or job file
+
+constexpr const char *usage =
+    "Usage: orlam-ephem -i FILE\n"
+    "       orlam-ephem --help | --version\n"
+    "\n"
+    "Reads the job file FILE (first line beginning with \"@\", one switch per line) and writes\n"
+    "the reports that its /os and /Xo switches name into the current directory. Without /os\n"
+    "the report goes to standard output.\n"
+    "\n"
+    "Switches:\n"
+    "  /qb M D Y TIME ST|DT ZONE LON LAT   moment and place, e.g. /qb 6 15 2026 14:30PM ST 6 93W21 45N05\n"
+    "  /os NAME     text report file        /c N     house system 0..13\n"
+    "  /R BODY...   leave bodies out        /R0 BODY...  leave all out but those named\n"
+    "  /A ASPECT    aspects up to this one  /s       sidereal zodiac (Fagan-Bradley)\n"
+    "  -Yd          day-first dates         /Zd      rise, set and transit times of the day\n"
+    "  /a0 /g0 /j0 /Z   aspect list, aspect grid, influence table, local horizon\n"
+    "  /w N         text wheel, N rows a house   /XM0 /Xo NAME   wheel picture (Windows metafile)\n"
+    "  /Xr /Xm      picture on white, picture in black on white\n"
+    "  /dm /dy      transit calendar of the month or the year\n"
+    "\n"
+    "Exit status: 0 success, 1 calculation or write failure, 2 bad command line or job file.\n";
+
+#ifndef ORLAM_EPHE_DIR
+#define ORLAM_EPHE_DIR "/usr/share/libswe/ephe"
+#endif
+#ifndef ORLAM_VERSION
+#define ORLAM_VERSION "0"
+#endif
+
+int fail(int status, const std::string &message)
 {
-    std::fputs("orlam-ephem: not built yet\n", stderr);
-    return 2;
+    std::cerr << "orlam-ephem: " << message << '\n';
+    return status;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    using namespace orlam;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::cout << usage;
+        return exitSuccess;
+    }
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::cout << "orlam-ephem " ORLAM_VERSION " (Swiss Ephemeris " << Ephemeris::libraryVersion()
+                  << ")\n";
+        return exitSuccess;
+    }
+    if (argc != 3 || std::strcmp(argv[1], "-i") != 0)
+        return fail(exitBadInput, "expected -i FILE (see --help)");
+
+    const std::string jobPath = argv[2];
+    std::ifstream in(jobPath, std::ios::binary);
+    if (!in)
+        return fail(exitBadInput, "Cannot open file " + jobPath + ": " + std::strerror(errno));
+    std::string text(maxJobFileBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad())
+        return fail(exitBadInput, "Cannot read file " + jobPath);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+
+    const JobParseResult parsed = parseJobFile(text, jobPath);
+    if (!parsed.ok)
+        return fail(exitBadInput, parsed.message);
+    const JobSpec &job = parsed.job;
+    for (const std::string &name : {job.reportName, job.pictureName}) {
+        if (!name.empty() && sameFile(name, jobPath))
+            return fail(exitBadInput, jobPath + ": the report " + name + " would overwrite the job file");
+    }
+
+    JobOutput output;
+    try {
+        Ephemeris ephemeris(ORLAM_EPHE_DIR);
+        output = runJob(job, ephemeris);
+    } catch (const EphemerisError &error) {
+        return fail(exitFailure, jobPath + ": " + error.what());
+    }
+
+    std::vector<std::pair<std::string, std::string>> files;
+    if (!job.reportName.empty())
+        files.emplace_back(job.reportName, output.report);
+    else
+        std::cout << output.report << std::flush;
+    if (!job.pictureName.empty())
+        files.emplace_back(job.pictureName, output.picture);
+    std::string error;
+    if (!writeFilesAtomically(files, &error))
+        return fail(exitFailure, error);
+    return exitSuccess;
 }

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "astrotables.h"
+
+#include <array>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace orlam {
+
+// A calculation the ephemeris library refused; the message is the library's own.
+class EphemerisError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct CivilTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    double second = 0; // 0 <= second < 60
+};
+
+struct EclipticPosition {
+    double longitude = 0; // degrees 0..360, of date (or sidereal)
+    double latitude = 0;  // degrees
+    double speed = 0;     // degrees of longitude per day; negative when retrograde
+    double declination = 0;
+};
+
+struct Houses {
+    std::array<double, 12> cusps{}; // degrees of longitude, cusp 1 first
+    double ascendant = 0;
+    double midheaven = 0;
+    char systemUsed = 'P'; // differs from the one asked for when that one is undefined there
+};
+
+struct HorizonPosition {
+    double altitude = 0; // degrees above the horizon, with standard refraction
+    double azimuth = 0;  // degrees from north through east
+};
+
+enum class HorizonEvent { Rises, Zeniths, Sets, Nadirs };
+
+struct RiseSetEvent {
+    double julianDayUt = 0;
+    Body body = Body::Sun;
+    HorizonEvent event = HorizonEvent::Rises;
+};
+
+struct Place {
+    double longitudeEast = 0; // degrees
+    double latitudeNorth = 0; // degrees
+};
+
+// The one gateway to the ephemeris library: every swe_* call of the engine is made here.
+// Not thread-safe (the library keeps global state); the engine makes one per process.
+class Ephemeris {
+public:
+    // Uses the ephemeris files in `ephePath`; when they are missing or do not cover a date the
+    // library's built-in analytical model is used instead, and usedBuiltInModel() says so.
+    explicit Ephemeris(const std::string &ephePath);
+    ~Ephemeris();
+    Ephemeris(const Ephemeris &) = delete;
+    Ephemeris &operator=(const Ephemeris &) = delete;
+
+    static double julianDay(int year, int month, int day, double hourUt);
+    static CivilTime civilTime(double julianDay);
+    static int weekday(double julianDay); // 0 Monday .. 6 Sunday
+    static std::string libraryVersion();
+
+    bool usedBuiltInModel() const { return mBuiltInModelUsed; }
+
+    // Geocentric apparent position of date; sidereal with the Fagan-Bradley ayanamsa on request.
+    EclipticPosition position(Body body, double julianDayUt, bool sidereal);
+    double ayanamsa(double julianDayUt);
+    Houses houses(double julianDayUt, const Place &place, char system, bool sidereal);
+    HorizonPosition horizon(Body body, double julianDayUt, const Place &place);
+
+    // Rises, sets and meridian transits of `body` with fromUt <= time < toUt, in time order.
+    // Rise and set are those of the upper limb with 34' of refraction; the Moon is taken
+    // topocentric (with its parallax); transits are those of the centre.
+    std::vector<RiseSetEvent> horizonEvents(Body body, double fromUt, double toUt, const Place &place);
+
+private:
+    struct Equatorial {
+        double rightAscension = 0; // degrees
+        double declination = 0;
+        double distance = 0; // AU
+    };
+    Equatorial equatorial(Body body, double julianDayUt, const Place &place);
+    int calc(Body body, double julianDayUt, int flags, double *values);
+    void setTopocentric(const Place &place);
+
+    bool mBuiltInModelUsed = false;
+    bool mTopoSet = false;
+    Place mTopo;
+};
+
+} // namespace orlam

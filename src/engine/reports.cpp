@@ -1,0 +1,580 @@
+#include "reports.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <utility>
+
+namespace orlam {
+
+namespace {
+
+std::string format(const char *pattern, ...) __attribute__((format(printf, 1, 2)));
+
+std::string format(const char *pattern, ...)
+{
+    char buffer[512];
+    va_list args;
+    va_start(args, pattern);
+    const int length = std::vsnprintf(buffer, sizeof buffer, pattern, args);
+    va_end(args);
+    if (length < 0)
+        return std::string();
+    return std::string(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
+}
+
+std::string str(std::string_view view)
+{
+    return std::string(view);
+}
+
+double normalize360(double degrees)
+{
+    double value = std::fmod(degrees, 360.0);
+    if (value < 0)
+        value += 360.0;
+    return value >= 360.0 ? 0.0 : value;
+}
+
+double normalize180(double degrees)
+{
+    const double value = normalize360(degrees);
+    return value > 180.0 ? value - 360.0 : value;
+}
+
+int signIndex(double longitude)
+{
+    return std::clamp(static_cast<int>(normalize360(longitude) / 30.0), 0, 11);
+}
+
+// Degrees and minutes of an angle, truncated: "+23:26".
+std::string signedDegreesMinutes(double degrees)
+{
+    const long long minutes = static_cast<long long>(std::floor(std::fabs(degrees) * 60.0 + 1e-9));
+    return format("%c%02lld:%02lld", degrees < 0 ? '-' : '+', minutes / 60, minutes % 60);
+}
+
+std::string degreesMinutes(double degrees)
+{
+    const long long minutes = static_cast<long long>(std::floor(std::fabs(degrees) * 60.0 + 1e-9));
+    return format("%lld:%02lld", minutes / 60, minutes % 60);
+}
+
+double localJulianDay(const Moment &m)
+{
+    return Ephemeris::julianDay(m.year, m.month, m.day, m.hour + m.minute / 60.0 + m.second / 3600.0);
+}
+
+double momentUt(const Moment &m)
+{
+    return localJulianDay(m) + m.clockHoursWest() / 24.0;
+}
+
+std::string clockText12(int hour, int minute)
+{
+    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+    return format("%d:%02d%s", h12, minute, hour < 12 ? "am" : "pm");
+}
+
+std::string zoneDescription(const Moment &m)
+{
+    return format("%s, zone %s hours west of Greenwich", m.daylight ? "DT" : "ST", m.zoneText.c_str());
+}
+
+std::string ephemerisLine(const Ephemeris &ephemeris)
+{
+    if (ephemeris.usedBuiltInModel())
+        return "Ephemeris:  built-in analytical model (the ephemeris files were not found or do not cover "
+               "this date)";
+    return "Ephemeris:  Swiss Ephemeris " + Ephemeris::libraryVersion() + " with its data files";
+}
+
+std::vector<std::string> momentHeader(const std::string &title, const ChartData &chart)
+{
+    const Moment &m = chart.moment;
+    const int weekday = Ephemeris::weekday(Ephemeris::julianDay(m.year, m.month, m.day, 12.0));
+    const CivilTime ut = Ephemeris::civilTime(chart.julianDayUt);
+    std::vector<std::string> lines;
+    lines.push_back(title);
+    lines.push_back(format("Date:       %s, %s %d, %d  %s (%s)", str(weekdayNames[weekday]).c_str(),
+                           str(monthNames[m.month - 1]).c_str(), m.day, m.year,
+                           clockText12(m.hour, m.minute).c_str(), zoneDescription(m).c_str()));
+    lines.push_back(format("Universal:  %04d-%02d-%02d %02d:%02d:%02d UT, Julian day %.6f", ut.year, ut.month,
+                           ut.day, ut.hour, ut.minute, static_cast<int>(ut.second), chart.julianDayUt));
+    lines.push_back(format("Place:      %s %s (longitude %.4f %c, latitude %.4f %c)", m.longitudeText.c_str(),
+                           m.latitudeText.c_str(), std::fabs(chart.place.longitudeEast),
+                           chart.place.longitudeEast < 0 ? 'W' : 'E', std::fabs(chart.place.latitudeNorth),
+                           chart.place.latitudeNorth < 0 ? 'S' : 'N'));
+    std::string houseLine =
+        "Houses:     " + str(houseSystemTable[static_cast<std::size_t>(chart.houseSystem)].name);
+    if (chart.houses.systemUsed != houseSystemTable[static_cast<std::size_t>(chart.houseSystem)].letter)
+        houseLine += " is undefined at this latitude; Porphyry used";
+    lines.push_back(houseLine);
+    if (chart.sidereal)
+        lines.push_back("Zodiac:     Sidereal, Fagan-Bradley ayanamsa " + degreesMinutes(chart.ayanamsa));
+    else
+        lines.push_back("Zodiac:     Tropical");
+    return lines;
+}
+
+int houseOf(double longitude, const Houses &houses)
+{
+    for (int i = 0; i < 12; ++i) {
+        const double start = houses.cusps[static_cast<std::size_t>(i)];
+        const double end = houses.cusps[static_cast<std::size_t>((i + 1) % 12)];
+        const double span = normalize360(end - start);
+        if (normalize360(longitude - start) < span || span == 0.0)
+            return i + 1;
+    }
+    return 1;
+}
+
+struct Aspect {
+    int first; // indexes into ChartData::bodies
+    int second;
+    int aspect; // index into aspectTable
+    double orb; // degrees off exact
+    bool applying;
+};
+
+double allowedOrb(int aspect, Body a, Body b)
+{
+    const bool luminary = a == Body::Sun || a == Body::Moon || b == Body::Sun || b == Body::Moon;
+    return aspectTable[static_cast<std::size_t>(aspect)].orb + (luminary ? luminaryOrbAllowance : 0.0);
+}
+
+std::vector<Aspect> findAspects(const JobSpec &job, const ChartData &chart)
+{
+    std::vector<Aspect> aspects;
+    const int count = static_cast<int>(chart.bodies.size());
+    for (int i = 0; i < count; ++i) {
+        for (int j = i + 1; j < count; ++j) {
+            const auto &a = chart.bodies[static_cast<std::size_t>(i)];
+            const auto &b = chart.bodies[static_cast<std::size_t>(j)];
+            const double difference = normalize180(a.position.longitude - b.position.longitude);
+            const double separation = std::fabs(difference);
+            const double separationRate =
+                (difference < 0 ? -1.0 : 1.0) * (a.position.speed - b.position.speed);
+            for (int k = 0; k < job.aspectLimit; ++k) {
+                const double angle = aspectTable[static_cast<std::size_t>(k)].angle;
+                const double orb = std::fabs(separation - angle);
+                if (orb > allowedOrb(k, a.body, b.body))
+                    continue;
+                const double orbRate = (separation - angle < 0 ? -1.0 : 1.0) * separationRate;
+                aspects.push_back({i, j, k, orb, orbRate < 0});
+            }
+        }
+    }
+    std::sort(aspects.begin(), aspects.end(), [](const Aspect &x, const Aspect &y) { return x.orb < y.orb; });
+    return aspects;
+}
+
+const std::string &name(Body body)
+{
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> list;
+        for (const BodyInfo &info : bodyTable)
+            list.emplace_back(info.name);
+        return list;
+    }();
+    return names[static_cast<std::size_t>(body)];
+}
+
+} // namespace
+
+std::vector<std::string> chartHeader(const std::string &title, const ChartData &chart,
+                                     const Ephemeris &ephemeris)
+{
+    std::vector<std::string> lines = momentHeader(title, chart);
+    lines.push_back(ephemerisLine(ephemeris));
+    return lines;
+}
+
+std::string joinLines(const std::vector<std::string> &lines)
+{
+    std::string text;
+    for (const std::string &line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string zodiacText(double longitude)
+{
+    // Whole arcseconds first, so that 29d59m59.9s stays in its sign and minute.
+    const long long seconds = static_cast<long long>(std::floor(normalize360(longitude) * 3600.0));
+    const long long minutes = seconds / 60;
+    const int sign = static_cast<int>(minutes / (30 * 60)) % 12;
+    const long long withinSign = minutes % (30 * 60);
+    return format("%2lld%s%02lld", withinSign / 60,
+                  str(signTable[static_cast<std::size_t>(sign)].abbreviation).c_str(), withinSign % 60);
+}
+
+std::string eventDateTime(int year, int month, int day, int hour, int minute, bool dayFirst)
+{
+    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+    const char *half = hour < 12 ? "am" : "pm";
+    if (dayFirst)
+        return format("%2d-%2d-%04d %2d:%02d%s", day, month, year, h12, minute, half);
+    return format("%2d/%2d/%04d %2d:%02d%s", month, day, year, h12, minute, half);
+}
+
+std::string weekdayTag(int year, int month, int day)
+{
+    static constexpr const char *tags[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    return format("(%s) ", tags[Ephemeris::weekday(Ephemeris::julianDay(year, month, day, 12.0))]);
+}
+
+ChartData computeChart(const JobSpec &job, Ephemeris &ephemeris)
+{
+    ChartData chart;
+    chart.moment = *job.moment;
+    chart.julianDayUt = momentUt(chart.moment);
+    chart.place = {chart.moment.longitudeEast, chart.moment.latitudeNorth};
+    chart.sidereal = job.sidereal;
+    chart.houseSystem = job.houseSystem;
+    if (job.sidereal)
+        chart.ayanamsa = ephemeris.ayanamsa(chart.julianDayUt);
+    chart.houses =
+        ephemeris.houses(chart.julianDayUt, chart.place,
+                         houseSystemTable[static_cast<std::size_t>(job.houseSystem)].letter, job.sidereal);
+    for (int i = 0; i < listedBodyCount; ++i) {
+        const Body body = static_cast<Body>(i);
+        if (!job.isListed(body))
+            continue;
+        const EclipticPosition position = ephemeris.position(body, chart.julianDayUt, job.sidereal);
+        chart.bodies.push_back({body, position, houseOf(position.longitude, chart.houses)});
+    }
+    return chart;
+}
+
+std::vector<std::string> chartReport(const JobSpec &, const ChartData &chart, Ephemeris &ephemeris)
+{
+    std::vector<std::string> lines = momentHeader("Orlam chart listing", chart);
+    lines.push_back(ephemerisLine(ephemeris));
+    lines.push_back("");
+    lines.push_back("Body  Location R  Decl.  House");
+    for (const auto &entry : chart.bodies) {
+        lines.push_back(format("%-4s: %s%c %s  %2d", str(bodyInfo(entry.body).shortName).c_str(),
+                               zodiacText(entry.position.longitude).c_str(),
+                               entry.position.speed < 0 ? 'R' : ' ',
+                               signedDegreesMinutes(entry.position.declination).c_str(), entry.house));
+    }
+    lines.push_back("");
+    lines.push_back("Ascendant : " + zodiacText(chart.houses.ascendant));
+    lines.push_back("Midheaven : " + zodiacText(chart.houses.midheaven));
+    for (int i = 0; i < 12; ++i)
+        lines.push_back(format("House %2d  : %s", i + 1,
+                               zodiacText(chart.houses.cusps[static_cast<std::size_t>(i)]).c_str()));
+    return lines;
+}
+
+std::vector<std::string> aspectsReport(const JobSpec &job, const ChartData &chart, Ephemeris &ephemeris)
+{
+    std::vector<std::string> lines = momentHeader("Orlam aspect charts", chart);
+    const std::vector<Aspect> aspects = findAspects(job, chart);
+    const auto bodyAt = [&](int index) { return chart.bodies[static_cast<std::size_t>(index)]; };
+
+    if (job.aspectList) {
+        lines.push_back("");
+        lines.push_back("Aspect list (orbs: " + [&] {
+            std::string orbs;
+            for (int k = 0; k < job.aspectLimit; ++k) {
+                const AspectInfo &info = aspectTable[static_cast<std::size_t>(k)];
+                orbs += format("%s%s %g", k ? ", " : "", str(info.abbreviation).c_str(), info.orb);
+            }
+            return orbs + format("; %g more when the Sun or Moon takes part)", luminaryOrbAllowance);
+        }());
+        int number = 0;
+        for (const Aspect &aspect : aspects) {
+            const auto a = bodyAt(aspect.first);
+            const auto b = bodyAt(aspect.second);
+            lines.push_back(
+                format("%3d: %-7s %s %s %-7s %s  orb %s %s", ++number, name(a.body).c_str(),
+                       zodiacText(a.position.longitude).c_str(),
+                       str(aspectTable[static_cast<std::size_t>(aspect.aspect)].abbreviation).c_str(),
+                       name(b.body).c_str(), zodiacText(b.position.longitude).c_str(),
+                       degreesMinutes(aspect.orb).c_str(), aspect.applying ? "applying" : "separating"));
+        }
+        if (aspects.empty())
+            lines.push_back("  No aspects within orb.");
+        lines.push_back("");
+        std::string summary = format("Summary: %d aspects", static_cast<int>(aspects.size()));
+        for (int k = 0; k < job.aspectLimit; ++k) {
+            const auto count = std::count_if(aspects.begin(), aspects.end(),
+                                             [k](const Aspect &aspect) { return aspect.aspect == k; });
+            summary += format(", %s %d", str(aspectTable[static_cast<std::size_t>(k)].abbreviation).c_str(),
+                              static_cast<int>(count));
+        }
+        const auto applying = std::count_if(aspects.begin(), aspects.end(),
+                                            [](const Aspect &aspect) { return aspect.applying; });
+        summary += format("; %d applying, %d separating", static_cast<int>(applying),
+                          static_cast<int>(aspects.size() - static_cast<std::size_t>(applying)));
+        lines.push_back(summary);
+    }
+
+    if (job.aspectGrid) {
+        lines.push_back("");
+        lines.push_back("Aspect grid (position on the diagonal; aspect and orb in whole degrees below it)");
+        std::string header = "     ";
+        for (const auto &entry : chart.bodies)
+            header += format("|%-6.3s", name(entry.body).c_str());
+        lines.push_back(header + "|");
+        const std::size_t count = chart.bodies.size();
+        for (std::size_t row = 0; row < count; ++row) {
+            std::string line = format("%-5.3s", name(chart.bodies[row].body).c_str());
+            for (std::size_t column = 0; column < count; ++column) {
+                std::string cell;
+                if (column == row) {
+                    cell = zodiacText(chart.bodies[row].position.longitude).substr(0, 5);
+                } else if (column < row) {
+                    for (const Aspect &aspect : aspects) {
+                        if (aspect.first == static_cast<int>(column) &&
+                            aspect.second == static_cast<int>(row))
+                            cell =
+                                format("%s %d",
+                                       str(aspectTable[static_cast<std::size_t>(aspect.aspect)].abbreviation)
+                                           .c_str(),
+                                       static_cast<int>(aspect.orb));
+                    }
+                }
+                line += format("|%-6s", cell.c_str());
+            }
+            lines.push_back(line + "|");
+        }
+    }
+
+    if (job.influence) {
+        lines.push_back("");
+        lines.push_back("Influence (strength = body's own weight + house weight + aspect strengths)");
+        lines.push_back(
+            "  Own weight: Sun, Moon 10; Mercury, Venus, Mars 6; Jupiter, Saturn 5; Uranus, Neptune,");
+        lines.push_back(
+            "  Pluto 3; Node 2. House weight: angular 4, succedent 2, cadent 1. Each aspect adds");
+        lines.push_back(
+            "  10 x aspect weight x (1 - orb / allowed orb) to both of its bodies; aspect weights:");
+        lines.push_back("  Con 1, Opp 0.8, Sqr 0.6, Tri 0.5, Sex 0.3.");
+        static constexpr double ownWeight[listedBodyCount] = {10, 10, 6, 6, 6, 5, 5, 3, 3, 3, 2};
+        std::vector<std::pair<double, std::size_t>> strengths;
+        for (std::size_t i = 0; i < chart.bodies.size(); ++i) {
+            const auto &entry = chart.bodies[i];
+            const int kind = (entry.house - 1) % 3; // 0 angular, 1 succedent, 2 cadent
+            double strength = ownWeight[static_cast<int>(entry.body)] + (kind == 0 ? 4 : kind == 1 ? 2 : 1);
+            for (const Aspect &aspect : aspects) {
+                if (aspect.first != static_cast<int>(i) && aspect.second != static_cast<int>(i))
+                    continue;
+                const double allowed =
+                    allowedOrb(aspect.aspect, bodyAt(aspect.first).body, bodyAt(aspect.second).body);
+                strength += 10.0 * aspectTable[static_cast<std::size_t>(aspect.aspect)].weight *
+                            (1.0 - aspect.orb / allowed);
+            }
+            strengths.emplace_back(strength, i);
+        }
+        std::stable_sort(strengths.begin(), strengths.end(),
+                         [](const auto &x, const auto &y) { return x.first > y.first; });
+        double total = 0;
+        for (const auto &item : strengths)
+            total += item.first;
+        lines.push_back("Rank  Body     Strength  Share");
+        int rank = 0;
+        for (const auto &item : strengths) {
+            lines.push_back(format("%4d  %-7s  %8.2f  %4.1f%%", ++rank,
+                                   name(chart.bodies[item.second].body).c_str(), item.first,
+                                   total > 0 ? 100.0 * item.first / total : 0.0));
+        }
+    }
+
+    if (job.horizon) {
+        lines.push_back("");
+        lines.push_back(
+            "Local horizon (topocentric, with standard refraction; azimuth from north through east)");
+        lines.push_back("Body     Altitude  Azimuth");
+        for (const auto &entry : chart.bodies) {
+            const HorizonPosition position = ephemeris.horizon(entry.body, chart.julianDayUt, chart.place);
+            lines.push_back(format("%-7s  %8s  %7s", name(entry.body).c_str(),
+                                   signedDegreesMinutes(position.altitude).c_str(),
+                                   degreesMinutes(position.azimuth).c_str()));
+        }
+    }
+    lines.insert(lines.begin() + 6, ephemerisLine(ephemeris));
+    return lines;
+}
+
+std::vector<std::string> riseSetReport(const JobSpec &job, Ephemeris &ephemeris)
+{
+    const Moment &m = *job.moment;
+    const double clockWest = m.clockHoursWest() / 24.0;
+    const double dayStartLocal = Ephemeris::julianDay(m.year, m.month, m.day, 0.0);
+    // Events are rounded to the minute; an event at 23:59:40 rounds into the next day and belongs
+    // to that day's report, so the search window is shifted by half a minute.
+    const double halfMinute = 0.5 / 1440.0;
+    const double fromUt = dayStartLocal + clockWest - halfMinute;
+    const Place place{m.longitudeEast, m.latitudeNorth};
+
+    std::vector<RiseSetEvent> events;
+    for (int i = 0; i < listedBodyCount; ++i) {
+        const Body body = static_cast<Body>(i);
+        if (!job.isListed(body))
+            continue;
+        const std::vector<RiseSetEvent> found = ephemeris.horizonEvents(body, fromUt, fromUt + 1.0, place);
+        events.insert(events.end(), found.begin(), found.end());
+    }
+    std::stable_sort(events.begin(), events.end(), [](const RiseSetEvent &x, const RiseSetEvent &y) {
+        return x.julianDayUt < y.julianDayUt;
+    });
+
+    static constexpr const char *words[] = {"rises", "zeniths", "sets", "nadirs"};
+    const std::string tag = weekdayTag(m.year, m.month, m.day);
+    std::vector<std::string> lines;
+    for (const RiseSetEvent &event : events) {
+        const long long minuteOfDay =
+            std::llround(std::floor((event.julianDayUt - clockWest - dayStartLocal) * 1440.0 + 0.5));
+        const int minute = static_cast<int>(std::clamp(minuteOfDay, 0LL, 1439LL));
+        lines.push_back(
+            tag + eventDateTime(m.year, m.month, m.day, minute / 60, minute % 60, job.dayFirstDates) +
+            format("%8s       %s", name(event.body).c_str(), words[static_cast<int>(event.event)]));
+    }
+    return lines;
+}
+
+std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris)
+{
+    const Moment &m = *job.moment;
+    const bool year = job.kind() == ReportKind::YearCalendar;
+    const int firstMonth = year ? 1 : m.month;
+    const int endYear = (year || m.month == 12) ? m.year + 1 : m.year;
+    const int endMonth = year ? 1 : (m.month == 12 ? 1 : m.month + 1);
+    const double clockWest = m.clockHoursWest() / 24.0;
+    const double startUt = Ephemeris::julianDay(m.year, firstMonth, 1, 0.0) + clockWest;
+    const double endUt = Ephemeris::julianDay(endYear, endMonth, 1, 0.0) + clockWest;
+
+    std::vector<Body> bodies;
+    for (int i = 0; i < listedBodyCount; ++i) {
+        if (job.isListed(static_cast<Body>(i)))
+            bodies.push_back(static_cast<Body>(i));
+    }
+    const bool withMoon = std::find(bodies.begin(), bodies.end(), Body::Moon) != bodies.end();
+    const double step = withMoon ? 0.25 : 1.0;
+
+    struct Event {
+        double time;
+        std::string text;
+    };
+    std::vector<Event> events;
+    auto longitude = [&](Body body, double t) { return ephemeris.position(body, t, job.sidereal).longitude; };
+    // Refines a root of f between a and b (f changes sign there) to about a second.
+    auto refine = [](double a, double b, double fa, const auto &f) {
+        for (int iteration = 0; iteration < 40 && b - a > 1.0 / 86400.0; ++iteration) {
+            const double t = 0.5 * (a + b);
+            const double ft = f(t);
+            if ((ft < 0) == (fa < 0)) {
+                a = t;
+                fa = ft;
+            } else {
+                b = t;
+            }
+        }
+        return 0.5 * (a + b);
+    };
+
+    const int samples = static_cast<int>(std::ceil((endUt - startUt) / step)) + 1;
+    std::vector<std::vector<double>> longitudes(bodies.size(),
+                                                std::vector<double>(static_cast<std::size_t>(samples)));
+    for (std::size_t b = 0; b < bodies.size(); ++b) {
+        for (int s = 0; s < samples; ++s)
+            longitudes[b][static_cast<std::size_t>(s)] =
+                longitude(bodies[b], std::min(startUt + s * step, endUt));
+    }
+    auto sampleTime = [&](int s) { return std::min(startUt + s * step, endUt); };
+
+    for (std::size_t b = 0; b < bodies.size(); ++b) {
+        for (int s = 0; s + 1 < samples; ++s) {
+            const double l0 = longitudes[b][static_cast<std::size_t>(s)];
+            const double l1 = longitudes[b][static_cast<std::size_t>(s + 1)];
+            if (signIndex(l0) == signIndex(l1))
+                continue;
+            const bool forward = normalize180(l1 - l0) > 0;
+            const double boundary = 30.0 * (forward ? signIndex(l1) : signIndex(l0));
+            const Body body = bodies[b];
+            auto f = [&](double t) { return normalize180(longitude(body, t) - boundary); };
+            const double t = refine(sampleTime(s), sampleTime(s + 1), normalize180(l0 - boundary), f);
+            const int entered = forward ? signIndex(l1) : signIndex(boundary - 1.0);
+            events.push_back({t, format("  %s enters %s%s", name(body).c_str(),
+                                        str(signTable[static_cast<std::size_t>(entered)].name).c_str(),
+                                        forward ? "" : " (retrograde)")});
+        }
+    }
+
+    for (std::size_t i = 0; i < bodies.size(); ++i) {
+        for (std::size_t j = i + 1; j < bodies.size(); ++j) {
+            for (int k = 0; k < job.aspectLimit; ++k) {
+                const double angle = aspectTable[static_cast<std::size_t>(k)].angle;
+                std::vector<double> targets{angle};
+                if (angle != 0.0 && angle != 180.0)
+                    targets.push_back(360.0 - angle);
+                for (const double target : targets) {
+                    auto gap = [&](std::size_t s) {
+                        return normalize180(longitudes[i][s] - longitudes[j][s] - target);
+                    };
+                    for (int s = 0; s + 1 < samples; ++s) {
+                        const double g0 = gap(static_cast<std::size_t>(s));
+                        const double g1 = gap(static_cast<std::size_t>(s + 1));
+                        if ((g0 < 0) == (g1 < 0) || std::fabs(g0 - g1) > 90.0)
+                            continue;
+                        const Body a = bodies[i];
+                        const Body b = bodies[j];
+                        auto f = [&](double t) {
+                            return normalize180(longitude(a, t) - longitude(b, t) - target);
+                        };
+                        const double t = refine(sampleTime(s), sampleTime(s + 1), g0, f);
+                        std::string text = format(
+                            "  %-7s %s %s %-7s %s", name(a).c_str(), zodiacText(longitude(a, t)).c_str(),
+                            str(aspectTable[static_cast<std::size_t>(k)].abbreviation).c_str(),
+                            name(b).c_str(), zodiacText(longitude(b, t)).c_str());
+                        if (a == Body::Sun && b == Body::Moon) {
+                            // target is Sun minus Moon; the Moon leads the Sun by 90 at the first quarter
+                            if (k == 0)
+                                text += "  New Moon";
+                            else if (angle == 180.0)
+                                text += "  Full Moon";
+                            else if (angle == 90.0)
+                                text += target == 270.0 ? "  First Quarter" : "  Last Quarter";
+                        }
+                        events.push_back({t, text});
+                    }
+                }
+            }
+        }
+    }
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event &x, const Event &y) { return x.time < y.time; });
+
+    std::vector<std::string> lines;
+    lines.push_back(
+        year ? format("Orlam transit calendar for the year %d", m.year)
+             : format("Orlam transit calendar for %s %d", str(monthNames[m.month - 1]).c_str(), m.year));
+    lines.push_back(
+        format("Times are local clock times (%s), rounded to the minute.", zoneDescription(m).c_str()));
+    std::string aspectNames;
+    for (int k = 0; k < job.aspectLimit; ++k)
+        aspectNames += (k ? ", " : "") + str(aspectTable[static_cast<std::size_t>(k)].name);
+    lines.push_back("Aspects:    " + aspectNames);
+    lines.push_back(job.sidereal ? "Zodiac:     Sidereal, Fagan-Bradley ayanamsa" : "Zodiac:     Tropical");
+    lines.push_back(ephemerisLine(ephemeris));
+    lines.push_back("");
+    for (const Event &event : events) {
+        const double local = event.time - clockWest;
+        const CivilTime civil = Ephemeris::civilTime(std::floor((local + 0.5) * 1440.0 + 0.5) / 1440.0 - 0.5);
+        lines.push_back(
+            weekdayTag(civil.year, civil.month, civil.day) +
+            eventDateTime(civil.year, civil.month, civil.day, civil.hour, civil.minute, job.dayFirstDates) +
+            event.text);
+    }
+    if (events.empty())
+        lines.push_back("No events in this period.");
+    return lines;
+}
+
+} // namespace orlam
