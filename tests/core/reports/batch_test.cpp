@@ -97,6 +97,13 @@ TEST_F(Batch, UnquotedDesignatorShiftsTheLaterFields)
     EXPECT_EQ(rig.engine.jobs(), QStringList({QStringLiteral("chart.txt|6 15 2026 2:30AM ST PM 6 93W21")}));
 }
 
+TEST_F(Batch, OutputMayReplaceItsInput)
+{
+    writeBytes(input(), GoodLine + GoodLine);
+    ASSERT_TRUE(BatchConvert(rig.calc, input(), input()));
+    EXPECT_EQ(readBytes(input()), GoodOutput + GoodOutput);
+}
+
 TEST_F(Batch, EmptyInputGivesAnEmptyOutput)
 {
     writeBytes(output(), "old contents\r\n");
