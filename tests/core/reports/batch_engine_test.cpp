@@ -18,10 +18,11 @@ QString enginePath()
 
 // The rig with the real engine in place of the stand-in.
 struct EngineRig {
-    EngineRig()
-        : locale(test::localeFor(QLocale::English, QLocale::UnitedStates)), runner(host, enginePath()),
-          astro(settings, derived, runner), calc(settings, derived, locale, astro, host)
+    explicit EngineRig(LocaleFacts facts = test::localeFor(QLocale::English, QLocale::UnitedStates))
+        : locale(std::move(facts)), runner(host, enginePath()), astro(settings, derived, runner),
+          calc(settings, derived, locale, astro, host)
     {
+        derived.EuroDateSwitch = locale.euroDateSwitch();
     }
     test::ScopedWorkDir work;
     TSettings settings;
@@ -112,6 +113,24 @@ TEST_F(WithEngine, SunriseDecidesTheDayName)
     // 03:00 on Monday is before sunrise: still Sunday's day name.
     EXPECT_EQ(rig.calc.lastLines.value(1), QStringLiteral("Dies Solis"));
     EXPECT_TRUE(rig.calc.lastLines.value(2).startsWith(QStringLiteral("Monday, June 15, 2026")));
+}
+
+TEST_F(WithEngine, DayFirstLocaleReadsTheEnginesDates)
+{
+    EngineRig rig(test::localeFor(QLocale::German, QLocale::Germany));
+    ASSERT_EQ(rig.derived.EuroDateSwitch, QStringLiteral("-Yd"));
+    rig.settings.DayBegins = 2;
+    rig.settings.Lines = 2;
+    rig.host.pickerDate = clockTime(2026, 6, 15, 21, 0);
+    rig.host.pickerTime = QTime(21, 0);
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    EXPECT_TRUE(rig.host.messages.isEmpty()) << rig.host.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(rig.calc.RiseSetTable.SunSet.date(), QDate(2026, 6, 15));
+    EXPECT_EQ(rig.calc.RiseSetTable.NextSunRise.date(), QDate(2026, 6, 16));
+    // 21:00 standard time is after sunset: Tuesday's name on Monday's date.
+    EXPECT_EQ(rig.calc.lastLines.value(1), QStringLiteral("Dies Martis"));
+    EXPECT_TRUE(rig.calc.lastLines.value(2).contains(QStringLiteral("15. Juni 2026")))
+        << rig.calc.lastLines.value(2).toStdString();
 }
 
 } // namespace
