@@ -120,6 +120,14 @@ int Ephemeris::weekday(double julianDay)
     return swe_day_of_week(julianDay);
 }
 
+double Ephemeris::universalFromTerrestrial(double julianDayTt)
+{
+    double ut = julianDayTt;
+    for (int i = 0; i < 3; ++i)
+        ut = julianDayTt - swe_deltat(ut);
+    return ut;
+}
+
 std::string Ephemeris::libraryVersion()
 {
     char text[AS_MAXCH] = {};

@@ -71,6 +71,9 @@ public:
     static CivilTime civilTime(double julianDay);
     static int weekday(double julianDay); // 0 Monday .. 6 Sunday
     static std::string libraryVersion();
+    // Universal Time of a moment given in Terrestrial Time (both Julian days), by the library's
+    // Delta T model.
+    static double universalFromTerrestrial(double julianDayTt);
 
     bool usedBuiltInModel() const { return mBuiltInModelUsed; }
 

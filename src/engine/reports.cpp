@@ -87,7 +87,7 @@ std::string ephemerisLine(const Ephemeris &ephemeris)
     if (ephemeris.usedBuiltInModel())
         return "Ephemeris:  built-in analytical model (the ephemeris files were not found or do not cover "
                "this date)";
-    return "Ephemeris:  Swiss Ephemeris " + Ephemeris::libraryVersion() + " with its data files";
+    return "Ephemeris:  Swiss Ephemeris with its data files";
 }
 
 std::vector<std::string> momentHeader(const std::string &title, const ChartData &chart)
