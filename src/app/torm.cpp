@@ -4,15 +4,11 @@
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
+#include "reports/batch.h"
 #include "settings/inifile.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
 #include "weblinks.h"
-
-#if __has_include("reports/batch.h")
-#include "reports/batch.h"
-#define ORLAM_HAVE_BATCH 1
-#endif
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -58,12 +54,23 @@ QFont windowFont()
     return font;
 }
 
-// Courier New where it is installed, the desktop's fixed-pitch font otherwise.
+// Courier New where it is installed, the desktop's fixed-pitch font otherwise, and failing that
+// any fixed-pitch family the font database knows.
 QFont viewFont()
 {
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Courier New"))
-                     ? QFont(QStringLiteral("Courier New"))
-                     : QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font;
+    if (QFontDatabase::families().contains(QStringLiteral("Courier New"))) {
+        font = QFont(QStringLiteral("Courier New"));
+    } else {
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (!QFontInfo(font).fixedPitch()) {
+            for (const QString &family : QFontDatabase::families())
+                if (QFontDatabase::isFixedPitch(family)) {
+                    font = QFont(family);
+                    break;
+                }
+        }
+    }
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     font.setPixelSize(ViewFontPixels);
@@ -572,12 +579,7 @@ void TOrm::Batch1Click()
 
 Status TOrm::runBatch(const QString &inputName, const QString &outputName)
 {
-#ifdef ORLAM_HAVE_BATCH
     return BatchConvert(*mCalc, inputName, outputName);
-#else
-    Q_UNUSED(outputName)
-    return Status::failure(QStringLiteral("Cannot open file %1").arg(inputName));
-#endif
 }
 
 void TOrm::ToolBars1Click()

@@ -1,0 +1,705 @@
+// The main window driven as a user would: menus, toolbar, pickers, calendar, layout, about box.
+
+#include "apptestsupport.h"
+#include "commandline.h"
+#include "common/clocktime.h"
+#include "settings/inifile.h"
+#include "taboutbox.h"
+#include "workfolder.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QDateEdit>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+using namespace orlam;
+using namespace orlam::test;
+
+namespace {
+
+const QString PauseMessage = QStringLiteral("Alarm and clock will be paused. Use Clock menu to resume.");
+const QString JuneDate = QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6\n"
+                                        "Monday, June 15, 2026 e.v. 2:30 PM");
+
+// "&Calculate" or "-" for a separator; a leading "!" marks an entry shown disabled, "~" hidden,
+// and "> " a submenu with its entries in brackets.
+QStringList describe(const QMenu *menu)
+{
+    QStringList entries;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator()) {
+            entries << QStringLiteral("-");
+            continue;
+        }
+        QString text = action->text();
+        if (action->menu())
+            text = QStringLiteral("> ") + text + QStringLiteral(" [") +
+                   describe(action->menu()).join(QLatin1String("; ")) + QLatin1Char(']');
+        if (!action->isVisible())
+            text.prepend(QLatin1Char('~'));
+        else if (!action->isEnabled())
+            text.prepend(QLatin1Char('!'));
+        entries << text;
+    }
+    return entries;
+}
+
+template <typename T> T *child(QObject *parent, const char *name)
+{
+    T *found = parent->findChild<T *>(QString::fromLatin1(name));
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+void setMoment(TOrm &window, int day = 15)
+{
+    window.setPickers(clockTime(2026, 6, day, 14, 30), QTime(14, 30));
+}
+
+QString viewText(TOrm &window)
+{
+    return child<QTextEdit>(&window, "TDate")->toPlainText();
+}
+
+QModelIndex calendarCell(QAbstractItemView *view, int day)
+{
+    const QAbstractItemModel *model = view->model();
+    // Rows 1 and 5-6 may hold days of the neighbouring months; the 16th is always in the middle.
+    for (int row = 2; row < model->rowCount() - 1; ++row)
+        for (int column = 0; column < model->columnCount(); ++column) {
+            const QModelIndex index = model->index(row, column);
+            if (index.data().toInt() == day)
+                return index;
+        }
+    return {};
+}
+
+} // namespace
+
+class TOrmTest : public QObject {
+    Q_OBJECT
+private slots:
+    void mainMenu_data();
+    void mainMenu();
+    void trayMenu();
+    void toolbarItemsAndHints();
+    void viewContextMenuAndFonts();
+
+    void calculateShowsTheDate();
+    void nowSetsThePresentAndCalculates();
+    void monthCalendarClickChartsThatDay();
+    void userPickerChangeShowsPlaceholderOnce();
+    void programPickerChangeIsSilent();
+    void caption_data();
+    void caption();
+    void copyPutsTheViewOnTheClipboard();
+    void batchMenuAsksForTwoNames();
+    void batchMenuCancelDoesNothing();
+
+    void viewTogglesFollowTheirMarks();
+    void layoutKeysWrittenAtCloseAndAppliedAtStart();
+    void failedLayoutWriteKeepsWindowOpen();
+    void trayExitLeavesTheLayoutAlone();
+    void minimiseWithoutTrayKeepsTheWindowReachable();
+    void hintsCanBeSwitchedOff();
+
+    void startUp_data();
+    void startUp();
+    void failedBatchAtStartEndsHeadlessRun();
+
+    void aboutBoxText_data();
+    void aboutBoxText();
+    void aboutBoxWindow();
+
+    void commandLine_data();
+    void commandLine();
+    void desktopWorkFolder();
+};
+
+void TOrmTest::mainMenu_data()
+{
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QStringList>("entries");
+    QTest::newRow("File") << "&File" << QStringList{"&Calculate", "&Now",      "&Batch..",
+                                                    "!&Print...", "!&Save...", "&Exit"};
+    QTest::newRow("Edit") << "&Edit" << QStringList{"&Copy to clipboad", "!Insert into &Word97"};
+    QTest::newRow("Clock") << "&Clock" << QStringList{"!Paused"};
+    QTest::newRow("Reports") << "&Reports"
+                             << QStringList{"> &Calendar [!For the &Month; !For the &Year]",
+                                            "!&Astrological data", "!&Planetary hours", "-",
+                                            "!&Random Verse"};
+    QTest::newRow("View") << "&View"
+                          << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "!Alarm Events"};
+    QTest::newRow("Options") << "&Options" << QStringList{"!&Program options"};
+    QTest::newRow("Help") << "&Help"
+                          << QStringList{
+                                 "&Help", "&About",
+                                 "> &Web [&www.orlam.org; &Orlam Homepage; Naval Observatory; O.T.O.; "
+                                 "> Other Software [Astrolog]]",
+                                 "~&Topics"};
+}
+
+void TOrmTest::mainMenu()
+{
+    QFETCH(QString, menu);
+    QFETCH(QStringList, entries);
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    QStringList titles;
+    const QMenu *found = nullptr;
+    for (QAction *action : window->menuBar()->actions()) {
+        titles << action->text();
+        if (action->text() == menu)
+            found = action->menu();
+    }
+    QCOMPARE(titles, (QStringList{"&File", "&Edit", "&Clock", "&Reports", "&View", "&Options", "&Help"}));
+    QVERIFY(found);
+    QCOMPARE(describe(found), entries);
+    if (menu == QLatin1String("&View"))
+        for (const char *name : {"ToolBars1", "Statusbar2", "MonthlyCalendar1"})
+            QVERIFY(child<QAction>(window.get(), name)->isChecked());
+    if (menu == QLatin1String("&Help")) {
+        const QString hint = QStringLiteral(" Astronomical Applications Data Services");
+        QCOMPARE(child<QAction>(window.get(), "NavalObservatory1")->toolTip(), hint);
+        QCOMPARE(child<QAction>(window.get(), "NavalObservatory2")->toolTip(), hint);
+    }
+}
+
+void TOrmTest::trayMenu()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    auto *tray = child<QMenu>(window.get(), "PopupMenu2");
+    QVERIFY(tray);
+    QCOMPARE(describe(tray),
+             (QStringList{"!Date", "!Quote", "!Word Document", "> ClipBoard [!Quote; !Date; !Law]", "-",
+                          "> &Web [&Orlam Homepage; &www.orlam.org; US &Naval Observatory; &O.T.O.]",
+                          "Restore", "Exit"}));
+    QCOMPARE(window->trayImage(), 3);
+}
+
+void TOrmTest::toolbarItemsAndHints()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    auto *toolbar = child<QToolBar>(window.get(), "Toolbar1");
+    QVERIFY(toolbar);
+    QCOMPARE(toolbar->windowTitle(), QStringLiteral("Date tool"));
+    QCOMPARE(toolbar->allowedAreas(), Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    QCOMPARE(window->toolBarArea(toolbar), Qt::TopToolBarArea);
+
+    QStringList items;
+    for (QAction *action : toolbar->actions()) {
+        QWidget *widget = toolbar->widgetForAction(action);
+        QString item = widget->objectName();
+        if (qobject_cast<QToolButton *>(widget))
+            item += QStringLiteral(": ") + action->toolTip() + (action->isEnabled() ? "" : " (later)") +
+                    (action->isCheckable() ? " (toggle)" : "");
+        items << item;
+    }
+    QCOMPARE(items, (QStringList{"GDate", "Time", "CalcButton: Calculate using displayed information",
+                                 "NowButton: Set Date/Time to \"Now\" and Calculate",
+                                 "ClipButton: Copy Thelemic Date to clipboard",
+                                 "AstroButton: Display Astrolog program output (later)",
+                                 "HoursButton: Display Planetary Hours (later)",
+                                 "ToolbarButton971: Toggle Event Display (later) (toggle)",
+                                 "Opt1: Program Options (later)", "Verse: Random Verse (later)"}));
+    auto *date = child<QDateEdit>(window.get(), "GDate");
+    QVERIFY(date->calendarPopup());
+    QCOMPARE(date->displayFormat(), usLocale().shortDatePattern());
+    QCOMPARE(date->width(), 110);
+    QCOMPARE(child<QTimeEdit>(window.get(), "Time")->width(), 110);
+    for (QAction *action : toolbar->actions())
+        if (!action->icon().isNull())
+            QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->objectName()));
+}
+
+void TOrmTest::viewContextMenuAndFonts()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    auto *view = child<QTextEdit>(window.get(), "TDate");
+    QVERIFY(view->isReadOnly());
+    QCOMPARE(view->toolTip(), QStringLiteral("Thelemic date"));
+    QVERIFY(QFontInfo(view->font()).fixedPitch());
+    QCOMPARE(view->font().pixelSize(), 13);
+    QCOMPARE(window->font().pixelSize(), 13);
+    QCOMPARE(describe(child<QMenu>(window.get(), "PopupMenu1")), (QStringList{"Copy", "Select all"}));
+    QVERIFY(child<QListWidget>(window.get(), "CheckListBox1")->isHidden());
+    QVERIFY(view->toPlainText().isEmpty());
+}
+
+void TOrmTest::calculateShowsTheDate()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    setMoment(*window);
+    child<QAction>(window.get(), "CalcButton")->trigger();
+    QCOMPARE(viewText(*window), JuneDate);
+    QVERIFY(window->calculator().ShowOutput);
+    QCOMPARE(child<QCalendarWidget>(window.get(), "MonthCalendar1")->selectedDate(), QDate(2026, 6, 15));
+    QVERIFY(rig.messages.isEmpty());
+
+    child<QAction>(window.get(), "Calculate1")->trigger();
+    QCOMPARE(viewText(*window), JuneDate);
+}
+
+void TOrmTest::nowSetsThePresentAndCalculates()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    setMoment(*window, 1);
+    const QDate before = QDate::currentDate();
+    child<QAction>(window.get(), "NowButton")->trigger();
+    const QDate after = QDate::currentDate();
+    const QDate shown = child<QDateEdit>(window.get(), "GDate")->date();
+    QVERIFY(shown == before || shown == after);
+    const QStringList lines = viewText(*window).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(lines.at(0).startsWith(QLatin1String("An ")));
+    QVERIFY2(lines.at(1).startsWith(usLocale().formatLongDate(shown) + QStringLiteral(" e.v. ")),
+             qPrintable(lines.at(1)));
+    QCOMPARE(child<QCalendarWidget>(window.get(), "MonthCalendar1")->selectedDate(), shown);
+    QVERIFY(rig.messages.isEmpty());
+}
+
+void TOrmTest::monthCalendarClickChartsThatDay()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    setMoment(*window);
+    window->CalcButtonClick();
+    auto *calendar = child<QCalendarWidget>(window.get(), "MonthCalendar1");
+    auto *table = calendar->findChild<QAbstractItemView *>();
+    QVERIFY(table);
+    const QModelIndex cell = calendarCell(table, 16);
+    QVERIFY(cell.isValid());
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(cell).center());
+    QCOMPARE(child<QDateEdit>(window.get(), "GDate")->date(), QDate(2026, 6, 16));
+    QCOMPARE(child<QTimeEdit>(window.get(), "Time")->time(), QTime(14, 30));
+    QCOMPARE(viewText(*window).section(QLatin1Char('\n'), 1),
+             QStringLiteral("Tuesday, June 16, 2026 e.v. 2:30 PM"));
+    QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
+}
+
+void TOrmTest::userPickerChangeShowsPlaceholderOnce()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    setMoment(*window);
+    window->CalcButtonClick();
+    auto *date = child<QDateEdit>(window.get(), "GDate");
+    date->setFocus();
+    date->setCurrentSection(QDateTimeEdit::DaySection);
+    QTest::keyClick(date, Qt::Key_Up);
+    QVERIFY(date->date() != QDate(2026, 6, 15));
+    QCOMPARE(rig.messages, QStringList{PauseMessage});
+    QVERIFY(window->clockPaused());
+    QCOMPARE(viewText(*window), QStringLiteral("- Click Calculate Button to Compute -"));
+
+    // The clock is paused now: a further change only shows the placeholder again.
+    window->CalcButtonClick();
+    auto *time = child<QTimeEdit>(window.get(), "Time");
+    time->setFocus();
+    time->setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(time, Qt::Key_Up);
+    QCOMPARE(time->time(), QTime(15, 30));
+    QCOMPARE(rig.messages.size(), 1);
+    QCOMPARE(viewText(*window), QStringLiteral("- Click Calculate Button to Compute -"));
+}
+
+void TOrmTest::programPickerChangeIsSilent()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    setMoment(*window);
+    window->CalcButtonClick();
+    window->SetNow();
+    setMoment(*window, 20);
+    QCOMPARE(viewText(*window), JuneDate);
+    QVERIFY(rig.messages.isEmpty());
+    QVERIFY(!window->clockPaused());
+}
+
+void TOrmTest::caption_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<QString>("caption");
+    QTest::newRow("plain") << QByteArray() << "Orlam";
+    QTest::newRow("update caption") << QByteArray("Update Caption=1\r\n")
+                                    << "Monday, June 15, 2026 e.v. 2:30 PM";
+}
+
+void TOrmTest::caption()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(QString, caption);
+    WindowRig rig(keys);
+    auto window = rig.makeWindow();
+    QCOMPARE(window->windowTitle(), QStringLiteral("Orlam"));
+    setMoment(*window);
+    window->CalcButtonClick();
+    QCOMPARE(window->windowTitle(), caption);
+    QCOMPARE(window->applicationTitle(), caption);
+    QVERIFY(QGuiApplication::applicationDisplayName() != caption || caption == QLatin1String("Orlam"));
+}
+
+void TOrmTest::copyPutsTheViewOnTheClipboard()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    setMoment(*window);
+    window->CalcButtonClick();
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    child<QAction>(window.get(), "ClipButton")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), JuneDate);
+    QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+    child<QAction>(window.get(), "Copytoclipboad1")->trigger();
+    QCOMPARE(QGuiApplication::clipboard()->text(), JuneDate);
+}
+
+void TOrmTest::batchMenuAsksForTwoNames()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    QVERIFY(writeAll(rig.filePath("moments.txt"), "one,two,6/15/2026,14:30,6,93W21,45N05\r\n"));
+    QStringList seen;
+    const auto answer = [&seen](const QString &name) {
+        QTimer::singleShot(0, [&seen, name] {
+            auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            seen << box->windowTitle() + " | " + box->labelText() + " | " + box->textValue();
+            box->setTextValue(name);
+            box->accept();
+        });
+    };
+    answer(QStringLiteral("moments.txt"));
+    QTimer::singleShot(0, [&] { answer(QStringLiteral("dates.txt")); });
+    child<QAction>(window.get(), "Batch1")->trigger();
+    QCOMPARE(seen,
+             (QStringList{"Input File | File name | input.txt", "Output File | File name | output.txt"}));
+    QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
+    QCOMPARE(readAll(rig.filePath("dates.txt")),
+             QByteArray("one,two,6/15/2026,14:30,6,93W21,45N05,v12,24\xb0 Gemini, 5\xb0 Leo,Lun\xe6,\r\n"));
+}
+
+void TOrmTest::batchMenuCancelDoesNothing()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    QTimer::singleShot(0, [] {
+        if (auto *box = qobject_cast<QInputDialog *>(QApplication::activeModalWidget()))
+            box->reject();
+    });
+    window->Batch1Click();
+    QVERIFY(rig.messages.isEmpty());
+    QVERIFY(!QFileInfo::exists(rig.filePath("output.txt")));
+}
+
+void TOrmTest::viewTogglesFollowTheirMarks()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *panel = child<QWidget>(window.get(), "Panel1");
+    auto *splitter = child<QSplitter>(window.get(), "Splitter1");
+    child<QAction>(window.get(), "MonthlyCalendar1")->trigger();
+    QVERIFY(!child<QAction>(window.get(), "MonthlyCalendar1")->isChecked());
+    QVERIFY(!panel->isVisible());
+    QTRY_VERIFY(!splitter->handle(1)->isVisible());
+    child<QAction>(window.get(), "MonthlyCalendar1")->trigger();
+    QVERIFY(panel->isVisible());
+    QTRY_VERIFY(splitter->handle(1)->isVisible());
+
+    child<QAction>(window.get(), "ToolBars1")->trigger();
+    QVERIFY(!child<QToolBar>(window.get(), "Toolbar1")->isVisible());
+    child<QAction>(window.get(), "Statusbar2")->trigger();
+    QVERIFY(!child<QStatusBar>(window.get(), "StatusBar1")->isVisible());
+    window->ToolBars1Click();
+    QVERIFY(child<QAction>(window.get(), "ToolBars1")->isChecked());
+    QVERIFY(child<QToolBar>(window.get(), "Toolbar1")->isVisible());
+}
+
+void TOrmTest::layoutKeysWrittenAtCloseAndAppliedAtStart()
+{
+    WindowRig rig;
+    {
+        auto window = rig.makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->MonthlyCalendar1Click();
+        window->Statusbar2Click();
+        window->resize(520, window->height() + 40);
+        window->move(60, 70);
+        QVERIFY(window->close());
+        QCOMPARE(rig.endCode, 0);
+        QVERIFY(rig.messages.isEmpty());
+    }
+    const IniFile ini(rig.settingsPath());
+    QCOMPARE(ini.readInteger("orlam", "Month Calendar", 7), 0);
+    QCOMPARE(ini.readInteger("orlam", "Status Bar", 7), 0);
+    QCOMPARE(ini.readInteger("orlam", "Tool Bar", 7), 1);
+    QCOMPARE(ini.readInteger("orlam", "ClientWidth", 0), 520);
+    QCOMPARE(ini.readInteger("orlam", "ClientHeight", 0), 355);
+    QCOMPARE(ini.readInteger("orlam", "Left", 0), 60);
+    QCOMPARE(ini.readInteger("orlam", "Top", 0), 70);
+
+    auto again = rig.makeWindow();
+    again->show();
+    QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+    QVERIFY(!child<QAction>(again.get(), "MonthlyCalendar1")->isChecked());
+    QVERIFY(!child<QWidget>(again.get(), "Panel1")->isVisible());
+    QVERIFY(!child<QSplitter>(again.get(), "Splitter1")->handle(1)->isVisible());
+    QVERIFY(!child<QStatusBar>(again.get(), "StatusBar1")->isVisible());
+    QVERIFY(child<QToolBar>(again.get(), "Toolbar1")->isVisible());
+    QCOMPARE(again->width(), 520);
+    QCOMPARE(again->pos(), QPoint(60, 70));
+    // Written back unchanged by the next close.
+    QVERIFY(again->close());
+    QCOMPARE(IniFile(rig.settingsPath()).readInteger("orlam", "ClientHeight", 0), 355);
+}
+
+void TOrmTest::failedLayoutWriteKeepsWindowOpen()
+{
+    WindowRig rig;
+    // A settings file inside something that is not a folder cannot be written, whoever runs this.
+    QVERIFY(writeAll(rig.filePath("blocker"), "x"));
+    rig.setSettingsPath(rig.filePath("blocker/Orlam.ini"));
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(!window->close());
+    QVERIFY(window->isVisible());
+    // (The first start could not read the engine's name from the file either, and said so.)
+    QCOMPARE(rig.messages.last(), QStringLiteral("Unable to write to %1").arg(rig.settingsPath()));
+    QCOMPARE(rig.endCode, -1);
+    window->Exit2Click();
+    QCOMPARE(rig.endCode, 0);
+}
+
+void TOrmTest::trayExitLeavesTheLayoutAlone()
+{
+    WindowRig rig;
+    const QByteArray before = readAll(rig.settingsPath());
+    auto window = rig.makeWindow();
+    window->show();
+    window->move(200, 200);
+    child<QAction>(window.get(), "Exit2")->trigger();
+    QCOMPARE(rig.endCode, 0);
+    QCOMPARE(readAll(rig.settingsPath()), before);
+}
+
+void TOrmTest::minimiseWithoutTrayKeepsTheWindowReachable()
+{
+    if (QSystemTrayIcon::isSystemTrayAvailable())
+        QSKIP("this desktop has a tray");
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->showMinimized();
+    QTest::qWait(20);
+    QVERIFY(window->isVisible());
+    window->Restore1Click();
+    QVERIFY(!window->isMinimized());
+}
+
+void TOrmTest::hintsCanBeSwitchedOff()
+{
+    WindowRig rig("Hints=0\r\n");
+    auto window = rig.makeWindow();
+    QVERIFY(!window->showHints());
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *view = child<QTextEdit>(window.get(), "TDate");
+    const auto askForHint = [view] {
+        QHelpEvent event(QEvent::ToolTip, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(view, &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    QCOMPARE(askForHint(), QString());
+    window->setShowHints(true);
+    QCOMPARE(askForHint(), QStringLiteral("Thelemic date"));
+    QToolTip::hideText();
+}
+
+void TOrmTest::startUp_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<QString>("clipboard");
+    QTest::newRow("interactive") << QStringList{} << false << "untouched";
+    QTest::newRow("three arguments") << QStringList{"a", "b", "c"} << false << "untouched";
+    QTest::newRow("x") << QStringList{"x"} << true << JuneDate;
+    QTest::newRow("other single argument") << QStringList{"y"} << true << "";
+    QTest::newRow("batch") << QStringList{"moments.txt", "dates.txt"} << true << "untouched";
+}
+
+void TOrmTest::startUp()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, ends);
+    QFETCH(QString, clipboard);
+    WindowRig rig;
+    QVERIFY(writeAll(rig.filePath("moments.txt"), "one,two,6/15/2026,14:30,6,93W21,45N05\r\n"));
+    auto window = rig.makeWindow();
+    window->setCommandLine(parseCommandLine(arguments));
+    // The pickers hold the moment of start; a fixed one keeps the result known.
+    setMoment(*window);
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    const TOrm::StartResult result = window->FormShow();
+    QCOMPARE(result.endProgram, ends);
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    QCOMPARE(window->commandLineOutput(), arguments == QStringList{"x"} ? JuneDate : QString());
+    // Every start ends with the date of the start's moment in the view.
+    QCOMPARE(viewText(*window), JuneDate);
+    QVERIFY(window->calculator().ShowOutput);
+    // The command-line modes close the window, which writes the layout.
+    QCOMPARE(IniFile(rig.settingsPath()).readInteger("orlam", "ClientWidth", 0), ends ? 400 : 0);
+    if (arguments.size() == 2)
+        QVERIFY(readAll(rig.filePath("dates.txt")).startsWith("one,two,6/15/2026,14:30,6,93W21,45N05,v12,"));
+    // The sequence runs once.
+    window->CalcButtonClick();
+    QCOMPARE(window->FormShow().endProgram, false);
+}
+
+void TOrmTest::failedBatchAtStartEndsHeadlessRun()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->setCommandLine(parseCommandLine({"missing.txt", "dates.txt"}));
+    const TOrm::StartResult result = window->FormShow();
+    QCOMPARE(rig.messages, QStringList{"Cannot open file missing.txt"});
+    // Offscreen there is no window to go on with.
+    QVERIFY(result.endProgram);
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(!QFileInfo::exists(rig.filePath("dates.txt")));
+    QVERIFY(viewText(*window).isEmpty());
+}
+
+void TOrmTest::aboutBoxText_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("US") << "en_US"
+                        << "Version 3.41\r\nCompiled: 6/15/2026 2:30:05 PM";
+    QTest::newRow("German") << "de_DE"
+                            << "Version 3.41\r\nCompiled: 15.06.2026 14:30:05";
+    QTest::newRow("British") << "en_GB"
+                             << "Version 3.41\r\nCompiled: 15/06/2026 14:30:05";
+}
+
+void TOrmTest::aboutBoxText()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, text);
+    const LocaleFacts facts =
+        LocaleFacts::make(QLocale(locale), QTimeZone("Europe/Berlin"), QDate(2026, 6, 15));
+    QCOMPARE(TAboutBox::versionText(facts, clockTime(2026, 6, 15, 14, 30, 5)), text);
+}
+
+void TOrmTest::aboutBoxWindow()
+{
+    const LocaleFacts facts = usLocale();
+    TAboutBox box(nullptr, facts);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QCOMPARE(box.windowTitle(), QStringLiteral("About Orlam"));
+    QCOMPARE(box.size(), QSize(227, 135));
+    QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
+    QCOMPARE(child<QLabel>(&box, "ProductName")->text(), QStringLiteral("Orlam"));
+    QCOMPARE(child<QLabel>(&box, "ProductName")->font().pixelSize(), 16);
+    QCOMPARE(child<QLabel>(&box, "Version")->font().pixelSize(), 13);
+    QCOMPARE(child<QLabel>(&box, "Copyright")->font().pixelSize(), 11);
+    const QDateTime built = clockFromLocal(QFileInfo(QCoreApplication::applicationFilePath()).lastModified());
+    QCOMPARE(child<QLabel>(&box, "Version")->text(),
+             QStringLiteral("Version 3.41\r\nCompiled: ") + facts.formatShortDate(built.date()) +
+                 QLatin1Char(' ') + facts.formatLongTime(built.time()));
+    QVERIFY(!child<QLabel>(&box, "ProgramIcon")->pixmap().isNull());
+    // A click on a label closes the box.
+    QTest::mouseClick(child<QLabel>(&box, "Version"), Qt::LeftButton);
+    QVERIFY(!box.isVisible());
+    QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+void TOrmTest::commandLine_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("desktop");
+    using M = CommandLine::Mode;
+    QTest::newRow("none") << QStringList{} << int(M::Interactive) << false;
+    QTest::newRow("x") << QStringList{"x"} << int(M::CopyDate) << false;
+    QTest::newRow("capital X is another argument") << QStringList{"X"} << int(M::CopyView) << false;
+    QTest::newRow("other") << QStringList{"today"} << int(M::CopyView) << false;
+    QTest::newRow("help") << QStringList{"--help"} << int(M::Usage) << false;
+    QTest::newRow("version") << QStringList{"--version"} << int(M::Version) << false;
+    QTest::newRow("batch") << QStringList{"in.txt", "out.txt"} << int(M::Batch) << false;
+    QTest::newRow("three") << QStringList{"a", "b", "c"} << int(M::Interactive) << false;
+    QTest::newRow("desktop") << QStringList{"--desktop"} << int(M::Interactive) << true;
+    QTest::newRow("desktop and x") << QStringList{"--desktop", "x"} << int(M::CopyDate) << true;
+}
+
+void TOrmTest::commandLine()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, mode);
+    QFETCH(bool, desktop);
+    const CommandLine line = parseCommandLine(arguments);
+    QCOMPARE(int(line.mode), mode);
+    QCOMPARE(line.desktop, desktop);
+    if (line.mode == CommandLine::Mode::Batch) {
+        QCOMPARE(line.first, QStringLiteral("in.txt"));
+        QCOMPARE(line.second, QStringLiteral("out.txt"));
+    }
+}
+
+void TOrmTest::desktopWorkFolder()
+{
+    const QString previous = QDir::currentPath();
+    QTemporaryDir home;
+    const QString help = home.filePath("orlam.html");
+    QVERIFY(writeAll(help, "<html>help</html>"));
+    const QString folder = home.filePath("data/Orlam");
+    QVERIFY(enterWorkFolder(folder, help).ok);
+    QCOMPARE(QDir::currentPath(), QFileInfo(folder).canonicalFilePath());
+    QCOMPARE(readAll(QDir(folder).filePath("orlam.html")), QByteArray("<html>help</html>"));
+    // A page the user already has stays as it is.
+    QVERIFY(writeAll(QDir(folder).filePath("orlam.html"), "mine"));
+    QVERIFY(enterWorkFolder(folder, help).ok);
+    QCOMPARE(readAll(QDir(folder).filePath("orlam.html")), QByteArray("mine"));
+    QDir::setCurrent(previous);
+    QVERIFY(writeAll(home.filePath("file"), "x"));
+    QVERIFY(!enterWorkFolder(home.filePath("file/Orlam"), help).ok);
+    QCOMPARE(QDir::currentPath(), previous);
+}
+
+QTEST_MAIN(TOrmTest)
+#include "torm_test.moc"
