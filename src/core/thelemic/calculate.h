@@ -92,7 +92,7 @@ public:
 
 private:
     TSettings &mSettings;
-    DerivedValues &mDerived;
+    [[maybe_unused]] DerivedValues &mDerived;
     const LocaleFacts &mLocale;
     Astrocalls &mAstro;
     CalcHost &mHost;

@@ -160,18 +160,6 @@ TEST(RomanNumeral, Table)
         EXPECT_EQ(RomanNumeral(number), QString::fromLatin1(text)) << number;
 }
 
-TEST(EraParts, CyclesOfTwentyTwoYears)
-{
-    EXPECT_EQ(eraParts(122).cycle, 5);
-    EXPECT_EQ(eraParts(122).year, 12);
-    EXPECT_EQ(eraParts(21).cycle, 0);
-    EXPECT_EQ(eraParts(21).year, 21);
-    EXPECT_EQ(eraParts(22).cycle, 1);
-    EXPECT_EQ(eraParts(22).year, 0);
-    EXPECT_EQ(eraParts(-1).cycle, -1);
-    EXPECT_EQ(eraParts(-1).year, 21);
-}
-
 TEST(EraYearText, FiveFormsForSeveralCounts)
 {
     struct Case {
