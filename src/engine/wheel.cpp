@@ -153,7 +153,7 @@ std::string wheelPicture(const JobSpec &job, const ChartData &chart)
     const int noPen = wmf.createNullPen();
     const int backgroundBrush = wmf.createBrush(background);
     const int noBrush = wmf.createNullBrush();
-    const int thinPen = wmf.createPen(foreground, 2);
+    const int thinPen = wmf.createPen(foreground, 3);
     const int thickPen = wmf.createPen(mono ? foreground : accent, 6);
     const int signFont = wmf.createFont(34, true, "Arial");
     const int bodyFont = wmf.createFont(26, false, "Arial");
