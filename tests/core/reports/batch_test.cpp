@@ -200,6 +200,18 @@ TEST_F(Batch, LineEndsOfEveryKind)
     EXPECT_TRUE(lines[3].isEmpty());
 }
 
+TEST_F(Batch, LineEndAcrossAReadChunk)
+{
+    // The CR of the first line is the last byte of the first 64 KiB read, its LF the first of
+    // the next: one line end, not two.
+    const QByteArray rest = ",name,6/15/2026,14:30,6,93W21,45N05";
+    const QByteArray first = QByteArray(65535 - rest.size(), 'y') + rest;
+    ASSERT_TRUE(convert(first + "\r\n" + GoodLine));
+    const QList<QByteArray> lines = readBytes(output()).split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].startsWith("id1,"));
+}
+
 TEST_F(Batch, EncodingFollowsTheInput)
 {
     struct Case {
@@ -210,6 +222,7 @@ TEST_F(Batch, EncodingFollowsTheInput)
     const Case cases[] = {
         {"western input stays western", "Z\xFCrich", "Z\xFCrich"},
         {"utf-8 that western can hold", "Z\xC3\xBCrich", "Z\xFCrich"},
+        {"utf-8 with a byte order mark", "\xEF\xBB\xBFZ\xC3\xBCrich", "Z\xFCrich"},
         {"utf-8 beyond western stays utf-8", "\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xC5\x81\xC3\xB3\x64\xC5\xBA"},
     };
     for (const Case &c : cases) {
