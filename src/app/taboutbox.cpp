@@ -69,7 +69,7 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
     authors->setFont(arial(11));
 
     auto *grid = new QGridLayout(panel);
-    grid->setContentsMargins(8, 6, 8, 6);
+    grid->setContentsMargins(6, 4, 4, 4);
     grid->setVerticalSpacing(2);
     grid->addWidget(title, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(icon, 0, 1, Qt::AlignRight | Qt::AlignTop);

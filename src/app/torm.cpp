@@ -42,6 +42,7 @@ namespace {
 constexpr auto PauseMessage = "Alarm and clock will be paused. Use Clock menu to resume.";
 constexpr auto HintsKey = "Hints";
 constexpr int PickerWidth = 110;
+constexpr QSize ToolButtonSize(19, 22);
 constexpr int CalendarPanelHeight = 212;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
@@ -54,14 +55,12 @@ QFont windowFont()
     return font;
 }
 
-// Courier New where it is installed, the desktop's fixed-pitch font otherwise, and failing that
-// any fixed-pitch family the font database knows.
+// Courier New where it is installed (or a font the desktop offers in its place with the same
+// metrics), the desktop's fixed-pitch font otherwise, and failing that any fixed-pitch family.
 QFont viewFont()
 {
-    QFont font;
-    if (QFontDatabase::families().contains(QStringLiteral("Courier New"))) {
-        font = QFont(QStringLiteral("Courier New"));
-    } else {
+    QFont font(QStringLiteral("Courier New"));
+    if (!QFontInfo(font).fixedPitch()) {
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
         if (!QFontInfo(font).fixedPitch()) {
             for (const QString &family : QFontDatabase::families())
@@ -127,6 +126,9 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 
     Timer1Timer();
     Timer1->start();
+    // The view takes the keyboard at start, not the date picker, whose first field would show
+    // up selected.
+    TDate->setFocus();
 }
 
 TOrm::~TOrm()
@@ -146,6 +148,11 @@ void TOrm::buildToolbar()
     Toolbar1->setMovable(true);
     Toolbar1->setIconSize(QSize(16, 16));
     Toolbar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    // Two pickers and eight buttons share the 400 pixels of the default width: the buttons sit
+    // close together, as on the toolbar's first home.
+    Toolbar1->setContentsMargins(0, 0, 0, 0);
+    Toolbar1->layout()->setSpacing(0);
+    Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
     GDate = new QDateEdit(Toolbar1);
@@ -194,7 +201,9 @@ void TOrm::buildToolbar()
             connect(action, &QAction::triggered, this, button.handler);
         else
             action->setEnabled(false);
-        Toolbar1->widgetForAction(action)->setObjectName(QString::fromLatin1(button.name));
+        QWidget *widget = Toolbar1->widgetForAction(action);
+        widget->setObjectName(QString::fromLatin1(button.name));
+        widget->setFixedSize(ToolButtonSize);
     }
 }
 
