@@ -195,6 +195,13 @@ void TOrmTest::trayMenu()
                           "> &Web [&Orlam Homepage; &www.orlam.org; US &Naval Observatory; &O.T.O.]",
                           "Restore", "Exit"}));
     QCOMPARE(window->trayImage(), 3);
+    window->setTrayImage(6);
+    QCOMPARE(window->trayImage(), 6);
+    // An index the image list does not hold shows the Sun rather than nothing.
+    window->setTrayImage(7);
+    QCOMPARE(window->trayImage(), 3);
+    window->setTrayImage(-1);
+    QCOMPARE(window->trayImage(), 3);
 }
 
 void TOrmTest::toolbarItemsAndHints()
