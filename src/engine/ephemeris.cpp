@@ -14,12 +14,14 @@ constexpr double pi = 3.14159265358979323846;
 constexpr double degToRad = pi / 180.0;
 constexpr double kmPerAu = 149597870.7;
 constexpr double moonRadiusKm = 1737.4;
+constexpr double earthRadiusKm = 6378.137; // equatorial
 // The Sun's semidiameter at one astronomical unit, arcseconds.
 constexpr double sunSemidiameterAtOneAu = 959.63;
 // Refraction at the horizon as the almanacs assume it.
 constexpr double horizonRefraction = 34.0 / 60.0;
 constexpr double standardPressure = 1013.25; // hPa
 constexpr double standardTemperature = 10.0; // degrees Celsius
+constexpr double siderealDegreesPerDay = 360.98564736629;
 
 int sweBody(Body body)
 {
@@ -198,15 +200,10 @@ Houses Ephemeris::houses(double julianDayUt, const Place &place, char system, bo
     return result;
 }
 
-Ephemeris::Equatorial Ephemeris::equatorial(Body body, double julianDayUt, const Place &place)
+Ephemeris::Equatorial Ephemeris::equatorial(Body body, double julianDayUt)
 {
-    int flags = SEFLG_EQUATORIAL;
-    if (body == Body::Moon) {
-        setTopocentric(place);
-        flags |= SEFLG_TOPOCTR;
-    }
     double values[6] = {};
-    calc(body, julianDayUt, flags, values);
+    calc(body, julianDayUt, SEFLG_EQUATORIAL, values);
     return {values[0], values[1], values[2]};
 }
 
@@ -222,18 +219,98 @@ HorizonPosition Ephemeris::horizon(Body body, double julianDayUt, const Place &p
     return {horizontal[2], normalize360(horizontal[0] + 180.0)};
 }
 
-std::vector<RiseSetEvent> Ephemeris::horizonEvents(Body body, double fromUt, double toUt, const Place &place)
+std::vector<RiseSetEvent> Ephemeris::horizonEvents(const std::vector<Body> &bodies, double fromUt,
+                                                   double toUt, const Place &place)
+{
+    // Positions between nodes come from cubic interpolation: exact to a fraction of an arcsecond
+    // with nodes a day apart for the planets, the Sun and the Node, and six hours apart for the
+    // Moon. The nodes are computed date by date, because the library keeps the last date's
+    // nutation and Earth position and so computes them once for all bodies.
+    constexpr double moonStep = 0.25;
+    constexpr int planetEvery = 4; // planet nodes fall on every fourth Moon node
+    const double firstNode = fromUt - 1.5;
+    const int count = static_cast<int>(std::ceil((toUt + 2.5 - firstNode) / moonStep)) + 1;
+    std::vector<std::vector<Equatorial>> nodes(bodies.size());
+    for (int k = 0; k < count; ++k) {
+        const double t = firstNode + k * moonStep;
+        for (std::size_t b = 0; b < bodies.size(); ++b) {
+            if (bodies[b] != Body::Moon && k % planetEvery != 0)
+                continue;
+            Equatorial eq = equatorial(bodies[b], t);
+            if (!nodes[b].empty())
+                eq.rightAscension = nodes[b].back().rightAscension +
+                                    normalize180(eq.rightAscension - nodes[b].back().rightAscension);
+            nodes[b].push_back(eq);
+        }
+    }
+    std::vector<RiseSetEvent> events;
+    for (std::size_t b = 0; b < bodies.size(); ++b) {
+        const double step = bodies[b] == Body::Moon ? moonStep : moonStep * planetEvery;
+        const std::vector<RiseSetEvent> found =
+            bodyHorizonEvents(bodies[b], nodes[b], firstNode, step, fromUt, toUt, place);
+        events.insert(events.end(), found.begin(), found.end());
+    }
+    std::stable_sort(events.begin(), events.end(), [](const RiseSetEvent &x, const RiseSetEvent &y) {
+        return x.julianDayUt < y.julianDayUt;
+    });
+    return events;
+}
+
+std::vector<RiseSetEvent> Ephemeris::bodyHorizonEvents(Body body, const std::vector<Equatorial> &nodes,
+                                                       double firstNode, double nodeStep, double fromUt,
+                                                       double toUt, const Place &place)
 {
     const double sinLat = std::sin(place.latitudeNorth * degToRad);
     const double cosLat = std::cos(place.latitudeNorth * degToRad);
 
+    // Within the few days searched, apparent sidereal time runs at a constant rate to far better
+    // than a second; computing it once saves a nutation series per step.
+    const double middle = 0.5 * (fromUt + toUt);
+    const double siderealAtMiddle = swe_sidtime(middle) * 15.0;
+    auto siderealAt = [&](double t) { return siderealAtMiddle + siderealDegreesPerDay * (t - middle); };
     auto hourAngle = [&](double t, const Equatorial &eq) {
-        return normalize180(swe_sidtime(t) * 15.0 + place.longitudeEast - eq.rightAscension);
+        return normalize180(siderealAt(t) + place.longitudeEast - eq.rightAscension);
     };
+
+    // The Moon's parallax, which swings with the observer's daily turn, is applied to the
+    // interpolated geocentric place.
+    const bool moon = body == Body::Moon;
+    const double flattening = 1.0 / 298.257223563;
+    const double reducedLatitude = std::atan((1.0 - flattening) * std::tan(place.latitudeNorth * degToRad));
+    const double observerPolar = (1.0 - flattening) * std::sin(reducedLatitude) * earthRadiusKm;
+    const double observerEquatorial = std::cos(reducedLatitude) * earthRadiusKm;
+    auto positionAt = [&](double t) {
+        const int last = static_cast<int>(nodes.size()) - 4;
+        const int i = std::clamp(static_cast<int>(std::floor((t - firstNode) / nodeStep)) - 1, 0, last);
+        const double x = (t - firstNode) / nodeStep - i;
+        // Lagrange weights for nodes at 0, 1, 2, 3.
+        const double w[4] = {-(x - 1) * (x - 2) * (x - 3) / 6.0, x * (x - 2) * (x - 3) / 2.0,
+                             -x * (x - 1) * (x - 3) / 2.0, x * (x - 1) * (x - 2) / 6.0};
+        Equatorial eq;
+        for (int k = 0; k < 4; ++k) {
+            const Equatorial &n = nodes[static_cast<std::size_t>(i + k)];
+            eq.rightAscension += w[k] * n.rightAscension;
+            eq.declination += w[k] * n.declination;
+            eq.distance += w[k] * n.distance;
+        }
+        if (!moon)
+            return eq;
+        // Topocentric place: the geocentric vector less the observer's, both in kilometres.
+        const double ra = eq.rightAscension * degToRad;
+        const double dec = eq.declination * degToRad;
+        const double r = eq.distance * kmPerAu;
+        const double theta = (siderealAt(t) + place.longitudeEast) * degToRad;
+        const double x1 = r * std::cos(dec) * std::cos(ra) - observerEquatorial * std::cos(theta);
+        const double y1 = r * std::cos(dec) * std::sin(ra) - observerEquatorial * std::sin(theta);
+        const double z1 = r * std::sin(dec) - observerPolar;
+        const double rho = std::sqrt(x1 * x1 + y1 * y1 + z1 * z1);
+        return Equatorial{std::atan2(y1, x1) / degToRad, std::asin(z1 / rho) / degToRad, rho / kmPerAu};
+    };
+
     // Altitude of the centre without refraction, less the altitude at which the upper limb
     // touches the refracted horizon: zero at rise and set, positive while the body is up.
     auto aboveHorizon = [&](double t) {
-        const Equatorial eq = equatorial(body, t, place);
+        const Equatorial eq = positionAt(t);
         const double h = hourAngle(t, eq) * degToRad;
         const double dec = eq.declination * degToRad;
         const double sinAlt = sinLat * std::sin(dec) + cosLat * std::cos(dec) * std::cos(h);
@@ -249,11 +326,11 @@ std::vector<RiseSetEvent> Ephemeris::horizonEvents(Body body, double fromUt, dou
     // Meridian transits: the hour angle runs at about a turn a day for every body; predict the
     // crossings from the rate at the middle of the span, then refine each on the exact positions.
     const double margin = 0.6;
-    const double middle = 0.5 * (fromUt + toUt);
     const double step = 1.0 / 86400.0;
-    const Equatorial eqMid = equatorial(body, middle, place);
-    const Equatorial eqNext = equatorial(body, middle + 0.01, place);
-    const double rate = 360.98564736629 - normalize180(eqNext.rightAscension - eqMid.rightAscension) / 0.01;
+    const Equatorial eqMid = positionAt(middle);
+    const Equatorial eqNext = positionAt(middle + 0.01);
+    const double rate =
+        siderealDegreesPerDay - normalize180(eqNext.rightAscension - eqMid.rightAscension) / 0.01;
     const double hMid = hourAngle(middle, eqMid);
 
     struct Transit {
@@ -268,8 +345,7 @@ std::vector<RiseSetEvent> Ephemeris::horizonEvents(Body body, double fromUt, dou
             if (t < fromUt - margin - 0.5 || t > toUt + margin + 0.5)
                 continue;
             for (int iteration = 0; iteration < 6; ++iteration) {
-                const double correction =
-                    normalize180(hourAngle(t, equatorial(body, t, place)) - target) / rate;
+                const double correction = normalize180(hourAngle(t, positionAt(t)) - target) / rate;
                 t -= correction;
                 if (std::fabs(correction) < step)
                     break;

@@ -86,7 +86,8 @@ public:
     // Rises, sets and meridian transits of `body` with fromUt <= time < toUt, in time order.
     // Rise and set are those of the upper limb with 34' of refraction; the Moon is taken
     // topocentric (with its parallax); transits are those of the centre.
-    std::vector<RiseSetEvent> horizonEvents(Body body, double fromUt, double toUt, const Place &place);
+    std::vector<RiseSetEvent> horizonEvents(const std::vector<Body> &bodies, double fromUt, double toUt,
+                                            const Place &place);
 
 private:
     struct Equatorial {
@@ -94,7 +95,10 @@ private:
         double declination = 0;
         double distance = 0; // AU
     };
-    Equatorial equatorial(Body body, double julianDayUt, const Place &place);
+    Equatorial equatorial(Body body, double julianDayUt); // geocentric, apparent, of date
+    std::vector<RiseSetEvent> bodyHorizonEvents(Body body, const std::vector<Equatorial> &nodes,
+                                                double firstNode, double nodeStep, double fromUt, double toUt,
+                                                const Place &place);
     int calc(Body body, double julianDayUt, int flags, double *values);
     void setTopocentric(const Place &place);
 

@@ -413,17 +413,12 @@ std::vector<std::string> riseSetReport(const JobSpec &job, Ephemeris &ephemeris)
     const double fromUt = dayStartLocal + clockWest - halfMinute;
     const Place place{m.longitudeEast, m.latitudeNorth};
 
-    std::vector<RiseSetEvent> events;
+    std::vector<Body> bodies;
     for (int i = 0; i < listedBodyCount; ++i) {
-        const Body body = static_cast<Body>(i);
-        if (!job.isListed(body))
-            continue;
-        const std::vector<RiseSetEvent> found = ephemeris.horizonEvents(body, fromUt, fromUt + 1.0, place);
-        events.insert(events.end(), found.begin(), found.end());
+        if (job.isListed(static_cast<Body>(i)))
+            bodies.push_back(static_cast<Body>(i));
     }
-    std::stable_sort(events.begin(), events.end(), [](const RiseSetEvent &x, const RiseSetEvent &y) {
-        return x.julianDayUt < y.julianDayUt;
-    });
+    const std::vector<RiseSetEvent> events = ephemeris.horizonEvents(bodies, fromUt, fromUt + 1.0, place);
 
     static constexpr const char *words[] = {"rises", "zeniths", "sets", "nadirs"};
     const std::string tag = weekdayTag(m.year, m.month, m.day);

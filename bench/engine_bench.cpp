@@ -1,0 +1,158 @@
+// Measures orlam-ephem the way the program uses it: a fresh process per job.
+//   engine_bench [RUNS]
+// Prints the median wall time of a chart job and of an empty C++ program (side by side,
+// interleaved), the time of the four rise/set jobs of one minute's work, and the peak memory
+// (maximum resident set) of each kind of job.
+#include <sys/resource.h>
+#include <sys/time.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Run {
+    double milliseconds = 0;
+    long maxResidentKb = 0;
+    int status = -1;
+};
+
+Run runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
+{
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(127);
+        std::vector<char *> argv{const_cast<char *>(program.c_str())};
+        for (const std::string &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    ::wait4(pid, &status, 0, &usage);
+    Run run;
+    run.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.maxResidentKb = usage.ru_maxrss;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+}
+
+void writeJob(const fs::path &path, const std::string &lines)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << "@0102  ; Astrolog chart info.\r\n" << lines;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int runs = argc > 1 ? std::max(20, std::atoi(argv[1])) : 41;
+    const fs::path binDir = fs::canonical("/proc/self/exe").parent_path();
+    const std::string engine = (binDir / "orlam-ephem").string();
+    const std::string empty = (binDir / "engine_empty").string();
+    std::string pattern = (fs::temp_directory_path() / "orlam-engine-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        std::perror("mkdtemp");
+        return 1;
+    }
+    const fs::path dir = pattern;
+    const std::string restrict = "/R Chir\r\n/R Cere\r\n/R Pall\r\n/R Juno\r\n/R Vest\r\n/R Lili\r\n";
+    writeJob(dir / "chart.job", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
+    const char *riseSetNames[] = {"risesety.txt", "riseset.txt", "risesetn.txt", "risesetn2.txt"};
+    for (int i = 0; i < 4; ++i) {
+        writeJob(dir / ("riseset" + std::to_string(i) + ".job"),
+                 "/qb 6 " + std::to_string(14 + i) + " 2026 14:30PM ST 6 93W21 45N05\r\n/os " + riseSetNames[i] +
+                     "\r\n" + restrict + "/Zd\r\n\r\n");
+    }
+    writeJob(dir / "wheel.job", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os wheel.txt\r\n\r\n" + restrict +
+                                    "/XM0\r\n/Xr\r\n/Xm\r\n/Xo chart.wmf\r\n/c 0\r\n/w 10\r\n");
+    writeJob(dir / "aspects.job",
+             "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os aspects.txt\r\n\r\n/c 0\r\n/a0\r\n/g0\r\n/j0\r\n" + restrict +
+                 "/Z\r\n");
+    writeJob(dir / "year.job",
+             "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os calasp.txt\r\n\r\n/R0 sun moo\r\n/A opp\r\n/dy\r\n/c 0\r\n");
+
+    // Warm the page cache so that the first runs do not measure the disk.
+    runProcess(engine, {"-i", "chart.job"}, dir);
+    runProcess(empty, {}, dir);
+
+    std::vector<double> chartTimes;
+    std::vector<double> emptyTimes;
+    std::vector<double> riseSetTimes;
+    long chartPeak = 0;
+    long riseSetPeak = 0;
+    long emptyPeak = 0;
+    for (int i = 0; i < runs; ++i) {
+        const Run e = runProcess(empty, {}, dir);
+        const Run c = runProcess(engine, {"-i", "chart.job"}, dir);
+        if (c.status != 0) {
+            std::fprintf(stderr, "chart job failed with status %d\n", c.status);
+            return 1;
+        }
+        emptyTimes.push_back(e.milliseconds);
+        chartTimes.push_back(c.milliseconds);
+        emptyPeak = std::max(emptyPeak, e.maxResidentKb);
+        chartPeak = std::max(chartPeak, c.maxResidentKb);
+        double four = 0;
+        for (int j = 0; j < 4; ++j) {
+            const Run r = runProcess(engine, {"-i", "riseset" + std::to_string(j) + ".job"}, dir);
+            if (r.status != 0) {
+                std::fprintf(stderr, "rise/set job failed with status %d\n", r.status);
+                return 1;
+            }
+            four += r.milliseconds;
+            riseSetPeak = std::max(riseSetPeak, r.maxResidentKb);
+        }
+        riseSetTimes.push_back(four);
+    }
+    long otherPeak = 0;
+    std::vector<std::pair<std::string, double>> others;
+    for (const char *job : {"wheel.job", "aspects.job", "year.job"}) {
+        std::vector<double> times;
+        for (int i = 0; i < 5; ++i) {
+            const Run r = runProcess(engine, {"-i", job}, dir);
+            times.push_back(r.milliseconds);
+            otherPeak = std::max(otherPeak, r.maxResidentKb);
+        }
+        others.emplace_back(job, median(times));
+    }
+    fs::remove_all(dir);
+
+    const double chart = median(chartTimes);
+    const double baseline = median(emptyTimes);
+    const double riseSet = median(riseSetTimes);
+    std::printf("runs: %d each, interleaved\n", runs);
+    std::printf("empty C++ program      median %7.3f ms\n", baseline);
+    std::printf("chart job              median %7.3f ms   ratio %.2f (target <= 2.00)\n", chart, chart / baseline);
+    std::printf("four rise/set jobs     median %7.3f ms   (target < 10 ms)\n", riseSet);
+    for (const auto &[job, ms] : others)
+        std::printf("%-22s median %7.3f ms\n", job.c_str(), ms);
+    std::printf("peak memory (max RSS): empty %ld KiB, chart %ld KiB, rise/set %ld KiB, others %ld KiB "
+                "(target < 10240 KiB)\n",
+                emptyPeak, chartPeak, riseSetPeak, otherPeak);
+    const bool ok = chart <= 2.0 * baseline && riseSet < 10.0 && std::max({chartPeak, riseSetPeak, otherPeak}) < 10240;
+    std::printf("%s\n", ok ? "within targets" : "OUTSIDE TARGETS");
+    return ok ? 0 : 2;
+}
