@@ -100,6 +100,7 @@ class TOrmTest : public QObject {
 private slots:
     void mainMenu_data();
     void mainMenu();
+    void unsupportedDateOrderStopsTheStart();
     void trayMenu();
     void toolbarItemsAndHints();
     void viewContextMenuAndFonts();
@@ -182,6 +183,19 @@ void TOrmTest::mainMenu()
         QCOMPARE(child<QAction>(window.get(), "NavalObservatory1")->toolTip(), hint);
         QCOMPARE(child<QAction>(window.get(), "NavalObservatory2")->toolTip(), hint);
     }
+}
+
+void TOrmTest::unsupportedDateOrderStopsTheStart()
+{
+    WindowRig rig;
+    const QByteArray before = readAll(rig.settingsPath());
+    // Year first, in a zone with daylight saving.
+    const LocaleFacts swedish = LocaleFacts::make(QLocale(QStringLiteral("sv_SE")),
+                                                  QTimeZone("Europe/Stockholm"), QDate(2026, 6, 15));
+    TOrm window(rig.settingsPath(), swedish);
+    QVERIFY(!window.createStatus().ok);
+    QCOMPARE(window.createStatus().message, DateOrderMessage);
+    QCOMPARE(readAll(rig.settingsPath()), before);
 }
 
 void TOrmTest::trayMenu()
