@@ -120,6 +120,14 @@ QString outOfBounds(int index)
     return QStringLiteral("List index out of bounds (%1)").arg(index);
 }
 
+// A field as a message names it. A field of a megabyte would make a message box no one can
+// read or close, so a long one is cut, and the cut is shown.
+QString fieldForMessage(const QString &field)
+{
+    constexpr qsizetype Longest = 80;
+    return field.size() <= Longest ? field : field.left(Longest) + QLatin1String("...");
+}
+
 } // namespace
 
 QStringList splitBatchFields(const QString &line)
@@ -203,7 +211,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputPath, const QStr
         }
         const std::optional<QDate> date = locale.parseShortDate(fields[2]);
         if (!date) {
-            failure = Status::failure(QStringLiteral("'%1' is not a valid date").arg(fields[2]));
+            failure =
+                Status::failure(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
             return false;
         }
         if (count < 4) {
@@ -212,7 +221,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputPath, const QStr
         }
         const std::optional<QTime> time = locale.parseTime(fields[3]);
         if (!time) {
-            failure = Status::failure(QStringLiteral("'%1' is not a valid time").arg(fields[3]));
+            failure =
+                Status::failure(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
             return false;
         }
         if (count < FieldCount) {

@@ -190,6 +190,15 @@ TEST_F(Batch, HugeFieldIsCopiedWhole)
     EXPECT_TRUE(out.startsWith(big + ",name,"));
 }
 
+TEST_F(Batch, HugeDateFieldGivesAReadableMessage)
+{
+    const QByteArray big(1024 * 1024, '7');
+    const Status status = convert("id1,x," + big + ",14:30,6,93W21,45N05\n");
+    EXPECT_EQ(status.message,
+              QLatin1Char('\'') + QString(80, QLatin1Char('7')) + QStringLiteral("...' is not a valid date"));
+    EXPECT_FALSE(QFile::exists(output()));
+}
+
 TEST_F(Batch, LineEndsOfEveryKind)
 {
     ASSERT_TRUE(convert("a,x,6/15/2026,14:30,6,93W21,45N05\rb,x,6/15/2026,14:30,6,93W21,45N05\n"
