@@ -172,6 +172,13 @@ EclipticPosition Ephemeris::position(Body body, double julianDayUt, bool siderea
     return result;
 }
 
+double Ephemeris::longitude(Body body, double julianDayUt, bool sidereal)
+{
+    double values[6] = {};
+    calc(body, julianDayUt, sidereal ? SEFLG_SIDEREAL : 0, values);
+    return normalize360(values[0]);
+}
+
 double Ephemeris::ayanamsa(double julianDayUt)
 {
     double value = 0;

@@ -79,6 +79,8 @@ public:
 
     // Geocentric apparent position of date; sidereal with the Fagan-Bradley ayanamsa on request.
     EclipticPosition position(Body body, double julianDayUt, bool sidereal);
+    // The longitude alone, degrees 0..360: one library call where position() makes two.
+    double longitude(Body body, double julianDayUt, bool sidereal);
     double ayanamsa(double julianDayUt);
     Houses houses(double julianDayUt, const Place &place, char system, bool sidereal);
     HorizonPosition horizon(Body body, double julianDayUt, const Place &place);

@@ -458,7 +458,7 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
         std::string text;
     };
     std::vector<Event> events;
-    auto longitude = [&](Body body, double t) { return ephemeris.position(body, t, job.sidereal).longitude; };
+    auto longitude = [&](Body body, double t) { return ephemeris.longitude(body, t, job.sidereal); };
     // Refines a root of f between a and b (f changes sign there) to about a second.
     auto refine = [](double a, double b, double fa, const auto &f) {
         for (int iteration = 0; iteration < 40 && b - a > 1.0 / 86400.0; ++iteration) {
@@ -477,8 +477,9 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
     const int samples = static_cast<int>(std::ceil((endUt - startUt) / step)) + 1;
     std::vector<std::vector<double>> longitudes(bodies.size(),
                                                 std::vector<double>(static_cast<std::size_t>(samples)));
-    for (std::size_t b = 0; b < bodies.size(); ++b) {
-        for (int s = 0; s < samples; ++s)
+    // Date by date, so that the library computes each date's nutation and Earth position once.
+    for (int s = 0; s < samples; ++s) {
+        for (std::size_t b = 0; b < bodies.size(); ++b)
             longitudes[b][static_cast<std::size_t>(s)] =
                 longitude(bodies[b], std::min(startUt + s * step, endUt));
     }

@@ -216,6 +216,20 @@ TEST(ChartListing, RowsReadBackByTheChartReadersRules)
     }
 }
 
+TEST(ChartListing, HouseSystemUndefinedNearThePoleFallsBackAndSaysSo)
+{
+    Ephemeris ephemeris(ORLAM_EPHE_PATH);
+    const JobSpec job = jobFor("/qb 1 15 2026 12:00PM ST 0 18E57 69N39\r\n/c 0\r\n");
+    const ChartData chart = computeChart(job, ephemeris);
+    EXPECT_EQ(chart.houses.systemUsed, 'O');
+    const std::vector<std::string> lines = chartReport(job, chart, ephemeris);
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "Houses:     Placidus is undefined at this latitude; Porphyry used"),
+              lines.end());
+    const JobSpec whole = jobFor("/qb 1 15 2026 12:00PM ST 0 18E57 69N39\r\n/c 12\r\n");
+    EXPECT_EQ(computeChart(whole, ephemeris).houses.systemUsed, 'W');
+}
+
 TEST(ChartListing, RestrictedBodiesAreLeftOut)
 {
     Ephemeris ephemeris(ORLAM_EPHE_PATH);
