@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (!result.ok && result.message.find('\n') != std::string::npos)
         std::abort();
     if (result.ok) {
-        const orlam::JobSpec &job = *&result.job;
+        const orlam::JobSpec &job = result.job;
         if (!job.moment || (!job.reportName.empty() && !orlam::isPlainFileName(job.reportName)) ||
             (!job.pictureName.empty() && !orlam::isPlainFileName(job.pictureName)))
             std::abort();
