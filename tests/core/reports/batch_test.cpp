@@ -51,6 +51,25 @@ TEST(BatchFields, SplittingRule)
         EXPECT_EQ(splitBatchFields(c.line), c.fields) << c.name;
 }
 
+TEST(BatchFields, AnyLineEndsWithBoundedFields)
+{
+    // Every mixture of quotes, commas, blanks, controls and NULs ends, and never yields more
+    // fields than the line has characters plus one.
+    const char16_t alphabet[] = {u',', u'"', u' ', u'\t', u'a', u'\0', u'\u00E9', u'\x01'};
+    quint32 seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 16;
+    };
+    for (int round = 0; round < 5000; ++round) {
+        QString line;
+        const int length = int(next() % 24);
+        for (int i = 0; i < length; ++i)
+            line += QChar(alphabet[next() % std::size(alphabet)]);
+        EXPECT_LE(splitBatchFields(line).size(), line.size() + 1) << round;
+    }
+}
+
 class Batch : public ::testing::Test {
 protected:
     QString input() const { return rig.work.filePath(QStringLiteral("in.txt")); }
