@@ -44,7 +44,8 @@ QString usageText()
         "  --help         show this text\n"
         "  --version      show the version\n"
         "\n"
-        "Only one copy of Orlam runs at a time; another copy ends at once (exit status 3).\n"
+        "Only one copy of Orlam runs at a time; another copy ends at once (exit status 3;\n"
+        "the modes x and INPUT OUTPUT then say so on standard error).\n"
         "The settings file is Orlam.ini beside the program when that folder is writable, else\n"
         "~/.config/Orlam/Orlam.ini; the environment variable ORLAM_SETTINGS names another file.\n");
 }

@@ -37,6 +37,21 @@ void printLines(const QString &text)
     std::fflush(stdout);
 }
 
+// Outside a desktop session (cron, ssh) Qt notes on every start that XDG_RUNTIME_DIR is unset
+// and picks a folder of its own. That is no news to the user of "orlam x" in a script, whose
+// standard error should carry only real failures.
+QtMessageHandler previousHandler = nullptr;
+
+void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -68,9 +83,16 @@ int main(int argc, char **argv)
     // One copy at a time, taken before anything else: a second copy ends at once and silently,
     // leaving the running one alone.
     SingleInstanceLock lock;
-    if (!lock.tryAcquire())
+    if (!lock.tryAcquire()) {
+        // A second window stays silent. A command-line mode is asked for an answer, though: a
+        // script or a terminal gets one line on standard error instead of an unexplained
+        // empty result.
+        if (commandLine.endsAfterStart())
+            std::fputs("orlam: another copy of Orlam is running; only one copy runs at a time.\n", stderr);
         return 3;
+    }
 
+    previousHandler = qInstallMessageHandler(filterQtMessages);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orlam"));
     QApplication::setApplicationVersion(VersionText);
