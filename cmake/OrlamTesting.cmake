@@ -11,6 +11,7 @@ function(orlam_add_test)
     else()
         target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
     endif()
+    target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/tests/support)
     target_compile_definitions(${T_NAME} PRIVATE
         ORLAM_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data"
         ORLAM_BIN_DIR="${CMAKE_BINARY_DIR}/bin"

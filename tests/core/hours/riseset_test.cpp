@@ -9,11 +9,7 @@ namespace {
 using test::eventLine;
 using test::localeFor;
 
-class RecordingSink final : public MessageSink {
-public:
-    void showMessage(const QString &text) override { messages << text; }
-    QStringList messages;
-};
+using test::RecordingSink;
 
 QString sunLine(const char *date, const char *time, const char *event)
 {

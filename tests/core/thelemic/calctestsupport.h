@@ -10,6 +10,8 @@
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
 
+#include "coretestsupport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QLocale>
@@ -20,32 +22,6 @@
 #include <memory>
 
 namespace orlam::test {
-
-class ScopedWorkDir {
-public:
-    ScopedWorkDir() : mPrevious(QDir::currentPath())
-    {
-        EXPECT_TRUE(mDir.isValid());
-        EXPECT_TRUE(QDir::setCurrent(mDir.path()));
-    }
-    ~ScopedWorkDir() { QDir::setCurrent(mPrevious); }
-    ScopedWorkDir(const ScopedWorkDir &) = delete;
-    ScopedWorkDir &operator=(const ScopedWorkDir &) = delete;
-    QString filePath(const QString &name) const { return mDir.filePath(name); }
-    QString path() const { return mDir.path(); }
-
-private:
-    QString mPrevious;
-    QTemporaryDir mDir;
-};
-
-inline QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
 
 inline void writeBytes(const QString &path, const QByteArray &bytes)
 {
