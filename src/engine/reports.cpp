@@ -273,7 +273,7 @@ std::vector<std::string> chartReport(const JobSpec &, const ChartData &chart, Ep
 
 std::vector<std::string> aspectsReport(const JobSpec &job, const ChartData &chart, Ephemeris &ephemeris)
 {
-    std::vector<std::string> lines = momentHeader("Orlam aspect charts", chart);
+    std::vector<std::string> lines = chartHeader("Orlam aspect charts", chart, ephemeris);
     const std::vector<Aspect> aspects = findAspects(job, chart);
     const auto bodyAt = [&](int index) { return chart.bodies[static_cast<std::size_t>(index)]; };
 
@@ -398,7 +398,6 @@ std::vector<std::string> aspectsReport(const JobSpec &job, const ChartData &char
                                    degreesMinutes(position.azimuth).c_str()));
         }
     }
-    lines.insert(lines.begin() + 6, ephemerisLine(ephemeris));
     return lines;
 }
 

@@ -242,6 +242,55 @@ TEST(ChartListing, RestrictedBodiesAreLeftOut)
     }
 }
 
+// Every listed aspect is within its orb, and "applying" means exactly that the orb shrinks.
+TEST(AspectList, OrbsAndApplyingAgreeWithThePositionsAnHourLater)
+{
+    Ephemeris ephemeris(ORLAM_EPHE_PATH);
+    for (const char *moment : {"6 15 2026 14:30PM ST 6 93W21 45N05", "3 20 2019 5:59PM DT 5 81W00 29N00",
+                               "11 2 1957 3:00AM ST -1 13E24 52N31"}) {
+        SCOPED_TRACE(moment);
+        const JobSpec job = jobFor(std::string("/qb ") + moment + "\r\n/a0\r\n");
+        const ChartData chart = computeChart(job, ephemeris);
+        const std::vector<std::string> lines = aspectsReport(job, chart, ephemeris);
+        const std::regex row(
+            " *[0-9]+: ([A-Za-z]+) +[ 0-9]{2}[A-Z][a-z]{2}[0-9]{2} ([A-Z][a-z]{2}) ([A-Za-z]+) +"
+            "[ 0-9]{2}[A-Z][a-z]{2}[0-9]{2}  orb ([0-9]+):([0-9]{2}) (applying|separating)");
+        int checked = 0;
+        for (const std::string &line : lines) {
+            std::smatch m;
+            if (!std::regex_match(line, m, row))
+                continue;
+            auto bodyNamed = [](const std::string &text) {
+                for (const BodyInfo &info : bodyTable) {
+                    if (info.name == text)
+                        return info.body;
+                }
+                ADD_FAILURE() << "unknown body " << text;
+                return Body::Sun;
+            };
+            double angle = -1;
+            for (const AspectInfo &info : aspectTable) {
+                if (info.abbreviation == m[2].str())
+                    angle = info.angle;
+            }
+            ASSERT_GE(angle, 0.0) << line;
+            const Body a = bodyNamed(m[1]);
+            const Body b = bodyNamed(m[3]);
+            auto orbAt = [&](double t) {
+                const double separation = std::fabs(std::remainder(
+                    ephemeris.position(a, t, false).longitude - ephemeris.position(b, t, false).longitude,
+                    360.0));
+                return std::fabs(separation - angle);
+            };
+            const double orb = orbAt(chart.julianDayUt);
+            EXPECT_EQ(static_cast<int>(orb * 60.0), std::stoi(m[4]) * 60 + std::stoi(m[5])) << line;
+            EXPECT_EQ(orbAt(chart.julianDayUt + 1.0 / 24.0) < orb, m[6] == "applying") << line;
+            ++checked;
+        }
+        EXPECT_GE(checked, 5);
+    }
+}
+
 // Sun and Moon against an independent ephemeris (positions.csv, from the astronomy-engine
 // package; see make-positions.mjs beside it), compared at the same Terrestrial Time. That
 // package's lunar theory is fitted to the twentieth century and drifts away quadratically from
