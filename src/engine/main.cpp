@@ -90,6 +90,11 @@ int main(int argc, char **argv)
     try {
         Ephemeris ephemeris(ORLAM_EPHE_DIR);
         output = runJob(job, ephemeris);
+        // Reports with a header say so there; the rise/set report has none, so say it here too.
+        if (ephemeris.usedBuiltInModel())
+            std::cerr
+                << "orlam-ephem: note: ephemeris files not found for this date; the built-in analytical "
+                   "model was used\n";
     } catch (const EphemerisError &error) {
         return fail(exitFailure, jobPath + ": " + error.what());
     }

@@ -48,8 +48,19 @@ std::vector<std::string> wheelReport(const JobSpec &job, const ChartData &chart,
             cell.push_back(fit(text, cellWidth));
         }
         if (static_cast<int>(cell.size()) > rows) {
+            // Too few rows: the house's own line stays, the last row counts what is left out.
+            const int bodies = static_cast<int>(cell.size()) - 1;
+            if (rows == 1) {
+                std::snprintf(label, sizeof label, "H%d %s +%d", house + 1,
+                              zodiacText(chart.houses.cusps[static_cast<std::size_t>(house)]).c_str(),
+                              bodies);
+                cell.front() = fit(label, cellWidth);
+            } else {
+                const int hidden = bodies - (rows - 2);
+                std::snprintf(label, sizeof label, " +%d more", hidden);
+                cell[static_cast<std::size_t>(rows - 1)] = fit(label, cellWidth);
+            }
             cell.resize(static_cast<std::size_t>(rows));
-            cell.back() = fit(" (more not shown)", cellWidth);
         }
         cell.resize(static_cast<std::size_t>(rows), std::string(cellWidth, ' '));
     }

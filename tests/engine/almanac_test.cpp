@@ -242,6 +242,29 @@ TEST(ChartListing, RestrictedBodiesAreLeftOut)
     }
 }
 
+TEST(Wheel, TextWheelKeepsItsShapeForEveryRowCount)
+{
+    Ephemeris ephemeris(ORLAM_EPHE_PATH);
+    for (int rows : {1, 2, 3, 10, 20}) {
+        SCOPED_TRACE(rows);
+        const JobSpec job =
+            jobFor("/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/w " + std::to_string(rows) + "\r\n");
+        const std::vector<std::string> lines = wheelReport(job, computeChart(job, ephemeris), ephemeris);
+        ASSERT_EQ(lines.size(), static_cast<std::size_t>(4 * rows + 5));
+        for (const std::string &line : lines)
+            EXPECT_EQ(line.size(), 73u) << line;
+        int houses = 0;
+        for (const std::string &line : lines) {
+            for (std::size_t at = line.find("|House "); at != std::string::npos;
+                 at = line.find("|House ", at + 1))
+                ++houses;
+            for (std::size_t at = line.find("|H"); at != std::string::npos; at = line.find("|H", at + 1))
+                houses += line.compare(at, 7, "|House ") != 0;
+        }
+        EXPECT_EQ(houses, 12) << "every house keeps its label";
+    }
+}
+
 // Every listed aspect is within its orb, and "applying" means exactly that the orb shrinks.
 TEST(AspectList, OrbsAndApplyingAgreeWithThePositionsAnHourLater)
 {
