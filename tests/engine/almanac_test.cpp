@@ -75,6 +75,57 @@ INSTANTIATE_TEST_SUITE_P(
         ReferenceCase{"FirstSunset", "2 21 2019 12:00PM ST 0 0E00 80N00", true, "sets", "1:10pm"}),
     [](const ::testing::TestParamInfo<ReferenceCase> &row) { return std::string(row.param.name); });
 
+// Minutes after midnight of "h:mmam"; -1 for "none".
+int minuteOfDay(const std::string &time)
+{
+    if (time == "none")
+        return -1;
+    const std::size_t colon = time.find(':');
+    const int hour = std::stoi(time.substr(0, colon)) % 12 + (time.substr(time.size() - 2) == "pm" ? 12 : 0);
+    return hour * 60 + std::stoi(time.substr(colon + 1, 2));
+}
+
+// "45N05:00" from 45.0833 degrees.
+std::string angleText(double degrees, char positive, char negative)
+{
+    const long seconds = std::lround(std::fabs(degrees) * 3600.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld%c%02ld:%02ld", seconds / 3600, degrees < 0 ? negative : positive,
+                  (seconds / 60) % 60, seconds % 60);
+    return text;
+}
+
+// Rise and set of the Sun and Moon at six places on five days against an independent
+// ephemeris (risesets.csv, from the astronomy-engine package; see make-risesets.mjs beside it).
+TEST(RiseSet, WithinAMinuteOfAnIndependentEphemeris)
+{
+    std::ifstream in(ORLAM_TEST_DATA "/engine/risesets.csv");
+    ASSERT_TRUE(in) << "risesets.csv missing";
+    std::string row;
+    int compared = 0;
+    while (std::getline(in, row)) {
+        if (row.empty() || row[0] == '#')
+            continue;
+        std::vector<std::string> f;
+        std::istringstream fields(row);
+        for (std::string field; std::getline(fields, field, ',');)
+            f.push_back(field);
+        ASSERT_EQ(f.size(), 10u) << row;
+        const std::string moment = f[5] + " " + f[6] + " " + f[4] + " 12:00PM ST " + f[3] + " " +
+                                   angleText(std::stod(f[2]), 'E', 'W') + " " +
+                                   angleText(std::stod(f[1]), 'N', 'S');
+        const std::string ours = timeOf(riseSetLines(moment), f[7] == "Sun", f[8]);
+        const int expected = minuteOfDay(f[9]);
+        const int actual = minuteOfDay(ours);
+        if (expected < 0 || actual < 0)
+            EXPECT_EQ(ours, f[9]) << row;
+        else
+            EXPECT_LE(std::abs(actual - expected), 1) << row << " gave " << ours;
+        ++compared;
+    }
+    EXPECT_EQ(compared, 120);
+}
+
 struct LayoutCase {
     const char *name;
     const char *moment;

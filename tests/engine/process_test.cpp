@@ -222,6 +222,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"UnknownSwitch", header + moment + "/os chart.txt\r\n/Zz\r\n", "input.txt:4: \"/Zz\""}),
     [](const ::testing::TestParamInfo<BadCase> &row) { return std::string(row.param.name); });
 
+TEST_F(EngineProcess, AReportThatCannotBeWrittenFailsAndLeavesNothingBehind)
+{
+    fs::create_directory(mDir / "chart.txt");
+    writeFile(mDir / "chart.txt" / "keep", "x");
+    const RunResult result = runJob(readFile(data + "/jobs/chartjob.txt"));
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("orlam-ephem: Cannot create file chart.txt", 0), 0u) << result.err;
+    EXPECT_EQ(filesInDir(), (std::set<std::string>{"input.txt", "chart.txt"}));
+    EXPECT_EQ(readFile(mDir / "chart.txt" / "keep"), "x");
+}
+
 TEST_F(EngineProcess, CommandLineMistakesAreRefused)
 {
     for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
