@@ -45,7 +45,8 @@ Run runProcess(const std::string &program, const std::vector<std::string> &args,
     struct rusage usage {};
     ::wait4(pid, &status, 0, &usage);
     Run run;
-    run.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    run.milliseconds =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     run.maxResidentKb = usage.ru_maxrss;
     run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -79,20 +80,22 @@ int main(int argc, char **argv)
     }
     const fs::path dir = pattern;
     const std::string restrict = "/R Chir\r\n/R Cere\r\n/R Pall\r\n/R Juno\r\n/R Vest\r\n/R Lili\r\n";
-    writeJob(dir / "chart.job", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
+    writeJob(dir / "chart.job",
+             "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
     const char *riseSetNames[] = {"risesety.txt", "riseset.txt", "risesetn.txt", "risesetn2.txt"};
     for (int i = 0; i < 4; ++i) {
         writeJob(dir / ("riseset" + std::to_string(i) + ".job"),
-                 "/qb 6 " + std::to_string(14 + i) + " 2026 14:30PM ST 6 93W21 45N05\r\n/os " + riseSetNames[i] +
-                     "\r\n" + restrict + "/Zd\r\n\r\n");
+                 "/qb 6 " + std::to_string(14 + i) + " 2026 14:30PM ST 6 93W21 45N05\r\n/os " +
+                     riseSetNames[i] + "\r\n" + restrict + "/Zd\r\n\r\n");
     }
     writeJob(dir / "wheel.job", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os wheel.txt\r\n\r\n" + restrict +
                                     "/XM0\r\n/Xr\r\n/Xm\r\n/Xo chart.wmf\r\n/c 0\r\n/w 10\r\n");
-    writeJob(dir / "aspects.job",
-             "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os aspects.txt\r\n\r\n/c 0\r\n/a0\r\n/g0\r\n/j0\r\n" + restrict +
-                 "/Z\r\n");
-    writeJob(dir / "year.job",
-             "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os calasp.txt\r\n\r\n/R0 sun moo\r\n/A opp\r\n/dy\r\n/c 0\r\n");
+    writeJob(
+        dir / "aspects.job",
+        "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os aspects.txt\r\n\r\n/c 0\r\n/a0\r\n/g0\r\n/j0\r\n" +
+            restrict + "/Z\r\n");
+    writeJob(dir / "year.job", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os calasp.txt\r\n\r\n/R0 sun "
+                               "moo\r\n/A opp\r\n/dy\r\n/c 0\r\n");
 
     // Warm the page cache so that the first runs do not measure the disk.
     runProcess(engine, {"-i", "chart.job"}, dir);
@@ -145,14 +148,16 @@ int main(int argc, char **argv)
     const double riseSet = median(riseSetTimes);
     std::printf("runs: %d each, interleaved\n", runs);
     std::printf("empty C++ program      median %7.3f ms\n", baseline);
-    std::printf("chart job              median %7.3f ms   ratio %.2f (target <= 2.00)\n", chart, chart / baseline);
+    std::printf("chart job              median %7.3f ms   ratio %.2f (target <= 2.00)\n", chart,
+                chart / baseline);
     std::printf("four rise/set jobs     median %7.3f ms   (target < 10 ms)\n", riseSet);
     for (const auto &[job, ms] : others)
         std::printf("%-22s median %7.3f ms\n", job.c_str(), ms);
     std::printf("peak memory (max RSS): empty %ld KiB, chart %ld KiB, rise/set %ld KiB, others %ld KiB "
                 "(target < 10240 KiB)\n",
                 emptyPeak, chartPeak, riseSetPeak, otherPeak);
-    const bool ok = chart <= 2.0 * baseline && riseSet < 10.0 && std::max({chartPeak, riseSetPeak, otherPeak}) < 10240;
+    const bool ok =
+        chart <= 2.0 * baseline && riseSet < 10.0 && std::max({chartPeak, riseSetPeak, otherPeak}) < 10240;
     std::printf("%s\n", ok ? "within targets" : "OUTSIDE TARGETS");
     return ok ? 0 : 2;
 }
