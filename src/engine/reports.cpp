@@ -441,8 +441,11 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
     const int endYear = (year || m.month == 12) ? m.year + 1 : m.year;
     const int endMonth = year ? 1 : (m.month == 12 ? 1 : m.month + 1);
     const double clockWest = m.clockHoursWest() / 24.0;
-    const double startUt = Ephemeris::julianDay(m.year, firstMonth, 1, 0.0) + clockWest;
-    const double endUt = Ephemeris::julianDay(endYear, endMonth, 1, 0.0) + clockWest;
+    // As in the rise/set report, the period holds the events whose rounded minute falls in it, so
+    // that an event half a minute before the turn of the month is listed, dated, in the next one.
+    const double halfMinute = 0.5 / 1440.0;
+    const double startUt = Ephemeris::julianDay(m.year, firstMonth, 1, 0.0) + clockWest - halfMinute;
+    const double endUt = Ephemeris::julianDay(endYear, endMonth, 1, 0.0) + clockWest - halfMinute;
 
     std::vector<Body> bodies;
     for (int i = 0; i < listedBodyCount; ++i) {
@@ -543,6 +546,10 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
             }
         }
     }
+    // A root found at the very end of the last step belongs to the next period.
+    events.erase(
+        std::remove_if(events.begin(), events.end(), [&](const Event &event) { return event.time >= endUt; }),
+        events.end());
     std::stable_sort(events.begin(), events.end(),
                      [](const Event &x, const Event &y) { return x.time < y.time; });
 

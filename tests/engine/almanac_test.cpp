@@ -489,6 +489,46 @@ TEST(Calendar, MonthOfTheSpringEquinox2019)
     EXPECT_LE(ingresses, 14);
 }
 
+// An event seconds before the turn of the month prints as 12:00am on the 1st, so it belongs to
+// the next month's calendar and must not be listed, dated outside its period, in this one.
+TEST(Calendar, EventRoundedIntoTheNextMonthIsListedThere)
+{
+    Ephemeris ephemeris(ORLAM_EPHE_PATH);
+    // The Moon enters Pisces on 1 April 2019 near 14:48 UT: find the instant to the second.
+    double a = Ephemeris::julianDay(2019, 4, 1, 14.0);
+    double b = Ephemeris::julianDay(2019, 4, 1, 16.0);
+    for (int i = 0; i < 40; ++i) {
+        const double t = 0.5 * (a + b);
+        (ephemeris.longitude(Body::Moon, t, false) < 330.0 ? a : b) = t;
+    }
+    const double ingress = 0.5 * (a + b);
+    for (const auto &[offsetSeconds, month] : {std::pair{-10, 4}, std::pair{10, 4}, std::pair{-40, 3}}) {
+        SCOPED_TRACE(offsetSeconds);
+        // A zone that puts the ingress at midnight between 31 March and 1 April, plus the offset.
+        const double midnight = Ephemeris::julianDay(2019, 4, 1, 0.0) + offsetSeconds / 86400.0;
+        char zone[32];
+        std::snprintf(zone, sizeof zone, "%.4f", (ingress - midnight) * 24.0);
+        const std::string expected = month == 4 ? " 4/ 1/2019 12:00am" : " 3/31/2019 11:59pm";
+        for (const int calendarMonth : {3, 4}) {
+            const std::vector<std::string> lines =
+                calendarReport(jobFor("/qb " + std::to_string(calendarMonth) + " 15 2019 12:00PM ST " + zone +
+                                      " 0E00 51N29\r\n/R0 sun moo\r\n/A opp\r\n/dm\r\n"),
+                               ephemeris);
+            std::vector<std::string> found;
+            for (const std::string &line : lines) {
+                const std::string date = columns(line, 7, 16);
+                if (line.find("Moon enters Pisces") != std::string::npos &&
+                    (date == " 3/31/2019" || date == " 4/ 1/2019"))
+                    found.push_back(columns(line, 7, 24));
+            }
+            if (calendarMonth == month)
+                EXPECT_EQ(found, std::vector<std::string>{expected}) << "calendar of month " << calendarMonth;
+            else
+                EXPECT_TRUE(found.empty()) << "calendar of month " << calendarMonth << ": " << found.front();
+        }
+    }
+}
+
 TEST(Calendar, YearHasEveryLunationAndSolarIngress)
 {
     Ephemeris ephemeris(ORLAM_EPHE_PATH);
