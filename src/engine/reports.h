@@ -43,6 +43,10 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
 std::vector<std::string> wheelReport(const JobSpec &job, const ChartData &chart, Ephemeris &ephemeris);
 // The chart wheel as a placeable Windows Metafile ("/XM0"), in the colours "/Xr" and "/Xm" ask for.
 std::string wheelPicture(const JobSpec &job, const ChartData &chart);
+// Where to write the labels of bodies at `longitudes` (degrees) on a circle: each as near its
+// body as it can be while every two stay at least `gap` degrees apart; same order as given,
+// 0..360. Meant for fewer labels than fit around the circle.
+std::vector<double> spreadLabels(const std::vector<double> &longitudes, double gap);
 // The header lines shared by the reports of one moment (title first).
 std::vector<std::string> chartHeader(const std::string &title, const ChartData &chart,
                                      const Ephemeris &ephemeris);

@@ -29,6 +29,43 @@ std::string fit(std::string text, std::size_t width)
 
 } // namespace
 
+std::vector<double> spreadLabels(const std::vector<double> &longitudes, double gap)
+{
+    const std::size_t count = longitudes.size();
+    std::vector<double> shown(count);
+    if (count == 0)
+        return shown;
+    std::vector<std::size_t> order(count);
+    for (std::size_t i = 0; i < count; ++i)
+        order[i] = i;
+    auto at = [&](std::size_t k) { return std::fmod(std::fmod(longitudes[order[k]], 360.0) + 360.0, 360.0); };
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return std::fmod(std::fmod(longitudes[a], 360.0) + 360.0, 360.0) <
+               std::fmod(std::fmod(longitudes[b], 360.0) + 360.0, 360.0);
+    });
+    // Start after the widest empty arc, so that a crowd astride 0 Aries is pushed apart as one
+    // crowd and never folded back onto the first label.
+    std::size_t first = 0;
+    double widest = -1;
+    for (std::size_t k = 0; k < count; ++k) {
+        const double previous = k == 0 ? at(count - 1) - 360.0 : at(k - 1);
+        if (at(k) - previous > widest) {
+            widest = at(k) - previous;
+            first = k;
+        }
+    }
+    double last = 0;
+    for (std::size_t n = 0; n < count; ++n) {
+        const std::size_t k = (first + n) % count;
+        double value = at(k) + (k < first ? 360.0 : 0.0);
+        if (n > 0 && value - last < gap)
+            value = last + gap;
+        last = value;
+        shown[order[k]] = std::fmod(value, 360.0);
+    }
+    return shown;
+}
+
 std::vector<std::string> wheelReport(const JobSpec &job, const ChartData &chart, Ephemeris &ephemeris)
 {
     const int rows = std::max(job.wheelRows, 1);
@@ -213,21 +250,16 @@ std::string wheelPicture(const JobSpec &job, const ChartData &chart)
         wmf.text(x, y - 11, std::to_string(house + 1));
     }
 
-    // Bodies on the ring between the house circle and the signs, spread apart where they crowd.
-    std::vector<std::pair<double, std::size_t>> order;
-    for (std::size_t i = 0; i < chart.bodies.size(); ++i)
-        order.emplace_back(chart.bodies[i].position.longitude, i);
-    std::sort(order.begin(), order.end());
-    std::vector<double> shown(order.size());
-    constexpr double minimumGap = 9.0;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        shown[i] = order[i].first;
-        if (i > 0 && shown[i] - shown[i - 1] < minimumGap)
-            shown[i] = shown[i - 1] + minimumGap;
-    }
+    // Bodies on the ring between the house circle and the signs, spread apart where they crowd:
+    // the gap keeps two degree labels ("26Can") at the inner radius from running into each other.
+    std::vector<double> longitudes;
+    for (const auto &entry : chart.bodies)
+        longitudes.push_back(entry.position.longitude);
+    constexpr double minimumGap = 14.0;
+    const std::vector<double> shown = spreadLabels(longitudes, minimumGap);
     wmf.select(thinPen);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const auto &entry = chart.bodies[order[i].second];
+    for (std::size_t i = 0; i < chart.bodies.size(); ++i) {
+        const auto &entry = chart.bodies[i];
         spoke(entry.position.longitude, 390, 400);
         const int bodyIndex = static_cast<int>(entry.body);
         wmf.setTextColour(mono ? foreground : elementColours[bodyIndex % 4]);

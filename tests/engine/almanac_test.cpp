@@ -364,6 +364,36 @@ TEST(Wheel, TextWheelKeepsItsShapeForEveryRowCount)
     }
 }
 
+struct SpreadCase {
+    const char *name;
+    std::vector<double> longitudes;
+    std::vector<double> expected;
+};
+
+class SpreadLabelsTest : public ::testing::TestWithParam<SpreadCase> {};
+
+// The picture's body labels: apart by the gap all round the circle, a crowd astride 0 Aries
+// included, and never moved when there is room.
+TEST_P(SpreadLabelsTest, KeepsLabelsApartAndNearTheirBodies)
+{
+    const SpreadCase &c = GetParam();
+    const std::vector<double> shown = spreadLabels(c.longitudes, 12.0);
+    ASSERT_EQ(shown.size(), c.expected.size());
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        EXPECT_NEAR(shown[i], c.expected[i], 1e-9) << i;
+        for (std::size_t j = 0; j < i; ++j)
+            EXPECT_GE(std::fabs(std::remainder(shown[i] - shown[j], 360.0)), 12.0 - 1e-9) << i << " " << j;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Wheel, SpreadLabelsTest,
+    ::testing::Values(SpreadCase{"Nothing", {}, {}}, SpreadCase{"RoomEnough", {100, 10, 200}, {100, 10, 200}},
+                      SpreadCase{"Crowd", {14, 10, 12, 60}, {34, 10, 22, 60}},
+                      SpreadCase{"CrowdAstrideAries", {2, 355, 358, 180}, {19, 355, 7, 180}},
+                      SpreadCase{"LastPushedPastAries", {350, 355}, {350, 2}}),
+    [](const ::testing::TestParamInfo<SpreadCase> &row) { return std::string(row.param.name); });
+
 // Every listed aspect is within its orb, and "applying" means exactly that the orb shrinks.
 TEST(AspectList, OrbsAndApplyingAgreeWithThePositionsAnHourLater)
 {
