@@ -52,11 +52,29 @@ struct InputFacts {
     bool needsUtf8Output = false;
 };
 
+// True when valid UTF-8 that ends with `tail` stops inside a multi-byte sequence. The decoder
+// holds such a cut-off sequence back without reporting an error, and never hands it out.
+bool endsInsideSequence(const QByteArray &tail)
+{
+    qsizetype i = tail.size() - 1;
+    int continuations = 0;
+    while (i >= 0 && continuations < 3 && (uchar(tail.at(i)) & 0xC0) == 0x80) {
+        --i;
+        ++continuations;
+    }
+    if (i < 0)
+        return false;
+    const uchar lead = uchar(tail.at(i));
+    const int needed = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    return continuations < needed;
+}
+
 // One pass over the file, a chunk at a time, to choose the encoding before any line is read.
 InputFacts examineInput(QFile &file)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
     bool westernSafe = true;
+    QByteArray tail; // the file's last bytes, enough to hold one sequence
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(ChunkSize);
         if (chunk.isEmpty())
@@ -66,10 +84,11 @@ InputFacts examineInput(QFile &file)
             return {InputEncoding::Western, false};
         if (westernSafe && !isWesternRepresentable(text))
             westernSafe = false;
+        tail = chunk.size() >= 4 ? chunk.right(4) : (tail + chunk).right(4);
     }
-    // A sequence cut off by the end of the file is not UTF-8 either.
-    const QString tail = decoder(QByteArray());
-    if (decoder.hasError() || !tail.isEmpty())
+    // A sequence cut off by the end of the file is not UTF-8 either: read as UTF-8, its bytes
+    // would be lost, read as Western text they are kept.
+    if (endsInsideSequence(tail))
         return {InputEncoding::Western, false};
     return {InputEncoding::Utf8, !westernSafe};
 }
@@ -215,6 +234,9 @@ Status BatchConvert(Calculator &calculator, const QString &inputPath, const QStr
                 Status::failure(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
             return false;
         }
+        // Each picker takes its value as soon as it is converted, so a line that fails later
+        // leaves them showing as much of it as was read.
+        host.setPickers(clockTime(*date, host.datePickerValue().time()), host.timePickerValue());
         if (count < 4) {
             failure = Status::failure(outOfBounds(count));
             return false;
@@ -225,13 +247,13 @@ Status BatchConvert(Calculator &calculator, const QString &inputPath, const QStr
                 Status::failure(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
             return false;
         }
+        // The date picker takes the line's time of day as well: the daylight test of the job
+        // then looks at the moment being converted, not at whatever the picker held before.
+        host.setPickers(clockTime(*date, *time), *time);
         if (count < FieldCount) {
             failure = Status::failure(outOfBounds(count));
             return false;
         }
-        // The date picker takes the line's time of day as well: the daylight test of the job
-        // then looks at the moment being converted, not at whatever the picker held before.
-        host.setPickers(clockTime(*date, *time), *time);
         settings.TimeZone = fields[4];
         settings.Longitude = fields[5];
         settings.Latitude = fields[6];

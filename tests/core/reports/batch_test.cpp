@@ -174,6 +174,38 @@ TEST_F(Batch, FailuresNameTheirCauseAndWriteNothing)
     }
 }
 
+TEST_F(Batch, FailingLineLeavesThePickersAtWhatItRead)
+{
+    // The pickers follow the conversion field by field: the date as soon as it reads, the time
+    // after it; what a failing line did not reach stays as the line before left it.
+    struct Case {
+        const char *name;
+        QByteArray line;
+        QDate date;
+        QTime time;
+    };
+    const Case cases[] = {
+        {"bad date", "id2,x,junk,09:15,5,90W00,40N00\r\n", QDate(2026, 6, 15), QTime(14, 30)},
+        {"three fields", "id2,x,7/4/2026\r\n", QDate(2026, 7, 4), QTime(14, 30)},
+        {"bad time", "id2,x,7/4/2026,noon,5,90W00,40N00\r\n", QDate(2026, 7, 4), QTime(14, 30)},
+        {"six fields", "id2,x,7/4/2026,09:15,5,90W00\r\n", QDate(2026, 7, 4), QTime(9, 15)},
+    };
+    for (const Case &c : cases) {
+        EXPECT_FALSE(convert(GoodLine + c.line)) << c.name;
+        EXPECT_EQ(rig.host.pickerDate.date(), c.date) << c.name;
+        EXPECT_EQ(rig.host.pickerTime, c.time) << c.name;
+    }
+}
+
+TEST_F(Batch, ByteCutOffAtTheEndIsKeptAsWesternText)
+{
+    // A Western file whose very last byte is the lead byte of a UTF-8 sequence ("\xE9", e with
+    // an acute accent) is not UTF-8: read as UTF-8, that byte would silently vanish.
+    ASSERT_TRUE(convert("id1,x,6/15/2026,14:30,6,93W21,45N05\xE9"));
+    EXPECT_TRUE(readBytes(output()).startsWith("id1,x,6/15/2026,14:30,6,93W21,45N05\xE9,v12,24\xB0 Gemini,"))
+        << readBytes(output()).toStdString();
+}
+
 TEST_F(Batch, MissingInputAndUncreatableOutput)
 {
     const QString missing = rig.work.filePath(QStringLiteral("nowhere.txt"));

@@ -19,7 +19,12 @@ const QString SecondLine = QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM");
 TEST(Calculate, ToolbarRoadDeliversToTheView)
 {
     CalcRig rig;
-    for (const char *name : {"planets.txt", "chart.wmf", "calasp.txt", "risesety.txt", "risesetn2.txt"})
+    const char *stale[] = {"riseset.txt", "risesetn.txt", "planets.txt", "wheel.txt",
+                           "aspects.txt", "calasp.txt",   "chart.wmf"};
+    const char *kept[] = {"risesety.txt", "risesetn2.txt"};
+    for (const char *name : stale)
+        test::writeBytes(rig.work.filePath(QString::fromLatin1(name)), "old\r\n");
+    for (const char *name : kept)
         test::writeBytes(rig.work.filePath(QString::fromLatin1(name)), "old\r\n");
 
     ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
@@ -37,11 +42,10 @@ TEST(Calculate, ToolbarRoadDeliversToTheView)
     // One chart job, nothing else; stale reports gone, the neighbours' files kept.
     EXPECT_EQ(rig.engine.jobs(),
               QStringList({QStringLiteral("chart.txt|6 15 2026 14:30PM ST 6 93W21 45N05")}));
-    EXPECT_FALSE(QFile::exists(rig.work.filePath(QStringLiteral("planets.txt"))));
-    EXPECT_FALSE(QFile::exists(rig.work.filePath(QStringLiteral("chart.wmf"))));
-    EXPECT_FALSE(QFile::exists(rig.work.filePath(QStringLiteral("calasp.txt"))));
-    EXPECT_TRUE(QFile::exists(rig.work.filePath(QStringLiteral("risesety.txt"))));
-    EXPECT_TRUE(QFile::exists(rig.work.filePath(QStringLiteral("risesetn2.txt"))));
+    for (const char *name : stale)
+        EXPECT_FALSE(QFile::exists(rig.work.filePath(QString::fromLatin1(name)))) << name;
+    for (const char *name : kept)
+        EXPECT_TRUE(QFile::exists(rig.work.filePath(QString::fromLatin1(name)))) << name;
     EXPECT_TRUE(rig.host.messages.isEmpty()) << rig.host.messages.join(QLatin1Char('|')).toStdString();
 }
 
@@ -86,10 +90,17 @@ TEST(Calculate, UnwritableDateFileStopsTheRunWithItsMessage)
 {
     CalcRig rig;
     rig.settings.LocalFileSave = true;
+    rig.settings.ReplaceClip = true;
+    rig.settings.UpdateCaption = true;
     ASSERT_TRUE(QDir(rig.work.path()).mkdir(QStringLiteral("td.txt")));
     const Status status = rig.calc.calculate(Calculator::Sender::ButtonOrMenu);
     EXPECT_FALSE(status);
     EXPECT_EQ(status.message, QStringLiteral("Cannot create file td.txt"));
+    // The file is the last delivery: caption, view and clipboard have their new text already.
+    const QString lines = FirstLine + QLatin1Char('\n') + SecondLine;
+    EXPECT_EQ(rig.host.caption, SecondLine);
+    EXPECT_EQ(rig.host.view, lines);
+    EXPECT_EQ(rig.host.clipboard, lines);
 }
 
 TEST(Calculate, UnsafeLocationStopsBeforeTheEngineAndKeepsThePlaceholder)

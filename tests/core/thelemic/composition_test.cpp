@@ -31,6 +31,15 @@ LocaleFacts usEnglish()
 
 TEST(ChartReading, SignTableMatchesExactlyAndCaseSensitively)
 {
+    const char *table[][2] = {{"Ari", "Aries"},    {"Tau", "Taurus"},      {"Gem", "Gemini"},
+                              {"Can", "Cancer"},   {"Leo", "Leo"},         {"Vir", "Virgo"},
+                              {"Sco", "Scorpio"},  {"Sag", "Sagittarius"}, {"Cap", "Capricorn"},
+                              {"Aqu", "Aquarius"}, {"Pis", "Pisces"},      {"Lib", "Libra"}};
+    for (int i = 0; i < SignCount; ++i) {
+        EXPECT_STREQ(Signs[i].abbreviation, table[i][0]) << i;
+        EXPECT_STREQ(Signs[i].name, table[i][1]) << i;
+        EXPECT_EQ(SignFromAbbreviation(QString::fromLatin1(table[i][0])), QString::fromLatin1(table[i][1]));
+    }
     EXPECT_EQ(SignFromAbbreviation(QStringLiteral("Ari")), QStringLiteral("Aries"));
     EXPECT_EQ(SignFromAbbreviation(QStringLiteral("Lib")), QStringLiteral("Libra"));
     EXPECT_EQ(SignFromAbbreviation(QStringLiteral("Sag")), QStringLiteral("Sagittarius"));
