@@ -318,7 +318,10 @@ int daysInMonth(int year, int month)
 
 bool isPlainFileName(std::string_view name)
 {
-    if (name.empty() || name.size() > 255 || name == "." || name == ".." || name[0] == '-')
+    // The report is first written as "." + name + ".XXXXXX", which must fit the system's limit of
+    // 255 bytes for a name; a longer name would pass here and fail only when written.
+    constexpr std::size_t maxNameLength = 240;
+    if (name.empty() || name.size() > maxNameLength || name == "." || name == ".." || name[0] == '-')
         return false;
     for (char c : name) {
         const unsigned char u = static_cast<unsigned char>(c);

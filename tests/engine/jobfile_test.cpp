@@ -228,6 +228,8 @@ TEST(JobFile, PlainFileNames)
     EXPECT_FALSE(isPlainFileName("C:chart.txt"));
     EXPECT_FALSE(isPlainFileName("-rf"));
     EXPECT_FALSE(isPlainFileName(std::string("a\0b", 3)));
+    EXPECT_TRUE(isPlainFileName(std::string(240, 'a')));
+    EXPECT_FALSE(isPlainFileName(std::string(241, 'a'))) << "no room left for the temporary's name";
 }
 
 TEST(JobFile, DaysInMonthFollowsTheGregorianLeapRule)

@@ -218,6 +218,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"AbsoluteReportName", header + moment + "/os /tmp/chart.txt\r\n", "input.txt:3: \"/os\""},
         BadCase{"PathInPictureName", header + moment + "/XM0\r\n/Xo sub/chart.wmf\r\n",
                 "input.txt:4: \"/Xo\""},
+        BadCase{"OverlongReportName", header + moment + "/os " + std::string(250, 'a') + "\r\n",
+                "input.txt:3: \"/os\""},
         BadCase{"ReportOverJobFile", header + moment + "/os input.txt\r\n", "would overwrite the job file"},
         BadCase{"UnknownSwitch", header + moment + "/os chart.txt\r\n/Zz\r\n", "input.txt:4: \"/Zz\""}),
     [](const ::testing::TestParamInfo<BadCase> &row) { return std::string(row.param.name); });
