@@ -147,6 +147,21 @@ QString fieldForMessage(const QString &field)
     return field.size() <= Longest ? field : field.left(Longest) + QLatin1String("...");
 }
 
+// An output line in the Western code page, its fields unchanged. toWestern turns a no-break
+// space into a plain one, which suits locale texts; a field's own no-break space has to stay,
+// or the line would split at it when read back.
+QByteArray westernOutput(const QString &line)
+{
+    QByteArray bytes = toWestern(line);
+    if (bytes.size() == line.size()) {
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line.at(i).unicode() == 0x00A0)
+                bytes[i] = char(0xA0);
+        }
+    }
+    return bytes;
+}
+
 } // namespace
 
 QStringList splitBatchFields(const QString &line)
@@ -270,7 +285,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputPath, const QStr
         for (const QString *part : {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
             out += *part + QLatin1Char(',');
         out += QLatin1String("\r\n");
-        const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : toWestern(out);
+        const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
         if (output.write(bytes) != bytes.size()) {
             failure = Status::failure(cannotCreate);
             return false;

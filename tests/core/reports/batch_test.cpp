@@ -283,6 +283,8 @@ TEST_F(Batch, EncodingFollowsTheInput)
         {"western input stays western", "Z\xFCrich", "Z\xFCrich"},
         {"utf-8 that western can hold", "Z\xC3\xBCrich", "Z\xFCrich"},
         {"utf-8 with a byte order mark", "\xEF\xBB\xBFZ\xC3\xBCrich", "Z\xFCrich"},
+        {"western no-break space is kept", "Saint\xA0Paul", "Saint\xA0Paul"},
+        {"utf-8 no-break space, western output", "Saint\xC2\xA0Paul", "Saint\xA0Paul"},
         {"utf-8 beyond western stays utf-8", "\xC5\x81\xC3\xB3\x64\xC5\xBA", "\xC5\x81\xC3\xB3\x64\xC5\xBA"},
     };
     for (const Case &c : cases) {
