@@ -66,19 +66,35 @@ bool safeForLine(const QString &text)
     return true;
 }
 
+// A byte order mark that an editor put before the first line is no part of that line; it is
+// handed back in `mark` so that a rewrite keeps it.
+QByteArray withoutByteOrderMark(QByteArray bytes, QByteArray *mark = nullptr)
+{
+    static const QByteArray Utf8Mark("\xEF\xBB\xBF");
+    if (bytes.startsWith(Utf8Mark)) {
+        bytes.remove(0, Utf8Mark.size());
+        if (mark)
+            *mark = Utf8Mark;
+    }
+    return bytes;
+}
+
 } // namespace
 
 bool parseSettingsInteger(const QString &text, int *out)
 {
     if (text.size() > 2 && (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))) {
-        const QString digits = text.mid(2);
-        // Up to 32 bits, taken as a signed 32-bit value as the original reader does.
-        if (digits.size() > 8)
-            return false;
+        QStringView digits = QStringView(text).mid(2);
         for (const QChar c : digits) {
             if (!isHexDigit(c))
                 return false;
         }
+        // Leading zeros add nothing; what is left may hold up to 32 bits, taken as a signed
+        // 32-bit value (0xFFFFFFFF is -1).
+        while (digits.size() > 1 && digits.front() == QLatin1Char('0'))
+            digits = digits.mid(1);
+        if (digits.size() > 8)
+            return false;
         bool ok = false;
         const uint v = digits.toUInt(&ok, 16);
         if (!ok)
@@ -144,7 +160,7 @@ IniSection IniFile::readSection(const QString &section) const
         return result;
     const QString wanted = folded(section);
     bool inSection = false;
-    for (const QByteArray &raw : splitByteLines(file.readAll())) {
+    for (const QByteArray &raw : splitByteLines(withoutByteOrderMark(file.readAll()))) {
         const QString line = fromWestern(raw);
         const QString name = sectionName(line);
         if (!name.isNull()) {
@@ -199,12 +215,13 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
     }
 
     QList<QByteArray> lines;
+    QByteArray mark;
     QFile existing(mPath);
     if (existing.exists()) {
         // Rewriting a file that cannot be read would drop everything else in it.
         if (!existing.open(QIODevice::ReadOnly))
             return Status::failure(WriteFailure.arg(mPath));
-        lines = splitByteLines(existing.readAll());
+        lines = splitByteLines(withoutByteOrderMark(existing.readAll(), &mark));
         existing.close();
     }
 
@@ -228,30 +245,33 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
         end = lines.size();
     }
 
+    // The section's keys are looked up once, so that a long pass over a long section stays
+    // linear. Appended keys go in before trailing blank lines only, which moves no key line.
+    QHash<QString, qsizetype> keyLines;
+    for (qsizetype i = begin + 1; i < end; ++i) {
+        QString k, v;
+        if (splitKeyLine(fromWestern(lines.at(i)), &k, &v) && !keyLines.contains(folded(k)))
+            keyLines.insert(folded(k), i);
+    }
+
     for (const auto &[key, value] : values) {
         const QByteArray newLine = toWestern(key.trimmed() + QLatin1Char('=') + value);
         const QString wantedKey = folded(key.trimmed());
-        bool replaced = false;
-        for (qsizetype i = begin + 1; i < end; ++i) {
-            QString k, v;
-            if (splitKeyLine(fromWestern(lines.at(i)), &k, &v) && folded(k) == wantedKey) {
-                lines[i] = newLine;
-                replaced = true;
-                break;
-            }
-        }
-        if (replaced)
+        if (const auto it = keyLines.constFind(wantedKey); it != keyLines.constEnd()) {
+            lines[it.value()] = newLine;
             continue;
+        }
         // Appended after the section's last non-blank line, so that a blank line separating it
         // from the next section stays where it is.
         qsizetype at = end;
         while (at > begin + 1 && lines.at(at - 1).trimmed().isEmpty())
             --at;
         lines.insert(at, newLine);
+        keyLines.insert(wantedKey, at);
         ++end;
     }
 
-    QByteArray bytes;
+    QByteArray bytes = mark;
     for (const QByteArray &line : lines) {
         bytes += line;
         bytes += "\r\n";

@@ -299,6 +299,8 @@ LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDat
     int standardOffset = 0;
     bool haveStandard = false;
     QDateTime start, end;
+    QDateTime startAt, endAt; // the transitions' instants
+    int offsetAfterEnd = 0;
     if (zone.hasTransitions()) {
         for (const QTimeZone::OffsetData &t : zone.transitions(from, to)) {
             const int before = zone.offsetFromUtc(t.atUtc.addSecs(-1));
@@ -311,12 +313,28 @@ LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDat
                 continue;
             if (after > before && !start.isValid()) {
                 start = local;
+                startAt = t.atUtc;
                 standardOffset = before;
                 haveStandard = true;
             } else if (after < before && !end.isValid()) {
                 end = local;
+                endAt = t.atUtc;
+                offsetAfterEnd = after;
             }
         }
+    }
+    // A year with a single change of the clock, as when a zone gives up daylight saving:
+    // daylight time was already running when the year began, or runs on past its end. The
+    // year's daylight period is then bounded by the year's first or last moment, so that the
+    // moments on the other side of the change keep standard time and the standard offset is
+    // the same whatever day of the year the program starts. A lone change that is not daylight
+    // saving at all (a zone moving its standard offset) leaves the year without it.
+    if (end.isValid() && !start.isValid() && zone.isDaylightTime(endAt.addSecs(-1))) {
+        start = clockTime(year, 1, 1);
+        standardOffset = offsetAfterEnd;
+        haveStandard = true;
+    } else if (start.isValid() && !end.isValid() && zone.isDaylightTime(startAt)) {
+        end = clockTime(year, 12, 31, 23, 59, 59);
     }
     if (start.isValid() && end.isValid()) {
         f.mDstStart = start;
@@ -325,8 +343,9 @@ LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDat
         haveStandard = false;
     }
     if (!haveStandard) {
+        // The standard offset, not the clock's: on a day of daylight time the two differ.
         const QDate day = today.isValid() ? today : QDate(year, 1, 1);
-        standardOffset = zone.offsetFromUtc(QDateTime(day, QTime(12, 0), Qt::UTC));
+        standardOffset = zone.standardTimeOffset(QDateTime(day, QTime(12, 0), Qt::UTC));
     }
     // Minutes west of Greenwich, then whole hours truncated toward zero (C++ division does).
     const int biasMinutes = -standardOffset / 60;

@@ -71,7 +71,9 @@ public:
     // This year's transitions as local clock moments: start = the clock reading at which
     // daylight time takes effect, end = the reading at which standard time returns, each as the
     // clock showed it just before the change (2:00 for most US and EU rules). Invalid when the
-    // zone has no daylight saving this year.
+    // zone has no daylight saving this year. In a year with only one of the two changes the
+    // missing one is the year's first moment (1 January 0:00) or its last (31 December
+    // 23:59:59).
     bool hasDaylightSaving() const { return mDstStart.isValid() && mDstEnd.isValid(); }
     QDateTime dstStartRule() const { return mDstStart; }
     QDateTime dstEndRule() const { return mDstEnd; }

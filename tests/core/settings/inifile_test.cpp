@@ -56,6 +56,10 @@ TEST(SettingsInteger, ReadingRules)
         {"0xZZ", false, 0},
         {"0x-1", false, 0},
         {"0x123456789", false, 0},
+        // Leading zeros do not count toward the 32 bits.
+        {"0x000000003", true, 3},
+        {"0x00000000FFFFFFFF", true, -1},
+        {"0x0100000000", false, 0},
         {"abc", false, 0},
         {"", false, 0},
         {"1.5", false, 0},
@@ -169,6 +173,23 @@ TEST_F(IniFileTest, BinaryJunkReadsAsMissingAndIsNotLostByAWrite)
     ASSERT_TRUE(ini.write(Section, "Format", "2").ok);
     EXPECT_EQ(readAll(path), junk + "\r\n[orlam]\r\nFormat=2\r\n");
     EXPECT_EQ(ini.readInteger(Section, "Format", 1), 2);
+}
+
+TEST_F(IniFileTest, ByteOrderMarkBeforeTheFirstSectionIsKeptAndIgnored)
+{
+    const QString path = file("\xEF\xBB\xBF[orlam]\r\nLines=2\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.readInteger(Section, "Lines", 1), 2);
+    ASSERT_TRUE(ini.write(Section, {{"Lines", "0"}, {"Basic", "1"}}).ok);
+    EXPECT_EQ(readAll(path), QByteArray("\xEF\xBB\xBF[orlam]\r\nLines=0\r\nBasic=1\r\n"));
+}
+
+TEST_F(IniFileTest, OnePassWritingAKeyTwiceLeavesOneLineWithTheLastValue)
+{
+    const QString path = file("[orlam]\r\nLines=2\r\n\r\n[next]\r\nSun=1\r\n");
+    IniFile ini(path);
+    ASSERT_TRUE(ini.write(Section, {{"Sun", "0"}, {"Lines", "1"}, {"sun", "1"}, {"Moon", "0"}}).ok);
+    EXPECT_EQ(readAll(path), QByteArray("[orlam]\r\nLines=1\r\nsun=1\r\nMoon=0\r\n\r\n[next]\r\nSun=1\r\n"));
 }
 
 TEST_F(IniFileTest, WriteEditsInPlaceKeepingEverythingElseByteForByte)

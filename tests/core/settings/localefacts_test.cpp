@@ -120,6 +120,43 @@ TEST(LocaleFacts, ZoneHoursAndDaylightSaving)
     EXPECT_FALSE(none.hasDaylightSaving());
 }
 
+// The zone data of past years holds years with only one change of the clock. Whatever day of
+// such a year the program starts on, the standard offset and the daylight period are the same.
+TEST(LocaleFacts, YearWithASingleChangeOfTheClock)
+{
+    struct Row {
+        const char *name;
+        const char *zone;
+        int year;
+        int hours;
+        QDateTime start, end;
+    };
+    const Row rows[] = {
+        // Daylight time running when the year began, never started again.
+        {"daylight_ends_for_good", "America/Sao_Paulo", 2019, 3, clockTime(2019, 1, 1),
+         clockTime(2019, 2, 17, 0)},
+        {"east_of_greenwich_ends_for_good", "Pacific/Apia", 2021, -13, clockTime(2021, 1, 1),
+         clockTime(2021, 4, 4, 4)},
+        // Daylight time begun and kept to the end of the year (then made the standard time).
+        {"daylight_kept_past_the_year", "Europe/Istanbul", 2016, -2, clockTime(2016, 3, 27, 3),
+         clockTime(2016, 12, 31, 23, 59, 59)},
+        // A lone change of the standard offset is no daylight saving.
+        {"standard_offset_moved", "Europe/Volgograd", 2020, -4, {}, {}},
+        // The year before, an ordinary southern pair.
+        {"both_changes", "America/Sao_Paulo", 2018, 3, clockTime(2018, 11, 4, 0), clockTime(2018, 2, 18, 0)},
+    };
+    for (const Row &row : rows) {
+        const QTimeZone zone{QByteArray(row.zone)};
+        ASSERT_TRUE(zone.isValid()) << row.zone;
+        for (const int month : {1, 3, 7, 12}) {
+            const LocaleFacts f = LocaleFacts::make(QLocale("en_US"), zone, QDate(row.year, month, 10));
+            EXPECT_EQ(f.zoneHours(), row.hours) << row.name << " month " << month;
+            EXPECT_EQ(f.dstStartRule(), row.start) << row.name << " month " << month;
+            EXPECT_EQ(f.dstEndRule(), row.end) << row.name << " month " << month;
+        }
+    }
+}
+
 TEST(LocaleFacts, ParseShortDate)
 {
     struct Row {
