@@ -169,6 +169,32 @@ TEST(RomanNumeral, Table)
         EXPECT_EQ(RomanNumeral(number), QString::fromLatin1(text)) << number;
 }
 
+TEST(RomanNumeral, EveryCycleNumberBelowNinetyFollowsTheFiveSteps)
+{
+    // The numeral built step by step as the date's notation describes it, for every number a
+    // cycle takes before the year 3884.
+    auto stepwise = [](int n) {
+        QString text;
+        if (n >= 50) {
+            text += QLatin1Char('L');
+            n -= 50;
+        }
+        QString tens(n / 10, QLatin1Char('X'));
+        text += tens == QStringLiteral("XXXX") ? QStringLiteral("XL") : tens;
+        n %= 10;
+        if (n == 9)
+            return text + QStringLiteral("IX");
+        if (n >= 5) {
+            text += QLatin1Char('V');
+            n -= 5;
+        }
+        const QString units(n, QLatin1Char('I'));
+        return text + (units == QStringLiteral("IIII") ? QStringLiteral("IV") : units);
+    };
+    for (int n = 0; n < 90; ++n)
+        EXPECT_EQ(RomanNumeral(n), stepwise(n)) << n;
+}
+
 TEST(EraYearText, FiveFormsForSeveralCounts)
 {
     struct Case {
