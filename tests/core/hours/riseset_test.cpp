@@ -56,6 +56,17 @@ TEST(LineMoment, DayFirstWithFullStop)
     EXPECT_EQ(*moment, clockTime(2000, 5, 16, 19, 5));
 }
 
+TEST(LineMoment, DayFirstWithItsOwnTimeSeparator)
+{
+    const LocaleFacts finnish = localeFor(QLocale::Finnish, QLocale::Finland);
+    ASSERT_TRUE(finnish.dayFirst());
+    ASSERT_EQ(finnish.timeSeparator(), QLatin1Char('.'));
+    EXPECT_EQ(LocalizeDateText(QStringLiteral(" 7:05pm"), finnish), QStringLiteral(" 7.05pm"));
+    const std::optional<QDateTime> moment = LineMoment(sunLine("16- 5-2000", " 7:05pm", "sets"), finnish);
+    ASSERT_TRUE(moment.has_value());
+    EXPECT_EQ(*moment, clockTime(2000, 5, 16, 19, 5));
+}
+
 TEST(LineMoment, YearFirstLocaleDoesNotRead)
 {
     const LocaleFacts swedish = localeFor(QLocale::Swedish, QLocale::Sweden);
