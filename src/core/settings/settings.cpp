@@ -107,8 +107,9 @@ QString settingsFilePath()
 
 QString settingsFilePathIn(const QString &dir)
 {
+    // An unknown executable directory must not turn into the working directory.
     const QString beside = QDir(dir).filePath(SettingsFileName);
-    if (QFileInfo::exists(beside) || directoryWritable(dir))
+    if (!dir.isEmpty() && (QFileInfo::exists(beside) || directoryWritable(dir)))
         return beside;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))

@@ -313,6 +313,43 @@ TEST(MomentLine, DaylightTestComparesClockReadingsWhateverTheTimeSpec)
     EXPECT_FALSE(f.derived.IsDaylight);
 }
 
+// ---- Odd place texts from the settings file ----
+
+// Whatever the settings hold goes into the moment line as it stands: no trimming, no
+// placeholder expansion, no cut, and a character the code page lacks becomes "?".
+TEST(MomentLine, OddPlaceTextsGoInAsTheyStand)
+{
+    struct Row {
+        const char *name;
+        QString zone, longitude, latitude;
+        QByteArray expected;
+    };
+    const QString huge(2047, QLatin1Char('9'));
+    const Row rows[] = {
+        {"empty_texts", QString(), QString(), QString(), "/qb 6 15 2026 14:30PM ST   "},
+        {"placeholders", QStringLiteral("%1"), QStringLiteral("%2%10"), QStringLiteral("%%3"),
+         "/qb 6 15 2026 14:30PM ST %1 %2%10 %%3"},
+        {"blanks_and_switch_like", QStringLiteral(" 6 "), QStringLiteral("/os x.txt"), QStringLiteral("-Yd"),
+         "/qb 6 15 2026 14:30PM ST  6  /os x.txt -Yd"},
+        {"longest_text", QStringLiteral("6"), huge, QStringLiteral("45N05"),
+         "/qb 6 15 2026 14:30PM ST 6 " + huge.toLatin1() + " 45N05"},
+        {"outside_code_page", QStringLiteral("6"), QStringLiteral("93′W"), QStringLiteral("45°N"),
+         "/qb 6 15 2026 14:30PM ST 6 93?W 45\xb0N"},
+    };
+    for (const Row &row : rows) {
+        ScopedWorkDir dir;
+        JobFixture f;
+        JobArgs args = defaultArgs();
+        args.zone = row.zone;
+        args.longitude = row.longitude;
+        args.latitude = row.latitude;
+        ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, args).ok) << row.name;
+        const QList<QByteArray> lines = readBytes(dir.filePath(QStringLiteral("input.txt"))).split('\n');
+        ASSERT_EQ(lines.size(), 12) << row.name; // eleven lines and what follows the last line end
+        EXPECT_EQ(lines[1], row.expected + "\r") << row.name;
+    }
+}
+
 // ---- Texts that would break the job file ----
 
 struct UnsafeRow {

@@ -177,6 +177,39 @@ TEST_F(SettingsStoreTest, DerivedValues)
     }
 }
 
+TEST_F(SettingsStoreTest, YearWithOneClockChangeHasADaylightPeriodAllTheSame)
+{
+    struct Row {
+        const char *locale, *zone;
+        QDate today;
+        QDateTime start, end;
+        int hours;
+        bool starts;
+    };
+    const Row rows[] = {
+        {"en_US", "America/Sao_Paulo", QDate(2019, 1, 10), clockTime(2019, 1, 1), clockTime(2019, 2, 17), 3,
+         true},
+        {"en_GB", "Europe/Istanbul", QDate(2016, 12, 10), clockTime(2016, 3, 27, 3),
+         clockTime(2016, 12, 31, 23, 59, 59), -2, true},
+        // Such a zone has daylight saving that year, so a year-first locale cannot start.
+        {"ja_JP", "America/Sao_Paulo", QDate(2019, 1, 10), {}, {}, 3, false},
+    };
+    for (const Row &row : rows) {
+        TSettings s;
+        DerivedValues d;
+        WindowKeys w;
+        const LocaleFacts f = LocaleFacts::make(QLocale(QString::fromLatin1(row.locale)),
+                                                QTimeZone(QByteArray(row.zone)), row.today);
+        const Status st = SettingsStore(path()).LoadSettings(f, &s, &d, &w);
+        EXPECT_EQ(st.ok, row.starts) << row.locale << " " << row.zone;
+        if (!st.ok)
+            continue;
+        EXPECT_EQ(d.DstStart, row.start) << row.zone;
+        EXPECT_EQ(d.DstEnd, row.end) << row.zone;
+        EXPECT_EQ(d.ZoneHours, row.hours) << row.zone;
+    }
+}
+
 TEST_F(SettingsStoreTest, YearFirstLocaleWithDaylightSavingEndsTheStart)
 {
     for (const char *locale : {"ja_JP", "sv_SE"}) {
@@ -257,6 +290,13 @@ TEST_F(SettingsStoreTest, FilePlace)
     const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(mDir.filePath("cfg")));
     EXPECT_EQ(settingsFilePathIn(unwritable), mDir.filePath("cfg/Orlam/Orlam.ini"));
+    // An unknown executable directory is not the working directory, even when that holds the file.
+    {
+        const QString previous = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(mDir.path()));
+        EXPECT_EQ(settingsFilePathIn(QString()), mDir.filePath("cfg/Orlam/Orlam.ini"));
+        QDir::setCurrent(previous);
+    }
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(settingsFilePathIn(unwritable), QDir::homePath() + "/.config/Orlam/Orlam.ini");
     if (!oldXdg.isNull())
