@@ -146,6 +146,41 @@ INSTANTIATE_TEST_SUITE_P(
                       JobCase{"YearCalendarJob", "yearjob.txt", {"calasp.txt"}}),
     [](const ::testing::TestParamInfo<JobCase> &row) { return std::string(row.param.name); });
 
+// Every "/c" number the program writes, with and without "/s", as the chart, wheel and aspect
+// jobs write them, here and inside the polar circle where several systems are undefined.
+TEST_F(EngineProcess, EveryHouseSystemAndZodiacRuns)
+{
+    const char *names[] = {"Placidus",      "Koch",         "Equal",   "Campanus",    "Meridian",
+                           "Regiomontanus", "Porphyry",     "Morinus", "Topocentric", "Alcabitius",
+                           "Equal (MC)",    "Neo-Porphyry", "Whole",   "None"};
+    for (const char *place : {"45N05", "78N13"}) {
+        for (int system = 0; system < 14; ++system) {
+            for (const bool sidereal : {false, true}) {
+                SCOPED_TRACE(std::string(place) + " /c " + std::to_string(system) + (sidereal ? " /s" : ""));
+                const std::string tail = "/c " + std::to_string(system) + "\r\n" + (sidereal ? "/s\r\n" : "");
+                const std::string moment = std::string("/qb 6 15 2026 14:30PM ST 6 93W21 ") + place + "\r\n";
+                RunResult result =
+                    runJob("@0102  ; Astrolog chart info.\r\n" + moment + "/os chart.txt\r\n" + tail);
+                ASSERT_EQ(result.status, 0) << result.err;
+                EXPECT_EQ(result.err, "");
+                const std::string chart = readFile(mDir / "chart.txt");
+                EXPECT_NE(chart.find(std::string("\r\nHouses:     ") + names[system]), std::string::npos)
+                    << chart;
+                EXPECT_NE(chart.find(sidereal ? "\r\nZodiac:     Sidereal" : "\r\nZodiac:     Tropical"),
+                          std::string::npos);
+                EXPECT_EQ(chart.find("nan"), std::string::npos) << chart;
+                result = runJob("@0102  ; Astrolog chart info.\r\n" + moment +
+                                "/os wheel.txt\r\n/XM0\r\n/Xo chart.wmf\r\n/w 10\r\n" + tail);
+                ASSERT_EQ(result.status, 0) << result.err;
+                result = runJob("@0102  ; Astrolog chart info.\r\n" + moment +
+                                "/os aspects.txt\r\n/a0\r\n/g0\r\n/j0\r\n/Z\r\n" + tail);
+                ASSERT_EQ(result.status, 0) << result.err;
+                EXPECT_EQ(readFile(mDir / "aspects.txt").find("nan"), std::string::npos);
+            }
+        }
+    }
+}
+
 struct GoldenCase {
     const char *name;
     const char *jobFile;
