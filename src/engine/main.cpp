@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <sys/stat.h>
 
 namespace {
 
@@ -68,6 +69,11 @@ int main(int argc, char **argv)
         return fail(exitBadInput, "expected -i FILE (see --help)");
 
     const std::string jobPath = argv[2];
+    // A named pipe would block the open until someone writes to it, and the program that waits
+    // for the engine would wait with it.
+    struct stat jobStat {};
+    if (::stat(jobPath.c_str(), &jobStat) == 0 && !S_ISREG(jobStat.st_mode))
+        return fail(exitBadInput, "Cannot open file " + jobPath + ": not a regular file");
     std::ifstream in(jobPath, std::ios::binary);
     if (!in)
         return fail(exitBadInput, "Cannot open file " + jobPath + ": " + std::strerror(errno));

@@ -2,6 +2,7 @@
 // reports read back from that directory.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -280,6 +282,39 @@ TEST_F(EngineProcess, CommandLineMistakesAreRefused)
         EXPECT_TRUE(filesInDir().empty());
     }
     EXPECT_NE(run({"-i", "missing.txt"}).err.find("Cannot open file missing.txt"), std::string::npos);
+}
+
+// A job "file" that is a named pipe or a directory is refused at once: opening a pipe nobody
+// writes to would block the engine, and the program waiting for it, for ever.
+TEST_F(EngineProcess, AJobFileThatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    ASSERT_EQ(::mkfifo((mDir / "input.txt").c_str(), 0644), 0);
+    fs::create_directory(mDir / "jobs");
+    for (const char *name : {"input.txt", "jobs"}) {
+        SCOPED_TRACE(name);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(mDir.c_str()) != 0)
+                ::_exit(127);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 2);
+            ::execl(engine.c_str(), engine.c_str(), "-i", name, static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        pid_t done = 0;
+        for (int i = 0; i < 500 && done == 0; ++i) {
+            done = ::waitpid(pid, &status, WNOHANG);
+            if (done == 0)
+                ::usleep(10000);
+        }
+        if (done == 0) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            FAIL() << "the engine still waits after 5 s";
+        }
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    }
 }
 
 TEST_F(EngineProcess, HelpAndVersion)
