@@ -40,7 +40,12 @@ bool isDaylight(const QDateTime &date, const DerivedValues &derived)
     // them. The transition moments themselves count as standard time.
     if (!moment.isValid() || !start.isValid() || !end.isValid())
         return false;
-    return start < moment && moment < end;
+    if (start < end)
+        return start < moment && moment < end;
+    // Southern zones start daylight saving late in the year and end it early in the next: the
+    // period wraps around the turn of the year. Read as one window it would never hold a
+    // moment, and their summer would always be sent as standard time.
+    return start < moment || moment < end;
 }
 
 QString momentLine(const JobArgs &args, const TSettings &settings, const DerivedValues &derived)

@@ -28,7 +28,10 @@ struct JobArgs {
     QString reportName; // RiseSetJob only
 };
 
-// The lines of a job file, without line ends. Sets derived.IsDaylight for the job's moment.
+// The lines of a job file, without line ends. Sets derived.IsDaylight for the job's moment: true
+// when `date` lies strictly after DstStart and strictly before DstEnd, or, in a zone whose
+// daylight saving starts later in the year than it ends, strictly after DstStart or strictly
+// before DstEnd. The two moments themselves count as standard time.
 QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived);
 
 // A zone, longitude or latitude text that would break the job file (a line break or another

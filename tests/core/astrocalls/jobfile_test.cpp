@@ -28,6 +28,9 @@ const QTime HalfPastTwo(14, 30);
 // Daylight saving of America/Chicago in 2026, as the locale facts give it.
 const QDateTime ChicagoDstStart = clockTime(2026, 3, 8, 2, 0);
 const QDateTime ChicagoDstEnd = clockTime(2026, 11, 1, 2, 0);
+// And of Australia/Sydney: it starts later in the year than it ends.
+const QDateTime SydneyDstStart = clockTime(2026, 10, 4, 2, 0);
+const QDateTime SydneyDstEnd = clockTime(2026, 4, 5, 3, 0);
 
 JobArgs defaultArgs(const QDateTime &date = June15, QTime time = HalfPastTwo)
 {
@@ -265,10 +268,19 @@ const MomentRow MomentRows[] = {
      {},
      "/qb 6 15 2026 14:30PM ST 0 93W21 45N05",
      false},
-    // A southern zone's window runs across the new year (start after end): never daylight.
-    {"system_start_after_end", clockTime(2026, 12, 20, 14, 30), HalfPastTwo, 2, "6", -10,
-     clockTime(2026, 10, 4, 2, 0), clockTime(2026, 4, 5, 3, 0), "/qb 12 20 2026 14:30PM ST -10 93W21 45N05",
-     false},
+    // A southern zone's period runs across the new year (start after end).
+    {"southern_summer_after_start", clockTime(2026, 12, 20, 14, 30), HalfPastTwo, 2, "6", -10, SydneyDstStart,
+     SydneyDstEnd, "/qb 12 20 2026 14:30PM DT -10 93W21 45N05", true},
+    {"southern_summer_before_end", clockTime(2026, 1, 10, 14, 30), HalfPastTwo, 2, "6", -10, SydneyDstStart,
+     SydneyDstEnd, "/qb 1 10 2026 14:30PM DT -10 93W21 45N05", true},
+    {"southern_winter", June15, HalfPastTwo, 2, "6", -10, SydneyDstStart, SydneyDstEnd,
+     "/qb 6 15 2026 14:30PM ST -10 93W21 45N05", false},
+    {"southern_at_dst_start", SydneyDstStart, QTime(2, 0), 2, "6", -10, SydneyDstStart, SydneyDstEnd,
+     "/qb 10 4 2026 2:00AM ST -10 93W21 45N05", false},
+    {"southern_at_dst_end", SydneyDstEnd, QTime(3, 0), 2, "6", -10, SydneyDstStart, SydneyDstEnd,
+     "/qb 4 5 2026 3:00AM ST -10 93W21 45N05", false},
+    {"southern_minute_before_dst_end", SydneyDstEnd.addSecs(-60), QTime(2, 59), 2, "6", -10, SydneyDstStart,
+     SydneyDstEnd, "/qb 4 5 2026 2:59AM DT -10 93W21 45N05", true},
     // A hand-edited mode outside 0..2 keeps the line's shape: standard time with the zone text.
     {"unknown_mode_is_standard", June15, HalfPastTwo, 7, "6", 3, ChicagoDstStart, ChicagoDstEnd,
      "/qb 6 15 2026 14:30PM ST 6 93W21 45N05", true},
