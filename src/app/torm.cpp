@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -47,6 +48,7 @@ constexpr int CalendarPanelHeight = 212;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
 constexpr int ViewFontPixels = 13;
+constexpr int InputBoxWidth = 320;
 
 QFont windowFont()
 {
@@ -154,6 +156,7 @@ void TOrm::buildToolbar()
     Toolbar1->layout()->setSpacing(0);
     Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
+    Toolbar1->installEventFilter(this);
 
     GDate = new QDateEdit(Toolbar1);
     GDate->setObjectName(QStringLiteral("GDate"));
@@ -340,7 +343,7 @@ void TOrm::buildMenus()
     item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"));
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
-    Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false);
+    Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
 
     QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
     QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
@@ -537,7 +540,7 @@ void TOrm::GDateChange()
 {
     if (!clockPaused()) {
         showMessage(QString::fromLatin1(PauseMessage));
-        pauseClock();
+        Paused1Click();
     }
     setViewText(QString::fromLatin1(ClickCalculateText));
 }
@@ -547,10 +550,15 @@ bool TOrm::clockPaused() const
     return Paused1->isChecked();
 }
 
-void TOrm::pauseClock()
+void TOrm::Paused1Click()
 {
-    // The clock's minute work and alarms honour this mark; the Clock menu resumes.
-    Paused1->setChecked(true);
+    // The mark is the pause state; a paused clock does not tick at all, so neither the pickers
+    // nor the alarms move until the user resumes it here.
+    Paused1->setChecked(!Paused1->isChecked());
+    if (Paused1->isChecked())
+        Timer1->stop();
+    else
+        Timer1->start();
 }
 
 void TOrm::ClipButtonClick()
@@ -568,18 +576,27 @@ void TOrm::Selectall2Click()
     TDate->selectAll();
 }
 
+bool TOrm::askFileName(const QString &caption, const QString &preset, QString *name)
+{
+    QInputDialog box(this);
+    box.setWindowTitle(caption);
+    box.setLabelText(QStringLiteral("File name"));
+    box.setInputMode(QInputDialog::TextInput);
+    box.setTextValue(preset);
+    // Names are often typed with their folder: the box leaves room for a path.
+    box.resize(qMax(box.sizeHint().width(), InputBoxWidth), box.sizeHint().height());
+    if (box.exec() != QDialog::Accepted)
+        return false;
+    *name = box.textValue();
+    return true;
+}
+
 void TOrm::Batch1Click()
 {
-    bool ok = false;
-    const QString inputName =
-        QInputDialog::getText(this, QStringLiteral("Input File"), QStringLiteral("File name"),
-                              QLineEdit::Normal, QStringLiteral("input.txt"), &ok);
-    if (!ok)
-        return;
-    const QString outputName =
-        QInputDialog::getText(this, QStringLiteral("Output File"), QStringLiteral("File name"),
-                              QLineEdit::Normal, QStringLiteral("output.txt"), &ok);
-    if (!ok)
+    QString inputName;
+    QString outputName;
+    if (!askFileName(QStringLiteral("Input File"), QStringLiteral("input.txt"), &inputName) ||
+        !askFileName(QStringLiteral("Output File"), QStringLiteral("output.txt"), &outputName))
         return;
     const Status status = runBatch(inputName, outputName);
     if (!status)
@@ -613,6 +630,44 @@ QMenu *TOrm::createPopupMenu()
 {
     // The View menu is the one place that shows and hides the bars, so its marks stay true.
     return nullptr;
+}
+
+bool TOrm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt docks a dragged toolbar only when it is let go within a few pixels of an empty area's
+    // edge, and puts it back otherwise; the toolbar's bottom home would be all but out of reach.
+    // A drag by the handle that ends in the lower half of the window therefore docks it at the
+    // bottom, one that ends in the upper half at the top. The events go on to the toolbar.
+    if (watched == Toolbar1 &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton) {
+            const QPoint global = mouse->globalPosition().toPoint();
+            if (event->type() == QEvent::MouseButtonPress) {
+                // The handle is the part of the toolbar before its first item.
+                const bool onHandle = mouse->position().x() < GDate->geometry().left();
+                mToolbarPress = onHandle ? std::optional<QPoint>(global) : std::nullopt;
+            } else if (mToolbarPress) {
+                const bool dragged =
+                    (global - *mToolbarPress).manhattanLength() >= QApplication::startDragDistance();
+                mToolbarPress.reset();
+                if (dragged)
+                    // After the toolbar has finished its own drag.
+                    QTimer::singleShot(0, this, [this, global] { dockToolbarNear(global); });
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TOrm::dockToolbarNear(const QPoint &globalPos)
+{
+    const Qt::ToolBarArea area =
+        mapFromGlobal(globalPos).y() >= height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea;
+    if (toolBarArea(Toolbar1) != area) {
+        addToolBar(area, Toolbar1);
+        Toolbar1->setVisible(ToolBars1->isChecked());
+    }
 }
 
 void TOrm::Exit1Click()

@@ -6,9 +6,11 @@
 #include "thelemic/calculate.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QCalendarWidget;
@@ -103,6 +105,7 @@ public:
     void SetNow();
     void MonthCalendar1Click(QDate date);
     void GDateChange();
+    void Paused1Click();
     void ClipButtonClick();
     void Batch1Click();
     void ToolBars1Click();
@@ -128,6 +131,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     QMenu *createPopupMenu() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -136,14 +140,16 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
-    void pauseClock();
     // The steps of the start-up sequence that show the present moment.
     void startUpSteps();
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
     Status runBatch(const QString &inputName, const QString &outputName);
+    // An input box of the Batch command; false when the user cancelled it.
+    bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
     SettingsStore mStore;
@@ -165,6 +171,7 @@ private:
     bool mStarted = false;
     bool mSettingPickers = false;
     bool mTrayShown = false;
+    std::optional<QPoint> mToolbarPress; // where a drag of the toolbar's handle began (global)
     int mTrayImage = 3;
 
     QToolBar *Toolbar1 = nullptr;

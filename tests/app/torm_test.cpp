@@ -110,6 +110,7 @@ private slots:
     void monthCalendarClickChartsThatDay();
     void userPickerChangeShowsPlaceholderOnce();
     void programPickerChangeIsSilent();
+    void clockMenuResumesThePausedClock();
     void caption_data();
     void caption();
     void copyPutsTheViewOnTheClipboard();
@@ -117,6 +118,7 @@ private slots:
     void batchMenuCancelDoesNothing();
 
     void viewTogglesFollowTheirMarks();
+    void toolbarMovesBetweenTopAndBottom();
     void layoutKeysWrittenAtCloseAndAppliedAtStart();
     void failedLayoutWriteKeepsWindowOpen();
     void trayExitLeavesTheLayoutAlone();
@@ -143,7 +145,7 @@ void TOrmTest::mainMenu_data()
     QTest::newRow("File") << "&File" << QStringList{"&Calculate", "&Now",      "&Batch..",
                                                     "!&Print...", "!&Save...", "&Exit"};
     QTest::newRow("Edit") << "&Edit" << QStringList{"&Copy to clipboad", "!Insert into &Word97"};
-    QTest::newRow("Clock") << "&Clock" << QStringList{"!Paused"};
+    QTest::newRow("Clock") << "&Clock" << QStringList{"Paused"};
     QTest::newRow("Reports") << "&Reports"
                              << QStringList{"> &Calendar [!For the &Month; !For the &Year]",
                                             "!&Astrological data", "!&Planetary hours", "-",
@@ -365,6 +367,46 @@ void TOrmTest::programPickerChangeIsSilent()
     QVERIFY(!window->clockPaused());
 }
 
+void TOrmTest::clockMenuResumesThePausedClock()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *clock = child<QTimer>(window.get(), "Timer1");
+    auto *paused = child<QAction>(window.get(), "Paused1");
+    QVERIFY(clock->isActive());
+    QCOMPARE(clock->interval(), 1000);
+    auto *time = child<QTimeEdit>(window.get(), "Time");
+    const auto changeTimeByHand = [time] {
+        time->setFocus();
+        time->setCurrentSection(QDateTimeEdit::HourSection);
+        QTest::keyClick(time, Qt::Key_Up);
+    };
+
+    // The message sends the user to the Clock menu, so its entry must be there to use.
+    changeTimeByHand();
+    QCOMPARE(rig.messages, QStringList{PauseMessage});
+    QVERIFY(paused->isEnabled());
+    QVERIFY(paused->isChecked());
+    QVERIFY(!clock->isActive());
+
+    paused->trigger();
+    QVERIFY(!paused->isChecked());
+    QVERIFY(!window->clockPaused());
+    QVERIFY(clock->isActive());
+    // Running again, so the next change by hand warns again.
+    changeTimeByHand();
+    QCOMPARE(rig.messages, (QStringList{PauseMessage, PauseMessage}));
+
+    // Paused from the menu: changes by hand say nothing more.
+    paused->trigger();
+    paused->trigger();
+    QVERIFY(window->clockPaused());
+    changeTimeByHand();
+    QCOMPARE(rig.messages.size(), 2);
+}
+
 void TOrmTest::caption_data()
 {
     QTest::addColumn<QByteArray>("keys");
@@ -414,6 +456,8 @@ void TOrmTest::batchMenuAsksForTwoNames()
             if (!box)
                 return;
             seen << box->windowTitle() + " | " + box->labelText() + " | " + box->textValue();
+            // Wide enough for a path, not only for the preset name.
+            QVERIFY(box->width() >= 320);
             box->setTextValue(name);
             box->accept();
         });
@@ -464,6 +508,47 @@ void TOrmTest::viewTogglesFollowTheirMarks()
     window->ToolBars1Click();
     QVERIFY(child<QAction>(window.get(), "ToolBars1")->isChecked());
     QVERIFY(child<QToolBar>(window.get(), "Toolbar1")->isVisible());
+}
+
+void TOrmTest::toolbarMovesBetweenTopAndBottom()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    auto *toolbar = child<QToolBar>(window.get(), "Toolbar1");
+    // The handle sits before the date picker.
+    const int handleX = child<QDateEdit>(window.get(), "GDate")->geometry().left() / 2;
+    const auto dragHandleTo = [&](int windowY) {
+        const QPoint handle(handleX, toolbar->height() / 2);
+        const QPoint target = toolbar->mapFrom(window.get(), QPoint(handleX, windowY));
+        QTest::mousePress(toolbar, Qt::LeftButton, {}, handle);
+        QTest::mouseRelease(toolbar, Qt::LeftButton, {}, target);
+    };
+
+    dragHandleTo(window->height() - 30);
+    QTRY_COMPARE(window->toolBarArea(toolbar), Qt::BottomToolBarArea);
+    QVERIFY(toolbar->isVisible());
+    // Above the status bar, below the view.
+    QVERIFY(toolbar->geometry().top() > child<QWidget>(window.get(), "Splitter1")->geometry().bottom());
+    QVERIFY(toolbar->geometry().bottom() < child<QStatusBar>(window.get(), "StatusBar1")->geometry().top());
+
+    // A drag that stays in the lower half leaves it where it is.
+    dragHandleTo(window->height() - 60);
+    QTest::qWait(10);
+    QCOMPARE(window->toolBarArea(toolbar), Qt::BottomToolBarArea);
+
+    dragHandleTo(40);
+    QTRY_COMPARE(window->toolBarArea(toolbar), Qt::TopToolBarArea);
+
+    // A click on the handle, or a drag that starts on a button, moves nothing.
+    dragHandleTo(toolbar->height() / 2);
+    auto *calc = toolbar->widgetForAction(child<QAction>(window.get(), "CalcButton"));
+    QTest::mousePress(calc, Qt::LeftButton, {}, QPoint(2, 2));
+    QTest::mouseRelease(calc, Qt::LeftButton, {},
+                        calc->mapFrom(window.get(), QPoint(5, window->height() - 30)));
+    QTest::qWait(10);
+    QCOMPARE(window->toolBarArea(toolbar), Qt::TopToolBarArea);
 }
 
 void TOrmTest::layoutKeysWrittenAtCloseAndAppliedAtStart()
