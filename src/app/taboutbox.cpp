@@ -64,16 +64,21 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
     mVersion = new QLabel(panel);
     mVersion->setObjectName(QStringLiteral("Version"));
     mVersion->setFont(arial(13));
+    mVersion->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The widest dates (two-digit month, day and hour) are a few pixels wider than the box:
+    // the time then moves to a third line rather than being cut off.
+    mVersion->setWordWrap(true);
     auto *authors = new QLabel(QStringLiteral("Written by the Orlam authors"), panel);
     authors->setObjectName(QStringLiteral("Copyright"));
     authors->setFont(arial(11));
 
     auto *grid = new QGridLayout(panel);
-    grid->setContentsMargins(6, 4, 4, 4);
+    // Narrow inner margins: the box is small and the version line needs nearly all its width.
+    grid->setContentsMargins(3, 3, 2, 3);
     grid->setVerticalSpacing(2);
     grid->addWidget(title, 0, 0, Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(icon, 0, 1, Qt::AlignRight | Qt::AlignTop);
-    grid->addWidget(mVersion, 1, 0, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    grid->addWidget(mVersion, 1, 0, 1, 2);
     grid->addWidget(authors, 2, 0, 1, 2, Qt::AlignLeft | Qt::AlignBottom);
     grid->setRowStretch(1, 1);
 

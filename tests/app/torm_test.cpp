@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -132,6 +133,8 @@ private slots:
     void aboutBoxText_data();
     void aboutBoxText();
     void aboutBoxWindow();
+    void aboutBoxFitsTheLongestVersionText_data();
+    void aboutBoxFitsTheLongestVersionText();
 
     void commandLine_data();
     void commandLine();
@@ -753,6 +756,48 @@ void TOrmTest::aboutBoxWindow()
     QTest::mouseClick(child<QLabel>(&box, "Version"), Qt::LeftButton);
     QVERIFY(!box.isVisible());
     QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+void TOrmTest::aboutBoxFitsTheLongestVersionText_data()
+{
+    QTest::addColumn<QString>("locale");
+    // Two-digit month, day and hour: the widest texts of each locale.
+    QTest::newRow("US") << "en_US";
+    QTest::newRow("British") << "en_GB";
+    QTest::newRow("German") << "de_DE";
+}
+
+void TOrmTest::aboutBoxFitsTheLongestVersionText()
+{
+    QFETCH(QString, locale);
+    const LocaleFacts facts =
+        LocaleFacts::make(QLocale(locale), QTimeZone("America/Chicago"), QDate(2026, 6, 15));
+    TAboutBox box(nullptr, facts);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    auto *version = child<QLabel>(&box, "Version");
+    const QString text = TAboutBox::versionText(facts, clockTime(2026, 12, 28, 12, 58, 58));
+    version->setText(text);
+    box.layout()->activate();
+    child<QWidget>(&box, "Panel1")->layout()->activate();
+    QCOMPARE(box.size(), QSize(227, 135));
+
+    // Every label shows all of its text inside the panel, none of it cut off.
+    const QRect inside = child<QFrame>(&box, "Panel1")->contentsRect();
+    for (const char *name : {"ProductName", "Version", "Copyright"}) {
+        auto *label = child<QLabel>(&box, name);
+        const QRect room = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(room, Qt::TextWordWrap,
+                                                               label->text().remove(QLatin1Char('\r')));
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(QStringLiteral("%1 needs %2x%3, has %4x%5")
+                                .arg(QLatin1String(name))
+                                .arg(needed.width())
+                                .arg(needed.height())
+                                .arg(room.width())
+                                .arg(room.height())));
+        QVERIFY2(inside.contains(label->geometry()), name);
+    }
 }
 
 void TOrmTest::commandLine_data()
