@@ -43,12 +43,21 @@ public:
     QString settings() const { return mDir.filePath(QStringLiteral("Orlam.ini")); }
     QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("work/") + name); }
 
-    void prepare(QProcess &process, const QStringList &arguments) const
+    // Offscreen: Qt's platform without a screen, chosen by the caller. NoDisplay: no display and
+    // no platform chosen, as in a cron job or an ssh session.
+    enum class Display { Offscreen, NoDisplay };
+
+    void prepare(QProcess &process, const QStringList &arguments, Display display = Display::Offscreen) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mDir.filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("ORLAM_SETTINGS"), settings());
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (display == Display::Offscreen) {
+            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        } else {
+            for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                environment.remove(QString::fromLatin1(name));
+        }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(work());
         process.setProgram(Program);
@@ -60,10 +69,10 @@ public:
         QString out;
         QString err;
     };
-    Run run(const QStringList &arguments) const
+    Run run(const QStringList &arguments, Display display = Display::Offscreen) const
     {
         QProcess process;
-        prepare(process, arguments);
+        prepare(process, arguments, display);
         process.start();
         Run result;
         if (!process.waitForFinished(30000)) {
@@ -90,6 +99,7 @@ private slots:
     void copyDatePrintsTwoLines();
     void batchRunEndsWithStatus();
     void helpAndVersion();
+    void withoutDisplay();
 };
 
 void ProcessTest::oneCopyAtATime()
@@ -168,6 +178,34 @@ void ProcessTest::helpAndVersion()
     QVERIFY(help.out.startsWith(QLatin1String("Usage: orlam")));
     // Neither needs a display nor touches the work folder.
     QVERIFY(QDir(rig.work()).isEmpty());
+}
+
+void ProcessTest::withoutDisplay()
+{
+    ProcessRig rig;
+    const ProcessRig::Display none = ProcessRig::Display::NoDisplay;
+    // The window has nowhere to go: a clear line on standard error and status 1, at once. Three
+    // arguments are an interactive start too.
+    for (const QStringList &arguments : {QStringList{}, QStringList{"a", "b", "c"}}) {
+        const ProcessRig::Run window = rig.run(arguments, none);
+        QCOMPARE(window.exitCode, 1);
+        QVERIFY(window.out.isEmpty());
+        QVERIFY2(window.err.contains(QLatin1String("no display")), qPrintable(window.err));
+    }
+    QVERIFY(QDir(rig.work()).isEmpty());
+
+    // The command-line modes need no display.
+    const ProcessRig::Run copy = rig.run({QStringLiteral("x")}, none);
+    QCOMPARE(copy.exitCode, 0);
+    QCOMPARE(copy.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
+    QVERIFY2(!copy.err.contains(QLatin1String("orlam:")), qPrintable(copy.err));
+
+    // Any other single argument copies the view before anything is calculated: nothing to print,
+    // and the window's close still writes the layout.
+    const ProcessRig::Run other = rig.run({QStringLiteral("today")}, none);
+    QCOMPARE(other.exitCode, 0);
+    QVERIFY(other.out.isEmpty());
+    QVERIFY(readAll(rig.settings()).contains("ClientWidth=400\r\n"));
 }
 
 QTEST_GUILESS_MAIN(ProcessTest)
