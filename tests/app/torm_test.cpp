@@ -121,6 +121,7 @@ private slots:
     void viewTogglesFollowTheirMarks();
     void toolbarMovesBetweenTopAndBottom();
     void layoutKeysWrittenAtCloseAndAppliedAtStart();
+    void maximisedCloseReopensNormalAtThatSize();
     void failedLayoutWriteKeepsWindowOpen();
     void trayExitLeavesTheLayoutAlone();
     void minimiseWithoutTrayKeepsTheWindowReachable();
@@ -591,6 +592,35 @@ void TOrmTest::layoutKeysWrittenAtCloseAndAppliedAtStart()
     // Written back unchanged by the next close.
     QVERIFY(again->close());
     QCOMPARE(IniFile(rig.settingsPath()).readInteger("orlam", "ClientHeight", 0), 355);
+}
+
+void TOrmTest::maximisedCloseReopensNormalAtThatSize()
+{
+    WindowRig rig;
+    QSize size;
+    QPoint position;
+    {
+        auto window = rig.makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->showMaximized();
+        QTRY_VERIFY(window->isMaximized());
+        QTRY_VERIFY(window->width() > 400);
+        size = window->size();
+        position = window->pos();
+        QVERIFY(window->close());
+    }
+    const IniFile ini(rig.settingsPath());
+    QCOMPARE(ini.readInteger("orlam", "ClientWidth", 0), size.width());
+    QCOMPARE(ini.readInteger("orlam", "Left", -1), position.x());
+    QCOMPARE(ini.readInteger("orlam", "Top", -1), position.y());
+
+    auto again = rig.makeWindow();
+    again->show();
+    QVERIFY(QTest::qWaitForWindowExposed(again.get()));
+    QVERIFY(!again->isMaximized());
+    QCOMPARE(again->size(), size);
+    QCOMPARE(again->pos(), position);
 }
 
 void TOrmTest::failedLayoutWriteKeepsWindowOpen()
