@@ -45,6 +45,7 @@ constexpr auto HintsKey = "Hints";
 constexpr int PickerWidth = 110;
 constexpr QSize ToolButtonSize(19, 22);
 constexpr int CalendarPanelHeight = 212;
+constexpr int ViewMinimumHeight = 20;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
 constexpr int ViewFontPixels = 13;
@@ -272,7 +273,12 @@ void TOrm::buildViews()
     Splitter1->addWidget(Panel2);
     Splitter1->setStretchFactor(0, 0);
     Splitter1->setStretchFactor(1, 1);
-    Splitter1->setSizes({CalendarPanelHeight, 100});
+    // The calendar keeps its 212 pixels and the view takes what is left: at the default size
+    // that is room for the two date lines, and no more, so the view may be smaller than Qt
+    // would make it and keeps only a thin margin around its text.
+    TDate->document()->setDocumentMargin(2);
+    TDate->setMinimumHeight(ViewMinimumHeight);
+    Splitter1->setSizes({CalendarPanelHeight, ViewMinimumHeight});
     setCentralWidget(Splitter1);
 
     StatusBar1 = new QStatusBar(this);

@@ -20,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -105,6 +106,7 @@ private slots:
     void trayMenu();
     void toolbarItemsAndHints();
     void viewContextMenuAndFonts();
+    void defaultLayoutSizes();
 
     void calculateShowsTheDate();
     void nowSetsThePresentAndCalculates();
@@ -273,6 +275,31 @@ void TOrmTest::viewContextMenuAndFonts()
     QCOMPARE(describe(child<QMenu>(window.get(), "PopupMenu1")), (QStringList{"Copy", "Select all"}));
     QVERIFY(child<QListWidget>(window.get(), "CheckListBox1")->isHidden());
     QVERIFY(view->toPlainText().isEmpty());
+}
+
+void TOrmTest::defaultLayoutSizes()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // Client area 400 x 315 below the menu bar: dock 30, calendar 212, splitter 3, status bar 20.
+    QCOMPARE(window->size(), QSize(400, 315 + window->menuBar()->height()));
+    QCOMPARE(window->pos(), QPoint(10, 10));
+    QCOMPARE(child<QToolBar>(window.get(), "Toolbar1")->height(), 30);
+    QCOMPARE(child<QWidget>(window.get(), "Panel1")->height(), 212);
+    QCOMPARE(child<QSplitter>(window.get(), "Splitter1")->handleWidth(), 3);
+    QCOMPARE(child<QStatusBar>(window.get(), "StatusBar1")->height(), 20);
+
+    // What is left for the view holds the two date lines without a vertical scroll bar, also
+    // when the first line is too long for the width.
+    window->setViewText(
+        QStringLiteral("An v12 Sol 15\u00b0 Sagittarius, Luna 26\u00b0 Scorpio Dies Lun\u00e6\n"
+                       "Monday, December 7, 2026 e.v. 2:41 AM"));
+    auto *view = child<QTextEdit>(window.get(), "TDate");
+    QTRY_VERIFY(view->horizontalScrollBar()->isVisible());
+    QVERIFY(!view->verticalScrollBar()->isVisible());
+    QVERIFY(view->document()->size().height() <= view->viewport()->height());
 }
 
 void TOrmTest::calculateShowsTheDate()
