@@ -114,6 +114,7 @@ private slots:
     void userPickerChangeShowsPlaceholderOnce();
     void programPickerChangeIsSilent();
     void clockMenuResumesThePausedClock();
+    void statusBarShowsTheLongDateAndTime();
     void caption_data();
     void caption();
     void copyPutsTheViewOnTheClipboard();
@@ -436,6 +437,32 @@ void TOrmTest::clockMenuResumesThePausedClock()
     QVERIFY(window->clockPaused());
     changeTimeByHand();
     QCOMPARE(rig.messages.size(), 2);
+}
+
+void TOrmTest::statusBarShowsTheLongDateAndTime()
+{
+    WindowRig rig;
+    const LocaleFacts locale = usLocale();
+    // The present moment read before and after: the text shows one of the two seconds.
+    const auto shows = [&locale](const QString &text, const QDateTime &before, const QDateTime &after) {
+        for (QDateTime second = before; second <= after.addSecs(1); second = second.addSecs(1))
+            if (text == locale.formatPattern(QStringLiteral("dddddd tt"), second))
+                return true;
+        return false;
+    };
+    QDateTime before = clockNow();
+    auto window = rig.makeWindow();
+    QDateTime after = clockNow();
+    auto *text = child<QLabel>(window.get(), "StatusText");
+    QVERIFY(text->text().contains(QLatin1String(", 20")));
+    QVERIFY2(shows(text->text(), before, after), qPrintable(text->text()));
+
+    // Each tick writes it anew.
+    text->clear();
+    before = clockNow();
+    window->Timer1Timer();
+    after = clockNow();
+    QVERIFY2(shows(text->text(), before, after), qPrintable(text->text()));
 }
 
 void TOrmTest::caption_data()
