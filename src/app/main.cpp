@@ -69,15 +69,24 @@ int main(int argc, char **argv)
         return 0;
     }
 
-    if (!haveDisplay() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        if (!commandLine.endsAfterStart()) {
-            std::fputs("orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not set).\n"
-                       "Without a display Orlam runs only as \"orlam x\" or \"orlam INPUT OUTPUT\".\n",
-                       stderr);
-            return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        if (!haveDisplay()) {
+            if (!commandLine.endsAfterStart()) {
+                std::fputs("orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
+                           "set).\n"
+                           "Without a display Orlam runs only as \"orlam x\" or \"orlam INPUT OUTPUT\".\n",
+                           stderr);
+                return 1;
+            }
+            // The command-line modes never show a window.
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        } else if (commandLine.endsAfterStart()) {
+            // A display that cannot be reached (a stale DISPLAY in a script or an ssh session)
+            // would end the program before it starts; the modes then run without one.
+            qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+                                           ? "xcb;offscreen"
+                                           : "wayland;xcb;offscreen");
         }
-        // The command-line modes never show a window.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
 
     // One copy at a time, taken before anything else: a second copy ends at once and silently,

@@ -44,8 +44,9 @@ public:
     QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("work/") + name); }
 
     // Offscreen: Qt's platform without a screen, chosen by the caller. NoDisplay: no display and
-    // no platform chosen, as in a cron job or an ssh session.
-    enum class Display { Offscreen, NoDisplay };
+    // no platform chosen, as in a cron job or an ssh session. Unreachable: a display named that
+    // does not exist (a stale DISPLAY).
+    enum class Display { Offscreen, NoDisplay, Unreachable };
 
     void prepare(QProcess &process, const QStringList &arguments, Display display = Display::Offscreen) const
     {
@@ -57,6 +58,8 @@ public:
         } else {
             for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
                 environment.remove(QString::fromLatin1(name));
+            if (display == Display::Unreachable)
+                environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
         }
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(work());
@@ -199,6 +202,11 @@ void ProcessTest::withoutDisplay()
     QCOMPARE(copy.exitCode, 0);
     QCOMPARE(copy.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
     QVERIFY2(!copy.err.contains(QLatin1String("orlam:")), qPrintable(copy.err));
+
+    // Nor does a display that cannot be reached stop them.
+    const ProcessRig::Run stale = rig.run({QStringLiteral("x")}, ProcessRig::Display::Unreachable);
+    QCOMPARE(stale.exitCode, 0);
+    QCOMPARE(stale.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
 
     // Any other single argument copies the view before anything is calculated: nothing to print,
     // and the window's close still writes the layout.
