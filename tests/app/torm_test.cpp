@@ -272,9 +272,13 @@ void TOrmTest::viewContextMenuAndFonts()
     QCOMPARE(view->toolTip(), QStringLiteral("Thelemic date"));
     QVERIFY(QFontInfo(view->font()).fixedPitch());
     QCOMPARE(view->font().pixelSize(), 13);
+    QCOMPARE(window->font().family(), QStringLiteral("Arial"));
     QCOMPARE(window->font().pixelSize(), 13);
     QCOMPARE(describe(child<QMenu>(window.get(), "PopupMenu1")), (QStringList{"Copy", "Select all"}));
-    QVERIFY(child<QListWidget>(window.get(), "CheckListBox1")->isHidden());
+    auto *events = child<QListWidget>(window.get(), "CheckListBox1");
+    QVERIFY(events->isHidden());
+    QVERIFY(QFontInfo(events->font()).fixedPitch());
+    QCOMPARE(events->font().pixelSize(), 13);
     QVERIFY(view->toPlainText().isEmpty());
 }
 
