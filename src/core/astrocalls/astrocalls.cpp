@@ -25,7 +25,7 @@ void appendHouses(QStringList &lines, const TSettings &settings)
         lines << QStringLiteral("/s");
 }
 
-// Moments are compared as clock readings whatever time spec the caller's value carries.
+// Moments are compared as clock readings whatever Qt::TimeSpec the caller's value carries.
 QDateTime asClock(const QDateTime &value)
 {
     return value.isValid() ? clockTime(value.date(), value.time()) : QDateTime();

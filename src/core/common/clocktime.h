@@ -8,7 +8,7 @@ namespace orlam {
 
 // Every moment the system handles (picker values, daylight-saving transitions, rise and set
 // times, planetary-hour starts) is a reading of the local clock: a calendar date and a time of
-// day with no zone attached. It is held in a QDateTime whose time spec is Qt::UTC, used purely
+// day with no zone attached. It is held in a QDateTime whose Qt::TimeSpec is Qt::UTC, used purely
 // as a zone-free container, so that no daylight-saving arithmetic ever moves it. An invalid
 // QDateTime stands for "zero" (no moment).
 
