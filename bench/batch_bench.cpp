@@ -53,15 +53,8 @@ int main(int argc, char **argv)
         }
     }
 
-    TSettings settings;
-    DerivedValues derived;
-    const LocaleFacts locale = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
-                                                 QTimeZone("America/Chicago"), QDate(2026, 6, 15));
-    bench::BenchHost host;
-    host.setPickers(clockTime(2026, 6, 15, 14, 30), QTime(14, 30));
-    AstrologRunner runner(host, engine);
-    Astrocalls astro(settings, derived, runner);
-    Calculator calc(settings, derived, locale, astro, host);
+    bench::BenchRig rig(engine);
+    Calculator &calc = rig.calc;
 
     const long before = bench::peakResidentKiB();
     QElapsedTimer timer;

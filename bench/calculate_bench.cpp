@@ -48,15 +48,11 @@ int main(int argc, char **argv)
     QTemporaryDir work;
     QDir::setCurrent(work.path());
 
-    TSettings settings;
-    DerivedValues derived;
-    const LocaleFacts locale = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
-                                                 QTimeZone("America/Chicago"), QDate(2026, 6, 15));
-    bench::BenchHost host;
-    host.setPickers(clockTime(2026, 6, 15, 14, 30), QTime(14, 30));
-    AstrologRunner runner(host, engine);
-    Astrocalls astro(settings, derived, runner);
-    Calculator calc(settings, derived, locale, astro, host);
+    bench::BenchRig rig(engine);
+    TSettings &settings = rig.settings;
+    bench::BenchHost &host = rig.host;
+    Astrocalls &astro = rig.astro;
+    Calculator &calc = rig.calc;
 
     // Warm the file cache and the engine's ephemeris files once.
     calc.calculate(Calculator::Sender::ButtonOrMenu);

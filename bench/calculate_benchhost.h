@@ -2,7 +2,15 @@
 
 // A window-less host for the Calculate and batch benchmarks.
 
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "common/clocktime.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
 #include "thelemic/calculate.h"
+
+#include <QLocale>
+#include <QTimeZone>
 
 #include <QFile>
 #include <QStringList>
@@ -37,6 +45,24 @@ private:
     QDateTime mDate;
     QTime mTime;
     QString mView;
+};
+
+// The whole Calculate road for one engine program: default settings, US English in Chicago,
+// the pickers on Monday 15 June 2026, 14:30.
+struct BenchRig {
+    explicit BenchRig(const QString &engine) : runner(host, engine)
+    {
+        host.setPickers(clockTime(2026, 6, 15, 14, 30), QTime(14, 30));
+    }
+
+    TSettings settings;
+    DerivedValues derived;
+    const LocaleFacts locale = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                                 QTimeZone("America/Chicago"), QDate(2026, 6, 15));
+    BenchHost host;
+    AstrologRunner runner;
+    Astrocalls astro{settings, derived, runner};
+    Calculator calc{settings, derived, locale, astro, host};
 };
 
 // Peak resident memory of this process in KiB (VmHWM), or -1 where the kernel does not say.
