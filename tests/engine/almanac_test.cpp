@@ -97,6 +97,16 @@ std::string angleText(double degrees, char positive, char negative)
 
 // Rise and set of the Sun and Moon at six places on five days against an independent
 // ephemeris (risesets.csv, from the astronomy-engine package; see make-risesets.mjs beside it).
+// The comma-separated fields of one row of the reference tables (no quoting in them).
+std::vector<std::string> csvFields(const std::string &row)
+{
+    std::vector<std::string> f;
+    std::istringstream fields(row);
+    for (std::string field; std::getline(fields, field, ',');)
+        f.push_back(field);
+    return f;
+}
+
 TEST(RiseSet, WithinAMinuteOfAnIndependentEphemeris)
 {
     std::ifstream in(ORLAM_TEST_DATA "/engine/risesets.csv");
@@ -106,10 +116,7 @@ TEST(RiseSet, WithinAMinuteOfAnIndependentEphemeris)
     while (std::getline(in, row)) {
         if (row.empty() || row[0] == '#')
             continue;
-        std::vector<std::string> f;
-        std::istringstream fields(row);
-        for (std::string field; std::getline(fields, field, ',');)
-            f.push_back(field);
+        const std::vector<std::string> f = csvFields(row);
         ASSERT_EQ(f.size(), 10u) << row;
         const std::string moment = f[5] + " " + f[6] + " " + f[4] + " 12:00PM ST " + f[3] + " " +
                                    angleText(std::stod(f[2]), 'E', 'W') + " " +
@@ -142,10 +149,7 @@ TEST(RiseSet, EdgeDaysAgreeWithAnIndependentEphemeris)
     while (std::getline(in, row)) {
         if (row.empty() || row[0] == '#')
             continue;
-        std::vector<std::string> f;
-        std::istringstream fields(row);
-        for (std::string field; std::getline(fields, field, ',');)
-            f.push_back(field);
+        const std::vector<std::string> f = csvFields(row);
         ASSERT_EQ(f.size(), 11u) << row;
         const std::string moment = f[6] + " " + f[7] + " " + f[5] + " 12:00PM " + f[4] + " " + f[3] + " " +
                                    angleText(std::stod(f[2]), 'E', 'W') + " " +
