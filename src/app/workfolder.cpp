@@ -16,14 +16,27 @@ QString desktopWorkFolder()
         .filePath(QStringLiteral("Orlam"));
 }
 
-QString installedHelpPage()
+QString installedDataFile(const QString &relative)
 {
-    const QString relative = QStringLiteral("orlam/") + QLatin1String(HelpPageName);
+    const QString inShare = QStringLiteral("orlam/") + relative;
     const QString besideProgram =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/") + relative);
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/") + inShare);
     if (QFileInfo::exists(besideProgram))
         return QFileInfo(besideProgram).canonicalFilePath();
-    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, relative);
+    return QStandardPaths::locate(QStandardPaths::GenericDataLocation, inShare);
+}
+
+QString userOrInstalledDataFile(const QString &name)
+{
+    const QFileInfo own(QDir::current().filePath(name));
+    if (own.isFile())
+        return own.absoluteFilePath();
+    return installedDataFile(name);
+}
+
+QString installedHelpPage()
+{
+    return installedDataFile(QLatin1String(HelpPageName));
 }
 
 Status enterWorkFolder(const QString &folder, const QString &helpPage)

@@ -11,8 +11,16 @@ namespace orlam {
 // a folder of the user's own: $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam).
 QString desktopWorkFolder();
 
-// The installed help page: share/orlam/orlam.html beside the program's prefix, else in the
-// system's data folders. Empty when none is found.
+// An installed data file of the program, `relative` to its data folder ("orlam.html",
+// "sounds/sun.wav", "city.tab"): share/orlam/RELATIVE beside the program's prefix (the build
+// tree and an installed copy alike), else in the system's data folders. Empty when none exists.
+QString installedDataFile(const QString &relative);
+
+// A data file the user may keep in the work folder ("verses.txt", "city.tab", an alarm sound):
+// `name` in the current folder when it exists there, else the installed one, else empty.
+QString userOrInstalledDataFile(const QString &name);
+
+// The installed help page. Empty when none is found.
 QString installedHelpPage();
 
 // Creates `folder` when missing, copies the help page into it when it has none, and makes it
