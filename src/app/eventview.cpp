@@ -1,6 +1,7 @@
 #include "eventview.h"
 
 #include "appfonts.h"
+#include "hours/eventlist.h"
 
 namespace orlam {
 
@@ -11,6 +12,38 @@ EventView::EventView(QWidget *parent) : QListWidget(parent)
     setUniformItemSizes(true);
     setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
     hide();
+    connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem *item) {
+        if (!mFilling && mCheckHandler)
+            mCheckHandler(row(item), item->checkState() == Qt::Checked);
+    });
+}
+
+void EventView::showEvents(const EventList &list)
+{
+    mFilling = true;
+    clear();
+    for (const EventEntry &entry : list.entries) {
+        auto *item = new QListWidgetItem(entry.line, this);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
+    }
+    mFilling = false;
+}
+
+void EventView::markFired(int row)
+{
+    QListWidgetItem *fired = item(row);
+    if (!fired)
+        return;
+    mFilling = true;
+    fired->setCheckState(Qt::Checked);
+    mFilling = false;
+    setCurrentRow(row);
+}
+
+void EventView::setCheckHandler(std::function<void(int, bool)> handler)
+{
+    mCheckHandler = std::move(handler);
 }
 
 } // namespace orlam

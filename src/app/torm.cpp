@@ -5,7 +5,10 @@
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
+#include "common/westerntext.h"
 #include "eventview.h"
+#include "hours/planetaryhours.h"
+#include "qtsoundplayer.h"
 #include "reports/batch.h"
 #include "settings/inifile.h"
 #include "shellmessages.h"
@@ -13,6 +16,7 @@
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "workfolder.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -77,6 +81,9 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     setFont(windowFont());
     mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
     mEndProgram = [](int code) { QCoreApplication::exit(code); };
+    mClock = [] { return QDateTime::currentDateTime(); };
+    mOwnSound = std::make_unique<QtSoundPlayer>();
+    mSound = mOwnSound.get();
     qApp->installEventFilter(mHints.get());
 
     buildToolbar();
@@ -110,6 +117,7 @@ TOrm::~TOrm()
 {
     // FormDestroy: the alarm list goes with the window.
     EventList.clear();
+    mSound = nullptr;
     qApp->removeEventFilter(mHints.get());
 }
 
@@ -163,8 +171,8 @@ void TOrm::buildToolbar()
         {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
         {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
         {"AstroButton", "astro", "Display Astrolog program output", {}, false},
-        {"HoursButton", "hours", "Display Planetary Hours", {}, false},
-        {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
+        {"HoursButton", "hours", "Display Planetary Hours", [this] { HoursButtonClick(); }, false},
+        {"ToolbarButton971", "events", "Toggle Event Display", [this] { AlarmEvents1Click(); }, true},
         {"Opt1", "options", "Program Options", {}, false},
         {"Verse", "verse", "Random Verse", {}, false},
     };
@@ -235,6 +243,10 @@ void TOrm::buildViews()
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
     CheckListBox1 = new EventView(Panel2);
+    CheckListBox1->setCheckHandler([this](int row, bool checked) {
+        if (row >= 0 && row < EventList.size())
+            EventList.entries[row].checked = checked;
+    });
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -324,7 +336,7 @@ void TOrm::buildMenus()
     item(calendar, "Forthemonth1", QStringLiteral("For the &Month"));
     item(calendar, "Fortheyear1", QStringLiteral("For the &Year"));
     item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"));
-    item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
+    item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"), [this] { HoursButtonClick(); });
     reports->addSeparator();
     item(reports, "RandomVerse1", QStringLiteral("&Random Verse"));
 
@@ -334,7 +346,8 @@ void TOrm::buildMenus()
         check(view, "Statusbar2", QStringLiteral("&Status bar"), true, [this] { Statusbar2Click(); });
     MonthlyCalendar1 = check(view, "MonthlyCalendar1", QStringLiteral("&Monthly calendar"), true,
                              [this] { MonthlyCalendar1Click(); });
-    check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
+    AlarmEvents1 =
+        check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false, [this] { AlarmEvents1Click(); });
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
     item(options, "Options1", QStringLiteral("&Program options"));
@@ -489,7 +502,7 @@ void TOrm::NowButtonClick(Calculator::Sender sender)
 
 void TOrm::SetNow()
 {
-    const QDateTime now = clockNow();
+    const QDateTime now = presentMoment();
     setPickers(now, now.time());
     setMonthCalendarDate(GDate->date());
 }
@@ -675,11 +688,115 @@ void TOrm::Astrolog1Click()
     openAddress(WebLinks::Astrolog);
 }
 
+void TOrm::setClock(std::function<QDateTime()> clock)
+{
+    mClock = std::move(clock);
+}
+
+void TOrm::setSoundPlayer(SoundPlayer *player)
+{
+    mSound = player;
+}
+
+QDateTime TOrm::presentMoment() const
+{
+    return clockFromLocal(mClock());
+}
+
 void TOrm::Timer1Timer()
 {
-    mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), clockNow()));
-    // The minute work (pickers to the present, silent Calculate and hours) and the alarms
-    // belong to the clock and join here.
+    const QDateTime zoned = mClock();
+    const QDateTime now = clockFromLocal(zoned);
+    mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), now));
+    // A message box of a failing minute runs an event loop, and ticks come through it: they
+    // only keep the status bar going.
+    const TickPlan plan = planTick(now, zoned.offsetFromUtc(), clockTime(GDate->date(), Time->time()),
+                                   EventList, mClockStarted, mInTick);
+    if (!mClockStarted || mInTick)
+        return;
+    mInTick = true;
+    if (plan.minuteWork)
+        minuteWork();
+    // After the minute work, which has moved the rise/set reports and "hl.txt" to the new day.
+    if (plan.rebuild)
+        BuildEventList();
+    soundAlarms(now);
+    mInTick = false;
+}
+
+void TOrm::minuteWork()
+{
+    // Silent: the view keeps what it shows, and the user's choice of ShowOutput comes back.
+    const bool showOutput = mCalc->ShowOutput;
+    SetNow();
+    mCalc->ShowOutput = false;
+    CalcButtonClick(Calculator::Sender::Other);
+    mCalc->ShowOutput = false;
+    HoursButtonClick(Calculator::Sender::Other);
+    mCalc->ShowOutput = showOutput;
+}
+
+void TOrm::soundAlarms(const QDateTime &now)
+{
+    for (int i : dueEvents(EventList, now)) {
+        EventEntry &entry = EventList.entries[i];
+        if (!entry.checked) {
+            const QStringList sounds = alarmSounds(entry, userOrInstalledDataFile);
+            if (!sounds.isEmpty() && mSound)
+                mSound->enqueue(sounds);
+            if (mSettings.Notify)
+                ShowBalloon(entry.body + QLatin1Char(' ') + entry.word,
+                            mLocale.formatShortTime(entry.moment.time()), BalloonIcon::Information, 10);
+        }
+        entry.checked = true;
+        entry.fired = true;
+        CheckListBox1->markFired(i);
+    }
+}
+
+void TOrm::HoursButtonClick(Calculator::Sender sender)
+{
+    if (sender == Calculator::Sender::ButtonOrMenu)
+        mCalc->ShowOutput = true;
+    mCalc->updateRiseSet();
+    const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
+    const TRiseSetTable &table = mCalc->RiseSetTable;
+    const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
+    const CurrentHour current = currentHour(hours, presentMoment(), zone, mLocale);
+    if (current.trayImage >= 0)
+        setTrayImage(current.trayImage);
+    if (mSettings.UpdateCaption) {
+        const QString caption = mCalc->texts.CommonDateText + current.HourText;
+        setCaptions(caption, caption);
+    }
+    const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
+    if (!written) {
+        showMessage(written.message);
+        return;
+    }
+    if (mCalc->ShowOutput)
+        setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
+}
+
+void TOrm::BuildEventList()
+{
+    const QDateTime zoned = mClock();
+    EventBuild build =
+        orlam::BuildEventList(readEventSources(QDir::currentPath(), mLocale.dayFirst()), mSettings,
+                              clockFromLocal(zoned), zoned.offsetFromUtc(), &EventList);
+    EventList = std::move(build.list);
+    CheckListBox1->showEvents(EventList);
+    // One message for the build, however many lines did not read; the rest of the list stands.
+    if (build.unreadable > 0)
+        showMessage(QStringLiteral("'%1' is not a valid date").arg(build.firstUnreadable));
+}
+
+void TOrm::AlarmEvents1Click()
+{
+    CheckListBox1->setVisible(!CheckListBox1->isVisible());
+    if (CheckListBox1->isVisible())
+        CheckListBox1->raise();
+    AlarmEvents1->setChecked(CheckListBox1->isVisible());
 }
 
 // --- Tray -----------------------------------------------------------------------------------
@@ -763,11 +880,11 @@ Status TOrm::finishCommandLineRun()
     const Status closed = FormClose();
     if (!closed)
         showMessage(closed.message);
-    startUpSteps();
+    startUpSteps(false);
     return closed;
 }
 
-void TOrm::startUpSteps()
+void TOrm::startUpSteps(bool interactive)
 {
     mCalc->ShowOutput = true;
     const Status status = mCalc->calculate(Calculator::Sender::Other);
@@ -775,9 +892,14 @@ void TOrm::startUpSteps()
         showMessage(status.message);
         return;
     }
-    // The planetary hours (silently, for the tray image, the caption and "hl.txt") and the
-    // alarm list built from them follow here.
+    if (!interactive)
+        return;
+    // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
+    mCalc->ShowOutput = false;
+    HoursButtonClick(Calculator::Sender::Other);
     mCalc->ShowOutput = true;
+    BuildEventList();
+    mClockStarted = true;
 }
 
 Status TOrm::FormClose()

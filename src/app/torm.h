@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "hours/eventlist.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
@@ -32,6 +33,8 @@ class AstrologRunner;
 class Astrocalls;
 class EventView;
 class HintSwitch;
+class QtSoundPlayer;
+class SoundPlayer;
 class ToolbarDock;
 class TrayIcon;
 
@@ -87,8 +90,14 @@ public:
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
-    // The alarm list; the clock's issue fills it.
-    QStringList EventList;
+    // The alarm list: the pending events, row i of the event view being entry i.
+    orlam::EventList EventList;
+
+    // Where the window takes "now" from: a moment in the computer's zone (the wall clock by
+    // default). Tests run days through it in moments.
+    void setClock(std::function<QDateTime()> clock);
+    // The alarms' sound player (the desktop's audio by default); not owned.
+    void setSoundPlayer(SoundPlayer *player);
 
     // CalcHost
     QDateTime datePickerValue() const override;
@@ -108,6 +117,9 @@ public:
     void MonthCalendar1Click(QDate date);
     void GDateChange();
     void Paused1Click();
+    void HoursButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void BuildEventList();
+    void AlarmEvents1Click();
     void ClipButtonClick();
     void Batch1Click();
     void ToolBars1Click();
@@ -142,7 +154,11 @@ private:
     void applyWindowKeys();
     void pickerChangedByUser();
     // The steps of the start-up sequence that show the present moment.
-    void startUpSteps();
+    // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
+    void startUpSteps(bool interactive = true);
+    QDateTime presentMoment() const; // the clock seam's reading as a local clock value
+    void minuteWork();
+    void soundAlarms(const QDateTime &now);
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
     Status runBatch(const QString &inputName, const QString &outputName);
@@ -165,6 +181,11 @@ private:
     std::unique_ptr<HintSwitch> mHints;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
+    std::function<QDateTime()> mClock;
+    std::unique_ptr<QtSoundPlayer> mOwnSound;
+    SoundPlayer *mSound = nullptr;
+    bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
+    bool mInTick = false;
 
     QString mApplicationTitle;
     QString mCommandLineOutput;
@@ -193,6 +214,7 @@ private:
     QAction *Statusbar2 = nullptr;
     QAction *MonthlyCalendar1 = nullptr;
     QAction *Paused1 = nullptr;
+    QAction *AlarmEvents1 = nullptr;
 };
 
 } // namespace orlam

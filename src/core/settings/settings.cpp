@@ -72,6 +72,7 @@ void readOptions(const IniSection &ini, TSettings *s, bool withLocalFileSave)
         s->RiseSetAlarm[i] = ini.readBool(BodyKeys[i], def.RiseSetAlarm[i]);
     for (int i = 0; i < HourPlanetCount; ++i)
         s->HourAlarm[i] = ini.readBool(HourKeys[i], def.HourAlarm[i]);
+    s->Notify = ini.readBool(K::Notify, def.Notify);
 }
 
 void readStartOnly(const IniSection &ini, TSettings *s)

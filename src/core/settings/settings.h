@@ -48,6 +48,8 @@ struct TSettings {
                                              false, false, false, false, false};
     std::array<bool, HourPlanetCount> HourAlarm{true, false, false, false, false, false, false};
     bool ForceExe = false;
+    // Our own key "Notify": a desktop notification for each alarm that fires.
+    bool Notify = true;
     // Our own key "Astrolog": the engine program to run (a path or a name on PATH). Empty means
     // orlam-ephem beside the running executable, then orlam-ephem on PATH.
     QString Astrolog;
@@ -109,6 +111,7 @@ inline const QString WheelReverse = QStringLiteral("Wheel Reverse");
 inline const QString Monochrome = QStringLiteral("Monochrome");
 inline const QString ForceExe = QStringLiteral("ForceExe");
 inline const QString Astrolog = QStringLiteral("Astrolog");
+inline const QString Notify = QStringLiteral("Notify");
 inline const QString ToolBar = QStringLiteral("Tool Bar");
 inline const QString StatusBar = QStringLiteral("Status Bar");
 inline const QString MonthCalendar = QStringLiteral("Month Calendar");

@@ -79,7 +79,8 @@ Status Calculator::calculate(Sender sender)
 
     if (ShowOutput)
         mHost.setViewText(lines.join(QLatin1Char('\n')));
-    if (mSettings.ReplaceClip)
+    // A silent run has not changed the view: copying it would only overwrite the user's clipboard.
+    if (mSettings.ReplaceClip && ShowOutput)
         mHost.copyViewToClipboard();
     if (mSettings.LocalFileSave)
         return writeFileAtomically(QLatin1String(DateFileName), joinCrLf(lines));
