@@ -55,6 +55,14 @@ constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
 constexpr int InputBoxWidth = 320;
 
+// An alarm sound ("venus.wav"): the user's own in the work folder, else the one installed with
+// the program among its sounds.
+QString findAlarmSound(const QString &name)
+{
+    const QString found = userOrInstalledDataFile(name);
+    return found.isEmpty() ? installedDataFile(QStringLiteral("sounds/") + name) : found;
+}
+
 } // namespace
 
 // Tooltips ("hints") can be switched off for the whole program.
@@ -741,7 +749,7 @@ void TOrm::soundAlarms(const QDateTime &now)
     for (int i : dueEvents(EventList, now)) {
         EventEntry &entry = EventList.entries[i];
         if (!entry.checked) {
-            const QStringList sounds = alarmSounds(entry, userOrInstalledDataFile);
+            const QStringList sounds = alarmSounds(entry, findAlarmSound);
             if (!sounds.isEmpty() && mSound)
                 mSound->enqueue(sounds);
             if (mSettings.Notify)
