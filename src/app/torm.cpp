@@ -801,10 +801,11 @@ void TOrm::BuildEventList()
 
 void TOrm::AlarmEvents1Click()
 {
-    CheckListBox1->setVisible(!CheckListBox1->isVisible());
-    if (CheckListBox1->isVisible())
+    // Hidden, not visible: the window itself may be hidden in the tray.
+    CheckListBox1->setHidden(!CheckListBox1->isHidden());
+    if (!CheckListBox1->isHidden())
         CheckListBox1->raise();
-    AlarmEvents1->setChecked(CheckListBox1->isVisible());
+    AlarmEvents1->setChecked(!CheckListBox1->isHidden());
 }
 
 // --- Tray -----------------------------------------------------------------------------------

@@ -1,0 +1,268 @@
+// The clock and its alarms over simulated days: the real engine, a clock the test moves, and a
+// sound player that records what it is given.
+
+#include "apptestsupport.h"
+#include "common/clocktime.h"
+#include "common/soundplayer.h"
+#include "hours/planetaryhours.h"
+
+#include <QListWidget>
+#include <QSet>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+using namespace orlam;
+using namespace orlam::test;
+
+namespace {
+
+QString realEngine()
+{
+    return QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
+}
+
+class RecordingPlayer final : public SoundPlayer {
+public:
+    void enqueue(const QStringList &paths) override
+    {
+        for (const QString &path : paths)
+            played << QFileInfo(path).fileName();
+    }
+    QStringList played;
+};
+
+// One event as the test follows it.
+QString eventKey(const EventEntry &entry)
+{
+    return entry.moment.toString(QStringLiteral("yyyy-MM-dd hh:mm ")) + entry.body + QLatin1Char(' ') +
+           entry.word;
+}
+
+QByteArray placeKeys(const char *longitude, const char *latitude)
+{
+    // Every body's alarms and every hour's, the computer's own zone and daylight saving.
+    QByteArray keys = "Time=2\r\nLongitude=" + QByteArray(longitude) +
+                      "\r\nLatitude=" + QByteArray(latitude) + "\r\nMoon=1\r\n";
+    for (const char *hour : {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jupiter", "Saturn"})
+        keys += "Hour " + QByteArray(hour) + "=1\r\n";
+    return keys;
+}
+
+// A window on the real engine whose clock is `*now` and whose sounds go to `player`.
+struct ClockRig {
+    ClockRig(const QByteArray &keys, const LocaleFacts &locale, QDateTime *now, SoundPlayer *player)
+    {
+        writeAll(rig.settingsPath(), "[orlam]\r\nAstrolog=" + realEngine().toUtf8() + "\r\n" + keys);
+        window = std::make_unique<TOrm>(rig.settingsPath(), locale);
+        window->setMessageHandler([this](const QString &text) { rig.messages << text; });
+        window->setEndProgram([](int) {});
+        window->findChild<QTimer *>(QStringLiteral("Timer1"))->stop(); // the test ticks by hand
+        window->setClock([now] { return *now; });
+        window->setSoundPlayer(player);
+        window->SetNow();
+    }
+    WindowRig rig;
+    std::unique_ptr<TOrm> window;
+};
+
+} // namespace
+
+class ClockTest : public QObject {
+    Q_OBJECT
+private slots:
+    void simulatedDay_data();
+    void simulatedDay();
+    void suspendPauseAndTheView();
+};
+
+void ClockTest::simulatedDay_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("zone");
+    QTest::addColumn<QByteArray>("longitude");
+    QTest::addColumn<QByteArray>("latitude");
+    QTest::addColumn<QDate>("day");
+    QTest::addColumn<bool>("hasHours");
+    QTest::newRow("45N May en_US") << "en_US"
+                                   << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05")
+                                   << QDate(2026, 5, 17) << true;
+    QTest::newRow("45N July en_GB") << "en_GB"
+                                    << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05")
+                                    << QDate(2026, 7, 1) << true;
+    QTest::newRow("45N May de_DE") << "de_DE"
+                                   << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05")
+                                   << QDate(2026, 5, 17) << true;
+    // The nights the clocks change, with the computer's zone ("Time" = 2).
+    QTest::newRow("45N spring change en_US")
+        << "en_US"
+        << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05") << QDate(2026, 3, 8) << true;
+    QTest::newRow("45N autumn change en_US")
+        << "en_US"
+        << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05") << QDate(2026, 11, 1) << true;
+    // The Sun sets just after midnight and rises an hour later.
+    QTest::newRow("69N May de_DE") << "de_DE"
+                                   << "Europe/Oslo" << QByteArray("18E57") << QByteArray("69N39")
+                                   << QDate(2026, 5, 17) << false;
+    // Midnight sun: no sunrise, no sunset, no hours.
+    QTest::newRow("69N July en_US") << "en_US"
+                                    << "Europe/Oslo" << QByteArray("18E57") << QByteArray("69N39")
+                                    << QDate(2026, 7, 1) << false;
+}
+
+// From the evening before `day` to the small hours after it, the clock ticks at the minute of
+// every pending event (twice), and at midnight: every event fires once, at its minute, with its
+// sounds in order.
+void ClockTest::simulatedDay()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, zone);
+    QFETCH(QByteArray, longitude);
+    QFETCH(QByteArray, latitude);
+    QFETCH(QDate, day);
+    QFETCH(bool, hasHours);
+    const QTimeZone tz(zone.toLatin1());
+    const LocaleFacts facts = LocaleFacts::make(QLocale(locale), tz, day);
+    QDateTime now(day.addDays(-1), QTime(20, 0, 10), tz);
+    const QDateTime end(day.addDays(1), QTime(3, 0), tz);
+    RecordingPlayer player;
+    ClockRig clock(placeKeys(longitude, latitude), facts, &now, &player);
+    TOrm &window = *clock.window;
+    QVERIFY(!window.FormShow().endProgram);
+    QVERIFY2(clock.rig.messages.isEmpty(), qPrintable(clock.rig.messages.join(QLatin1Char('\n'))));
+
+    QSet<QString> seen; // every event any build listed, from the start on
+    QStringList fired;  // in firing order
+    QStringList expectedSounds;
+    bool nightHourAfterMidnight = false;
+    bool newDayHours = false;
+    auto note = [&] {
+        for (const EventEntry &entry : window.EventList.entries)
+            seen.insert(eventKey(entry));
+    };
+    note();
+    QVERIFY(!window.EventList.isEmpty());
+    QListWidget *view = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
+
+    auto tick = [&] {
+        QSet<QString> before;
+        for (const EventEntry &entry : window.EventList.entries)
+            if (entry.fired)
+                before.insert(eventKey(entry));
+        window.Timer1Timer();
+        note();
+        QCOMPARE(view->count(), window.EventList.size());
+        const QDateTime clockNow = clockFromLocal(now);
+        for (int i = 0; i < window.EventList.size(); ++i) {
+            const EventEntry &entry = window.EventList.entries[i];
+            if (!entry.fired || before.contains(eventKey(entry)))
+                continue;
+            QCOMPARE(entry.moment.toString(QStringLiteral("yyyyMMddhhmm")),
+                     clockNow.toString(QStringLiteral("yyyyMMddhhmm")));
+            QCOMPARE(view->item(i)->checkState(), Qt::Checked);
+            QVERIFY2(!fired.contains(eventKey(entry)), qPrintable(eventKey(entry)));
+            fired << eventKey(entry);
+            expectedSounds << entry.body.toLower() + QStringLiteral(".wav")
+                           << entry.word.toLower() + QStringLiteral(".wav");
+            if (entry.word == QLatin1String("Hour") && entry.moment.date() == day &&
+                entry.moment.time().hour() < 3)
+                nightHourAfterMidnight = true;
+        }
+    };
+
+    tick();
+    while (now < end) {
+        // The next minute with a pending event, or the next midnight, whichever comes first.
+        QDateTime next(now.date().addDays(1), QTime(0, 0, 5), tz);
+        for (const EventEntry &entry : window.EventList.entries)
+            if (!entry.fired && entry.moment > clockFromLocal(now) && entry.moment < clockFromLocal(next))
+                next = QDateTime(entry.moment.date(), entry.moment.time().addSecs(5), tz);
+        now = qMin(next, end);
+        tick();
+        if (now.date() == day && now.time() < QTime(0, 1))
+            for (const EventEntry &entry : window.EventList.entries)
+                if (entry.word == QLatin1String("Hour") && entry.moment.date() == day &&
+                    entry.moment.time().hour() >= 4)
+                    newDayHours = true;
+        now = now.addSecs(40); // the same minute again: nothing fires twice
+        tick();
+    }
+
+    QStringList missed;
+    for (const QString &key : seen)
+        if (!fired.contains(key) && key < clockFromLocal(end).toString(QStringLiteral("yyyy-MM-dd hh:mm")))
+            missed << key;
+    QVERIFY2(missed.isEmpty(), qPrintable(missed.join(QLatin1Char('\n'))));
+    QVERIFY(fired.size() >= (hasHours ? 30 : 4));
+    QCOMPARE(player.played, expectedSounds);
+    QCOMPARE(newDayHours, hasHours);
+    QCOMPARE(nightHourAfterMidnight, hasHours);
+    QVERIFY2(clock.rig.messages.isEmpty(), qPrintable(clock.rig.messages.join(QLatin1Char('\n'))));
+}
+
+// A jump of four hours (a suspended computer) sounds none of the events it passed over; a paused
+// clock sounds nothing; the hours report fills the view and the event view toggles.
+void ClockTest::suspendPauseAndTheView()
+{
+    const QTimeZone tz("America/Chicago");
+    const LocaleFacts facts = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 5, 17));
+    QDateTime now(QDate(2026, 5, 17), QTime(9, 0, 10), tz);
+    RecordingPlayer player;
+    ClockRig clock(placeKeys("93W21", "45N05"), facts, &now, &player);
+    TOrm &window = *clock.window;
+    window.FormShow();
+    window.Timer1Timer();
+    const QStringList atStart = player.played;
+    const int pending = window.EventList.size();
+
+    now = now.addSecs(4 * 3600 + 20); // 13:00:30
+    window.Timer1Timer();
+    for (const EventEntry &entry : window.EventList.entries)
+        if (entry.fired)
+            QVERIFY2(entry.moment >= clockTime(2026, 5, 17, 13, 0), qPrintable(eventKey(entry)));
+    QVERIFY(player.played.size() - atStart.size() <= 4);
+    QCOMPARE(window.EventList.size(), pending);
+
+    // Paused across the next event: no tick, no sound; resumed after it, it stays silent.
+    window.Paused1Click();
+    QVERIFY(window.clockPaused());
+    QVERIFY(!window.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
+    const QStringList beforePause = player.played;
+    QDateTime nextEvent;
+    for (const EventEntry &entry : window.EventList.entries)
+        if (!entry.fired) {
+            nextEvent = entry.moment;
+            break;
+        }
+    QVERIFY(nextEvent.isValid());
+    now = QDateTime(nextEvent.date(), nextEvent.time().addSecs(125), tz);
+    window.Paused1Click();
+    window.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
+    window.Timer1Timer();
+    QCOMPARE(player.played, beforePause);
+
+    // The hours report; the clock's own runs leave the view alone.
+    auto *view = window.findChild<QTextEdit *>(QStringLiteral("TDate"));
+    window.HoursButtonClick();
+    const QStringList report = view->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(report.size(), 43);
+    QCOMPARE(report[0], QStringLiteral("Planetary Hours"));
+    QVERIFY(report[2].startsWith(QLatin1String("Sunrise: Sunday, May 17, 2026")));
+    QVERIFY(report[32].startsWith(QLatin1String("Hours of Light 14:")));
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QCOMPARE(view->toPlainText().split(QLatin1Char('\n')).size(), 43);
+    QCOMPARE(window.trayImage() >= 0, true);
+
+    auto *events = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
+    QVERIFY(events->isHidden());
+    window.AlarmEvents1Click();
+    QVERIFY(!events->isHidden());
+    QVERIFY(window.findChild<QAction *>(QStringLiteral("AlarmEvents1"))->isChecked());
+    window.AlarmEvents1Click();
+    QVERIFY(events->isHidden());
+    QVERIFY(clock.rig.messages.isEmpty());
+}
+
+QTEST_MAIN(ClockTest)
+#include "clock_test.moc"
