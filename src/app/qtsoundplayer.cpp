@@ -12,8 +12,9 @@ namespace orlam {
 
 namespace {
 
-// Time for the file to load and the device to start, on top of the sound's own length.
-constexpr int BoundMarginMs = 2000;
+// Time for the file to load, the device to start and the sound server to report the end, on
+// top of the sound's own length (a sound server may take two seconds to drain its buffer).
+constexpr int BoundMarginMs = 4000;
 // A file whose length cannot be read gets this long at most.
 constexpr int UnknownLengthMs = 10000;
 

@@ -1,0 +1,160 @@
+// The sound player over the desktop's audio. Built twice: with a sound server of its own (a
+// PulseAudio server with a null output, started here; the test fails without one) and with no
+// output device at all, as on a machine without sound.
+
+#include "qtsoundplayer.h"
+#include "settings/settings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtEndian>
+#include <QtTest>
+
+using namespace orlam;
+
+namespace {
+
+QString shippedSound(const QString &name)
+{
+    return QStringLiteral(ORLAM_SOURCE_DIR "/data/sounds/") + name;
+}
+
+struct Done {
+    QString name;
+    QtSoundPlayer::Outcome outcome;
+    qint64 atMs;
+};
+
+} // namespace
+
+class SoundTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void shippedSounds();
+    void playsInOrderWithoutHoldingTheWindow();
+
+private:
+    bool withDevice() const { return qEnvironmentVariable("ORLAM_SOUND_TEST") == QLatin1String("device"); }
+    QTemporaryDir mServerDir;
+    QProcess mServer;
+};
+
+void SoundTest::initTestCase()
+{
+    if (!withDevice()) {
+        qputenv("PULSE_SERVER", "unix:/nonexistent/orlam-no-sound");
+        return;
+    }
+    // A sound server of the test's own with a null output: real playback, heard by nobody.
+    const QString socket = mServerDir.filePath(QStringLiteral("native"));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), mServerDir.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), mServerDir.path());
+    mServer.setProcessEnvironment(env);
+    mServer.setProcessChannelMode(QProcess::MergedChannels);
+    mServer.start(QStringLiteral("pulseaudio"),
+                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
+                   QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
+                   QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=orlamtest"),
+                   QStringLiteral("-L"),
+                   QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket});
+    QVERIFY2(mServer.waitForStarted(5000), "pulseaudio (scripts/deps installs it) did not start");
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
+    QTest::qWait(500); // the socket is there before the server listens on it
+    qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
+}
+
+void SoundTest::cleanupTestCase()
+{
+    if (mServer.state() != QProcess::NotRunning) {
+        mServer.terminate();
+        if (!mServer.waitForFinished(5000))
+            mServer.kill();
+    }
+}
+
+// A sound for every body and every event word the engine writes; small files.
+void SoundTest::shippedSounds()
+{
+    QStringList names;
+    for (const QString &body : BodyKeys)
+        names << body.toLower() + QStringLiteral(".wav");
+    names << QStringLiteral("hour.wav") << QStringLiteral("rises.wav") << QStringLiteral("sets.wav")
+          << QStringLiteral("zeniths.wav") << QStringLiteral("nadirs.wav");
+    for (const QString &name : names) {
+        QFile file(shippedSound(name));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(name));
+        const QByteArray head = file.read(36);
+        QCOMPARE(head.left(4), QByteArray("RIFF"));
+        QCOMPARE(qFromLittleEndian<quint16>(head.constData() + 22), quint16(1)); // mono
+        QVERIFY(qFromLittleEndian<quint32>(head.constData() + 24) <= 22050);     // sample rate
+        const qint64 length = QtSoundPlayer::waveLengthMs(file.fileName());
+        QVERIFY2(length > 150 && length < 1500, qPrintable(name));
+        QVERIFY(file.size() < 40000);
+    }
+    QCOMPARE(QtSoundPlayer::waveLengthMs(QStringLiteral(ORLAM_SOURCE_DIR "/README.md")), qint64(-1));
+}
+
+// Three sounds, then a file that is no sound, then one more: they end one after another in the
+// order queued, the event loop runs all the while, and the queue empties.
+void SoundTest::playsInOrderWithoutHoldingTheWindow()
+{
+    QCOMPARE(QtSoundPlayer::hasOutputDevice(), withDevice());
+    QtSoundPlayer player;
+    QList<Done> done;
+    QElapsedTimer clock;
+    clock.start();
+    player.setFinishedHandler([&](const QString &path, QtSoundPlayer::Outcome outcome) {
+        done.append({QFileInfo(path).fileName(), outcome, clock.elapsed()});
+    });
+    int beats = 0;
+    QTimer heart;
+    connect(&heart, &QTimer::timeout, this, [&beats] { ++beats; });
+    heart.start(50);
+
+    player.enqueue({shippedSound(QStringLiteral("venus.wav")), shippedSound(QStringLiteral("hour.wav"))});
+    player.enqueue({shippedSound(QStringLiteral("sun.wav"))});
+    player.enqueue({QStringLiteral(ORLAM_SOURCE_DIR "/README.md"), shippedSound(QStringLiteral("sets.wav"))});
+    QVERIFY(!player.idle());
+    QTRY_VERIFY_WITH_TIMEOUT(player.idle(), 30000);
+
+    QStringList order;
+    for (const Done &d : done) {
+        order << d.name;
+    }
+    QCOMPARE(order, (QStringList{"venus.wav", "hour.wav", "sun.wav", "README.md", "sets.wav"}));
+    if (!withDevice()) {
+        for (const Done &d : done)
+            QCOMPARE(d.outcome, QtSoundPlayer::Outcome::NoDevice);
+        QVERIFY(clock.elapsed() < 2000);
+        return;
+    }
+    // The server may take its time to report the end of a sound; the bound then ends it, which
+    // must stay the exception.
+    int played = 0;
+    for (int i : {0, 1, 2, 4}) {
+        QVERIFY(done[i].outcome == QtSoundPlayer::Outcome::Played ||
+                done[i].outcome == QtSoundPlayer::Outcome::Cut);
+        played += done[i].outcome == QtSoundPlayer::Outcome::Played;
+    }
+    QVERIFY(played >= 3);
+    QVERIFY(done[3].outcome != QtSoundPlayer::Outcome::Played);
+    // Each sound lasted about its length: really played, and not on top of the one before.
+    const QStringList sounds{"venus.wav", "hour.wav", "sun.wav"};
+    qint64 previous = 0;
+    for (int i = 0; i < sounds.size(); ++i) {
+        const qint64 length = QtSoundPlayer::waveLengthMs(shippedSound(sounds[i]));
+        QVERIFY2(done[i].atMs - previous >= length * 8 / 10, qPrintable(sounds[i]));
+        previous = done[i].atMs;
+    }
+    QVERIFY(beats >= previous / 50 / 2);
+}
+
+QTEST_MAIN(SoundTest)
+#include "sound_test.moc"
