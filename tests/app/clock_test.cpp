@@ -2,10 +2,13 @@
 // sound player that records what it is given.
 
 #include "apptestsupport.h"
+#include "commandline.h"
 #include "common/clocktime.h"
 #include "common/soundplayer.h"
 #include "hours/planetaryhours.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QSet>
 #include <QTextEdit>
@@ -74,6 +77,7 @@ private slots:
     void simulatedDay_data();
     void simulatedDay();
     void suspendPauseAndTheView();
+    void clockLeavesWhatExists();
 };
 
 void ClockTest::simulatedDay_data()
@@ -262,6 +266,80 @@ void ClockTest::suspendPauseAndTheView()
     window.AlarmEvents1Click();
     QVERIFY(events->isHidden());
     QVERIFY(clock.rig.messages.isEmpty());
+}
+
+// The clock's silent work must not damage what the user has: the clipboard, ShowOutput, the
+// pickers while a message box of a failing minute is open; a damaged line costs one message.
+void ClockTest::clockLeavesWhatExists()
+{
+    const QTimeZone tz("America/Chicago");
+    const LocaleFacts facts = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 5, 17));
+    QDateTime now(QDate(2026, 5, 17), QTime(9, 0, 10), tz);
+    RecordingPlayer player;
+    ClockRig clock(placeKeys("93W21", "45N05") + "Replace Clip=1\r\n", facts, &now, &player);
+    TOrm &window = *clock.window;
+    // The window's own first tick comes before the start-up: no engine run, no list.
+    QVERIFY(!QFile::exists(QStringLiteral("input.txt")));
+    QVERIFY(!window.EventList.built);
+
+    window.FormShow();
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QLatin1String("e.v.")));
+    QVERIFY(window.calculator().ShowOutput);
+    QGuiApplication::clipboard()->setText(QStringLiteral("mine"));
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("mine"));
+    QVERIFY(window.calculator().ShowOutput);
+    QCOMPARE(window.timePickerValue().minute(), 1);
+
+    // "hl.txt" cannot be written (a folder holds its name): its message box runs ticks, which
+    // only keep the status bar going.
+    QVERIFY(QFile::remove(QStringLiteral("hl.txt")));
+    QVERIFY(QDir().mkdir(QStringLiteral("hl.txt")));
+    int nested = 0;
+    window.setMessageHandler([&](const QString &) {
+        ++nested;
+        now = now.addSecs(60);
+        window.Timer1Timer();
+        QCOMPARE(window.timePickerValue().minute(), 2);
+    });
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QCOMPARE(nested, 1);
+    QVERIFY(QDir().rmdir(QStringLiteral("hl.txt")));
+
+    // One damaged line among the hours: one message, the rest of the list, the view aligned.
+    QStringList messages;
+    window.setMessageHandler([&](const QString &text) { messages << text; });
+    writeAll(QStringLiteral("hl.txt"), "(Sun) 05/17/2026 11:59pm Venus         Hour\r\n"
+                                       "(Sun) 05/17/20x6 10:00pm Venus         Hour\r\n"
+                                       "(Sun) 05/17/2026 10:30pm Jupiter       Hour\r\n"
+                                       "(Sun) 99/17/2026 10:40pm Mars          Hour\r\n");
+    window.BuildEventList();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages[0].contains(QLatin1String("05/17/20x6 10:00pm")));
+    auto *events = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
+    QCOMPARE(events->count(), window.EventList.size());
+    QCOMPARE(
+        events->findItems(QStringLiteral("(Sun) 05/17/2026 10:30pm Jupiter       Hour"), Qt::MatchExactly)
+            .size(),
+        1);
+    QCOMPARE(
+        events->findItems(QStringLiteral("(Sun) 05/17/2026 11:59pm Venus         Hour"), Qt::MatchExactly)
+            .size(),
+        1);
+
+    // A command-line run computes the date only: no hours, no list, no sound.
+    ClockRig copy(placeKeys("93W21", "45N05"), facts, &now, &player);
+    QFile::remove(QStringLiteral("hl.txt"));
+    const QStringList soundsBefore = player.played;
+    copy.window->setCommandLine(parseCommandLine({QStringLiteral("x")}));
+    QVERIFY(copy.window->FormShow().endProgram);
+    now = now.addSecs(3600);
+    copy.window->Timer1Timer();
+    QVERIFY(!copy.window->EventList.built);
+    QVERIFY(!QFile::exists(QStringLiteral("hl.txt")));
+    QCOMPARE(player.played, soundsBefore);
 }
 
 QTEST_MAIN(ClockTest)
