@@ -58,8 +58,8 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
 
 // No settings file yet: the place of the computer's time zone and its clock, so that the first
 // date shown is right where the user is. Only after the settings have loaded, so that a locale
-// the program refuses leaves no file behind.
-void applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLine &commandLine)
+// the program refuses leaves no file behind. Returns the note for the status bar.
+QString applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLine &commandLine)
 {
     const FirstStart plan = planFirstStart(computerZone(), zoneInfoDirectory());
     plan.apply(&window.settings());
@@ -68,11 +68,11 @@ void applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLin
         // Standard output carries only the date or the batch result.
         const QString line = written ? plan.description() : written.message;
         std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
-        return;
+        return {};
     }
     if (!written)
         showUserMessage(&window, written.message);
-    window.statusBar()->showMessage(plan.statusText(), FirstStartNoteMs);
+    return plan.statusText();
 }
 
 } // namespace
@@ -149,8 +149,8 @@ int main(int argc, char **argv)
         return 1;
     }
     window.setCommandLine(commandLine);
-    if (firstStart)
-        applyFirstStart(window, settingsFile, commandLine);
+    const QString firstStartNote =
+        firstStart ? applyFirstStart(window, settingsFile, commandLine) : QString();
 
     if (commandLine.endsAfterStart()) {
         const TOrm::StartResult result = window.FormShow();
@@ -161,5 +161,8 @@ int main(int argc, char **argv)
         // A failed batch run on a desktop: the message has been shown and the window goes on.
     }
     window.show();
+    // Once the window is shown: a message set before would not cover the clock's text.
+    if (!firstStartNote.isEmpty())
+        window.statusBar()->showMessage(firstStartNote, FirstStartNoteMs);
     return app.exec();
 }
