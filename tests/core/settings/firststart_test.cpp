@@ -160,6 +160,22 @@ TEST(FirstStart, ComputerZoneFromTz)
     }
 }
 
+// A TZ naming the zone's file is the zone itself for the clock's facts too.
+TEST(FirstStart, ZoneFileInTzIsTheZone)
+{
+    QByteArray id;
+    int zoneHours = 0;
+    {
+        test::ScopedEnv tz("TZ", "/usr/share/zoneinfo/Asia/Kolkata");
+        const LocaleFacts facts = LocaleFacts::system();
+        id = facts.zone().id();
+        zoneHours = facts.zoneHours();
+    }
+    tzset();
+    EXPECT_EQ(id, QByteArray("Asia/Kolkata"));
+    EXPECT_EQ(zoneHours, -5);
+}
+
 TEST(FirstStart, PlanForZonesWithAndWithoutPlace)
 {
     struct Row {
