@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimeZone>
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 
@@ -116,8 +117,18 @@ ComputerZone computerZone()
     } else {
         zone.id = QTimeZone::systemTimeZoneId();
     }
-    // The C library's own reading of the zone, so that even a zone Qt does not know (a POSIX
-    // rule, an unknown name read as Greenwich time) gets the offset the clock really runs on.
+    const QTimeZone named(zone.id);
+    if (named.isValid()) {
+        // Standard time is the winter clock, the one daylight saving moves forward from: also
+        // where the database calls the summer clock standard (Europe/Dublin).
+        const int year = QDate::currentDate().year();
+        zone.standardOffsetEast =
+            std::min(named.offsetFromUtc(QDateTime(QDate(year, 1, 15), QTime(12, 0), Qt::UTC)),
+                     named.offsetFromUtc(QDateTime(QDate(year, 7, 15), QTime(12, 0), Qt::UTC)));
+        return zone;
+    }
+    // The C library's own reading of a zone Qt does not know (a POSIX rule, an unknown name read
+    // as Greenwich time), so that it gets the offset the clock really runs on.
     tzset();
     zone.standardOffsetEast = static_cast<int>(-timezone);
     return zone;

@@ -17,7 +17,7 @@ struct ComputerZone {
     // The zone's name ("Europe/Berlin", "UTC"); empty, or a POSIX rule such as "CET-1CEST",
     // when the zone has no name in the time-zone database.
     QByteArray id;
-    // Offset of the zone's standard time from Greenwich, in seconds, positive east.
+    // Offset of the zone's standard (winter) time from Greenwich, in seconds, positive east.
     int standardOffsetEast = 0;
 };
 

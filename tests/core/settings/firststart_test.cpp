@@ -142,6 +142,8 @@ TEST(FirstStart, ComputerZoneFromTz)
         {":America/Chicago", "America/Chicago", -21600},
         {"/usr/share/zoneinfo/Asia/Kolkata", "Asia/Kolkata", 19800},
         {"Australia/Adelaide", "Australia/Adelaide", 34200},
+        // Its database calls the summer clock standard; the user's standard time is the winter's.
+        {"Europe/Dublin", "Europe/Dublin", 0},
         {"", "UTC", 0},
         {"Etc/GMT+3", "Etc/GMT+3", -10800},
         // The C library reads an unknown name as Greenwich time; a POSIX rule by its own terms.
