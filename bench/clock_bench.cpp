@@ -1,0 +1,191 @@
+// The clock's costs with the real engine: one minute's work (Calculate, the hours and their four
+// rise/set jobs), a tick without it, building the alarm list, and a simulated week of ticks
+// (resident memory, open files and child processes before and after).
+//
+//   clock_bench [days]     (default 7)
+
+#include "common/clocktime.h"
+#include "common/soundplayer.h"
+#include "settings/localefacts.h"
+#include "torm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace orlam;
+
+namespace {
+
+class CountingPlayer final : public SoundPlayer {
+public:
+    void enqueue(const QStringList &paths) override { sounds += paths.size(); }
+    long sounds = 0;
+};
+
+long statusKiB(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+int openFiles()
+{
+    return static_cast<int>(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
+}
+
+int childProcesses()
+{
+    int children = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1] == self.toLatin1())
+            ++children;
+    }
+    return children;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[static_cast<size_t>(p * (values.size() - 1))];
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int days = argc > 1 ? std::max(1, atoi(argv[1])) : 7;
+
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    const QString settingsPath = work.filePath(QStringLiteral("Orlam.ini"));
+    QFile ini(settingsPath);
+    if (!ini.open(QIODevice::WriteOnly))
+        return 1;
+    ini.write("[orlam]\r\nAstrolog=" + QByteArray(ORLAM_BIN_DIR "/orlam-ephem") +
+              "\r\nTime=2\r\nMoon=1\r\nHour Sun=1\r\nHour Moon=1\r\nHour Venus=1\r\nHour Mars=1\r\n");
+    ini.close();
+
+    const QTimeZone tz("America/Chicago");
+    const LocaleFacts locale = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 6, 15));
+    QDateTime now(QDate(2026, 6, 15), QTime(8, 0, 0), tz);
+    CountingPlayer player;
+    TOrm window(settingsPath, locale);
+    window.setMessageHandler(
+        [](const QString &text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
+    window.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
+    window.setClock([&now] { return now; });
+    window.setSoundPlayer(&player);
+    window.SetNow();
+    window.FormShow();
+    window.Timer1Timer();
+
+    // One minute's work, 200 times.
+    std::vector<double> minute;
+    for (int i = 0; i < 200; ++i) {
+        now = now.addSecs(60);
+        QElapsedTimer t;
+        t.start();
+        window.Timer1Timer();
+        minute.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf(
+        "minute work (Calculate, hours, 4 rise/set jobs): median %.2f ms, 90th %.2f ms, max %.2f ms\n",
+        median(minute), percentile(minute, 0.9), *std::max_element(minute.begin(), minute.end()));
+
+    // Its two parts.
+    std::vector<double> calc, hours;
+    for (int i = 0; i < 100; ++i) {
+        QElapsedTimer t;
+        t.start();
+        window.CalcButtonClick(Calculator::Sender::Other);
+        calc.push_back(t.nsecsElapsed() / 1e6);
+        t.start();
+        window.HoursButtonClick(Calculator::Sender::Other);
+        hours.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("  of which Calculate: median %.2f ms; the hours with their rise/set jobs: median %.2f ms\n",
+                median(calc), median(hours));
+
+    // Ticks within one minute.
+    now = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), 0), tz).addSecs(60);
+    window.Timer1Timer();
+    std::vector<double> ticks;
+    for (int round = 0; round < 200; ++round) {
+        QElapsedTimer t;
+        t.start();
+        for (int i = 0; i < 50; ++i)
+            window.Timer1Timer();
+        ticks.push_back(t.nsecsElapsed() / 1e6 / 50);
+    }
+    std::printf("tick without minute work: median %.4f ms, 90th %.4f ms (list of %d events)\n", median(ticks),
+                percentile(ticks, 0.9), window.EventList.size());
+
+    std::vector<double> builds;
+    for (int i = 0; i < 200; ++i) {
+        QElapsedTimer t;
+        t.start();
+        window.BuildEventList();
+        builds.push_back(t.nsecsElapsed() / 1e6);
+    }
+    std::printf("building the list (four files, %d events, with the view): median %.3f ms, 90th %.3f ms\n",
+                window.EventList.size(), median(builds), percentile(builds, 0.9));
+
+    // A week of ticks, one a second; memory after the first day against the end.
+    const long ticksTotal = days * 86400L;
+    long minuteWorks = 0;
+    long rssAfterDay = 0;
+    int filesAfterDay = 0;
+    const long rssStart = statusKiB("VmRSS:");
+    const int filesStart = openFiles();
+    QElapsedTimer week;
+    week.start();
+    for (long i = 1; i <= ticksTotal; ++i) {
+        const int minuteBefore = now.time().minute();
+        now = now.addSecs(1);
+        minuteWorks += now.time().minute() != minuteBefore;
+        window.Timer1Timer();
+        if (i % 3600 == 0)
+            QCoreApplication::processEvents();
+        if (i == 86400) {
+            rssAfterDay = statusKiB("VmRSS:");
+            filesAfterDay = openFiles();
+        }
+    }
+    const long rssEnd = statusKiB("VmRSS:");
+    std::printf("%d days: %ld ticks, %ld minute works, %.0f s; %ld sounds queued\n", days, ticksTotal,
+                minuteWorks, week.elapsed() / 1000.0, player.sounds);
+    std::printf("resident memory: %ld KiB at the start, %ld KiB after day 1, %ld KiB at the end "
+                "(growth after day 1: %ld KiB)\n",
+                rssStart, rssAfterDay, rssEnd, rssEnd - rssAfterDay);
+    std::printf("open files: %d at the start, %d after day 1, %d at the end; child processes left: %d\n",
+                filesStart, filesAfterDay, openFiles(), childProcesses());
+    return 0;
+}
