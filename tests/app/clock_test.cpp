@@ -104,6 +104,10 @@ void ClockTest::simulatedDay_data()
     QTest::newRow("45N autumn change en_US")
         << "en_US"
         << "America/Chicago" << QByteArray("93W21") << QByteArray("45N05") << QDate(2026, 11, 1) << true;
+    // Dates written year first, in a zone without daylight saving.
+    QTest::newRow("35N Tokyo ja_JP") << "ja_JP"
+                                     << "Asia/Tokyo" << QByteArray("139E46") << QByteArray("35N41")
+                                     << QDate(2026, 5, 17) << true;
     // The Sun sets just after midnight and rises an hour later.
     QTest::newRow("69N May de_DE") << "de_DE"
                                    << "Europe/Oslo" << QByteArray("18E57") << QByteArray("69N39")

@@ -133,7 +133,7 @@ EventBuild BuildEventList(const QList<EventSource> &sources, const TSettings &se
             if (match != list.entries.end()) {
                 match->checked = old.checked;
                 match->fired = old.fired;
-            } else if (!old.fired) {
+            } else if (!old.fired && keptByFlags(old.body, old.word, settings)) {
                 list.entries.append(old);
             }
         }

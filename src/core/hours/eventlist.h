@@ -70,7 +70,8 @@ struct EventBuild {
 // now, in seconds): "Node" lines are dropped; hour lines ("Hour") are kept when the body's
 // HourAlarm flag is set, other lines when its RiseSetAlarm flag is set; a body without a flag
 // is kept. Lines that do not read are skipped. The pending events of `previous` that the sources
-// no longer hold (the night's hours after midnight when the day has turned) are kept, and an
+// no longer hold (the night's hours after midnight when the day has turned) are kept while their
+// flags allow, and an
 // event both lists hold keeps the old one's check mark and fired state; none comes twice.
 EventBuild BuildEventList(const QList<EventSource> &sources, const TSettings &settings, const QDateTime &now,
                           int offsetFromUtc, const EventList *previous = nullptr);
