@@ -89,8 +89,11 @@ Status Calculator::calculate(Sender sender)
 
 Status Calculator::runUpdateRiseSet()
 {
-    const QDateTime base = mHost.datePickerValue();
-    const QTime time = mHost.timePickerValue();
+    return riseSetTableFor(mHost.datePickerValue(), mHost.timePickerValue(), &RiseSetTable);
+}
+
+Status Calculator::riseSetTableFor(const QDateTime &base, QTime time, TRiseSetTable *table)
+{
     for (const RiseSetReport &report : RiseSetReports) {
         const Status status =
             mAstro.RiseSetJob(mSettings.TimeZone, mSettings.Longitude, mSettings.Latitude,
@@ -98,7 +101,7 @@ Status Calculator::runUpdateRiseSet()
         if (!status)
             return status;
     }
-    readRiseSetFiles(QDir::currentPath(), mLocale, RiseSetTable, mHost);
+    readRiseSetFiles(QDir::currentPath(), mLocale, *table, mHost);
     return Status::success();
 }
 

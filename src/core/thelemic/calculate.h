@@ -72,6 +72,10 @@ public:
     // job file not writable): that failure comes back, and no report is read. A report line
     // that does not read is not a failure here (its message has gone to the host).
     Status runUpdateRiseSet();
+    // The same four jobs for any base day (`base`'s date; `time` as the time picker's), read into
+    // `table` (fields not found keep their values): the hours of another day than the picker's.
+    // The reports in the working folder are then those of that day.
+    Status riseSetTableFor(const QDateTime &base, QTime time, TRiseSetTable *table);
 
     bool ShowOutput = false;
     DateTexts texts;
