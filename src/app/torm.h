@@ -32,6 +32,7 @@ namespace orlam {
 class AstrologRunner;
 class Astrocalls;
 class HintSwitch;
+class TfOptions;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
 // status bar and the tray icon, and every command handler. Handlers keep the names of the
@@ -125,6 +126,11 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
+    void Options1Click();
+    void FormattingOptions1Click();
+    // The options dialog as Options1Click shows it, wired to this window.
+    std::unique_ptr<TfOptions> makeOptionsDialog();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -149,6 +155,9 @@ private:
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    // After the options dialog has written the file: the alarm list is built again from the new
+    // alarm flags. BuildEventList joins here.
+    void rebuildEventList();
     void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
