@@ -159,7 +159,7 @@ void TOrmTest::mainMenu_data()
                                             "!&Random Verse"};
     QTest::newRow("View") << "&View"
                           << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "!Alarm Events"};
-    QTest::newRow("Options") << "&Options" << QStringList{"!&Program options"};
+    QTest::newRow("Options") << "&Options" << QStringList{"&Program options"};
     QTest::newRow("Help") << "&Help"
                           << QStringList{
                                  "&Help", "&About",
@@ -252,7 +252,7 @@ void TOrmTest::toolbarItemsAndHints()
                                  "AstroButton: Display Astrolog program output (later)",
                                  "HoursButton: Display Planetary Hours (later)",
                                  "ToolbarButton971: Toggle Event Display (later) (toggle)",
-                                 "Opt1: Program Options (later)", "Verse: Random Verse (later)"}));
+                                 "Opt1: Program Options", "Verse: Random Verse (later)"}));
     auto *date = child<QDateEdit>(window.get(), "GDate");
     QVERIFY(date->calendarPopup());
     QCOMPARE(date->displayFormat(), usLocale().shortDatePattern());
