@@ -116,11 +116,12 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
     auto *outer = new QHBoxLayout(this);
     outer->addWidget(PageControl1, 1);
     outer->addLayout(buttons);
-    setMinimumSize(SmallestSize);
 
     loadControls();
     loadCityList(cityListPath);
-    resize(sizeHint().expandedTo(SmallestSize));
+    // Never smaller than the controls need with the desktop's font, nor than the classic size.
+    setMinimumSize(minimumSizeHint().expandedTo(SmallestSize));
+    resize(sizeHint().expandedTo(minimumSize()));
 }
 
 // --- Building ---------------------------------------------------------------------------------

@@ -8,6 +8,7 @@
 #include "tfoptions.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -168,11 +169,18 @@ void TfOptionsTest::windowTabsAndButtons()
     QVERIFY(d->minimumSize().width() >= 455 && d->minimumSize().height() >= 297);
     QVERIFY(d.exposed);
     QVERIFY(d->width() >= 455 && d->height() >= 297);
-    // Every shown control has room for its text.
-    for (QAbstractButton *button : d->findChildren<QAbstractButton *>()) {
-        if (!button->isVisibleTo(d.dialog.get()) || button->text().isEmpty())
-            continue;
-        QVERIFY2(button->width() >= button->minimumSizeHint().width(), qPrintable(button->text()));
+    // Every control has room for its text on every tab, also at the smallest size.
+    d->resize(1, 1);
+    for (int tab = 0; tab < d->PageControl1->count(); ++tab) {
+        d->PageControl1->setCurrentIndex(tab);
+        QApplication::processEvents();
+        for (QWidget *control : d->PageControl1->currentWidget()->findChildren<QWidget *>()) {
+            if (!control->isVisibleTo(d.dialog.get()))
+                continue;
+            QVERIFY2(control->width() >= control->minimumSizeHint().width() &&
+                         control->height() >= control->minimumSizeHint().height(),
+                     qPrintable(control->objectName()));
+        }
     }
     // The hidden options are there, and only they are hidden.
     QVERIFY(!d->OClear->isVisibleTo(d.dialog.get()));
