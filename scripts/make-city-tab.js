@@ -1,5 +1,5 @@
 // Writes the city list in Orlam's fixed columns from city-timezones' cityMap.json:
-//   characters  1-25  place name, filled up with blanks ("Zürich, Switzerland")
+//   characters  1-25  place name of at most 24 characters, filled up with blanks ("Zürich, Switzerland")
 //              26-32  latitude, degrees, N or S, two-digit minutes ("47N23"), filled up with blanks
 //              33-35  three blanks
 //              36-42  longitude, degrees, E or W, two-digit minutes ("8E33")
@@ -38,7 +38,8 @@ function placeName(place) {
     const candidates = place.iso2 === 'US' && place.state_ansi
         ? [`${city}, ${place.state_ansi}, USA`, `${city}, ${place.state_ansi}`]
         : [`${city}, ${place.country}`, `${city}, ${place.iso3}`];
-    return candidates.find((name) => [...name].length <= NameWidth) || [...city].slice(0, NameWidth).join('');
+    // A blank always parts the name from the latitude, so that the list reads well.
+    return candidates.find((name) => [...name].length < NameWidth) || [...city].slice(0, NameWidth - 1).join('');
 }
 
 const lines = places

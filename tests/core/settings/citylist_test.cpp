@@ -147,6 +147,8 @@ TEST(CityList, ShippedListIsUsable)
     bool zurich = false;
     for (const QString &line : lines) {
         ASSERT_LE(line.size(), 42) << str(line);
+        // A blank parts every name from its latitude.
+        EXPECT_EQ(line.at(24), QLatin1Char(' ')) << str(line);
         const CityLine city = parseCityLine(line);
         EXPECT_FALSE(city.name.isEmpty()) << str(line);
         EXPECT_TRUE(latitude.match(city.latitude).hasMatch()) << str(line);
