@@ -374,7 +374,7 @@ QWidget *TfOptions::buildAdditional()
     OHints = checkBox(page, "OHints", QStringLiteral("Show Hints"), QStringLiteral("Show hints"));
     CheckBox1 = checkBox(page, "CheckBox1", QStringLiteral("Local File Save"));
     StartWithWindows = checkBox(page, "StartWithWindows", QStringLiteral("Start at login"),
-                                QStringLiteral("Start Orlam in the tray when you log in"));
+                                QStringLiteral("Start Orlam when you log in"));
     for (QCheckBox *box : {OAspects, ReplaceClip, UpdateCaption, OHints, CheckBox1, StartWithWindows})
         column->addWidget(box);
     column->addStretch(1);
