@@ -312,6 +312,7 @@ QWidget *TfOptions::buildAstrological()
     completer->popup()->setFont(fixed);
     ComboBox1->setCompleter(completer);
     ComboBox1->lineEdit()->installEventFilter(this);
+    ComboBox1->installEventFilter(this);
     connect(ComboBox1, &QComboBox::activated, this,
             [this](int index) { ComboBox1Choose(ComboBox1->itemText(index)); });
 
@@ -604,6 +605,20 @@ void TfOptions::ComboBox1Choose(const QString &line)
 
 bool TfOptions::eventFilter(QObject *watched, QEvent *event)
 {
+    // A combo box steps through its lines on the wheel and on the arrow keys, choosing each one on
+    // the way; here that would ask about every place passed. The arrows open the list instead.
+    if (ComboBox1 && watched == ComboBox1 && event->type() == QEvent::Wheel)
+        return true;
+    if (ComboBox1 && (watched == ComboBox1 || watched == ComboBox1->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        const QCompleter *completer = ComboBox1->completer();
+        if ((key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) &&
+            !(completer && completer->popup()->isVisible())) {
+            ComboBox1->showPopup();
+            return true;
+        }
+    }
     if (ComboBox1 && watched == ComboBox1->lineEdit()) {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);

@@ -21,6 +21,7 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QWheelEvent>
 #include <unistd.h>
 
 using namespace orlam;
@@ -532,6 +533,14 @@ void TfOptionsTest::typingFiltersWithoutAsking()
     QCOMPARE(d.questions,
              QStringList{"Set Longitude and Latitude to Z\u00fcrich, Switzerland (8E33, 47N23)"});
     QCOMPARE(value(rig.settingsPath(), "Longitude"), QStringLiteral("8E33"));
+    // Stepping through the lines with the wheel or the arrows chooses none of them.
+    QWheelEvent wheel(QPointF(5, 5), d->ComboBox1->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    // (The last line is the current one: both step up.)
+    QApplication::sendEvent(d->ComboBox1, &wheel);
+    QTest::keyClick(edit, Qt::Key_Up);
+    QCOMPARE(d.questions.size(), 1);
+    d->ComboBox1->hidePopup();
     // Enter on a whole line typed or chosen before asks about it.
     edit->setText(CityTabLine);
     QTest::keyClick(edit, Qt::Key_Return);
