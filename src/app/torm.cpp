@@ -7,13 +7,16 @@
 #include "common/clocktime.h"
 #include "eventview.h"
 #include "reports/batch.h"
+#include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
+#include "tfoptions.h"
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "workfolder.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -165,7 +168,7 @@ void TOrm::buildToolbar()
         {"AstroButton", "astro", "Display Astrolog program output", {}, false},
         {"HoursButton", "hours", "Display Planetary Hours", {}, false},
         {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
-        {"Opt1", "options", "Program Options", {}, false},
+        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
         {"Verse", "verse", "Random Verse", {}, false},
     };
     for (const Button &button : buttons) {
@@ -337,7 +340,7 @@ void TOrm::buildMenus()
     check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
-    item(options, "Options1", QStringLiteral("&Program options"));
+    item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
 
     QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
     item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
@@ -674,6 +677,37 @@ void TOrm::Astrolog1Click()
 {
     openAddress(WebLinks::Astrolog);
 }
+
+std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
+{
+    TfOptions::Hooks hooks;
+    hooks.setShowHints = [this](bool on) { setShowHints(on); };
+    hooks.tryOptions = [this] {
+        SetNow();
+        mCalc->ShowOutput = true;
+        CalcButtonClick(Calculator::Sender::Other);
+    };
+    hooks.reloadSettings = [this] {
+        mStore.ReloadSettings(&mSettings);
+        rebuildEventList();
+    };
+    hooks.message = [this](const QString &text) { showMessage(text); };
+    return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
+                                       userOrInstalledDataFile(CityListFileName), this);
+}
+
+void TOrm::Options1Click()
+{
+    const std::unique_ptr<TfOptions> dialog = makeOptionsDialog();
+    dialog->exec();
+}
+
+void TOrm::FormattingOptions1Click()
+{
+    Options1Click();
+}
+
+void TOrm::rebuildEventList() {}
 
 void TOrm::Timer1Timer()
 {
