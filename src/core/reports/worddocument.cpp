@@ -66,12 +66,17 @@ QList<int> WordDocument::insertParagraphsAtBookmark(const QString &name, const Q
         return {};
     // The lines go in as whole paragraphs; a bookmark inside a paragraph first splits it, so
     // that the text in front of it stays a paragraph of its own.
-    const Position saved = mInsertion;
     if (target->start.offset > 0) {
-        mInsertion = target->start;
+        const Position split = target->start;
+        Position saved = mInsertion;
+        if (saved.paragraph > split.paragraph)
+            ++saved.paragraph;
+        else if (saved.paragraph == split.paragraph && saved.offset >= split.offset)
+            saved = {split.paragraph + 1, saved.offset - split.offset};
+        mInsertion = split;
         typeParagraph();
-        mInsertion = saved.paragraph > target->start.paragraph ? Position{saved.paragraph + 1, saved.offset}
-                                                               : saved;
+        mInsertion = saved;
+        target->start = {split.paragraph + 1, 0};
     }
     const int first = target->start.paragraph;
     const int count = int(lines.size());
