@@ -32,6 +32,7 @@ namespace orlam {
 class AstrologRunner;
 class Astrocalls;
 class HintSwitch;
+class ReportCommands;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
 // status bar and the tray icon, and every command handler. Handlers keep the names of the
@@ -125,6 +126,20 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // Reports and output (reportcommands.h).
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+    void Print1Click();
+    void Save1Click();
+    void InsertintoWord971Click();
+    ReportCommands &reports() { return *mReports; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -162,6 +177,7 @@ private:
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
+    std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
 
