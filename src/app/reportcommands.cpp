@@ -8,6 +8,7 @@
 #include "reports/viewer.h"
 #include "reports/worddocument.h"
 #include "torm.h"
+#include "trayicon.h"
 #include "viewprinter.h"
 #include "workfolder.h"
 
@@ -18,7 +19,6 @@
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStandardPaths>
-#include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QUrl>
 
@@ -36,9 +36,9 @@ ReportCommands::ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astroc
     : mWindow(window), mView(view), mAstro(astrocalls)
 {
     mOutside.verseSeed = [] { return verseSeed(QDateTime::currentDateTimeUtc().time()); };
-    mOutside.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    mOutside.trayAvailable = [] { return TrayIcon::trayAvailable(); };
     mOutside.balloon = [this](const QString &title, const QString &text) {
-        mWindow.ShowBalloon(title, text, TOrm::BalloonIcon::Information, BalloonSeconds);
+        mWindow.ShowBalloon(title, text, BalloonIcon::Information, BalloonSeconds);
     };
     mOutside.noticeBox = [this](const QString &title, const QString &text) {
         QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, &mWindow);
