@@ -34,11 +34,12 @@ namespace {
 void report(const char *what, std::vector<double> ms, const char *target)
 {
     std::sort(ms.begin(), ms.end());
-    std::printf("%-46s median %7.2f ms   p90 %7.2f ms   min %7.2f ms   (target %s)\n", what, ms[ms.size() / 2],
-                ms[ms.size() * 9 / 10], ms.front(), target);
+    std::printf("%-46s median %7.2f ms   p90 %7.2f ms   min %7.2f ms   (target %s)\n", what,
+                ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.front(), target);
 }
 
-std::vector<double> timeRuns(int runs, const std::function<void()> &setup, const std::function<void()> &command)
+std::vector<double> timeRuns(int runs, const std::function<void()> &setup,
+                             const std::function<void()> &command)
 {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
@@ -65,7 +66,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
-    const QString engine = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("orlam-ephem"));
+    const QString engine =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("orlam-ephem"));
     if (!QFile::exists(engine)) {
         std::fprintf(stderr, "orlam-ephem is not beside this program\n");
         return 1;
@@ -94,21 +96,27 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
     };
 
-    const auto year = timeRuns(runs, [] {}, [&] {
-        window.Fortheyear1Click();
-        drawn();
-    });
+    const auto year = timeRuns(
+        runs, [] {},
+        [&] {
+            window.Fortheyear1Click();
+            drawn();
+        });
     const int yearLines = int(view->document()->blockCount());
     // The engine's part of it: the job written and run, nothing shown.
     DerivedValues derived = {};
     derived.EuroDateSwitch = locale.euroDateSwitch();
     AstrologRunner runner(window, engine);
     Astrocalls astro(window.settings(), derived, runner);
-    const auto engineOnly = timeRuns(runs, [] {}, [&] {
-        astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude, window.settings().Latitude,
-                              window.datePickerValue(), window.timePickerValue());
-    });
-    report(qPrintable(QStringLiteral("year calendar, run and display (%1 lines)").arg(yearLines)), year, "100 ms");
+    const auto engineOnly = timeRuns(
+        runs, [] {},
+        [&] {
+            astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude,
+                                  window.settings().Latitude, window.datePickerValue(),
+                                  window.timePickerValue());
+        });
+    report(qPrintable(QStringLiteral("year calendar, run and display (%1 lines)").arg(yearLines)), year,
+           "100 ms");
     report("  of which the engine's run alone", engineOnly, "-");
 
     // Every report of a Calculate with the wheel and the aspects, the rise and set reports, a
@@ -117,16 +125,21 @@ int main(int argc, char **argv)
     window.calculator().updateRiseSet();
     window.Fortheyear1Click();
     const QString calendar = QDir(work.path()).filePath(QStringLiteral("calasp.txt"));
-    copyFile(QDir(work.path()).filePath(QStringLiteral("chart.txt")), QDir(work.path()).filePath(QStringLiteral("planets.txt")));
+    copyFile(QDir(work.path()).filePath(QStringLiteral("chart.txt")),
+             QDir(work.path()).filePath(QStringLiteral("planets.txt")));
     int present = 0;
-    for (const char *name : {"chart.txt", "wheel.txt", "riseset.txt", "risesetn.txt", "planets.txt", "aspects.txt",
-                             "calasp.txt"})
+    for (const char *name : {"chart.txt", "wheel.txt", "riseset.txt", "risesetn.txt", "planets.txt",
+                             "aspects.txt", "calasp.txt"})
         present += QFile::exists(QString::fromLatin1(name)) ? 1 : 0;
-    const auto viewer = timeRuns(runs, [] {}, [&] {
-        window.AstroButtonClick();
-        drawn();
-    });
-    report(qPrintable(QStringLiteral("viewer, %1 of 7 reports (%2 lines)").arg(present).arg(view->document()->blockCount())),
+    const auto viewer = timeRuns(
+        runs, [] {},
+        [&] {
+            window.AstroButtonClick();
+            drawn();
+        });
+    report(qPrintable(QStringLiteral("viewer, %1 of 7 reports (%2 lines)")
+                          .arg(present)
+                          .arg(view->document()->blockCount())),
            viewer, "20 ms");
     Q_UNUSED(calendar);
 
@@ -139,11 +152,13 @@ int main(int argc, char **argv)
     ReportCommands::Outside &outside = window.reports().outside();
     outside.documentsFolder = [&documents] { return documents.path(); };
     outside.openDocument = [](const QString &) { return true; };
-    const auto exported = timeRuns(runs, [&] { view->setPlainText(lines.join(QLatin1Char('\n'))); },
-                                   [&] { window.InsertintoWord971Click(); });
-    report(qPrintable(QStringLiteral("export of a %1-line report, before opening").arg(lines.size())), exported,
-           "200 ms");
-    std::printf("documents written: %lld, messages: %lld\n", static_cast<long long>(QDir(documents.path()).entryList(QDir::Files).size()),
+    const auto exported = timeRuns(
+        runs, [&] { view->setPlainText(lines.join(QLatin1Char('\n'))); },
+        [&] { window.InsertintoWord971Click(); });
+    report(qPrintable(QStringLiteral("export of a %1-line report, before opening").arg(lines.size())),
+           exported, "200 ms");
+    std::printf("documents written: %lld, messages: %lld\n",
+                static_cast<long long>(QDir(documents.path()).entryList(QDir::Files).size()),
                 static_cast<long long>(messages.size()));
     for (const QString &m : messages.mid(0, 3))
         std::printf("message: %s\n", qPrintable(m));

@@ -81,8 +81,9 @@ void ReportCommands::showCalendar(JobKind kind)
 {
     const TSettings &settings = mWindow.settings();
     QStringList lines;
-    const Status status = makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                                              mWindow.datePickerValue(), mWindow.timePickerValue(), &lines);
+    const Status status =
+        makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
+                            mWindow.datePickerValue(), mWindow.timePickerValue(), &lines);
     if (!status) {
         mWindow.showMessage(status.message);
         return;
@@ -211,7 +212,8 @@ void ReportCommands::InsertintoWord971Click()
     mLastDocument = path;
     if (!mOutside.openDocument(path))
         mWindow.showMessage(
-            QStringLiteral("The document %1 has been written, but no program could be found to open it.").arg(path));
+            QStringLiteral("The document %1 has been written, but no program could be found to open it.")
+                .arg(path));
 }
 
 } // namespace orlam

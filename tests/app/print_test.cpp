@@ -72,10 +72,12 @@ void PrintTest::initTestCase()
     for (const char *needed : {CupsdProgram, CupsPdfBackend, CupsPdfPpd})
         QVERIFY2(QFileInfo::exists(QString::fromLatin1(needed)),
                  qPrintable(QStringLiteral("%1 is missing; scripts/deps installs cups and "
-                                           "printer-driver-cups-pdf").arg(QLatin1String(needed))));
+                                           "printer-driver-cups-pdf")
+                                .arg(QLatin1String(needed))));
     for (const char *tool : {"lpadmin", "lpstat", "pdftotext", "pdfinfo"})
-        QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool), {"/usr/sbin", "/usr/bin"}).isEmpty(),
-                 qPrintable(QStringLiteral("%1 is missing; scripts/deps installs it").arg(QLatin1String(tool))));
+        QVERIFY2(
+            !QStandardPaths::findExecutable(QString::fromLatin1(tool), {"/usr/sbin", "/usr/bin"}).isEmpty(),
+            qPrintable(QStringLiteral("%1 is missing; scripts/deps installs it").arg(QLatin1String(tool))));
     // CUPS-PDF hands each file to its owner, which only a backend run by a scheduler with the
     // superuser's rights can do.
     QVERIFY2(geteuid() == 0, "printing through CUPS-PDF needs the tests to run as root");
@@ -87,7 +89,8 @@ void PrintTest::initTestCase()
     for (const char *sub : {"spool/tmp", "cache", "state", "ppd"})
         QVERIFY(root.mkpath(QString::fromLatin1(sub)));
     // The filters run as an unprivileged user and keep their temporary files here.
-    QVERIFY(QProcess::execute(QStringLiteral("chmod"), {QStringLiteral("1777"), root.filePath("spool/tmp")}) == 0);
+    QVERIFY(QProcess::execute(QStringLiteral("chmod"),
+                              {QStringLiteral("1777"), root.filePath("spool/tmp")}) == 0);
     mSocket = root.filePath(QStringLiteral("cups.sock"));
     QVERIFY(writeAll(root.filePath("cupsd.conf"), "Listen " + mSocket.toUtf8() +
                                                       "\nLogLevel info\nWebInterface No\nBrowsing No\n"
@@ -95,7 +98,9 @@ void PrintTest::initTestCase()
                                                       "</Location>\n<Policy default>\n  <Limit All>\n"
                                                       "    Order deny,allow\n  </Limit>\n</Policy>\n"));
     QByteArray files;
-    const auto line = [&](const char *key, const QString &value) { files += key + (" " + value.toUtf8()) + "\n"; };
+    const auto line = [&](const char *key, const QString &value) {
+        files += key + (" " + value.toUtf8()) + "\n";
+    };
     line("ServerRoot", root.path());
     line("RequestRoot", root.filePath("spool"));
     line("TempDir", root.filePath("spool/tmp"));
@@ -112,8 +117,8 @@ void PrintTest::initTestCase()
     mCupsd.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     mCupsd.setProcessChannelMode(QProcess::MergedChannels);
     mCupsd.start(QString::fromLatin1(CupsdProgram),
-                 {QStringLiteral("-f"), QStringLiteral("-c"), root.filePath("cupsd.conf"), QStringLiteral("-s"),
-                  root.filePath("cups-files.conf")});
+                 {QStringLiteral("-f"), QStringLiteral("-c"), root.filePath("cupsd.conf"),
+                  QStringLiteral("-s"), root.filePath("cups-files.conf")});
     QVERIFY2(mCupsd.waitForStarted(), "cupsd did not start");
 
     // Every client in this process, Qt's print support included, talks to this scheduler only,
@@ -151,8 +156,9 @@ void PrintTest::withoutADefaultPrinterTheMessage()
     window->findChild<QTextEdit *>(QStringLiteral("TDate"))->setPlainText(QStringLiteral("An v12"));
     // No queue at all, then a queue that is not the default.
     window->Print1Click();
-    QVERIFY(lpadmin({QStringLiteral("-p"), QString::fromLatin1(QueueName), QStringLiteral("-E"), QStringLiteral("-v"),
-                     QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), QString::fromLatin1(CupsPdfPpd),
+    QVERIFY(lpadmin({QStringLiteral("-p"), QString::fromLatin1(QueueName), QStringLiteral("-E"),
+                     QStringLiteral("-v"), QStringLiteral("cups-pdf:/"), QStringLiteral("-P"),
+                     QString::fromLatin1(CupsPdfPpd),
                      // Through cairo the PostScript keeps the characters' names, so that the PDF
                      // CUPS-PDF makes of it can be read back as text.
                      QStringLiteral("-o"), QStringLiteral("pdftops-renderer-default=pdftocairo")}));
@@ -166,8 +172,8 @@ void PrintTest::printsTheWholeViewPageAfterPage()
     QVERIFY(lpadmin({QStringLiteral("-d"), QString::fromLatin1(QueueName)}));
     WindowRig rig;
     auto window = rig.makeWindow();
-    const QString token = QStringLiteral("OrlamPrint%1").arg(QRandomGenerator::global()->generate(), 8, 16,
-                                                              QLatin1Char('0'));
+    const QString token =
+        QStringLiteral("OrlamPrint%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
     window->setWindowTitle(token);
     QStringList lines;
     lines << QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6")
@@ -193,14 +199,15 @@ void PrintTest::printsTheWholeViewPageAfterPage()
         if (mPrintedPdf.isEmpty())
             QTest::qWait(200);
     }
-    QVERIFY2(!mPrintedPdf.isEmpty(), qPrintable(QStringLiteral("no PDF titled %1 in %2; scheduler log:\n").arg(
-                                                    token, pdfFolder()) +
-                                                QString::fromLocal8Bit(readAll(QDir(mServerRoot.path())
-                                                                                   .filePath("error_log")))));
+    QVERIFY2(!mPrintedPdf.isEmpty(),
+             qPrintable(QStringLiteral("no PDF titled %1 in %2; scheduler log:\n").arg(token, pdfFolder()) +
+                        QString::fromLocal8Bit(readAll(QDir(mServerRoot.path()).filePath("error_log")))));
     QTest::qWait(500); // the backend hands the file over once it is complete
 
-    const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), mPrintedPdf, QStringLiteral("-")});
-    QVERIFY2(text.contains(QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6")), qPrintable(text));
+    const QString text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), mPrintedPdf, QStringLiteral("-")});
+    QVERIFY2(text.contains(QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6")),
+             qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM")));
     QVERIFY(text.contains(QStringLiteral("report line 003")));
     QVERIFY(text.contains(QStringLiteral("report line 200")));

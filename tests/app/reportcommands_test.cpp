@@ -1,8 +1,8 @@
 // The report and output commands driven through the window: the data viewer, the calendars,
 // the verses and greetings, Save with its dialog, and the word-processor export.
 
-#include "apptestsupport.h"
 #include "../core/reports/docparagraphs.h"
+#include "apptestsupport.h"
 
 #include "reportcommands.h"
 
@@ -54,7 +54,9 @@ struct Notices {
     {
         ReportCommands::Outside &outside = window.reports().outside();
         outside.trayAvailable = [this] { return tray; };
-        outside.balloon = [this](const QString &t, const QString &x) { balloons << t + QLatin1Char('|') + x; };
+        outside.balloon = [this](const QString &t, const QString &x) {
+            balloons << t + QLatin1Char('|') + x;
+        };
         outside.noticeBox = [this](const QString &t, const QString &x) { boxes << t + QLatin1Char('|') + x; };
     }
 };
@@ -129,7 +131,8 @@ void ReportCommandsTest::calendarsReplaceTheViewAndNeverShowAnOldOne()
     QVERIFY(writeAll(rig.settingsPath(), "[orlam]\r\nAstrolog=" + calendarEngine().toUtf8() + "\r\n"));
     auto window = rig.makeWindow();
     trigger(*window, "Fortheyear1");
-    QCOMPARE(viewOf(*window)->toPlainText(), QStringLiteral("Calendar for the year\nyear line 2\nyear line 3"));
+    QCOMPARE(viewOf(*window)->toPlainText(),
+             QStringLiteral("Calendar for the year\nyear line 2\nyear line 3"));
     trigger(*window, "Forthemonth1");
     QCOMPARE(viewOf(*window)->toPlainText(), QStringLiteral("Calendar for the month\nmonth line 2"));
     QCOMPARE(viewOf(*window)->textCursor().position(), 0);
@@ -160,7 +163,8 @@ void ReportCommandsTest::verseCommandsWithOneLine()
         QCOMPARE(viewOf(*window)->toPlainText(), QStringLiteral("Every man and every woman is a star."));
         QGuiApplication::clipboard()->clear();
         trigger(*window, "Quote2");
-        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Every man and every woman is a star."));
+        QCOMPARE(QGuiApplication::clipboard()->text(),
+                 QStringLiteral("Every man and every woman is a star."));
     }
     trigger(*window, "Quote1");
     QCOMPARE(notices.balloons,
@@ -168,7 +172,8 @@ void ReportCommandsTest::verseCommandsWithOneLine()
     // Without a tray the same title and text come in a box.
     notices.tray = false;
     window->Quote1Click();
-    QCOMPARE(notices.boxes, QStringList{QStringLiteral("The Book of the Law|Every man and every woman is a star.")});
+    QCOMPARE(notices.boxes,
+             QStringList{QStringLiteral("The Book of the Law|Every man and every woman is a star.")});
     QVERIFY(rig.messages.isEmpty());
 }
 
@@ -246,7 +251,8 @@ void ReportCommandsTest::greetingsAndDateCommands()
     notices.attach(*window);
     trigger(*window, "Law1");
     QCOMPARE(QGuiApplication::clipboard()->text(),
-             QStringLiteral("Do what thou wilt shall be the whole of the Law.\r\nLove is the law, love under will."));
+             QStringLiteral(
+                 "Do what thou wilt shall be the whole of the Law.\r\nLove is the law, love under will."));
 
     // Clipboard "Date": the present moment charted, the whole view copied.
     viewOf(*window)->setPlainText(QStringLiteral("a verse"));
@@ -261,7 +267,8 @@ void ReportCommandsTest::greetingsAndDateCommands()
     const QStringList lines = viewOf(*window)->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(lines.size(), 2);
     QVERIFY(lines[1].contains(QStringLiteral(" e.v. ")));
-    QCOMPARE(notices.balloons, QStringList{QStringLiteral("Thelemic Date|") + lines[1] + QLatin1Char('\n') + lines[0]});
+    QCOMPARE(notices.balloons,
+             QStringList{QStringLiteral("Thelemic Date|") + lines[1] + QLatin1Char('\n') + lines[0]});
     notices.tray = false;
     window->Query1Click();
     QCOMPARE(notices.boxes.size(), 1);
@@ -277,10 +284,11 @@ void ReportCommandsTest::saveWritesRichTextAtomically()
     QVERIFY(writeAll(target, "an older file"));
     window->reports().outside().askSaveName = [&target] { return target; };
     trigger(*window, "Save1");
-    QCOMPARE(readAll(target), QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
-                                         "\\fprq1\\fcharset0 Courier New;}}\r\n{\\colortbl ;\\red0\\green0\\blue0;}"
-                                         "\r\n\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 An v12 Sol 24\\'b0 Gemini\\par"
-                                         "\r\nMonday \\{x\\}\r\n}\r\n"));
+    QCOMPARE(readAll(target),
+             QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
+                        "\\fprq1\\fcharset0 Courier New;}}\r\n{\\colortbl ;\\red0\\green0\\blue0;}"
+                        "\r\n\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 An v12 Sol 24\\'b0 Gemini\\par"
+                        "\r\nMonday \\{x\\}\r\n}\r\n"));
     QVERIFY(rig.messages.isEmpty());
 
     // A folder that does not exist: the message names the file; nothing else changes.
@@ -377,9 +385,10 @@ void ReportCommandsTest::exportFailuresAreShown()
     window->InsertintoWord971Click();
     const QString written = window->reports().lastDocument();
     QVERIFY(QFileInfo::exists(written));
-    QCOMPARE(rig.messages, QStringList{QStringLiteral("The document %1 has been written, but no program could be "
-                                                      "found to open it.")
-                                           .arg(written)});
+    QCOMPARE(rig.messages,
+             QStringList{QStringLiteral("The document %1 has been written, but no program could be "
+                                        "found to open it.")
+                             .arg(written)});
 
     // A file where the documents folder should be.
     rig.messages.clear();

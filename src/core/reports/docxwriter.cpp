@@ -32,8 +32,8 @@ QString xmlSafe(const QString &text)
         if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             safe += c;
             safe += text.at(++i);
-        } else if (c.isSurrogate() || (c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0xFFFE ||
-                   c.unicode() == 0xFFFF) {
+        } else if (c.isSurrogate() || (c.unicode() < 0x20 && c != QLatin1Char('\t')) ||
+                   c.unicode() == 0xFFFE || c.unicode() == 0xFFFF) {
             continue;
         } else {
             safe += c;
@@ -169,7 +169,8 @@ QByteArray contentTypesXml()
 {
     return xmlPart([](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("Types"));
-        xml.writeDefaultNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types"));
+        xml.writeDefaultNamespace(
+            QStringLiteral("http://schemas.openxmlformats.org/package/2006/content-types"));
         const auto byExtension = [&xml](const char *ext, const char *type) {
             xml.writeEmptyElement(QStringLiteral("Default"));
             xml.writeAttribute(QStringLiteral("Extension"), QLatin1String(ext));
@@ -184,7 +185,8 @@ QByteArray contentTypesXml()
         byExtension("xml", "application/xml");
         byPart("/word/document.xml",
                "application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml");
-        byPart("/word/styles.xml", "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml");
+        byPart("/word/styles.xml",
+               "application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml");
         byPart("/docProps/core.xml", "application/vnd.openxmlformats-package.core-properties+xml");
         xml.writeEndElement();
     });
@@ -248,11 +250,13 @@ QByteArray corePropertiesXml(const QDateTime &created)
 {
     return xmlPart([&created](QXmlStreamWriter &xml) {
         xml.writeStartElement(QStringLiteral("cp:coreProperties"));
-        xml.writeNamespace(QStringLiteral("http://schemas.openxmlformats.org/package/2006/metadata/core-properties"),
-                           QStringLiteral("cp"));
+        xml.writeNamespace(
+            QStringLiteral("http://schemas.openxmlformats.org/package/2006/metadata/core-properties"),
+            QStringLiteral("cp"));
         xml.writeNamespace(QStringLiteral("http://purl.org/dc/elements/1.1/"), QStringLiteral("dc"));
         xml.writeNamespace(QStringLiteral("http://purl.org/dc/terms/"), QStringLiteral("dcterms"));
-        xml.writeNamespace(QStringLiteral("http://www.w3.org/2001/XMLSchema-instance"), QStringLiteral("xsi"));
+        xml.writeNamespace(QStringLiteral("http://www.w3.org/2001/XMLSchema-instance"),
+                           QStringLiteral("xsi"));
         xml.writeTextElement(QStringLiteral("dc:creator"), QStringLiteral("Orlam"));
         xml.writeStartElement(QStringLiteral("dcterms:created"));
         xml.writeAttribute(QStringLiteral("xsi:type"), QStringLiteral("dcterms:W3CDTF"));
@@ -282,10 +286,11 @@ QByteArray docxBytes(const WordDocument &document, const QDateTime &created)
     const QList<std::pair<QString, QByteArray>> parts{
         {QStringLiteral("[Content_Types].xml"), contentTypesXml()},
         {QStringLiteral("_rels/.rels"),
-         relationshipsXml({{"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument",
-                            "word/document.xml"},
-                           {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
-                            "docProps/core.xml"}})},
+         relationshipsXml(
+             {{"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument",
+               "word/document.xml"},
+              {"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties",
+               "docProps/core.xml"}})},
         {QStringLiteral("word/document.xml"), docxDocumentXml(document)},
         {QStringLiteral("word/styles.xml"), stylesXml()},
         {QStringLiteral("word/_rels/document.xml.rels"),

@@ -55,7 +55,7 @@ const WordDocument::Bookmark *WordDocument::bookmark(const QString &name) const
 }
 
 QList<int> WordDocument::insertParagraphsAtBookmark(const QString &name, const QStringList &lines,
-                                                     const QString &fontFamily, double pointSize)
+                                                    const QString &fontFamily, double pointSize)
 {
     Bookmark *target = nullptr;
     for (Bookmark &b : mBookmarks) {
@@ -157,8 +157,8 @@ WordDocument exportDocument(const QStringList &viewLines, const QString &viewFon
 
     // The paragraphs that received the view's lines are the ones formatted, however many lines
     // the view holds and whatever the document held before them.
-    const QList<int> pasted =
-        doc.insertParagraphsAtBookmark(QLatin1String(FirstRealParaBookmark), viewLines, viewFont, DateLinePointSize);
+    const QList<int> pasted = doc.insertParagraphsAtBookmark(QLatin1String(FirstRealParaBookmark), viewLines,
+                                                             viewFont, DateLinePointSize);
     for (const int n : pasted) {
         doc.setAlignment(n, WordDocument::Alignment::Right);
         doc.setPointSize(n, DateLinePointSize);

@@ -79,7 +79,8 @@ private:
 // bookmark "Bod", the closing greeting formatted likewise, then the view's lines inserted at
 // "FirstRealPara", in front of the opening greeting, and exactly those paragraphs set
 // right-aligned at 8 points in the view's font.
-WordDocument exportDocument(const QStringList &viewLines, const QString &viewFont = QStringLiteral("Courier New"));
+WordDocument exportDocument(const QStringList &viewLines,
+                            const QString &viewFont = QStringLiteral("Courier New"));
 
 constexpr auto FirstRealParaBookmark = "FirstRealPara";
 constexpr auto BodBookmark = "Bod";

@@ -38,9 +38,11 @@ TEST(ExportDocument, ParagraphsForViewsOfEverySize)
         const char *name;
         QStringList lines;
     } rows[] = {
-        {"date in one line", {QStringLiteral("An v12 Sol 24\u00b0 Gemini Monday, June 15, 2026 e.v. 2:30 PM")}},
-        {"date in two lines", {QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"),
-                               QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM")}},
+        {"date in one line",
+         {QStringLiteral("An v12 Sol 24\u00b0 Gemini Monday, June 15, 2026 e.v. 2:30 PM")}},
+        {"date in two lines",
+         {QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"),
+          QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM")}},
         {"date with its greetings", {QStringLiteral("An v12"), QStringLiteral("Monday"), Law, Love}},
         {"a verse", {QStringLiteral("Every man and every woman is a star.")}},
         {"a 43-line report", numberedLines(43)},
@@ -114,7 +116,8 @@ TEST(WordDocumentModel, TypingAndBookmarksInsideAParagraph)
     EXPECT_EQ(doc.insertionPoint(), (WordDocument::Position{3, 3}));
     EXPECT_FALSE(doc.setAlignment(5, WordDocument::Alignment::Right));
     EXPECT_FALSE(doc.setAlignment(0, WordDocument::Alignment::Right));
-    EXPECT_TRUE(doc.insertParagraphsAtBookmark(QStringLiteral("none"), {QStringLiteral("X")}, {}, 8).isEmpty());
+    EXPECT_TRUE(
+        doc.insertParagraphsAtBookmark(QStringLiteral("none"), {QStringLiteral("X")}, {}, 8).isEmpty());
 }
 
 TEST(DocxXml, AwkwardCharactersStayWellFormed)
@@ -122,7 +125,8 @@ TEST(DocxXml, AwkwardCharactersStayWellFormed)
     const QStringList lines{QStringLiteral("a\tb  <c> & \"d\""), QStringLiteral("bell\x07 and \u0001 gone"),
                             QStringLiteral("\u2605 \U0001F600 \u00e6on 24\u00b0"), QStringLiteral("  ")};
     QString error;
-    const QList<test::ReadParagraph> read = test::readDocumentXml(docxDocumentXml(exportDocument(lines)), &error);
+    const QList<test::ReadParagraph> read =
+        test::readDocumentXml(docxDocumentXml(exportDocument(lines)), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     ASSERT_GE(read.size(), 4);
     EXPECT_EQ(read[0].text, QStringLiteral("a\tb  <c> & \"d\""));
@@ -162,8 +166,8 @@ TEST(DocxPackage, HoldsEveryPartAndReadsBack)
                                   QStringLiteral("word/_rels/document.xml.rels"),
                                   QStringLiteral("docProps/core.xml")}));
     EXPECT_EQ(parts.value(QStringLiteral("word/document.xml")), docxDocumentXml(doc));
-    EXPECT_TRUE(parts.value(QStringLiteral("[Content_Types].xml"))
-                    .contains("wordprocessingml.document.main+xml"));
+    EXPECT_TRUE(
+        parts.value(QStringLiteral("[Content_Types].xml")).contains("wordprocessingml.document.main+xml"));
     EXPECT_TRUE(parts.value(QStringLiteral("_rels/.rels")).contains("Target=\"word/document.xml\""));
     EXPECT_TRUE(parts.value(QStringLiteral("docProps/core.xml")).contains("2026-06-15T19:30:05Z"));
     // The same document at the same moment gives the same bytes.

@@ -26,8 +26,10 @@ struct Props {
     QString align, size, style, font;
     void mergeFrom(const Props &other)
     {
-        for (auto [mine, theirs] : {std::pair{&align, &other.align}, {&size, &other.size},
-                                    {&style, &other.style}, {&font, &other.font}})
+        for (auto [mine, theirs] : {std::pair{&align, &other.align},
+                                    {&size, &other.size},
+                                    {&style, &other.style},
+                                    {&font, &other.font}})
             if (!theirs->isEmpty())
                 *mine = *theirs;
     }
@@ -53,7 +55,9 @@ QList<OfficeParagraph> readFlatOdt(const QByteArray &xml, QString *error)
         r.readNext();
         const QStringView name = r.qualifiedName();
         if (r.isStartElement()) {
-            const auto attr = [&r](const char *a) { return r.attributes().value(QLatin1String(a)).toString(); };
+            const auto attr = [&r](const char *a) {
+                return r.attributes().value(QLatin1String(a)).toString();
+            };
             if (name == QLatin1String("office:body")) {
                 inBody = true;
             } else if (!inBody && name == QLatin1String("style:style")) {
@@ -62,8 +66,10 @@ QList<OfficeParagraph> readFlatOdt(const QByteArray &xml, QString *error)
             } else if (!inBody && name == QLatin1String("style:paragraph-properties")) {
                 styles[styleName].mergeFrom({attr("fo:text-align"), {}, {}, {}});
             } else if (!inBody && name == QLatin1String("style:text-properties")) {
-                styles[styleName].mergeFrom({{}, attr("fo:font-size"), attr("fo:font-style"), attr("style:font-name")});
-            } else if (inBody && depth == 0 && (name == QLatin1String("text:p") || name == QLatin1String("text:h"))) {
+                styles[styleName].mergeFrom(
+                    {{}, attr("fo:font-size"), attr("fo:font-style"), attr("style:font-name")});
+            } else if (inBody && depth == 0 &&
+                       (name == QLatin1String("text:p") || name == QLatin1String("text:h"))) {
                 paragraphs.append(OfficeParagraph{});
                 current = &paragraphs.last();
                 current->props = styles.value(attr("text:style-name"));
@@ -77,7 +83,8 @@ QList<OfficeParagraph> readFlatOdt(const QByteArray &xml, QString *error)
                     current->text += QString(qMax(1, attr("text:c").toInt()), QLatin1Char(' '));
                 else if (name == QLatin1String("text:tab"))
                     current->text += QLatin1Char('\t');
-                else if (name == QLatin1String("text:bookmark") || name == QLatin1String("text:bookmark-start"))
+                else if (name == QLatin1String("text:bookmark") ||
+                         name == QLatin1String("text:bookmark-start"))
                     current->bookmarks << attr("text:name");
             }
         } else if (r.isEndElement() && current && depth > 0) {
@@ -124,8 +131,8 @@ TEST(WordProcessor, ReadsTheExportedDocument)
                            QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM"),
                            QStringLiteral("  Body\tLocat.")};
     QString path;
-    ASSERT_TRUE(saveNewDocument(exportDocument(view), work.path(), QDateTime(QDate(2026, 6, 15), QTime(14, 30)),
-                                &path));
+    ASSERT_TRUE(saveNewDocument(exportDocument(view), work.path(),
+                                QDateTime(QDate(2026, 6, 15), QTime(14, 30)), &path));
     QString error;
     const QList<OfficeParagraph> read = readFlatOdt(convertWithOffice(work.path(), path), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
@@ -135,14 +142,26 @@ TEST(WordProcessor, ReadsTheExportedDocument)
         QString text, align, size, style, font;
         QStringList bookmarks;
     } expected[] = {
-        {view[0], QStringLiteral("end"), QStringLiteral("8pt"), {}, QStringLiteral("Courier New"),
+        {view[0],
+         QStringLiteral("end"),
+         QStringLiteral("8pt"),
+         {},
+         QStringLiteral("Courier New"),
          {QStringLiteral("FirstRealPara")}},
         {view[1], QStringLiteral("end"), QStringLiteral("8pt"), {}, QStringLiteral("Courier New"), {}},
         {view[2], QStringLiteral("end"), QStringLiteral("8pt"), {}, QStringLiteral("Courier New"), {}},
-        {QStringLiteral("Do what thou wilt shall be the whole of the Law."), QStringLiteral("center"),
-         QStringLiteral("10pt"), QStringLiteral("italic"), {}, {}},
-        {QStringLiteral("Love is the law, love under will."), QStringLiteral("center"), QStringLiteral("10pt"),
-         QStringLiteral("italic"), {}, {QStringLiteral("Bod")}},
+        {QStringLiteral("Do what thou wilt shall be the whole of the Law."),
+         QStringLiteral("center"),
+         QStringLiteral("10pt"),
+         QStringLiteral("italic"),
+         {},
+         {}},
+        {QStringLiteral("Love is the law, love under will."),
+         QStringLiteral("center"),
+         QStringLiteral("10pt"),
+         QStringLiteral("italic"),
+         {},
+         {QStringLiteral("Bod")}},
         {QString(), {}, {}, {}, {}, {}},
     };
     for (int i = 0; i < 6; ++i) {
@@ -151,8 +170,9 @@ TEST(WordProcessor, ReadsTheExportedDocument)
         EXPECT_EQ(read[i].bookmarks, expected[i].bookmarks);
         if (expected[i].text.isEmpty())
             continue;
-        EXPECT_TRUE(read[i].props.align == expected[i].align ||
-                    (expected[i].align == QLatin1String("end") && read[i].props.align == QLatin1String("right")))
+        EXPECT_TRUE(
+            read[i].props.align == expected[i].align ||
+            (expected[i].align == QLatin1String("end") && read[i].props.align == QLatin1String("right")))
             << read[i].props.align.toStdString();
         EXPECT_EQ(read[i].props.size, expected[i].size);
         EXPECT_EQ(read[i].props.style, expected[i].style);

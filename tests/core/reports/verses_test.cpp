@@ -83,7 +83,8 @@ TEST(PickVerse, FileShapes)
         {"empty file", "", false, QString()},
         {"valid UTF-8", utf8Verse.toUtf8() + "\n", true, utf8Verse},
         {"UTF-8 with a byte-order mark", "\xEF\xBB\xBF" + utf8Verse.toUtf8(), true, utf8Verse},
-        {"Western code page", "Sol 24\xB0 Gemini, \xE6on\r\n", true, QStringLiteral("Sol 24\u00b0 Gemini, \u00e6on")},
+        {"Western code page", "Sol 24\xB0 Gemini, \xE6on\r\n", true,
+         QStringLiteral("Sol 24\u00b0 Gemini, \u00e6on")},
     };
     for (const FileRow &row : rows) {
         SCOPED_TRACE(row.name);
@@ -119,8 +120,9 @@ TEST(Greetings, LawTextAndDateBalloon)
 
     const QString twoLines = QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6\n"
                                             "Monday, June 15, 2026 e.v. 2:30 PM");
-    EXPECT_EQ(dateBalloonText(twoLines), QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM\n"
-                                                        "An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"));
+    EXPECT_EQ(dateBalloonText(twoLines),
+              QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM\n"
+                             "An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"));
     const QString oneLine = QStringLiteral("An v12 Sol 24\u00b0 Gemini Monday, June 15, 2026 e.v. 2:30 PM");
     EXPECT_EQ(dateBalloonText(oneLine), oneLine);
     EXPECT_EQ(dateBalloonText(QString()), QString());

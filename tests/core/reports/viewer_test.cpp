@@ -39,7 +39,9 @@ TEST(Viewer, SectionsSeparatorsAndTitles)
     const QString sep = QStringLiteral(" ");
     const ViewerRow rows[] = {
         {"nothing", {}, {}},
-        {"only the chart", {QStringLiteral("chart.txt")}, {QStringLiteral("chart 1"), QStringLiteral("chart 2")}},
+        {"only the chart",
+         {QStringLiteral("chart.txt")},
+         {QStringLiteral("chart 1"), QStringLiteral("chart 2")}},
         {"only the wheel",
          {QStringLiteral("wheel.txt")},
          {sep, QStringLiteral("wheel 1"), QStringLiteral("wheel 2")}},
@@ -53,13 +55,31 @@ TEST(Viewer, SectionsSeparatorsAndTitles)
          {QStringLiteral("calasp.txt"), QStringLiteral("aspects.txt"), QStringLiteral("planets.txt"),
           QStringLiteral("risesetn.txt"), QStringLiteral("riseset.txt"), QStringLiteral("wheel.txt"),
           QStringLiteral("chart.txt")},
-         {QStringLiteral("chart 1"), QStringLiteral("chart 2"), sep, QStringLiteral("wheel 1"),
-          QStringLiteral("wheel 2"), sep, QStringLiteral("Rise and Set Times"), QStringLiteral("riseset 1"),
-          QStringLiteral("riseset 2"), sep, QStringLiteral("Rise and Set Times (next day)"),
-          QStringLiteral("risesetn 1"), QStringLiteral("risesetn 2"), sep, QStringLiteral("Planetary Positions"),
-          QStringLiteral("planets 1"), QStringLiteral("planets 2"), sep, QStringLiteral("Aspect Charts"),
-          QStringLiteral("aspects 1"), QStringLiteral("aspects 2"), sep, QStringLiteral("Transit Calendar"),
-          QStringLiteral("calasp 1"), QStringLiteral("calasp 2")}},
+         {QStringLiteral("chart 1"),
+          QStringLiteral("chart 2"),
+          sep,
+          QStringLiteral("wheel 1"),
+          QStringLiteral("wheel 2"),
+          sep,
+          QStringLiteral("Rise and Set Times"),
+          QStringLiteral("riseset 1"),
+          QStringLiteral("riseset 2"),
+          sep,
+          QStringLiteral("Rise and Set Times (next day)"),
+          QStringLiteral("risesetn 1"),
+          QStringLiteral("risesetn 2"),
+          sep,
+          QStringLiteral("Planetary Positions"),
+          QStringLiteral("planets 1"),
+          QStringLiteral("planets 2"),
+          sep,
+          QStringLiteral("Aspect Charts"),
+          QStringLiteral("aspects 1"),
+          QStringLiteral("aspects 2"),
+          sep,
+          QStringLiteral("Transit Calendar"),
+          QStringLiteral("calasp 1"),
+          QStringLiteral("calasp 2")}},
     };
     for (const ViewerRow &row : rows) {
         SCOPED_TRACE(row.name);
@@ -82,16 +102,19 @@ TEST(Viewer, EmptyReportKeepsItsSeparatorAndTitle)
     writeFile(QDir(dir.path()).filePath(QStringLiteral("aspects.txt")), "");
     QStringList lines;
     ASSERT_TRUE(assembleViewerLines(dir.path(), &lines));
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("chart"), QStringLiteral(" "), QStringLiteral("Aspect Charts")}));
+    EXPECT_EQ(lines,
+              (QStringList{QStringLiteral("chart"), QStringLiteral(" "), QStringLiteral("Aspect Charts")}));
 }
 
 TEST(Viewer, ReportBytesAreWesternAndKeptAsTheyAre)
 {
     QTemporaryDir dir;
-    writeFile(QDir(dir.path()).filePath(QStringLiteral("chart.txt")), "Sun : 24Gem12\t\xB0  \r\n\r\n  trailing  \r\n");
+    writeFile(QDir(dir.path()).filePath(QStringLiteral("chart.txt")),
+              "Sun : 24Gem12\t\xB0  \r\n\r\n  trailing  \r\n");
     QStringList lines;
     ASSERT_TRUE(assembleViewerLines(dir.path(), &lines));
-    EXPECT_EQ(lines, (QStringList{QStringLiteral("Sun : 24Gem12\t\u00b0  "), QString(), QStringLiteral("  trailing  ")}));
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("Sun : 24Gem12\t\u00b0  "), QString(),
+                                  QStringLiteral("  trailing  ")}));
 }
 
 TEST(Viewer, UnreadableReportNamesItAndLeavesTheLines)
