@@ -315,6 +315,7 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     QTemporaryDir elsewhere;
     QString preset, filter, suffix;
     bool answered = false;
+    bool confirmsOverwrite = false;
     // The dialog is answered as a user would: into another folder, a name without extension.
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
@@ -323,6 +324,7 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
         preset = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
         filter = dialog->nameFilters().join(QLatin1Char(';'));
         suffix = dialog->defaultSuffix();
+        confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
         dialog->setDirectory(elsewhere.path());
         dialog->selectFile(QStringLiteral("mydate"));
         answered = true;
@@ -333,6 +335,7 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     QCOMPARE(preset, QStringLiteral("orlamdata.txt"));
     QCOMPARE(filter, QStringLiteral("Text files (*.txt)"));
     QCOMPARE(suffix, QStringLiteral("txt"));
+    QVERIFY(confirmsOverwrite);
     const QByteArray saved = readAll(QDir(elsewhere.path()).filePath("mydate.txt"));
     QVERIFY2(saved.startsWith("{\\rtf1"), saved.constData());
     QCOMPARE(QDir::currentPath(), workFolder);
