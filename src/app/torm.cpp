@@ -7,6 +7,7 @@
 #include "common/clocktime.h"
 #include "eventview.h"
 #include "reports/batch.h"
+#include "reportcommands.h"
 #include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
@@ -97,6 +98,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
+    mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
     SetNow();
@@ -165,11 +167,11 @@ void TOrm::buildToolbar()
          false},
         {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
         {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
-        {"AstroButton", "astro", "Display Astrolog program output", {}, false},
+        {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", {}, false},
         {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
         {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
-        {"Verse", "verse", "Random Verse", {}, false},
+        {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
         QAction *action =
@@ -311,25 +313,25 @@ void TOrm::buildMenus()
     item(file, "Calculate1", QStringLiteral("&Calculate"), [this] { CalcButtonClick(); });
     item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
     item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
-    item(file, "Print1", QStringLiteral("&Print..."));
-    item(file, "Save1", QStringLiteral("&Save..."));
+    item(file, "Print1", QStringLiteral("&Print..."), [this] { Print1Click(); });
+    item(file, "Save1", QStringLiteral("&Save..."), [this] { Save1Click(); });
     item(file, "Exit1", QStringLiteral("&Exit"), [this] { Exit1Click(); });
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"));
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
 
     QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
     QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
-    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"));
-    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"));
-    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"));
+    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"), [this] { Forthemonth1Click(); });
+    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
+    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
     item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
     reports->addSeparator();
-    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"));
+    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
 
     QMenu *view = menu(bar, "View1", QStringLiteral("&View"));
     ToolBars1 = check(view, "ToolBars1", QStringLiteral("&ToolBars"), true, [this] { ToolBars1Click(); });
@@ -360,13 +362,14 @@ void TOrm::buildMenus()
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    item(PopupMenu2, "Date1", QStringLiteral("Date"));
-    item(PopupMenu2, "Quote1", QStringLiteral("Quote"));
-    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"));
+    // The tray's "Date" shows the date in a balloon; the clipboard submenu's "Date" copies it.
+    item(PopupMenu2, "Date1", QStringLiteral("Date"), [this] { Query1Click(); });
+    item(PopupMenu2, "Quote1", QStringLiteral("Quote"), [this] { Quote1Click(); });
+    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"), [this] { InsertintoWord971Click(); });
     QMenu *clip = menu(PopupMenu2, "ClipBoard1", QStringLiteral("ClipBoard"));
-    item(clip, "Quote2", QStringLiteral("Quote"));
-    item(clip, "Date2", QStringLiteral("Date"));
-    item(clip, "Law1", QStringLiteral("Law"));
+    item(clip, "Quote2", QStringLiteral("Quote"), [this] { Quote2Click(); });
+    item(clip, "Date2", QStringLiteral("Date"), [this] { Date1Click(); });
+    item(clip, "Law1", QStringLiteral("Law"), [this] { Law1Click(); });
     PopupMenu2->addSeparator();
     QMenu *trayWeb = menu(PopupMenu2, "Web2", QStringLiteral("&Web"));
     trayWeb->setToolTipsVisible(true);
@@ -579,6 +582,68 @@ void TOrm::Batch1Click()
 Status TOrm::runBatch(const QString &inputName, const QString &outputName)
 {
     return BatchConvert(*mCalc, inputName, outputName);
+}
+
+// --- Reports and output -----------------------------------------------------------------------
+
+void TOrm::AstroButtonClick()
+{
+    mReports->AstroButtonClick();
+}
+
+void TOrm::Forthemonth1Click()
+{
+    mReports->Forthemonth1Click();
+}
+
+void TOrm::Fortheyear1Click()
+{
+    mReports->Fortheyear1Click();
+}
+
+void TOrm::RandomVerse1Click()
+{
+    mReports->RandomVerse1Click();
+}
+
+void TOrm::Quote1Click()
+{
+    mReports->Quote1Click();
+}
+
+void TOrm::Quote2Click()
+{
+    mReports->Quote2Click();
+}
+
+void TOrm::Law1Click()
+{
+    mReports->Law1Click();
+}
+
+void TOrm::Date1Click()
+{
+    mReports->Date1Click();
+}
+
+void TOrm::Query1Click()
+{
+    mReports->Query1Click();
+}
+
+void TOrm::Print1Click()
+{
+    mReports->Print1Click();
+}
+
+void TOrm::Save1Click()
+{
+    mReports->Save1Click();
+}
+
+void TOrm::InsertintoWord971Click()
+{
+    mReports->InsertintoWord971Click();
 }
 
 void TOrm::ToolBars1Click()

@@ -33,6 +33,7 @@ class Astrocalls;
 class EventView;
 class HintSwitch;
 class TfOptions;
+class ReportCommands;
 class ToolbarDock;
 class TrayIcon;
 
@@ -133,6 +134,20 @@ public:
     void FormattingOptions1Click();
     // The options dialog as Options1Click shows it, wired to this window.
     std::unique_ptr<TfOptions> makeOptionsDialog();
+    // Reports and output (reportcommands.h).
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+    void Print1Click();
+    void Save1Click();
+    void InsertintoWord971Click();
+    ReportCommands &reports() { return *mReports; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -172,6 +187,7 @@ private:
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
+    std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
 
