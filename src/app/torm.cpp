@@ -824,18 +824,18 @@ TOrm::StartResult TOrm::FormShow()
             return stopStartUp(status);
         ClipButtonClick();
         mCommandLineOutput = TDate->toPlainText();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     }
     case CommandLine::Mode::CopyView:
         ClipButtonClick();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     case CommandLine::Mode::Batch: {
         const Status status = runBatch(mCommandLine.first, mCommandLine.second);
         if (!status)
             return stopStartUp(status);
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     }
     default:
