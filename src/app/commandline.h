@@ -21,6 +21,9 @@ struct CommandLine {
     QString first;
     QString second;
     bool desktop = false;
+    // The folder the user started the program in: file names on the command line (and typed
+    // into the Batch command's boxes) are taken relative to it. Empty: the current folder.
+    QString startFolder;
 
     bool endsAfterStart() const
     {

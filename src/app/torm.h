@@ -64,6 +64,11 @@ public:
     void setMessageHandler(std::function<void(const QString &)> handler);
     // What ends the program (QCoreApplication::exit by default).
     void setEndProgram(std::function<void(int)> endProgram);
+    // Where yes/no questions go (a message box by default); true means yes.
+    void setQuestionHandler(std::function<bool(const QString &)> handler)
+    {
+        mQuestionHandler = std::move(handler);
+    }
 
     // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
     // of the window runs it when the program entry has not.
@@ -190,6 +195,7 @@ private:
     std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
+    std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
     QString mCommandLineOutput;
