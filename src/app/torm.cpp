@@ -8,13 +8,16 @@
 #include "eventview.h"
 #include "reports/batch.h"
 #include "reportcommands.h"
+#include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
+#include "tfoptions.h"
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "workfolder.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -167,7 +170,7 @@ void TOrm::buildToolbar()
         {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", {}, false},
         {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
-        {"Opt1", "options", "Program Options", {}, false},
+        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
         {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
@@ -339,7 +342,7 @@ void TOrm::buildMenus()
     check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
-    item(options, "Options1", QStringLiteral("&Program options"));
+    item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
 
     QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
     item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
@@ -740,6 +743,37 @@ void TOrm::Astrolog1Click()
     openAddress(WebLinks::Astrolog);
 }
 
+std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
+{
+    TfOptions::Hooks hooks;
+    hooks.setShowHints = [this](bool on) { setShowHints(on); };
+    hooks.tryOptions = [this] {
+        SetNow();
+        mCalc->ShowOutput = true;
+        CalcButtonClick(Calculator::Sender::Other);
+    };
+    hooks.reloadSettings = [this] {
+        mStore.ReloadSettings(&mSettings);
+        rebuildEventList();
+    };
+    hooks.message = [this](const QString &text) { showMessage(text); };
+    return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
+                                       userOrInstalledDataFile(CityListFileName), this);
+}
+
+void TOrm::Options1Click()
+{
+    const std::unique_ptr<TfOptions> dialog = makeOptionsDialog();
+    dialog->exec();
+}
+
+void TOrm::FormattingOptions1Click()
+{
+    Options1Click();
+}
+
+void TOrm::rebuildEventList() {}
+
 void TOrm::Timer1Timer()
 {
     mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), clockNow()));
@@ -790,18 +824,18 @@ TOrm::StartResult TOrm::FormShow()
             return stopStartUp(status);
         ClipButtonClick();
         mCommandLineOutput = TDate->toPlainText();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     }
     case CommandLine::Mode::CopyView:
         ClipButtonClick();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     case CommandLine::Mode::Batch: {
         const Status status = runBatch(mCommandLine.first, mCommandLine.second);
         if (!status)
             return stopStartUp(status);
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     }
     default:

@@ -32,6 +32,7 @@ class AstrologRunner;
 class Astrocalls;
 class EventView;
 class HintSwitch;
+class TfOptions;
 class ReportCommands;
 class ToolbarDock;
 class TrayIcon;
@@ -128,6 +129,11 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
+    void Options1Click();
+    void FormattingOptions1Click();
+    // The options dialog as Options1Click shows it, wired to this window.
+    std::unique_ptr<TfOptions> makeOptionsDialog();
     // Reports and output (reportcommands.h).
     void AstroButtonClick();
     void Forthemonth1Click();
@@ -165,6 +171,9 @@ private:
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    // After the options dialog has written the file: the alarm list is built again from the new
+    // alarm flags. BuildEventList joins here.
+    void rebuildEventList();
     void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
