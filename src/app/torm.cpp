@@ -1,13 +1,17 @@
 #include "torm.h"
 
+#include "appfonts.h"
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
+#include "eventview.h"
 #include "reports/batch.h"
 #include "settings/inifile.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
+#include "toolbardock.h"
+#include "trayicon.h"
 #include "weblinks.h"
 
 #include <QApplication>
@@ -18,17 +22,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QTimeEdit>
 #include <QTimer>
@@ -48,36 +49,7 @@ constexpr int CalendarPanelHeight = 212;
 constexpr int ViewMinimumHeight = 20;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
-constexpr int ViewFontPixels = 13;
 constexpr int InputBoxWidth = 320;
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    return font;
-}
-
-// Courier New where it is installed (or a font the desktop offers in its place with the same
-// metrics), the desktop's fixed-pitch font otherwise, and failing that any fixed-pitch family.
-QFont viewFont()
-{
-    QFont font(QStringLiteral("Courier New"));
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        if (!QFontInfo(font).fixedPitch()) {
-            for (const QString &family : QFontDatabase::families())
-                if (QFontDatabase::isFixedPitch(family)) {
-                    font = QFont(family);
-                    break;
-                }
-        }
-    }
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(ViewFontPixels);
-    return font;
-}
 
 } // namespace
 
@@ -157,7 +129,6 @@ void TOrm::buildToolbar()
     Toolbar1->layout()->setSpacing(0);
     Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
-    Toolbar1->installEventFilter(this);
 
     GDate = new QDateEdit(Toolbar1);
     GDate->setObjectName(QStringLiteral("GDate"));
@@ -173,6 +144,8 @@ void TOrm::buildToolbar()
     Time->setDisplayFormat(mLocale.longTimePattern());
     Time->setFixedWidth(PickerWidth);
     Toolbar1->addWidget(Time);
+
+    mToolbarDock = new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
 
     connect(GDate, &QDateEdit::dateChanged, this, &TOrm::pickerChangedByUser);
     connect(Time, &QTimeEdit::timeChanged, this, &TOrm::pickerChangedByUser);
@@ -261,12 +234,7 @@ void TOrm::buildViews()
     connect(TDate, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
-    CheckListBox1 = new QListWidget(Panel2);
-    CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-    CheckListBox1->setFont(viewFont());
-    CheckListBox1->setUniformItemSizes(true);
-    CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
-    CheckListBox1->hide();
+    CheckListBox1 = new EventView(Panel2);
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -411,11 +379,7 @@ void TOrm::buildMenus()
 
 void TOrm::buildTray()
 {
-    NotificationIcon1 = new QSystemTrayIcon(this);
-    NotificationIcon1->setObjectName(QStringLiteral("NotificationIcon1"));
-    NotificationIcon1->setContextMenu(PopupMenu2);
-    setTrayImage(mTrayImage);
-    // A click on the icon itself does nothing; the menu is the way back.
+    mTray = new TrayIcon(PopupMenu2, this);
 }
 
 void TOrm::applyWindowKeys()
@@ -638,42 +602,9 @@ QMenu *TOrm::createPopupMenu()
     return nullptr;
 }
 
-bool TOrm::eventFilter(QObject *watched, QEvent *event)
-{
-    // Qt docks a dragged toolbar only when it is let go within a few pixels of an empty area's
-    // edge, and puts it back otherwise; the toolbar's bottom home would be all but out of reach.
-    // A drag by the handle that ends in the lower half of the window therefore docks it at the
-    // bottom, one that ends in the upper half at the top. The events go on to the toolbar.
-    if (watched == Toolbar1 &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QPoint global = mouse->globalPosition().toPoint();
-            if (event->type() == QEvent::MouseButtonPress) {
-                // The handle is the part of the toolbar before its first item.
-                const bool onHandle = mouse->position().x() < GDate->geometry().left();
-                mToolbarPress = onHandle ? std::optional<QPoint>(global) : std::nullopt;
-            } else if (mToolbarPress) {
-                const bool dragged =
-                    (global - *mToolbarPress).manhattanLength() >= QApplication::startDragDistance();
-                mToolbarPress.reset();
-                if (dragged)
-                    // After the toolbar has finished its own drag.
-                    QTimer::singleShot(0, this, [this, global] { dockToolbarNear(global); });
-            }
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TOrm::dockToolbarNear(const QPoint &globalPos)
 {
-    const Qt::ToolBarArea area =
-        mapFromGlobal(globalPos).y() >= height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea;
-    if (toolBarArea(Toolbar1) != area) {
-        addToolBar(area, Toolbar1);
-        Toolbar1->setVisible(ToolBars1->isChecked());
-    }
+    mToolbarDock->dockNear(globalPos);
 }
 
 void TOrm::Exit1Click()
@@ -755,18 +686,17 @@ void TOrm::Timer1Timer()
 
 void TOrm::setTrayImage(int index)
 {
-    mTrayImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
-    NotificationIcon1->setIcon(planetIcon(mTrayImage));
+    mTray->setImage(index);
+}
+
+int TOrm::trayImage() const
+{
+    return mTray->image();
 }
 
 void TOrm::ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)
 {
-    static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
-                                                         QSystemTrayIcon::Information,
-                                                         QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
-    // A new message replaces one still showing.
-    NotificationIcon1->showMessage(title.left(63), text.left(255), kinds[static_cast<int>(icon)],
-                                   qMax(0, seconds) * 1000);
+    mTray->showBalloon(title, text, icon, seconds);
 }
 
 void TOrm::setShowHints(bool on)
@@ -866,10 +796,7 @@ Status TOrm::FormClose()
 void TOrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!mTrayShown && QSystemTrayIcon::isSystemTrayAvailable()) {
-        NotificationIcon1->show();
-        mTrayShown = true;
-    }
+    mTray->showOnce();
     if (!mStarted)
         // After the window has been drawn once, so the placeholder is seen while the engine runs.
         QTimer::singleShot(0, this, [this] { FormShow(); });
@@ -893,13 +820,8 @@ void TOrm::changeEvent(QEvent *event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     // Into the tray only when there is a tray to come back from.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (!mTrayShown) {
-            NotificationIcon1->show();
-            mTrayShown = true;
-        }
+    if (mTray->showOnce())
         QTimer::singleShot(0, this, &QWidget::hide);
-    }
 }
 
 } // namespace orlam

@@ -4,6 +4,7 @@
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
+#include "trayicon.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -16,11 +17,9 @@ class QAction;
 class QCalendarWidget;
 class QDateEdit;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSplitter;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTextEdit;
 class QTimeEdit;
 class QTimer;
@@ -31,7 +30,10 @@ namespace orlam {
 
 class AstrologRunner;
 class Astrocalls;
+class EventView;
 class HintSwitch;
+class ToolbarDock;
+class TrayIcon;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
 // status bar and the tray icon, and every command handler. Handlers keep the names of the
@@ -72,8 +74,8 @@ public:
 
     // Tray operations used by the hours and verses commands.
     void setTrayImage(int index);
-    int trayImage() const { return mTrayImage; }
-    enum class BalloonIcon { None, Information, Warning, Error };
+    int trayImage() const;
+    using BalloonIcon = orlam::BalloonIcon;
     void ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
 
     // "Show Hints": tooltips throughout the program.
@@ -131,7 +133,6 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     QMenu *createPopupMenu() override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -170,9 +171,6 @@ private:
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mSettingPickers = false;
-    bool mTrayShown = false;
-    std::optional<QPoint> mToolbarPress; // where a drag of the toolbar's handle began (global)
-    int mTrayImage = 3;
 
     QToolBar *Toolbar1 = nullptr;
     QDateEdit *GDate = nullptr;
@@ -182,12 +180,13 @@ private:
     QSplitter *Splitter1 = nullptr;
     QWidget *Panel2 = nullptr;
     QTextEdit *TDate = nullptr;
-    QListWidget *CheckListBox1 = nullptr;
+    EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
-    QSystemTrayIcon *NotificationIcon1 = nullptr;
+    TrayIcon *mTray = nullptr; // NotificationIcon1
+    ToolbarDock *mToolbarDock = nullptr;
     QTimer *Timer1 = nullptr;
 
     QAction *ToolBars1 = nullptr;
