@@ -80,6 +80,7 @@ void HoursMenu::NextHourClick(const QString &planet)
     {
         BusyCursor busy;
         ScratchJobs jobs(mSettings, mDerived, engineProgram());
+        jobs.setComputerZone(mLocale.zone());
         status = jobs.ready() ? searchNextHours(jobs, mSettings, planet, now, &answer) : jobs.ready();
     }
     if (!status) {
@@ -97,6 +98,7 @@ void HoursMenu::WeekHoursClick()
     {
         BusyCursor busy;
         ScratchJobs jobs(mSettings, mDerived, engineProgram());
+        jobs.setComputerZone(mLocale.zone());
         status = jobs.ready()
                      ? series.fetch(jobs, mSettings, first, first.addDays(6), mHost.timePickerValue())
                      : jobs.ready();
@@ -112,6 +114,7 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
 {
     BusyCursor busy;
     ScratchJobs jobs(mSettings, mDerived, engineProgram());
+    jobs.setComputerZone(mLocale.zone());
     if (Status status = jobs.ready(); !status)
         return status;
     QByteArray ics;

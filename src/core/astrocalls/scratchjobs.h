@@ -6,6 +6,7 @@
 
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <optional>
 #include <vector>
 
@@ -48,12 +49,18 @@ public:
     void setParallel(int count) { mParallel = count < 1 ? 1 : count; }
     void setTimeoutMs(int ms) { mTimeoutMs = ms; }
     const QString &program() const { return mProgram; }
+    // The computer's time zone, whose clock the reports follow under "Time" 2 (the system's
+    // zone unless set).
+    void setComputerZone(const QTimeZone &zone) { mComputerZone = zone; }
+    const QTimeZone &computerZone() const { return mComputerZone; }
+    const TSettings &settings() const { return mSettings; }
 
 private:
     const TSettings &mSettings;
     DerivedValues mDerived; // a copy: the jobs set IsDaylight, the caller's record stays as it is
     QString mProgram;
     QTemporaryDir mDir;
+    QTimeZone mComputerZone = QTimeZone::systemTimeZone();
     int mParallel = 4;
     int mTimeoutMs = 60000;
     int mSerial = 0;

@@ -2,6 +2,8 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/messagesink.h"
+#include "hours/planetaryhours.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
@@ -78,6 +80,8 @@ Status DaySeries::fetch(ScratchJobs &jobs, const TSettings &settings, QDate firs
     for (qint64 i = 0; i + 1 < reportCount; ++i) {
         SeriesDay day;
         day.date = first.addDays(i);
+        day.hoursZone = hoursClockZone(settings.TimeMode, jobs.computerZone());
+        day.hoursWest = reports[i].clockHoursWest;
         readRiseSetLines(reports[i].lines, reports[i + 1].lines, locale, day.table, quiet);
         if (reports[i].lines)
             day.events = horizonEvents(*reports[i].lines, locale);

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 #include <QTime>
+#include <QTimeZone>
 #include <map>
 #include <optional>
 #include <vector>
@@ -31,6 +32,11 @@ struct SeriesDay {
     QDate date;
     TRiseSetTable table;
     QList<HorizonEvent> events;
+    // The zone that maps the day's clock readings to elapsed time for the hours (see
+    // hoursClockZone()), and the hours west of Greenwich of the clock the day's report was
+    // written on (nothing when the job's zone did not read).
+    QTimeZone hoursZone;
+    std::optional<double> hoursWest;
 };
 
 // The rise/set reports of a run of days, fetched in one go through the scratch runner (one

@@ -9,20 +9,21 @@ namespace orlam {
 
 struct SeriesDay;
 
-// One planetary hour of a base day, as the hours of the day report give it.
-struct PlanetaryHour {
+// One planetary hour of a base day of a series, as the hours core computes it.
+struct HourSpan {
     QDate baseDay;   // the day whose sunrise begins the hours (its weekday picks the rulers)
     int index = 0;   // 0..11 the hours of the day, 12..23 those of the night
     QDateTime start; // local clock readings; the end is the next hour's start (the last night
     QDateTime end;   // hour ends at the next sunrise)
-    QString ruler;   // "Sun", "Venus", ...
+    QDateTime startUtc, endUtc;
+    QString ruler; // "Sun", "Venus", ...
 
     bool isNight() const { return index >= 12; }
     bool contains(const QDateTime &moment) const { return start <= moment && moment < end; }
 };
 
-// The 24 hours of a day of a series, computed by the hours core from the day's rise/set table.
-// Empty when the day has no hours (the Sun does not rise and set as the hours need).
-QList<PlanetaryHour> hoursOfDay(const SeriesDay &day);
+// The 24 hours of a day of a series, from the hours core and the day's rise/set table. Empty
+// when the day has no hours (no proper sunrise and sunset, as near the poles).
+QList<HourSpan> hoursOfDay(const SeriesDay &day);
 
 } // namespace orlam

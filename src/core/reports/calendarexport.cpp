@@ -37,7 +37,7 @@ QString placeText(const TSettings &settings)
     return settings.Longitude + QLatin1Char(' ') + settings.Latitude;
 }
 
-QString hourDescription(const PlanetaryHour &hour, const TSettings &settings)
+QString hourDescription(const HourSpan &hour, const TSettings &settings)
 {
     return QStringLiteral("Hour %1 of the %2 of %3 %4 at %5")
         .arg(hour.isNight() ? hour.index - 11 : hour.index + 1)
@@ -123,7 +123,7 @@ Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const Calenda
             }
             if (!selection.hours)
                 continue;
-            for (const PlanetaryHour &hour : hoursOfDay(day)) {
+            for (const HourSpan &hour : hoursOfDay(day)) {
                 const int planet = hourPlanetIndex(hour.ruler);
                 if (planet < 0 || !selection.hourPlanets[static_cast<std::size_t>(planet)])
                     continue;
@@ -133,8 +133,8 @@ Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const Calenda
                 out.summary = QStringLiteral("Hour of %1").arg(hour.ruler);
                 out.description = hourDescription(hour, settings);
                 out.category = QStringLiteral("Planetary hours");
-                out.startUtc = series.toUtc(hour.start);
-                out.endUtc = series.toUtc(hour.end);
+                out.startUtc = hour.startUtc;
+                out.endUtc = hour.endUtc;
                 if (!out.startUtc.isValid() || !out.endUtc.isValid())
                     continue;
                 events.append(out);

@@ -21,7 +21,7 @@ QString scriptTime(const QDateTime &moment)
     return moment.time().toString(QStringLiteral("HH:mm"));
 }
 
-QString scriptHour(const PlanetaryHour &hour)
+QString scriptHour(const HourSpan &hour)
 {
     return QStringLiteral("%1 %2-%3 %4")
         .arg(scriptDay(hour.start), scriptTime(hour.start), scriptTime(hour.end), hour.ruler);
@@ -57,10 +57,10 @@ NextHours findNextHours(const DaySeries &series, const QString &planet, const QD
         if (day == nullptr)
             break;
         answer.searchedUntil = date;
-        const QList<PlanetaryHour> hours = hoursOfDay(*day);
+        const QList<HourSpan> hours = hoursOfDay(*day);
         if (hours.isEmpty() && date >= today)
             answer.daysWithoutHours.append(date);
-        for (const PlanetaryHour &hour : hours) {
+        for (const HourSpan &hour : hours) {
             if (hour.ruler == planet && hour.end > now && answer.hours.size() < count)
                 answer.hours.append(hour);
         }
@@ -109,7 +109,7 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
         while (nextDay < answer.daysWithoutHours.size() && answer.daysWithoutHours.at(nextDay) <= date)
             lines << noHoursText(answer.daysWithoutHours.at(nextDay++), locale);
     };
-    for (const PlanetaryHour &hour : answer.hours) {
+    for (const HourSpan &hour : answer.hours) {
         emptyDaysBefore(hour.start.date().addDays(-1));
         QString line =
             QStringLiteral("%1  %2 - %3")
@@ -140,7 +140,7 @@ QStringList nextHoursLines(const NextHours &answer)
             lines << answer.daysWithoutHours.at(nextDay++).toString(Qt::ISODate) +
                          QStringLiteral(" no hours");
     };
-    for (const PlanetaryHour &hour : answer.hours) {
+    for (const HourSpan &hour : answer.hours) {
         emptyDaysBefore(hour.start.date().addDays(-1));
         lines << scriptHour(hour) + (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
     }
@@ -150,11 +150,11 @@ QStringList nextHoursLines(const NextHours &answer)
 
 QStringList dayHoursLines(const SeriesDay &day)
 {
-    const QList<PlanetaryHour> hours = hoursOfDay(day);
+    const QList<HourSpan> hours = hoursOfDay(day);
     if (hours.isEmpty())
         return {day.date.toString(Qt::ISODate) + QStringLiteral(" no hours")};
     QStringList lines;
-    for (const PlanetaryHour &hour : hours)
+    for (const HourSpan &hour : hours)
         lines << scriptHour(hour);
     return lines;
 }
@@ -171,7 +171,7 @@ QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTim
         lines << QStringLiteral(" ");
         lines << locale.formatLongDate(date);
         const SeriesDay *day = series.day(date);
-        const QList<PlanetaryHour> hours = day ? hoursOfDay(*day) : QList<PlanetaryHour>();
+        const QList<HourSpan> hours = day ? hoursOfDay(*day) : QList<HourSpan>();
         if (hours.size() != 24) {
             lines << QStringLiteral("No planetary hours: the Sun does not rise and set that day.");
             continue;
@@ -179,7 +179,7 @@ QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTim
         lines << QStringLiteral("Sunrise %1  Sunset %2")
                      .arg(locale.formatShortTime(hours.at(0).start.time()),
                           locale.formatShortTime(hours.at(12).start.time()));
-        for (const PlanetaryHour &hour : hours) {
+        for (const HourSpan &hour : hours) {
             if (hour.index == 0)
                 lines << QStringLiteral("Hours of the Day");
             if (hour.index == 12)

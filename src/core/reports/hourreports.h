@@ -25,7 +25,7 @@ constexpr int NextHourSearchDays = 14;
 struct NextHours {
     QString planet;
     QDateTime now;                 // local clock reading the search starts from
-    QList<PlanetaryHour> hours;    // up to NextHourCount, in time order; the first may be running
+    QList<HourSpan> hours;         // up to NextHourCount, in time order; the first may be running
     QList<QDate> daysWithoutHours; // days from now's date on, up to where the search ended,
                                    // that have no hours
     QDate searchedUntil;           // the last day looked at

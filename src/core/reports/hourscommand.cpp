@@ -114,6 +114,7 @@ HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &argu
         return failed(1, status.message);
 
     ScratchJobs jobs(settings, derived, AstrologRunner::resolveProgram(settings.Astrolog));
+    jobs.setComputerZone(locale.zone());
     if (Status status = jobs.ready(); !status)
         return failed(1, status.message);
 
