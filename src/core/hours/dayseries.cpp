@@ -90,6 +90,17 @@ Status DaySeries::fetch(ScratchJobs &jobs, const TSettings &settings, QDate firs
     return Status::success();
 }
 
+DaySeries DaySeries::fromDays(std::vector<SeriesDay> days)
+{
+    DaySeries series;
+    series.mDays = std::move(days);
+    for (const SeriesDay &day : series.mDays) {
+        if (day.hoursWest)
+            series.mHoursWest[day.date] = *day.hoursWest;
+    }
+    return series;
+}
+
 const SeriesDay *DaySeries::day(QDate date) const
 {
     if (mDays.empty() || date < mDays.front().date || date > mDays.back().date)

@@ -49,6 +49,9 @@ public:
     // (the time picker's). A failed job ends the fetch with its message.
     Status fetch(ScratchJobs &jobs, const TSettings &settings, QDate first, QDate last, QTime time);
 
+    // A series of days whose tables were made elsewhere, consecutive from the first.
+    static DaySeries fromDays(std::vector<SeriesDay> days);
+
     const std::vector<SeriesDay> &days() const { return mDays; }
     // The day `date` of the series, or nothing outside it.
     const SeriesDay *day(QDate date) const;
