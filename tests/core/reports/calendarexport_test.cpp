@@ -1,11 +1,16 @@
 // The calendar export: the iCalendar file read back by libical and by a second, independent
 // parser, the transit calendar's events, and the engine jobs of a private folder.
 
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "hours/dayseries.h"
 #include "hours/hourseries.h"
+#include "hours/planetaryhours.h"
+#include "hours/planets.h"
+#include "hours/riseset.h"
 #include "reports/calendarexport.h"
 #include "reports/icalwriter.h"
 #include "reports/transitevents.h"
@@ -15,6 +20,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -327,6 +334,90 @@ TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
     unsafe.Longitude = QStringLiteral("93W21\n/os ../../escape.txt");
     ScratchJobs guarded(unsafe, derived, EnginePath);
     EXPECT_FALSE(series.fetch(guarded, unsafe, {2026, 6, 14}, {2026, 6, 14}, {12, 0}));
+}
+
+// The window's road to the hours of a day: the rise/set jobs in the working folder, the reports
+// read as the window reads them, the hours core.
+PlanetaryHours windowHours(QDate day, const TSettings &settings)
+{
+    QTemporaryDir work;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    DerivedValues derived;
+    SilentSink sink;
+    AstrologRunner runner(sink, EnginePath);
+    Astrocalls astro(settings, derived, runner);
+    TRiseSetTable table;
+    for (const RiseSetReport &report : RiseSetReports) {
+        if (!astro.RiseSetJob(settings.TimeZone, settings.Longitude, settings.Latitude,
+                              clockTime(day.addDays(report.dayOffset), QTime(12, 0)), QTime(12, 0),
+                              QString::fromLatin1(report.fileName)))
+            ADD_FAILURE() << "rise/set job";
+    }
+    const LocaleFacts us = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                             QTimeZone("America/Chicago"), {2026, 1, 1});
+    readRiseSetFiles(work.path(), us, table, sink);
+    QDir::setCurrent(before);
+    return computePlanetaryHours(day, table, QTimeZone::utc());
+}
+
+TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
+{
+    TSettings settings; // 93W21 45N05, six hours west, standard time
+    CalendarSelection selection;
+    selection.first = QDate(2026, 6, 1);
+    ASSERT_EQ(selection.dayCount, 30);
+
+    QByteArray first, second;
+    CalendarCounts counts, againCounts;
+    {
+        ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+        Status status =
+            buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 1, 8, 0), &first, &counts);
+        ASSERT_TRUE(status) << status.message.toStdString();
+        status = buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 2, 9, 30), &second,
+                               &againCounts);
+        ASSERT_TRUE(status) << status.message.toStdString();
+    }
+    EXPECT_EQ(counts.hours, 720);
+    EXPECT_GE(counts.sunMoon, 8 * 30 - 10) << "the Moon skips a rise or a set now and then";
+    EXPECT_LE(counts.sunMoon, 8 * 30);
+    EXPECT_GE(counts.transits, 14) << "about thirteen Moon ingresses, a Sun ingress, a New and a Full Moon";
+
+    const std::vector<ParsedEvent> events = parseWithLibical(first);
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(counts.total()));
+    QString error;
+    EXPECT_EQ(parseWithPython(first, &error).size(), events.size()) << error.toStdString();
+
+    // Identifiers: unique in a file, the same in the next export (only the stamp differs).
+    QStringList uids;
+    for (const ParsedEvent &event : events)
+        uids << event.uid;
+    EXPECT_EQ(QSet<QString>(uids.begin(), uids.end()).size(), uids.size());
+    QStringList againUids;
+    for (const ParsedEvent &event : parseWithLibical(second))
+        againUids << event.uid;
+    EXPECT_EQ(againUids, uids);
+    EXPECT_EQ(QString::fromUtf8(first).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))),
+              QString::fromUtf8(second).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))));
+
+    // The first hour starts at the window's sunrise of 1 June and the last at the window's last
+    // night hour of 30 June, six hours later in universal time.
+    std::vector<ParsedEvent> hours;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(hours),
+                 [](const ParsedEvent &e) { return e.summary.startsWith(QLatin1String("Hour of ")); });
+    ASSERT_EQ(hours.size(), 720u);
+    const PlanetaryHours june1 = windowHours(QDate(2026, 6, 1), settings);
+    const PlanetaryHours june30 = windowHours(QDate(2026, 6, 30), settings);
+    ASSERT_TRUE(june1.valid && june30.valid);
+    auto asUtc = [](const QDateTime &clock) {
+        return QDateTime(clock.date(), clock.time(), QTimeZone::utc()).addSecs(6 * 3600);
+    };
+    EXPECT_EQ(hours.front().start, asUtc(june1.hours[0].start));
+    EXPECT_EQ(hours.front().summary, QStringLiteral("Hour of Moon")) << "1 June 2026 is a Monday";
+    EXPECT_NEAR(hours.back().start.secsTo(asUtc(june30.hours[23].start)), 0, 1);
+    EXPECT_EQ(hours.back().end, asUtc(june30.nextSunRise));
+    EXPECT_EQ(hours.back().summary, QStringLiteral("Hour of ") + planetName(june30.hours[23].ruler));
 }
 
 } // namespace
