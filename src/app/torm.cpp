@@ -8,6 +8,7 @@
 #include "eventview.h"
 #include "reports/batch.h"
 #include "settings/inifile.h"
+#include "settings/settingstable.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
 #include "toolbardock.h"
@@ -42,7 +43,6 @@ namespace orlam {
 namespace {
 
 constexpr auto PauseMessage = "Alarm and clock will be paused. Use Clock menu to resume.";
-constexpr auto HintsKey = "Hints";
 constexpr int PickerWidth = 110;
 constexpr QSize ToolButtonSize(19, 22);
 constexpr int CalendarPanelHeight = 212;
@@ -94,7 +94,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
-    setShowHints(IniFile(mStore.path()).readBool(SettingsSection, QLatin1String(HintsKey), true));
+    setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
     SetNow();
     EventList.clear();
