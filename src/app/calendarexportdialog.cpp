@@ -14,7 +14,9 @@
 
 namespace orlam {
 
-CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, QWidget *parent) : QDialog(parent)
+CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, const QString &datePattern,
+                                           QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("CalendarExportDialog"));
     setWindowTitle(QStringLiteral("Export to Calendar"));
@@ -22,6 +24,8 @@ CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, QWid
     mFirst = new QDateEdit(preset.first, this);
     mFirst->setObjectName(QStringLiteral("FirstDay"));
     mFirst->setCalendarPopup(true);
+    if (!datePattern.isEmpty())
+        mFirst->setDisplayFormat(datePattern);
     mDays = new QSpinBox(this);
     mDays->setObjectName(QStringLiteral("DayCount"));
     mDays->setRange(1, MaxCalendarDays);

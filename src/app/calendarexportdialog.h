@@ -15,7 +15,9 @@ namespace orlam {
 class CalendarExportDialog : public QDialog {
     Q_OBJECT
 public:
-    CalendarExportDialog(const CalendarSelection &preset, QWidget *parent = nullptr);
+    // `datePattern` is the date picker's display format (the locale's short date).
+    CalendarExportDialog(const CalendarSelection &preset, const QString &datePattern = {},
+                         QWidget *parent = nullptr);
 
     CalendarSelection selection() const;
 

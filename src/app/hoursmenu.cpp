@@ -50,7 +50,7 @@ HoursMenu::HoursMenu(QWidget *window, CalcHost &host, const TSettings &settings,
 
 void HoursMenu::addTo(QMenu *reports)
 {
-    QMenu *next = reports->addMenu(QStringLiteral("Next hour of"));
+    QMenu *next = reports->addMenu(QStringLiteral("&Next hour of"));
     next->setObjectName(QStringLiteral("NextHourOf1"));
     next->menuAction()->setObjectName(QStringLiteral("NextHourOf1Item"));
     for (int i = 0; i < HourPlanetCount; ++i) {
@@ -59,10 +59,10 @@ void HoursMenu::addTo(QMenu *reports)
         action->setObjectName(QStringLiteral("NextHour") + planet);
         connect(action, &QAction::triggered, this, [this, planet] { NextHourClick(planet); });
     }
-    QAction *week = reports->addAction(QStringLiteral("Planetary hours for the week"));
+    QAction *week = reports->addAction(QStringLiteral("Planetary hours for the &week"));
     week->setObjectName(QStringLiteral("WeekHours1"));
     connect(week, &QAction::triggered, this, &HoursMenu::WeekHoursClick);
-    QAction *exportCalendar = reports->addAction(QStringLiteral("Export to calendar..."));
+    QAction *exportCalendar = reports->addAction(QStringLiteral("&Export to calendar..."));
     exportCalendar->setObjectName(QStringLiteral("ExportCalendar1"));
     connect(exportCalendar, &QAction::triggered, this, &HoursMenu::ExportCalendarClick);
 }
@@ -129,7 +129,7 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
 
 bool HoursMenu::chooseExport(CalendarSelection *selection, QString *path)
 {
-    CalendarExportDialog dialog(*selection, mWindow);
+    CalendarExportDialog dialog(*selection, mLocale.shortDatePattern(), mWindow);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     *selection = dialog.selection();
@@ -176,7 +176,7 @@ void HoursMenu::ExportCalendarClick()
         return;
     if (!mOpener(path))
         mHost.showMessage(QStringLiteral("No program is set to open calendar files (.ics) on this computer. "
-                                         "Import %1 from your calendar program.")
+                                         "Import the file from your calendar program:\n%1")
                               .arg(QDir::toNativeSeparators(path)));
 }
 
