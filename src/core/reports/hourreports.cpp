@@ -9,7 +9,9 @@ namespace orlam {
 
 namespace {
 
-constexpr int FirstFetchDays = 4;
+// Today and tomorrow: a planet rules every seventh hour, so the day after today (which ends at
+// the sunrise after tomorrow, more than a day from now) always holds three of its hours.
+constexpr int FirstFetchDays = 2;
 
 QString scriptDay(const QDateTime &moment)
 {
@@ -77,8 +79,7 @@ Status searchNextHours(ScratchJobs &jobs, const TSettings &settings, const QStri
 {
     const QDate today = now.date();
     DaySeries series;
-    // Every planet rules an hour on each day with hours, so a few days nearly always do; only
-    // days without sunrise or sunset make the search reach further.
+    // Only days without sunrise or sunset make the search reach further.
     if (Status status =
             series.fetch(jobs, settings, today.addDays(-1), today.addDays(FirstFetchDays - 1), now.time());
         !status)
