@@ -192,6 +192,27 @@ TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
     EXPECT_TRUE(later.filter(QStringLiteral("\u00ab now")).isEmpty());
 }
 
+// Under "Time" 2 the hours follow the computer's zone: on the night daylight saving begins the
+// night is an hour shorter in elapsed time, and universal times come from the zone's own offsets.
+TEST(HourTimes, UniversalTimeAcrossADaylightSavingNight)
+{
+    SeriesDay saturday;
+    saturday.date = QDate(2026, 3, 7);
+    saturday.table.SunRise = clockTime(2026, 3, 7, 6, 20);
+    saturday.table.SunSet = clockTime(2026, 3, 7, 17, 56);
+    saturday.table.NextSunRise = clockTime(2026, 3, 8, 7, 18); // daylight time from 2:00
+    saturday.hoursZone = QTimeZone("America/Chicago");
+    saturday.hoursWest = 6.0;
+    const QList<HourSpan> hours = hoursOfDay(saturday);
+    ASSERT_EQ(hours.size(), 24);
+    EXPECT_EQ(hours.front().startUtc, QDateTime(QDate(2026, 3, 7), QTime(12, 20), QTimeZone::utc()));
+    EXPECT_EQ(hours.at(12).startUtc, QDateTime(QDate(2026, 3, 7), QTime(23, 56), QTimeZone::utc()));
+    EXPECT_EQ(hours.back().endUtc, QDateTime(QDate(2026, 3, 8), QTime(12, 18), QTimeZone::utc()));
+    // Twelve equal night hours of 12 h 22 min elapsed, not of the 13 h 22 min the clock shows.
+    EXPECT_EQ(hours.at(12).startUtc.secsTo(hours.at(12).endUtc), (12 * 60 + 22) * 60 / 12);
+    EXPECT_EQ(hours.front().ruler, QStringLiteral("Saturn"));
+}
+
 class PolarEngine : public ::testing::Test {
 protected:
     void SetUp() override
