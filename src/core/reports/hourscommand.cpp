@@ -6,6 +6,7 @@
 #include "hours/dayseries.h"
 #include "reports/calendarexport.h"
 #include "reports/hourreports.h"
+#include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
@@ -112,6 +113,10 @@ HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &argu
     if (Status status = SettingsStore(settingsPath).LoadSettings(locale, &settings, &derived, &window);
         !status)
         return failed(1, status.message);
+    // Without a settings file the window would start at the place of the computer's time zone;
+    // the hours are told for that place too, but only the window writes the new file.
+    if (isFirstStart(settingsPath))
+        planFirstStart(computerZone(), zoneInfoDirectory()).apply(&settings);
 
     ScratchJobs jobs(settings, derived, AstrologRunner::resolveProgram(settings.Astrolog));
     jobs.setComputerZone(locale.zone());

@@ -11,7 +11,8 @@ class LocaleFacts;
 // The hour commands of the command line, for scripts and status bars. They run without a
 // window at the place, zone and time mode of the settings file, which they only read; their
 // engine jobs run in a temporary folder of their own, so they can run beside a running window
-// without touching its job file and reports.
+// without touching its job file and reports. Without a settings file they use the place and
+// clock of the computer's time zone, as the window's first start would, and write no file.
 enum class HoursCommand {
     NextHour, // PLANET: the next three hours of the planet
     Hours,    // [DATE]: the day's 24 hours (today when no date is given)
