@@ -100,6 +100,7 @@ class HoursCommandLineTest : public QObject {
 private slots:
     void runBesideAWindow();
     void runWithoutDisplay();
+    void withoutSettingsFileNoneIsWritten();
     void wrongArgumentsSayWhy();
     void helpDescribesThem();
 };
@@ -158,6 +159,17 @@ void HoursCommandLineTest::runWithoutDisplay()
     QCOMPARE(hours.exitCode, 0);
     QCOMPARE(hours.out.size(), 24);
     QVERIFY2(hours.err.isEmpty(), qPrintable(hours.err));
+    QVERIFY(QDir(rig.work()).isEmpty());
+}
+
+void HoursCommandLineTest::withoutSettingsFileNoneIsWritten()
+{
+    Rig rig;
+    QVERIFY(QFile::remove(rig.settings()));
+    const Rig::Run hours = rig.run({QStringLiteral("--hours"), QStringLiteral("2026-06-15")}, false);
+    QCOMPARE(hours.exitCode, 0);
+    QCOMPARE(hours.out.size(), 24);
+    QVERIFY(!QFileInfo::exists(rig.settings()));
     QVERIFY(QDir(rig.work()).isEmpty());
 }
 
