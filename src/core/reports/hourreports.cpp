@@ -29,10 +29,13 @@ QString scriptHour(const HourSpan &hour)
         .arg(scriptDay(hour.start), scriptTime(hour.start), scriptTime(hour.end), hour.ruler);
 }
 
-QString noHoursText(QDate date, const LocaleFacts &locale)
+QString noHoursText(QDate first, QDate last, const LocaleFacts &locale)
 {
-    return QStringLiteral("%1: no planetary hours, the Sun does not rise and set that day")
-        .arg(locale.formatLongDate(date));
+    if (first == last)
+        return QStringLiteral("%1: no planetary hours, the Sun does not rise and set that day")
+            .arg(locale.formatLongDate(first));
+    return QStringLiteral("%1 - %2: no planetary hours, the Sun does not rise and set on these days")
+        .arg(locale.formatLongDate(first), locale.formatLongDate(last));
 }
 
 } // namespace
@@ -104,14 +107,21 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
                       settings.Longitude, settings.Latitude);
     lines << QStringLiteral(" ");
 
-    // Hours and days without hours in the order of their dates.
+    // Hours and days without hours in the order of their dates; a run of days without hours
+    // (a polar night) takes one line.
     int nextDay = 0;
     auto emptyDaysBefore = [&](QDate date) {
-        while (nextDay < answer.daysWithoutHours.size() && answer.daysWithoutHours.at(nextDay) <= date)
-            lines << noHoursText(answer.daysWithoutHours.at(nextDay++), locale);
+        const QList<QDate> &days = answer.daysWithoutHours;
+        while (nextDay < days.size() && days.at(nextDay) <= date) {
+            const QDate first = days.at(nextDay++);
+            QDate last = first;
+            while (nextDay < days.size() && days.at(nextDay) == last.addDays(1) && days.at(nextDay) <= date)
+                last = days.at(nextDay++);
+            lines << noHoursText(first, last, locale);
+        }
     };
     for (const HourSpan &hour : answer.hours) {
-        emptyDaysBefore(hour.start.date().addDays(-1));
+        emptyDaysBefore(hour.baseDay.addDays(-1));
         QString line =
             QStringLiteral("%1  %2 - %3")
                 .arg(locale.formatLongDate(hour.start.date()), locale.formatShortTime(hour.start.time()),
@@ -142,7 +152,7 @@ QStringList nextHoursLines(const NextHours &answer)
                          QStringLiteral(" no hours");
     };
     for (const HourSpan &hour : answer.hours) {
-        emptyDaysBefore(hour.start.date().addDays(-1));
+        emptyDaysBefore(hour.baseDay.addDays(-1));
         lines << scriptHour(hour) + (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
     }
     emptyDaysBefore(answer.searchedUntil);

@@ -47,8 +47,8 @@ Status searchNextHours(ScratchJobs &jobs, const TSettings &settings, const QStri
                        const QDateTime &now, NextHours *answer);
 
 // The answer as the view shows it: a heading, one line per hour (weekday and date, start and
-// end in the locale's short time; "now" for a running hour), a line for each day without
-// hours, and a closing line when fewer hours were found than asked for.
+// end in the locale's short time; "now" for a running hour), a line for each run of days
+// without hours, and a closing line when fewer hours were found than asked for.
 QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, const TSettings &settings);
 
 // The answer for scripts: one line per hour, "2026-06-15 15:12-16:20 Venus", with " now" after
