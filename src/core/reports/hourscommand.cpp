@@ -78,11 +78,15 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     if (*to < *from)
         return failed(2, QStringLiteral("The last day (%1) comes before the first (%2).")
                              .arg(arguments.at(1), arguments.at(0)));
+    const qint64 days = from->daysTo(*to) + 1;
+    if (days > MaxCalendarDays)
+        return failed(2, QStringLiteral("A calendar holds 1 to %1 days; %2 to %3 are %4 days.")
+                             .arg(MaxCalendarDays)
+                             .arg(arguments.at(0), arguments.at(1))
+                             .arg(days));
     CalendarSelection selection;
     selection.first = *from;
-    selection.dayCount = static_cast<int>(std::min<qint64>(from->daysTo(*to) + 1, MaxCalendarDays + 1));
-    if (Status status = selection.check(); !status)
-        return failed(2, status.message);
+    selection.dayCount = static_cast<int>(days);
 
     QByteArray ics;
     CalendarCounts counts;
