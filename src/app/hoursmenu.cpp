@@ -46,6 +46,10 @@ HoursMenu::HoursMenu(QWidget *window, CalcHost &host, const TSettings &settings,
 {
     mChooser = [this](CalendarSelection *selection, QString *path) { return chooseExport(selection, path); };
     mOpener = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    mAskOpen = [this](const QString &question) {
+        return !isHeadless() &&
+               QMessageBox::question(mWindow, QStringLiteral("Orlam"), question) == QMessageBox::Yes;
+    };
 }
 
 void HoursMenu::addTo(QMenu *reports)
@@ -172,7 +176,7 @@ void HoursMenu::ExportCalendarClick()
             .arg(events)
             .arg(selection.dayCount)
             .arg(QDir::toNativeSeparators(path));
-    if (isHeadless() || QMessageBox::question(mWindow, QStringLiteral("Orlam"), question) != QMessageBox::Yes)
+    if (!mAskOpen(question))
         return;
     if (!mOpener(path))
         mHost.showMessage(QStringLiteral("No program is set to open calendar files (.ics) on this computer. "

@@ -45,6 +45,8 @@ public:
         mChooser = std::move(chooser);
     }
     void setFileOpener(std::function<bool(const QString &)> opener) { mOpener = std::move(opener); }
+    // Asks whether to open the saved file (a question box; no without a display).
+    void setOpenQuestion(std::function<bool(const QString &)> ask) { mAskOpen = std::move(ask); }
 
     // Saves the calendar of `selection` into `path`; the message to show on failure.
     Status exportCalendar(const CalendarSelection &selection, const QString &path, int *eventCount);
@@ -61,6 +63,7 @@ private:
     std::function<QDateTime()> mNow;
     std::function<bool(CalendarSelection *, QString *)> mChooser;
     std::function<bool(const QString &)> mOpener;
+    std::function<bool(const QString &)> mAskOpen;
     QString mLastFolder;
 };
 

@@ -116,6 +116,19 @@ void HoursMenuTest::exportWritesTheChosenEvents()
     QVERIFY(rig.rig.messages.isEmpty());
     QCOMPARE(opened, 0); // without a display nobody is asked
 
+    // Asked and answered yes: the file goes to the calendar program; when none takes it, the
+    // user is told to import it.
+    QString question;
+    rig.window->hoursMenu().setOpenQuestion([&](const QString &text) { return question = text, true; });
+    rig.trigger("ExportCalendar1");
+    QVERIFY2(question.startsWith(QLatin1String("7 events of 2 days were saved in ")), qPrintable(question));
+    QCOMPARE(opened, 1);
+    QVERIFY(rig.rig.messages.isEmpty());
+    rig.window->hoursMenu().setFileOpener([](const QString &) { return false; });
+    rig.trigger("ExportCalendar1");
+    QCOMPARE(rig.rig.messages.size(), 1);
+    QVERIFY2(rig.rig.messages.takeFirst().contains(file), "the message names the file to import");
+
     // A folder that does not exist: the message names the file, nothing is written.
     rig.window->hoursMenu().setExportChooser([&](CalendarSelection *, QString *path) {
         *path = rig.rig.filePath(QStringLiteral("missing/x.ics"));
