@@ -102,7 +102,7 @@ int main(int argc, char **argv)
     // The hour commands only read the settings and run their jobs in a folder of their own, so
     // they run beside a window: no lock, no display.
     if (commandLine.isHoursCommand())
-        return runHoursCommandLine(argc, argv, commandLine, settingsPath());
+        return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!haveDisplay()) {

@@ -27,19 +27,25 @@ public:
     Rig()
     {
         QDir(mDir.path()).mkpath(QStringLiteral("run"));
-        QDir(mDir.path()).mkpath(QStringLiteral("work"));
+        QDir(mDir.path()).mkpath(QStringLiteral("data/Orlam"));
+        QDir(mDir.path()).mkpath(QStringLiteral("start"));
         QFile file(settings());
         if (file.open(QIODevice::WriteOnly))
             file.write("[orlam]\r\nTime=0\r\nTime Zone=6\r\nLongitude=93W21\r\nLatitude=45N05\r\n");
     }
     QString settings() const { return mDir.filePath(QStringLiteral("Orlam.ini")); }
-    QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("work/") + name); }
+    // The window's work folder: $XDG_DATA_HOME/Orlam.
+    QString work(const QString &name = {}) const
+    {
+        return mDir.filePath(QStringLiteral("data/Orlam/") + name);
+    }
 
     void prepare(QProcess &process, const QStringList &arguments, bool display = true) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mDir.filePath(QStringLiteral("run")));
         environment.insert(QStringLiteral("ORLAM_SETTINGS"), settings());
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), mDir.filePath(QStringLiteral("data")));
         if (display) {
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         } else {
@@ -47,7 +53,7 @@ public:
                 environment.remove(QString::fromLatin1(name));
         }
         process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(work());
+        process.setWorkingDirectory(mDir.filePath(QStringLiteral("start")));
         process.setProgram(Program);
         process.setArguments(arguments);
     }
