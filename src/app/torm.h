@@ -35,6 +35,9 @@ class EventView;
 class HintSwitch;
 class QtSoundPlayer;
 class SoundPlayer;
+class HoursMenu;
+class TfOptions;
+class ReportCommands;
 class ToolbarDock;
 class TrayIcon;
 
@@ -65,6 +68,11 @@ public:
     void setMessageHandler(std::function<void(const QString &)> handler);
     // What ends the program (QCoreApplication::exit by default).
     void setEndProgram(std::function<void(int)> endProgram);
+    // Where yes/no questions go (a message box by default); true means yes.
+    void setQuestionHandler(std::function<bool(const QString &)> handler)
+    {
+        mQuestionHandler = std::move(handler);
+    }
 
     // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
     // of the window runs it when the program entry has not.
@@ -86,6 +94,8 @@ public:
     bool showHints() const;
 
     Calculator &calculator() { return *mCalc; }
+    // "Next hour of", the week of hours and the calendar export of the Reports menu.
+    HoursMenu &hoursMenu() { return *mHoursMenu; }
     TSettings &settings() { return mSettings; }
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
@@ -139,6 +149,25 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
+    void Options1Click();
+    void FormattingOptions1Click();
+    // The options dialog as Options1Click shows it, wired to this window.
+    std::unique_ptr<TfOptions> makeOptionsDialog();
+    // Reports and output (reportcommands.h).
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+    void Print1Click();
+    void Save1Click();
+    void InsertintoWord971Click();
+    ReportCommands &reports() { return *mReports; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -166,6 +195,9 @@ private:
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    // After the options dialog has written the file: the alarm list is built again from the new
+    // alarm flags. BuildEventList joins here.
+    void rebuildEventList();
     void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
@@ -179,6 +211,7 @@ private:
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
+    std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
     std::function<QDateTime()> mClock;
@@ -186,6 +219,7 @@ private:
     SoundPlayer *mSound = nullptr;
     bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
     bool mInTick = false;
+    std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
     QString mCommandLineOutput;
@@ -215,6 +249,7 @@ private:
     QAction *MonthlyCalendar1 = nullptr;
     QAction *Paused1 = nullptr;
     QAction *AlarmEvents1 = nullptr;
+    HoursMenu *mHoursMenu = nullptr;
 };
 
 } // namespace orlam

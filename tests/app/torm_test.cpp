@@ -126,6 +126,7 @@ private slots:
     void layoutKeysWrittenAtCloseAndAppliedAtStart();
     void maximisedCloseReopensNormalAtThatSize();
     void failedLayoutWriteKeepsWindowOpen();
+    void datePickerHoldsEveryDateTheEngineCharts();
     void trayExitLeavesTheLayoutAlone();
     void minimiseWithoutTrayKeepsTheWindowReachable();
     void hintsCanBeSwitchedOff();
@@ -150,16 +151,18 @@ void TOrmTest::mainMenu_data()
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("File") << "&File" << QStringList{"&Calculate", "&Now",      "&Batch..",
-                                                    "!&Print...", "!&Save...", "&Exit"};
-    QTest::newRow("Edit") << "&Edit" << QStringList{"&Copy to clipboad", "!Insert into &Word97"};
+                                                    "&Print...", "&Save...", "&Exit"};
+    QTest::newRow("Edit") << "&Edit" << QStringList{"&Copy to clipboad", "Insert into &Word97"};
     QTest::newRow("Clock") << "&Clock" << QStringList{"Paused"};
     QTest::newRow("Reports") << "&Reports"
-                             << QStringList{"> &Calendar [!For the &Month; !For the &Year]",
-                                            "!&Astrological data", "&Planetary hours", "-",
-                                            "!&Random Verse"};
+                             << QStringList{"> &Calendar [For the &Month; For the &Year]",
+                                            "&Astrological data", "&Planetary hours",
+                                            "> &Next hour of [Sun; Moon; Mercury; Venus; Mars; Jupiter; Saturn]",
+                                            "Planetary hours for the &week", "&Export to calendar...", "-",
+                                            "&Random Verse"};
     QTest::newRow("View") << "&View"
                           << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "Alarm Events"};
-    QTest::newRow("Options") << "&Options" << QStringList{"!&Program options"};
+    QTest::newRow("Options") << "&Options" << QStringList{"&Program options"};
     QTest::newRow("Help") << "&Help"
                           << QStringList{
                                  "&Help", "&About",
@@ -214,7 +217,7 @@ void TOrmTest::trayMenu()
     auto *tray = child<QMenu>(window.get(), "PopupMenu2");
     QVERIFY(tray);
     QCOMPARE(describe(tray),
-             (QStringList{"!Date", "!Quote", "!Word Document", "> ClipBoard [!Quote; !Date; !Law]", "-",
+             (QStringList{"Date", "Quote", "Word Document", "> ClipBoard [Quote; Date; Law]", "-",
                           "> &Web [&Orlam Homepage; &www.orlam.org; US &Naval Observatory; &O.T.O.]",
                           "Restore", "Exit"}));
     QCOMPARE(window->trayImage(), 3);
@@ -249,10 +252,10 @@ void TOrmTest::toolbarItemsAndHints()
     QCOMPARE(items, (QStringList{"GDate", "Time", "CalcButton: Calculate using displayed information",
                                  "NowButton: Set Date/Time to \"Now\" and Calculate",
                                  "ClipButton: Copy Thelemic Date to clipboard",
-                                 "AstroButton: Display Astrolog program output (later)",
+                                 "AstroButton: Display Astrolog program output",
                                  "HoursButton: Display Planetary Hours",
                                  "ToolbarButton971: Toggle Event Display (toggle)",
-                                 "Opt1: Program Options (later)", "Verse: Random Verse (later)"}));
+                                 "Opt1: Program Options", "Verse: Random Verse"}));
     auto *date = child<QDateEdit>(window.get(), "GDate");
     QVERIFY(date->calendarPopup());
     QCOMPARE(date->displayFormat(), usLocale().shortDatePattern());
@@ -688,15 +691,38 @@ void TOrmTest::failedLayoutWriteKeepsWindowOpen()
     QVERIFY(writeAll(rig.filePath("blocker"), "x"));
     rig.setSettingsPath(rig.filePath("blocker/Orlam.ini"));
     auto window = rig.makeWindow();
+    QStringList questions;
+    bool closeAnyway = false;
+    window->setQuestionHandler([&](const QString &text) {
+        questions << text;
+        return closeAnyway;
+    });
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // The message, and the offer to close all the same: declined, the window stays.
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
-    // (The first start could not read the engine's name from the file either, and said so.)
-    QCOMPARE(rig.messages.last(), QStringLiteral("Unable to write to %1").arg(rig.settingsPath()));
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions.last().startsWith(QStringLiteral("Unable to write to %1\n\n").arg(rig.settingsPath())));
+    QVERIFY(questions.last().contains(QLatin1String("without saving")));
     QCOMPARE(rig.endCode, -1);
-    window->Exit2Click();
+    // Accepted, the window closes and the program ends, without a tray to leave by.
+    closeAnyway = true;
+    QVERIFY(window->close());
+    QCOMPARE(questions.size(), 2);
     QCOMPARE(rig.endCode, 0);
+    QVERIFY(!QFileInfo::exists(rig.settingsPath()));
+}
+
+void TOrmTest::datePickerHoldsEveryDateTheEngineCharts()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    // The picker's own lower end (14 September 1752) would chart earlier dates as that day.
+    for (const QDate &day : {QDate(1000, 1, 1), QDate(1752, 9, 13), QDate(2999, 12, 31)}) {
+        window->setPickers(clockTime(day, QTime(12, 0)), QTime(12, 0));
+        QCOMPARE(window->datePickerValue().date(), day);
+    }
 }
 
 void TOrmTest::trayExitLeavesTheLayoutAlone()
@@ -829,12 +855,13 @@ void TOrmTest::aboutBoxWindow()
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QCOMPARE(box.windowTitle(), QStringLiteral("About Orlam"));
-    QCOMPARE(box.size(), QSize(227, 135));
+    QCOMPARE(box.size(), QSize(227, 149));
     QVERIFY(!(box.windowFlags() & Qt::WindowCloseButtonHint));
     QCOMPARE(child<QLabel>(&box, "ProductName")->text(), QStringLiteral("Orlam"));
     QCOMPARE(child<QLabel>(&box, "ProductName")->font().pixelSize(), 16);
     QCOMPARE(child<QLabel>(&box, "Version")->font().pixelSize(), 13);
     QCOMPARE(child<QLabel>(&box, "Copyright")->font().pixelSize(), 11);
+    QVERIFY(child<QLabel>(&box, "Copyright")->text().contains(QStringLiteral("city-timezones (MIT)")));
     const QDateTime built = clockFromLocal(QFileInfo(QCoreApplication::applicationFilePath()).lastModified());
     QCOMPARE(child<QLabel>(&box, "Version")->text(),
              QStringLiteral("Version 3.41\r\nCompiled: ") + facts.formatShortDate(built.date()) +
@@ -868,7 +895,7 @@ void TOrmTest::aboutBoxFitsTheLongestVersionText()
     version->setText(text);
     box.layout()->activate();
     child<QWidget>(&box, "Panel1")->layout()->activate();
-    QCOMPARE(box.size(), QSize(227, 135));
+    QCOMPARE(box.size(), QSize(227, 149));
 
     // Every label shows all of its text inside the panel, none of it cut off.
     const QRect inside = child<QFrame>(&box, "Panel1")->contentsRect();

@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
+#include <QTemporaryFile>
 #include <array>
+#include <cstdio>
 
 namespace orlam {
 
@@ -38,6 +41,17 @@ QString fromWestern(const QByteArray &bytes)
         const auto u = static_cast<unsigned char>(b);
         *out++ = (u >= 0x80 && u < 0xA0) ? QChar(HighControls[u - 0x80]) : QChar(u);
     }
+    return text;
+}
+
+QString fromUtf8OrWestern(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return fromWestern(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     return text;
 }
 
@@ -141,6 +155,18 @@ Status writeFileAtomically(const QString &path, const QByteArray &bytes, const Q
     // no safer, so the failure is reported instead.
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return Status::failure(QString(failureMessage).arg(path));
+    return Status::success();
+}
+
+Status writeScratchFile(const QString &path, const QByteArray &bytes, const QString &failureMessage)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return Status::failure(QString(failureMessage).arg(path));
+    file.close();
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return Status::failure(QString(failureMessage).arg(path));
+    file.setAutoRemove(false);
     return Status::success();
 }
 

@@ -86,6 +86,7 @@ public:
     TSettings &settings() { return mSettings; }
     const LocaleFacts &locale() const { return mLocale; }
     CalcHost &host() { return mHost; }
+    Astrocalls &astrocalls() { return mAstro; }
 
 private:
     TSettings &mSettings;
