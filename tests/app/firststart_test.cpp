@@ -57,6 +57,13 @@ public:
     }
     QString path(const QString &name) const { return mDir.filePath(name); }
     QString settings() const { return path(QStringLiteral("config/Orlam/Orlam.ini")); }
+    // A file the program left in its work folder: the user's data folder, or the folder it was
+    // started in.
+    QByteArray workFile(const QString &name) const
+    {
+        const QString data = path(QStringLiteral("data/Orlam/") + name);
+        return readAll(QFile::exists(data) ? data : path(QStringLiteral("work/") + name));
+    }
 
     struct Run {
         int exitCode = -1;
@@ -180,9 +187,9 @@ void FirstStartTest::presentMoment()
 
     // The chart is of the present moment: the engine's Moon for the true Universal Time, at the
     // place chosen.
-    const QByteArray job = readAll(user.path(QStringLiteral("work/input.txt")));
+    const QByteArray job = user.workFile(QStringLiteral("input.txt"));
     QVERIFY2(lineStarting(job, "/qb ").endsWith(" " + place), job);
-    const QByteArray moon = lineStarting(readAll(user.path(QStringLiteral("work/chart.txt"))), "Moon");
+    const QByteArray moon = lineStarting(user.workFile(QStringLiteral("chart.txt")), "Moon");
     QVERIFY(!moon.isEmpty());
     const QList<QByteArray> at = place.split(' ');
     QByteArrayList trueMoons;
@@ -217,8 +224,7 @@ void FirstStartTest::ownFileStaysAsItIs()
         QVERIFY2(!settings.contains(key), key);
     // Three lines of date text; the place is the default's, in its standard time.
     QCOMPARE(run.out.split('\n').size(), 4);
-    QVERIFY(lineStarting(readAll(user.path(QStringLiteral("work/input.txt"))), "/qb ")
-                .endsWith(" ST 6 93W21 45N05"));
+    QVERIFY(lineStarting(user.workFile(QStringLiteral("input.txt")), "/qb ").endsWith(" ST 6 93W21 45N05"));
 }
 
 QTEST_GUILESS_MAIN(FirstStartTest)
