@@ -57,13 +57,6 @@ public:
     }
     QString path(const QString &name) const { return mDir.filePath(name); }
     QString settings() const { return path(QStringLiteral("config/Orlam/Orlam.ini")); }
-    // A file the program left in its work folder: the user's data folder, or the folder it was
-    // started in.
-    QByteArray workFile(const QString &name) const
-    {
-        const QString data = path(QStringLiteral("data/Orlam/") + name);
-        return readAll(QFile::exists(data) ? data : path(QStringLiteral("work/") + name));
-    }
 
     struct Run {
         int exitCode = -1;
@@ -187,16 +180,14 @@ void FirstStartTest::presentMoment()
 
     // The chart is of the present moment: the engine's Moon for the true Universal Time, at the
     // place chosen.
-    const QByteArray job = user.workFile(QStringLiteral("input.txt"));
+    const QByteArray job = readAll(user.path(QStringLiteral("data/Orlam/input.txt")));
     QVERIFY2(lineStarting(job, "/qb ").endsWith(" " + place), job);
-    const QByteArray moon = lineStarting(user.workFile(QStringLiteral("chart.txt")), "Moon");
+    const QByteArray moon = lineStarting(readAll(user.path(QStringLiteral("data/Orlam/chart.txt"))), "Moon");
     QVERIFY(!moon.isEmpty());
     const QList<QByteArray> at = place.split(' ');
     QByteArrayList trueMoons;
     for (QDateTime minute = before; minute <= after; minute = minute.addSecs(60))
         trueMoons << user.moonAtUt(minute, at.at(0), at.at(1));
-    if (tz == "Asia/Kolkata" || tz == "Australia/Adelaide")
-        QEXPECT_FAIL("", "needs the job writer to send a half-hour zone as hours and minutes", Continue);
     QVERIFY2(trueMoons.contains(moon), moon + " / " + trueMoons.join(" or "));
     // The date text shows that Moon's degree.
     const QByteArray degree = moon.mid(6, 2);
@@ -224,7 +215,8 @@ void FirstStartTest::ownFileStaysAsItIs()
         QVERIFY2(!settings.contains(key), key);
     // Three lines of date text; the place is the default's, in its standard time.
     QCOMPARE(run.out.split('\n').size(), 4);
-    QVERIFY(lineStarting(user.workFile(QStringLiteral("input.txt")), "/qb ").endsWith(" ST 6 93W21 45N05"));
+    QVERIFY(lineStarting(readAll(user.path(QStringLiteral("data/Orlam/input.txt"))), "/qb ")
+                .endsWith(" ST 6 93W21 45N05"));
 }
 
 QTEST_GUILESS_MAIN(FirstStartTest)
