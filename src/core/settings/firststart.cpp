@@ -1,6 +1,7 @@
 #include "settings/firststart.h"
 
 #include "settings/inifile.h"
+#include "settings/localefacts.h"
 #include "settings/settings.h"
 
 #include <QDir>
@@ -11,7 +12,6 @@
 #include <QStringList>
 #include <QTimeZone>
 #include <algorithm>
-#include <cstdlib>
 #include <ctime>
 
 namespace orlam {
@@ -176,18 +176,6 @@ std::optional<ZonePlace> findZonePlace(const QByteArray &zoneId, const QString &
         name = linkTarget(dir.filePath(QStringLiteral("tzdata.zi")), name);
     }
     return std::nullopt;
-}
-
-QString zoneHoursWestText(int secondsEast)
-{
-    const int minutesWest = -secondsEast / 60;
-    if (minutesWest % 60 == 0)
-        return QString::number(minutesWest / 60);
-    const int magnitude = std::abs(minutesWest);
-    return QStringLiteral("%1%2:%3")
-        .arg(minutesWest < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / 60)
-        .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString FirstStart::statusText() const
