@@ -11,7 +11,6 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimeZone>
-#include <algorithm>
 #include <ctime>
 
 namespace orlam {
@@ -119,12 +118,9 @@ ComputerZone computerZone()
     }
     const QTimeZone named(zone.id);
     if (named.isValid()) {
-        // Standard time is the winter clock, the one daylight saving moves forward from: also
-        // where the database calls the summer clock standard (Europe/Dublin).
-        const int year = QDate::currentDate().year();
-        zone.standardOffsetEast =
-            std::min(named.offsetFromUtc(QDateTime(QDate(year, 1, 15), QTime(12, 0), Qt::UTC)),
-                     named.offsetFromUtc(QDateTime(QDate(year, 7, 15), QTime(12, 0), Qt::UTC)));
+        // The standard offset the job writer sends for this zone: the winter clock, also where
+        // the database calls the summer clock standard (Europe/Dublin).
+        zone.standardOffsetEast = LocaleFacts::zoneYear(named, QDate::currentDate()).standardOffset;
         return zone;
     }
     // The C library's own reading of a zone Qt does not know (a POSIX rule, an unknown name read
