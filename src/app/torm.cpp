@@ -7,13 +7,17 @@
 #include "common/clocktime.h"
 #include "eventview.h"
 #include "reports/batch.h"
+#include "reportcommands.h"
+#include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
+#include "tfoptions.h"
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "workfolder.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -95,6 +99,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
+    mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
     SetNow();
@@ -165,11 +170,11 @@ void TOrm::buildToolbar()
          false},
         {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
         {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
-        {"AstroButton", "astro", "Display Astrolog program output", {}, false},
+        {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", {}, false},
         {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
-        {"Opt1", "options", "Program Options", {}, false},
-        {"Verse", "verse", "Random Verse", {}, false},
+        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
+        {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
         QAction *action =
@@ -311,25 +316,25 @@ void TOrm::buildMenus()
     item(file, "Calculate1", QStringLiteral("&Calculate"), [this] { CalcButtonClick(); });
     item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
     item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
-    item(file, "Print1", QStringLiteral("&Print..."));
-    item(file, "Save1", QStringLiteral("&Save..."));
+    item(file, "Print1", QStringLiteral("&Print..."), [this] { Print1Click(); });
+    item(file, "Save1", QStringLiteral("&Save..."), [this] { Save1Click(); });
     item(file, "Exit1", QStringLiteral("&Exit"), [this] { Exit1Click(); });
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"));
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
 
     QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
     QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
-    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"));
-    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"));
-    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"));
+    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"), [this] { Forthemonth1Click(); });
+    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
+    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
     item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
     reports->addSeparator();
-    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"));
+    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
 
     QMenu *view = menu(bar, "View1", QStringLiteral("&View"));
     ToolBars1 = check(view, "ToolBars1", QStringLiteral("&ToolBars"), true, [this] { ToolBars1Click(); });
@@ -340,7 +345,7 @@ void TOrm::buildMenus()
     check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
-    item(options, "Options1", QStringLiteral("&Program options"));
+    item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
 
     QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
     item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
@@ -360,13 +365,14 @@ void TOrm::buildMenus()
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    item(PopupMenu2, "Date1", QStringLiteral("Date"));
-    item(PopupMenu2, "Quote1", QStringLiteral("Quote"));
-    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"));
+    // The tray's "Date" shows the date in a balloon; the clipboard submenu's "Date" copies it.
+    item(PopupMenu2, "Date1", QStringLiteral("Date"), [this] { Query1Click(); });
+    item(PopupMenu2, "Quote1", QStringLiteral("Quote"), [this] { Quote1Click(); });
+    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"), [this] { InsertintoWord971Click(); });
     QMenu *clip = menu(PopupMenu2, "ClipBoard1", QStringLiteral("ClipBoard"));
-    item(clip, "Quote2", QStringLiteral("Quote"));
-    item(clip, "Date2", QStringLiteral("Date"));
-    item(clip, "Law1", QStringLiteral("Law"));
+    item(clip, "Quote2", QStringLiteral("Quote"), [this] { Quote2Click(); });
+    item(clip, "Date2", QStringLiteral("Date"), [this] { Date1Click(); });
+    item(clip, "Law1", QStringLiteral("Law"), [this] { Law1Click(); });
     PopupMenu2->addSeparator();
     QMenu *trayWeb = menu(PopupMenu2, "Web2", QStringLiteral("&Web"));
     trayWeb->setToolTipsVisible(true);
@@ -582,6 +588,68 @@ Status TOrm::runBatch(const QString &inputName, const QString &outputName)
     return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder);
 }
 
+// --- Reports and output -----------------------------------------------------------------------
+
+void TOrm::AstroButtonClick()
+{
+    mReports->AstroButtonClick();
+}
+
+void TOrm::Forthemonth1Click()
+{
+    mReports->Forthemonth1Click();
+}
+
+void TOrm::Fortheyear1Click()
+{
+    mReports->Fortheyear1Click();
+}
+
+void TOrm::RandomVerse1Click()
+{
+    mReports->RandomVerse1Click();
+}
+
+void TOrm::Quote1Click()
+{
+    mReports->Quote1Click();
+}
+
+void TOrm::Quote2Click()
+{
+    mReports->Quote2Click();
+}
+
+void TOrm::Law1Click()
+{
+    mReports->Law1Click();
+}
+
+void TOrm::Date1Click()
+{
+    mReports->Date1Click();
+}
+
+void TOrm::Query1Click()
+{
+    mReports->Query1Click();
+}
+
+void TOrm::Print1Click()
+{
+    mReports->Print1Click();
+}
+
+void TOrm::Save1Click()
+{
+    mReports->Save1Click();
+}
+
+void TOrm::InsertintoWord971Click()
+{
+    mReports->InsertintoWord971Click();
+}
+
 void TOrm::ToolBars1Click()
 {
     ToolBars1->setChecked(!ToolBars1->isChecked());
@@ -679,6 +747,37 @@ void TOrm::Astrolog1Click()
     openAddress(WebLinks::Astrolog);
 }
 
+std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
+{
+    TfOptions::Hooks hooks;
+    hooks.setShowHints = [this](bool on) { setShowHints(on); };
+    hooks.tryOptions = [this] {
+        SetNow();
+        mCalc->ShowOutput = true;
+        CalcButtonClick(Calculator::Sender::Other);
+    };
+    hooks.reloadSettings = [this] {
+        mStore.ReloadSettings(&mSettings);
+        rebuildEventList();
+    };
+    hooks.message = [this](const QString &text) { showMessage(text); };
+    return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
+                                       userOrInstalledDataFile(CityListFileName), this);
+}
+
+void TOrm::Options1Click()
+{
+    const std::unique_ptr<TfOptions> dialog = makeOptionsDialog();
+    dialog->exec();
+}
+
+void TOrm::FormattingOptions1Click()
+{
+    Options1Click();
+}
+
+void TOrm::rebuildEventList() {}
+
 void TOrm::Timer1Timer()
 {
     mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), clockNow()));
@@ -734,21 +833,20 @@ TOrm::StartResult TOrm::FormShow()
         ClipButtonClick();
         mCommandLineOutput = TDate->toPlainText();
         // The view already holds the present moment's date: the close is all that is left.
-        const Status closed = FormClose();
-        if (!closed)
+        if (const Status closed = FormClose(); !closed)
             showMessage(closed.message);
         return {true, 0};
     }
     case CommandLine::Mode::CopyView:
         ClipButtonClick();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     case CommandLine::Mode::Batch: {
         const Status status = runBatch(mCommandLine.first, mCommandLine.second);
         if (!status)
             return stopStartUp(status);
         const int failedRuns = mRunner->failedRuns();
-        finishCommandLineRun();
+        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, mRunner->failedRuns() != failedRuns ? 1 : 0};
     }
     default:

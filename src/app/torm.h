@@ -32,6 +32,8 @@ class AstrologRunner;
 class Astrocalls;
 class EventView;
 class HintSwitch;
+class TfOptions;
+class ReportCommands;
 class ToolbarDock;
 class TrayIcon;
 
@@ -132,6 +134,25 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
+    void Options1Click();
+    void FormattingOptions1Click();
+    // The options dialog as Options1Click shows it, wired to this window.
+    std::unique_ptr<TfOptions> makeOptionsDialog();
+    // Reports and output (reportcommands.h).
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+    void Print1Click();
+    void Save1Click();
+    void InsertintoWord971Click();
+    ReportCommands &reports() { return *mReports; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -155,6 +176,9 @@ private:
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    // After the options dialog has written the file: the alarm list is built again from the new
+    // alarm flags. BuildEventList joins here.
+    void rebuildEventList();
     void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
@@ -168,6 +192,7 @@ private:
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
+    std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
     std::function<bool(const QString &)> mQuestionHandler;

@@ -179,6 +179,13 @@ double Ephemeris::longitude(Body body, double julianDayUt, bool sidereal)
     return normalize360(values[0]);
 }
 
+Motion Ephemeris::motion(Body body, double julianDayUt, bool sidereal)
+{
+    double values[6] = {};
+    calc(body, julianDayUt, SEFLG_SPEED | (sidereal ? SEFLG_SIDEREAL : 0), values);
+    return {normalize360(values[0]), values[3]};
+}
+
 double Ephemeris::ayanamsa(double julianDayUt)
 {
     double value = 0;

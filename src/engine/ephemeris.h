@@ -31,6 +31,12 @@ struct EclipticPosition {
     double declination = 0;
 };
 
+// Where a body is along the ecliptic and how fast it moves there.
+struct Motion {
+    double longitude = 0; // degrees 0..360
+    double speed = 0;     // degrees per day; negative when retrograde
+};
+
 struct Houses {
     std::array<double, 12> cusps{}; // degrees of longitude, cusp 1 first
     double ascendant = 0;
@@ -81,6 +87,8 @@ public:
     EclipticPosition position(Body body, double julianDayUt, bool sidereal);
     // The longitude alone, degrees 0..360: one library call where position() makes two.
     double longitude(Body body, double julianDayUt, bool sidereal);
+    // The longitude and its speed, in one library call.
+    Motion motion(Body body, double julianDayUt, bool sidereal);
     double ayanamsa(double julianDayUt);
     Houses houses(double julianDayUt, const Place &place, char system, bool sidereal);
     HorizonPosition horizon(Body body, double julianDayUt, const Place &place);

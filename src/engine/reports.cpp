@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 namespace orlam {
@@ -128,6 +129,36 @@ int houseOf(double longitude, const Houses &houses)
             return i + 1;
     }
     return 1;
+}
+
+// Refines a root of f between a and b (f changes sign there) to about a second; fa is f(a).
+template <typename F> double refine(double a, double b, double fa, const F &f)
+{
+    for (int iteration = 0; iteration < 40 && b - a > 1.0 / 86400.0; ++iteration) {
+        const double t = 0.5 * (a + b);
+        const double ft = f(t);
+        if ((ft < 0) == (fa < 0)) {
+            a = t;
+            fa = ft;
+        } else {
+            b = t;
+        }
+    }
+    return 0.5 * (a + b);
+}
+
+// The moments where a speed changes sign: where a body (or the angle between two) stops and
+// turns. `looks` are (time, speed) pairs across a step in time order, its ends included; each
+// change of sign between two looks is refined to about a second with `speed`.
+template <typename F>
+std::vector<double> turningPoints(const std::vector<std::pair<double, double>> &looks, const F &speed)
+{
+    std::vector<double> turns;
+    for (std::size_t q = 0; q + 1 < looks.size(); ++q) {
+        if ((looks[q].second < 0) != (looks[q + 1].second < 0))
+            turns.push_back(refine(looks[q].first, looks[q + 1].first, looks[q].second, speed));
+    }
+    return turns;
 }
 
 struct Aspect {
@@ -461,86 +492,142 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
     };
     std::vector<Event> events;
     auto longitude = [&](Body body, double t) { return ephemeris.longitude(body, t, job.sidereal); };
-    // Refines a root of f between a and b (f changes sign there) to about a second.
-    auto refine = [](double a, double b, double fa, const auto &f) {
-        for (int iteration = 0; iteration < 40 && b - a > 1.0 / 86400.0; ++iteration) {
-            const double t = 0.5 * (a + b);
-            const double ft = f(t);
-            if ((ft < 0) == (fa < 0)) {
-                a = t;
-                fa = ft;
-            } else {
-                b = t;
-            }
-        }
-        return 0.5 * (a + b);
-    };
+    auto motion = [&](Body body, double t) { return ephemeris.motion(body, t, job.sidereal); };
 
     const int samples = static_cast<int>(std::ceil((endUt - startUt) / step)) + 1;
-    std::vector<std::vector<double>> longitudes(bodies.size(),
-                                                std::vector<double>(static_cast<std::size_t>(samples)));
+    std::vector<std::vector<Motion>> motions(bodies.size(),
+                                             std::vector<Motion>(static_cast<std::size_t>(samples)));
     // Date by date, so that the library computes each date's nutation and Earth position once.
     for (int s = 0; s < samples; ++s) {
         for (std::size_t b = 0; b < bodies.size(); ++b)
-            longitudes[b][static_cast<std::size_t>(s)] =
-                longitude(bodies[b], std::min(startUt + s * step, endUt));
+            motions[b][static_cast<std::size_t>(s)] = motion(bodies[b], std::min(startUt + s * step, endUt));
     }
     auto sampleTime = [&](int s) { return std::min(startUt + s * step, endUt); };
 
-    for (std::size_t b = 0; b < bodies.size(); ++b) {
+    // Where a body turns round inside a step (a planet at its station, the Node in its wobble) it
+    // can cross a boundary and come back before the step ends, and the two ends then show
+    // nothing. Each step is therefore cut where the speed changes sign and searched piece by
+    // piece, each piece moving one way only. The planets turn weeks apart and the Sun and Moon
+    // never, so a step's two ends tell where to cut; the Node's true motion can stop and turn
+    // twice within hours, so its speed is looked at every hour.
+    const int hoursPerStep = static_cast<int>(std::lround(step * 24.0));
+    auto hourTime = [&](int s, int h) { return std::min(startUt + s * step + h / 24.0, endUt); };
+    const auto nodeAt = std::find(bodies.begin(), bodies.end(), Body::Node);
+    std::vector<double> nodeSpeeds; // at hourTime(s, h), index s * hoursPerStep + h
+    if (nodeAt != bodies.end()) {
+        const std::size_t n = static_cast<std::size_t>(nodeAt - bodies.begin());
         for (int s = 0; s + 1 < samples; ++s) {
-            const double l0 = longitudes[b][static_cast<std::size_t>(s)];
-            const double l1 = longitudes[b][static_cast<std::size_t>(s + 1)];
-            if (signIndex(l0) == signIndex(l1))
-                continue;
-            const bool forward = normalize180(l1 - l0) > 0;
-            const double boundary = 30.0 * (forward ? signIndex(l1) : signIndex(l0));
-            const Body body = bodies[b];
-            auto f = [&](double t) { return normalize180(longitude(body, t) - boundary); };
-            const double t = refine(sampleTime(s), sampleTime(s + 1), normalize180(l0 - boundary), f);
-            const int entered = forward ? signIndex(l1) : signIndex(boundary - 1.0);
-            events.push_back({t, format("  %s enters %s%s", name(body).c_str(),
-                                        str(signTable[static_cast<std::size_t>(entered)].name).c_str(),
-                                        forward ? "" : " (retrograde)")});
+            nodeSpeeds.push_back(motions[n][static_cast<std::size_t>(s)].speed);
+            for (int h = 1; h < hoursPerStep; ++h)
+                nodeSpeeds.push_back(motion(Body::Node, hourTime(s, h)).speed);
+        }
+    }
+    // (time, speed) of the bodies i and j (the speed of i less that of j) across step s; j may be
+    // i's own index with no second body. Between the step's ends a planet's speed changes so
+    // little that it is interpolated; the Node's is taken from its hourly looks.
+    auto speedLooks = [&](std::size_t i, std::optional<std::size_t> j, int s) {
+        const auto at = [&](std::size_t b, int sample) {
+            return motions[b][static_cast<std::size_t>(sample)].speed;
+        };
+        const double t0 = sampleTime(s);
+        const double t1 = sampleTime(s + 1);
+        const double r0 = at(i, s) - (j ? at(*j, s) : 0.0);
+        const double r1 = at(i, s + 1) - (j ? at(*j, s + 1) : 0.0);
+        std::vector<std::pair<double, double>> looks{{t0, r0}};
+        const bool withNode = bodies[i] == Body::Node || (j && bodies[*j] == Body::Node);
+        for (int h = 1; withNode && h < hoursPerStep; ++h) {
+            const double t = hourTime(s, h);
+            const double fraction = static_cast<double>(h) / hoursPerStep;
+            const double node = nodeSpeeds[static_cast<std::size_t>(s * hoursPerStep + h)];
+            const auto speedOf = [&](std::size_t b) {
+                return bodies[b] == Body::Node ? node : at(b, s) + (at(b, s + 1) - at(b, s)) * fraction;
+            };
+            looks.emplace_back(t, speedOf(i) - (j ? speedOf(*j) : 0.0));
+        }
+        looks.emplace_back(t1, r1);
+        return looks;
+    };
+
+    for (std::size_t b = 0; b < bodies.size(); ++b) {
+        const Body body = bodies[b];
+        for (int s = 0; s + 1 < samples; ++s) {
+            const Motion &m0 = motions[b][static_cast<std::size_t>(s)];
+            const Motion &m1 = motions[b][static_cast<std::size_t>(s + 1)];
+            const double t0 = sampleTime(s);
+            std::vector<std::pair<double, double>> ends{{t0, m0.longitude}};
+            for (const double turn : turningPoints(speedLooks(b, std::nullopt, s),
+                                                   [&](double t) { return motion(body, t).speed; }))
+                ends.emplace_back(turn, longitude(body, turn));
+            ends.emplace_back(sampleTime(s + 1), m1.longitude);
+            for (std::size_t e = 0; e + 1 < ends.size(); ++e) {
+                const auto [ta, la] = ends[e];
+                const auto [tb, lb] = ends[e + 1];
+                const bool forward = normalize180(lb - la) > 0;
+                // A piece moves less than a sign, but walk the boundaries all the same.
+                for (int sign = signIndex(la), guard = 0; sign != signIndex(lb) && guard < 12; ++guard) {
+                    const int entered = (sign + (forward ? 1 : 11)) % 12;
+                    const double boundary = 30.0 * (forward ? entered : sign);
+                    auto f = [&](double t) { return normalize180(longitude(body, t) - boundary); };
+                    const double t = refine(ta, tb, normalize180(la - boundary), f);
+                    events.push_back(
+                        {t, format("  %s enters %s%s", name(body).c_str(),
+                                   str(signTable[static_cast<std::size_t>(entered)].name).c_str(),
+                                   forward ? "" : " (retrograde)")});
+                    sign = entered;
+                }
+            }
         }
     }
 
     for (std::size_t i = 0; i < bodies.size(); ++i) {
         for (std::size_t j = i + 1; j < bodies.size(); ++j) {
+            const Body a = bodies[i];
+            const Body b = bodies[j];
+            // As with the ingresses: where the two bodies' speeds cross inside a step, the angle
+            // between them turns, and an aspect made and left inside the step would be lost.
+            std::vector<std::vector<double>> stepCuts(static_cast<std::size_t>(samples));
+            for (int s = 0; s + 1 < samples; ++s)
+                stepCuts[static_cast<std::size_t>(s)] = turningPoints(
+                    speedLooks(i, j, s), [&](double t) { return motion(a, t).speed - motion(b, t).speed; });
             for (int k = 0; k < job.aspectLimit; ++k) {
                 const double angle = aspectTable[static_cast<std::size_t>(k)].angle;
                 std::vector<double> targets{angle};
                 if (angle != 0.0 && angle != 180.0)
                     targets.push_back(360.0 - angle);
                 for (const double target : targets) {
+                    auto f = [&](double t) {
+                        return normalize180(longitude(a, t) - longitude(b, t) - target);
+                    };
                     auto gap = [&](std::size_t s) {
-                        return normalize180(longitudes[i][s] - longitudes[j][s] - target);
+                        return normalize180(motions[i][s].longitude - motions[j][s].longitude - target);
                     };
                     for (int s = 0; s + 1 < samples; ++s) {
-                        const double g0 = gap(static_cast<std::size_t>(s));
-                        const double g1 = gap(static_cast<std::size_t>(s + 1));
-                        if ((g0 < 0) == (g1 < 0) || std::fabs(g0 - g1) > 90.0)
-                            continue;
-                        const Body a = bodies[i];
-                        const Body b = bodies[j];
-                        auto f = [&](double t) {
-                            return normalize180(longitude(a, t) - longitude(b, t) - target);
-                        };
-                        const double t = refine(sampleTime(s), sampleTime(s + 1), g0, f);
-                        std::string text = format(
-                            "  %-7s %s %s %-7s %s", name(a).c_str(), zodiacText(longitude(a, t)).c_str(),
-                            str(aspectTable[static_cast<std::size_t>(k)].abbreviation).c_str(),
-                            name(b).c_str(), zodiacText(longitude(b, t)).c_str());
-                        if (a == Body::Sun && b == Body::Moon) {
-                            // target is Sun minus Moon; the Moon leads the Sun by 90 at the first quarter
-                            if (k == 0)
-                                text += "  New Moon";
-                            else if (angle == 180.0)
-                                text += "  Full Moon";
-                            else if (angle == 90.0)
-                                text += target == 270.0 ? "  First Quarter" : "  Last Quarter";
+                        std::vector<std::pair<double, double>> ends{
+                            {sampleTime(s), gap(static_cast<std::size_t>(s))}};
+                        for (const double cut : stepCuts[static_cast<std::size_t>(s)])
+                            ends.emplace_back(cut, f(cut));
+                        ends.emplace_back(sampleTime(s + 1), gap(static_cast<std::size_t>(s + 1)));
+                        for (std::size_t e = 0; e + 1 < ends.size(); ++e) {
+                            const auto [ta, g0] = ends[e];
+                            const auto [tb, g1] = ends[e + 1];
+                            if ((g0 < 0) == (g1 < 0) || std::fabs(g0 - g1) > 90.0)
+                                continue;
+                            const double t = refine(ta, tb, g0, f);
+                            std::string text = format(
+                                "  %-7s %s %s %-7s %s", name(a).c_str(), zodiacText(longitude(a, t)).c_str(),
+                                str(aspectTable[static_cast<std::size_t>(k)].abbreviation).c_str(),
+                                name(b).c_str(), zodiacText(longitude(b, t)).c_str());
+                            if (a == Body::Sun && b == Body::Moon) {
+                                // target is Sun minus Moon; the Moon leads the Sun by 90 at the first quarter
+                                if (k == 0)
+                                    text += "  New Moon";
+                                else if (angle == 180.0)
+                                    text += "  Full Moon";
+                                else if (angle == 90.0)
+                                    text += target == 270.0 ? "  First Quarter" : "  Last Quarter";
+                            }
+                            events.push_back({t, text});
                         }
-                        events.push_back({t, text});
                     }
                 }
             }

@@ -6,7 +6,7 @@ namespace orlam {
 
 // Outcome of a fallible core call: success, or failure with the message the user sees.
 // The core never shows UI; the program decides how to show the message.
-struct Status {
+struct [[nodiscard]] Status {
     bool ok = true;
     QString message;
 
