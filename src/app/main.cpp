@@ -1,6 +1,7 @@
 #include "appicons.h"
 #include "clipboardkeeper.h"
 #include "commandline.h"
+#include "hourscli.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -98,6 +99,10 @@ int main(int argc, char **argv)
         std::fprintf(stdout, "%s\n", VersionText.toLatin1().constData());
         return 0;
     }
+    // The hour commands only read the settings and run their jobs in a folder of their own, so
+    // they run beside a window: no lock, no display.
+    if (commandLine.isHoursCommand())
+        return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!haveDisplay()) {

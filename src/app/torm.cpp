@@ -6,6 +6,7 @@
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
 #include "eventview.h"
+#include "hoursmenu.h"
 #include "reports/batch.h"
 #include "reportcommands.h"
 #include "settings/citylist.h"
@@ -333,6 +334,8 @@ void TOrm::buildMenus()
     item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
     item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
     item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
+    mHoursMenu = new HoursMenu(this, *this, mSettings, mDerived, mLocale);
+    mHoursMenu->addTo(reports);
     reports->addSeparator();
     item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
 

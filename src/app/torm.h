@@ -32,6 +32,7 @@ class AstrologRunner;
 class Astrocalls;
 class EventView;
 class HintSwitch;
+class HoursMenu;
 class TfOptions;
 class ReportCommands;
 class ToolbarDock;
@@ -90,6 +91,8 @@ public:
     bool showHints() const;
 
     Calculator &calculator() { return *mCalc; }
+    // "Next hour of", the week of hours and the calendar export of the Reports menu.
+    HoursMenu &hoursMenu() { return *mHoursMenu; }
     TSettings &settings() { return mSettings; }
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
@@ -224,6 +227,7 @@ private:
     QAction *Statusbar2 = nullptr;
     QAction *MonthlyCalendar1 = nullptr;
     QAction *Paused1 = nullptr;
+    HoursMenu *mHoursMenu = nullptr;
 };
 
 } // namespace orlam

@@ -156,7 +156,9 @@ void TOrmTest::mainMenu_data()
     QTest::newRow("Clock") << "&Clock" << QStringList{"Paused"};
     QTest::newRow("Reports") << "&Reports"
                              << QStringList{"> &Calendar [For the &Month; For the &Year]",
-                                            "&Astrological data", "!&Planetary hours", "-",
+                                            "&Astrological data", "!&Planetary hours",
+                                            "> &Next hour of [Sun; Moon; Mercury; Venus; Mars; Jupiter; Saturn]",
+                                            "Planetary hours for the &week", "&Export to calendar...", "-",
                                             "&Random Verse"};
     QTest::newRow("View") << "&View"
                           << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "!Alarm Events"};
