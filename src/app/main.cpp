@@ -1,5 +1,6 @@
 #include "appicons.h"
 #include "commandline.h"
+#include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "shellmessages.h"
@@ -8,6 +9,7 @@
 #include "workfolder.h"
 
 #include <QApplication>
+#include <QStatusBar>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +17,8 @@
 using namespace orlam;
 
 namespace {
+
+constexpr int FirstStartNoteMs = 12000;
 
 // ORLAM_SETTINGS names another settings file (a second profile, or a test's own file).
 QString settingsPath()
@@ -50,6 +54,25 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
         previousHandler(type, context, text);
     else
         std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// No settings file yet: the place of the computer's time zone and its clock, so that the first
+// date shown is right where the user is. Only after the settings have loaded, so that a locale
+// the program refuses leaves no file behind. Returns the note for the status bar.
+QString applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLine &commandLine)
+{
+    const FirstStart plan = planFirstStart(computerZone(), zoneInfoDirectory());
+    plan.apply(&window.settings());
+    const Status written = writeFirstStart(settingsFile, plan);
+    if (commandLine.endsAfterStart()) {
+        // Standard output carries only the date or the batch result.
+        const QString line = written ? plan.description() : written.message;
+        std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
+        return {};
+    }
+    if (!written)
+        showUserMessage(&window, written.message);
+    return plan.statusText();
 }
 
 } // namespace
@@ -118,12 +141,16 @@ int main(int argc, char **argv)
     }
 
     const LocaleFacts locale = LocaleFacts::system();
-    TOrm window(settingsPath(), locale);
+    const QString settingsFile = settingsPath();
+    const bool firstStart = isFirstStart(settingsFile);
+    TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
         return 1;
     }
     window.setCommandLine(commandLine);
+    const QString firstStartNote =
+        firstStart ? applyFirstStart(window, settingsFile, commandLine) : QString();
 
     if (commandLine.endsAfterStart()) {
         const TOrm::StartResult result = window.FormShow();
@@ -134,5 +161,8 @@ int main(int argc, char **argv)
         // A failed batch run on a desktop: the message has been shown and the window goes on.
     }
     window.show();
+    // Once the window is shown: a message set before would not cover the clock's text.
+    if (!firstStartNote.isEmpty())
+        window.statusBar()->showMessage(firstStartNote, FirstStartNoteMs);
     return app.exec();
 }

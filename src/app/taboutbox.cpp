@@ -33,7 +33,8 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
 {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About Orlam"));
-    setFixedSize(227, 135);
+    // One line taller than the classic 227 x 135, for the credit of the shipped city list.
+    setFixedSize(227, 149);
 
     // The box wears the colours of an active window caption. Qt has no caption colour role; the
     // selection colours are what desktop themes pair the same way.
@@ -68,7 +69,9 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
     // The widest dates (two-digit month, day and hour) are a few pixels wider than the box:
     // the time then moves to a third line rather than being cut off.
     mVersion->setWordWrap(true);
-    auto *authors = new QLabel(QStringLiteral("Written by the Orlam authors"), panel);
+    // The shipped city list comes from the npm package city-timezones, under the MIT licence.
+    auto *authors =
+        new QLabel(QStringLiteral("Written by the Orlam authors\nCity list: city-timezones (MIT)"), panel);
     authors->setObjectName(QStringLiteral("Copyright"));
     authors->setFont(arial(11));
 

@@ -1,14 +1,23 @@
 #include "torm.h"
 
+#include "appfonts.h"
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
+#include "eventview.h"
 #include "reports/batch.h"
+#include "reportcommands.h"
+#include "settings/citylist.h"
 #include "settings/inifile.h"
+#include "settings/settingstable.h"
 #include "shellmessages.h"
 #include "taboutbox.h"
+#include "tfoptions.h"
+#include "toolbardock.h"
+#include "trayicon.h"
 #include "weblinks.h"
+#include "workfolder.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -18,17 +27,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTextEdit>
 #include <QTimeEdit>
 #include <QTimer>
@@ -41,43 +47,13 @@ namespace orlam {
 namespace {
 
 constexpr auto PauseMessage = "Alarm and clock will be paused. Use Clock menu to resume.";
-constexpr auto HintsKey = "Hints";
 constexpr int PickerWidth = 110;
 constexpr QSize ToolButtonSize(19, 22);
 constexpr int CalendarPanelHeight = 212;
 constexpr int ViewMinimumHeight = 20;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
-constexpr int ViewFontPixels = 13;
 constexpr int InputBoxWidth = 320;
-
-QFont windowFont()
-{
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(13);
-    return font;
-}
-
-// Courier New where it is installed (or a font the desktop offers in its place with the same
-// metrics), the desktop's fixed-pitch font otherwise, and failing that any fixed-pitch family.
-QFont viewFont()
-{
-    QFont font(QStringLiteral("Courier New"));
-    if (!QFontInfo(font).fixedPitch()) {
-        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-        if (!QFontInfo(font).fixedPitch()) {
-            for (const QString &family : QFontDatabase::families())
-                if (QFontDatabase::isFixedPitch(family)) {
-                    font = QFont(family);
-                    break;
-                }
-        }
-    }
-    font.setStyleHint(QFont::TypeWriter);
-    font.setFixedPitch(true);
-    font.setPixelSize(ViewFontPixels);
-    return font;
-}
 
 } // namespace
 
@@ -122,7 +98,8 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
-    setShowHints(IniFile(mStore.path()).readBool(SettingsSection, QLatin1String(HintsKey), true));
+    mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
+    setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
     SetNow();
     EventList.clear();
@@ -157,7 +134,6 @@ void TOrm::buildToolbar()
     Toolbar1->layout()->setSpacing(0);
     Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
-    Toolbar1->installEventFilter(this);
 
     GDate = new QDateEdit(Toolbar1);
     GDate->setObjectName(QStringLiteral("GDate"));
@@ -174,6 +150,8 @@ void TOrm::buildToolbar()
     Time->setFixedWidth(PickerWidth);
     Toolbar1->addWidget(Time);
 
+    mToolbarDock = new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
+
     connect(GDate, &QDateEdit::dateChanged, this, &TOrm::pickerChangedByUser);
     connect(Time, &QTimeEdit::timeChanged, this, &TOrm::pickerChangedByUser);
 
@@ -189,11 +167,11 @@ void TOrm::buildToolbar()
          false},
         {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
         {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
-        {"AstroButton", "astro", "Display Astrolog program output", {}, false},
+        {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", {}, false},
         {"ToolbarButton971", "events", "Toggle Event Display", {}, true},
-        {"Opt1", "options", "Program Options", {}, false},
-        {"Verse", "verse", "Random Verse", {}, false},
+        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
+        {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
         QAction *action =
@@ -261,12 +239,7 @@ void TOrm::buildViews()
     connect(TDate, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
-    CheckListBox1 = new QListWidget(Panel2);
-    CheckListBox1->setObjectName(QStringLiteral("CheckListBox1"));
-    CheckListBox1->setFont(viewFont());
-    CheckListBox1->setUniformItemSizes(true);
-    CheckListBox1->setStyleSheet(QStringLiteral("QListWidget::item { height: 16px; }"));
-    CheckListBox1->hide();
+    CheckListBox1 = new EventView(Panel2);
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -340,25 +313,25 @@ void TOrm::buildMenus()
     item(file, "Calculate1", QStringLiteral("&Calculate"), [this] { CalcButtonClick(); });
     item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
     item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
-    item(file, "Print1", QStringLiteral("&Print..."));
-    item(file, "Save1", QStringLiteral("&Save..."));
+    item(file, "Print1", QStringLiteral("&Print..."), [this] { Print1Click(); });
+    item(file, "Save1", QStringLiteral("&Save..."), [this] { Save1Click(); });
     item(file, "Exit1", QStringLiteral("&Exit"), [this] { Exit1Click(); });
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"));
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
 
     QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
     QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
-    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"));
-    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"));
-    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"));
+    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"), [this] { Forthemonth1Click(); });
+    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
+    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
     item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
     reports->addSeparator();
-    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"));
+    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
 
     QMenu *view = menu(bar, "View1", QStringLiteral("&View"));
     ToolBars1 = check(view, "ToolBars1", QStringLiteral("&ToolBars"), true, [this] { ToolBars1Click(); });
@@ -369,7 +342,7 @@ void TOrm::buildMenus()
     check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false);
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
-    item(options, "Options1", QStringLiteral("&Program options"));
+    item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
 
     QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
     item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
@@ -389,13 +362,14 @@ void TOrm::buildMenus()
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
-    item(PopupMenu2, "Date1", QStringLiteral("Date"));
-    item(PopupMenu2, "Quote1", QStringLiteral("Quote"));
-    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"));
+    // The tray's "Date" shows the date in a balloon; the clipboard submenu's "Date" copies it.
+    item(PopupMenu2, "Date1", QStringLiteral("Date"), [this] { Query1Click(); });
+    item(PopupMenu2, "Quote1", QStringLiteral("Quote"), [this] { Quote1Click(); });
+    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"), [this] { InsertintoWord971Click(); });
     QMenu *clip = menu(PopupMenu2, "ClipBoard1", QStringLiteral("ClipBoard"));
-    item(clip, "Quote2", QStringLiteral("Quote"));
-    item(clip, "Date2", QStringLiteral("Date"));
-    item(clip, "Law1", QStringLiteral("Law"));
+    item(clip, "Quote2", QStringLiteral("Quote"), [this] { Quote2Click(); });
+    item(clip, "Date2", QStringLiteral("Date"), [this] { Date1Click(); });
+    item(clip, "Law1", QStringLiteral("Law"), [this] { Law1Click(); });
     PopupMenu2->addSeparator();
     QMenu *trayWeb = menu(PopupMenu2, "Web2", QStringLiteral("&Web"));
     trayWeb->setToolTipsVisible(true);
@@ -411,11 +385,7 @@ void TOrm::buildMenus()
 
 void TOrm::buildTray()
 {
-    NotificationIcon1 = new QSystemTrayIcon(this);
-    NotificationIcon1->setObjectName(QStringLiteral("NotificationIcon1"));
-    NotificationIcon1->setContextMenu(PopupMenu2);
-    setTrayImage(mTrayImage);
-    // A click on the icon itself does nothing; the menu is the way back.
+    mTray = new TrayIcon(PopupMenu2, this);
 }
 
 void TOrm::applyWindowKeys()
@@ -614,6 +584,68 @@ Status TOrm::runBatch(const QString &inputName, const QString &outputName)
     return BatchConvert(*mCalc, inputName, outputName);
 }
 
+// --- Reports and output -----------------------------------------------------------------------
+
+void TOrm::AstroButtonClick()
+{
+    mReports->AstroButtonClick();
+}
+
+void TOrm::Forthemonth1Click()
+{
+    mReports->Forthemonth1Click();
+}
+
+void TOrm::Fortheyear1Click()
+{
+    mReports->Fortheyear1Click();
+}
+
+void TOrm::RandomVerse1Click()
+{
+    mReports->RandomVerse1Click();
+}
+
+void TOrm::Quote1Click()
+{
+    mReports->Quote1Click();
+}
+
+void TOrm::Quote2Click()
+{
+    mReports->Quote2Click();
+}
+
+void TOrm::Law1Click()
+{
+    mReports->Law1Click();
+}
+
+void TOrm::Date1Click()
+{
+    mReports->Date1Click();
+}
+
+void TOrm::Query1Click()
+{
+    mReports->Query1Click();
+}
+
+void TOrm::Print1Click()
+{
+    mReports->Print1Click();
+}
+
+void TOrm::Save1Click()
+{
+    mReports->Save1Click();
+}
+
+void TOrm::InsertintoWord971Click()
+{
+    mReports->InsertintoWord971Click();
+}
+
 void TOrm::ToolBars1Click()
 {
     ToolBars1->setChecked(!ToolBars1->isChecked());
@@ -638,42 +670,9 @@ QMenu *TOrm::createPopupMenu()
     return nullptr;
 }
 
-bool TOrm::eventFilter(QObject *watched, QEvent *event)
-{
-    // Qt docks a dragged toolbar only when it is let go within a few pixels of an empty area's
-    // edge, and puts it back otherwise; the toolbar's bottom home would be all but out of reach.
-    // A drag by the handle that ends in the lower half of the window therefore docks it at the
-    // bottom, one that ends in the upper half at the top. The events go on to the toolbar.
-    if (watched == Toolbar1 &&
-        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonRelease)) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (mouse->button() == Qt::LeftButton) {
-            const QPoint global = mouse->globalPosition().toPoint();
-            if (event->type() == QEvent::MouseButtonPress) {
-                // The handle is the part of the toolbar before its first item.
-                const bool onHandle = mouse->position().x() < GDate->geometry().left();
-                mToolbarPress = onHandle ? std::optional<QPoint>(global) : std::nullopt;
-            } else if (mToolbarPress) {
-                const bool dragged =
-                    (global - *mToolbarPress).manhattanLength() >= QApplication::startDragDistance();
-                mToolbarPress.reset();
-                if (dragged)
-                    // After the toolbar has finished its own drag.
-                    QTimer::singleShot(0, this, [this, global] { dockToolbarNear(global); });
-            }
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void TOrm::dockToolbarNear(const QPoint &globalPos)
 {
-    const Qt::ToolBarArea area =
-        mapFromGlobal(globalPos).y() >= height() / 2 ? Qt::BottomToolBarArea : Qt::TopToolBarArea;
-    if (toolBarArea(Toolbar1) != area) {
-        addToolBar(area, Toolbar1);
-        Toolbar1->setVisible(ToolBars1->isChecked());
-    }
+    mToolbarDock->dockNear(globalPos);
 }
 
 void TOrm::Exit1Click()
@@ -744,6 +743,37 @@ void TOrm::Astrolog1Click()
     openAddress(WebLinks::Astrolog);
 }
 
+std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
+{
+    TfOptions::Hooks hooks;
+    hooks.setShowHints = [this](bool on) { setShowHints(on); };
+    hooks.tryOptions = [this] {
+        SetNow();
+        mCalc->ShowOutput = true;
+        CalcButtonClick(Calculator::Sender::Other);
+    };
+    hooks.reloadSettings = [this] {
+        mStore.ReloadSettings(&mSettings);
+        rebuildEventList();
+    };
+    hooks.message = [this](const QString &text) { showMessage(text); };
+    return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
+                                       userOrInstalledDataFile(CityListFileName), this);
+}
+
+void TOrm::Options1Click()
+{
+    const std::unique_ptr<TfOptions> dialog = makeOptionsDialog();
+    dialog->exec();
+}
+
+void TOrm::FormattingOptions1Click()
+{
+    Options1Click();
+}
+
+void TOrm::rebuildEventList() {}
+
 void TOrm::Timer1Timer()
 {
     mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), clockNow()));
@@ -755,18 +785,17 @@ void TOrm::Timer1Timer()
 
 void TOrm::setTrayImage(int index)
 {
-    mTrayImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
-    NotificationIcon1->setIcon(planetIcon(mTrayImage));
+    mTray->setImage(index);
+}
+
+int TOrm::trayImage() const
+{
+    return mTray->image();
 }
 
 void TOrm::ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)
 {
-    static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
-                                                         QSystemTrayIcon::Information,
-                                                         QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
-    // A new message replaces one still showing.
-    NotificationIcon1->showMessage(title.left(63), text.left(255), kinds[static_cast<int>(icon)],
-                                   qMax(0, seconds) * 1000);
+    mTray->showBalloon(title, text, icon, seconds);
 }
 
 void TOrm::setShowHints(bool on)
@@ -866,10 +895,7 @@ Status TOrm::FormClose()
 void TOrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (!mTrayShown && QSystemTrayIcon::isSystemTrayAvailable()) {
-        NotificationIcon1->show();
-        mTrayShown = true;
-    }
+    mTray->showOnce();
     if (!mStarted)
         // After the window has been drawn once, so the placeholder is seen while the engine runs.
         QTimer::singleShot(0, this, [this] { FormShow(); });
@@ -893,13 +919,8 @@ void TOrm::changeEvent(QEvent *event)
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
     // Into the tray only when there is a tray to come back from.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        if (!mTrayShown) {
-            NotificationIcon1->show();
-            mTrayShown = true;
-        }
+    if (mTray->showOnce())
         QTimer::singleShot(0, this, &QWidget::hide);
-    }
 }
 
 } // namespace orlam

@@ -4,6 +4,7 @@
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
+#include "trayicon.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -16,11 +17,9 @@ class QAction;
 class QCalendarWidget;
 class QDateEdit;
 class QLabel;
-class QListWidget;
 class QMenu;
 class QSplitter;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTextEdit;
 class QTimeEdit;
 class QTimer;
@@ -31,7 +30,12 @@ namespace orlam {
 
 class AstrologRunner;
 class Astrocalls;
+class EventView;
 class HintSwitch;
+class TfOptions;
+class ReportCommands;
+class ToolbarDock;
+class TrayIcon;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
 // status bar and the tray icon, and every command handler. Handlers keep the names of the
@@ -72,8 +76,8 @@ public:
 
     // Tray operations used by the hours and verses commands.
     void setTrayImage(int index);
-    int trayImage() const { return mTrayImage; }
-    enum class BalloonIcon { None, Information, Warning, Error };
+    int trayImage() const;
+    using BalloonIcon = orlam::BalloonIcon;
     void ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
 
     // "Show Hints": tooltips throughout the program.
@@ -125,13 +129,31 @@ public:
     void Timer1Timer();
     void Copy2Click();
     void Selectall2Click();
+    // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
+    void Options1Click();
+    void FormattingOptions1Click();
+    // The options dialog as Options1Click shows it, wired to this window.
+    std::unique_ptr<TfOptions> makeOptionsDialog();
+    // Reports and output (reportcommands.h).
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+    void Print1Click();
+    void Save1Click();
+    void InsertintoWord971Click();
+    ReportCommands &reports() { return *mReports; }
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     QMenu *createPopupMenu() override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -149,6 +171,9 @@ private:
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
+    // After the options dialog has written the file: the alarm list is built again from the new
+    // alarm flags. BuildEventList joins here.
+    void rebuildEventList();
     void dockToolbarNear(const QPoint &globalPos);
 
     LocaleFacts mLocale;
@@ -162,6 +187,7 @@ private:
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
+    std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
 
@@ -170,9 +196,6 @@ private:
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mSettingPickers = false;
-    bool mTrayShown = false;
-    std::optional<QPoint> mToolbarPress; // where a drag of the toolbar's handle began (global)
-    int mTrayImage = 3;
 
     QToolBar *Toolbar1 = nullptr;
     QDateEdit *GDate = nullptr;
@@ -182,12 +205,13 @@ private:
     QSplitter *Splitter1 = nullptr;
     QWidget *Panel2 = nullptr;
     QTextEdit *TDate = nullptr;
-    QListWidget *CheckListBox1 = nullptr;
+    EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
-    QSystemTrayIcon *NotificationIcon1 = nullptr;
+    TrayIcon *mTray = nullptr; // NotificationIcon1
+    ToolbarDock *mToolbarDock = nullptr;
     QTimer *Timer1 = nullptr;
 
     QAction *ToolBars1 = nullptr;

@@ -11,6 +11,8 @@ constexpr auto NavalObservatory = "https://aa.usno.navy.mil/data";
 constexpr auto NavalObservatoryHint = " Astronomical Applications Data Services";
 constexpr auto Oto = "https://oto.org/";
 constexpr auto Astrolog = "https://www.astrolog.org/astrolog.htm";
+// The options dialog's button for finding one's longitude and latitude.
+constexpr auto CoordinatesLookup = "https://www.latlong.net/";
 } // namespace WebLinks
 
 constexpr auto HelpPageName = "orlam.html";

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <array>
 
 namespace orlam {
@@ -38,6 +39,17 @@ QString fromWestern(const QByteArray &bytes)
         const auto u = static_cast<unsigned char>(b);
         *out++ = (u >= 0x80 && u < 0xA0) ? QChar(HighControls[u - 0x80]) : QChar(u);
     }
+    return text;
+}
+
+QString fromUtf8OrWestern(const QByteArray &bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder(bytes);
+    if (decoder.hasError())
+        return fromWestern(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
     return text;
 }
 

@@ -15,6 +15,9 @@ namespace orlam {
 
 // Windows-1252 bytes to text. The five bytes that code page leaves undefined map to U+0081 etc.
 QString fromWestern(const QByteArray &bytes);
+// A user's text file: UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark is
+// dropped), else Windows-1252. Plain ASCII reads the same either way.
+QString fromUtf8OrWestern(const QByteArray &bytes);
 // Text to Windows-1252. A character the code page cannot hold becomes '?', and a narrow or
 // ordinary no-break space becomes a plain space.
 QByteArray toWestern(const QString &text);

@@ -1,5 +1,6 @@
 #include "hours/riseset.h"
 
+#include "common/clocktime.h"
 #include "common/messagesink.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 
 namespace orlam {
 
@@ -48,7 +50,7 @@ bool applyLine(const QString &line, const BodyFields &fields, const LocaleFacts 
         if (field == nullptr || !line.contains(keyword))
             continue;
         if (!moment) {
-            moment = LineMoment(line, locale);
+            moment = ReportLineMoment(line, locale.dayFirst());
             if (!moment)
                 return false;
         }
@@ -76,6 +78,32 @@ std::optional<QDateTime> LineMoment(const QString &line, const LocaleFacts &loca
     return locale.parseDateTime(text);
 }
 
+std::optional<QDateTime> ReportLineMoment(const QString &line, bool dayFirst)
+{
+    static const QRegularExpression datePattern(QStringLiteral("^(\\d{1,4})\\D(\\d{1,2})\\D(\\d{4})$"));
+    static const QRegularExpression timePattern(QStringLiteral("^(\\d{1,2})\\D(\\d{2})([ap]m)$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    QString dateText = line.mid(DateColumn, DateWidth);
+    QString timeText = line.mid(TimeColumn, TimeWidth);
+    dateText.remove(QLatin1Char(' '));
+    timeText.remove(QLatin1Char(' '));
+    const QRegularExpressionMatch date = datePattern.match(dateText);
+    const QRegularExpressionMatch time = timePattern.match(timeText);
+    if (!date.hasMatch() || !time.hasMatch())
+        return std::nullopt;
+    const int first = date.captured(1).toInt();
+    const int second = date.captured(2).toInt();
+    const QDate day(date.captured(3).toInt(), dayFirst ? second : first, dayFirst ? first : second);
+    const int hour12 = time.captured(1).toInt();
+    if (!day.isValid() || hour12 < 1 || hour12 > 12)
+        return std::nullopt;
+    const bool pm = time.captured(3).compare(QLatin1String("pm"), Qt::CaseInsensitive) == 0;
+    const QTime clock(hour12 % 12 + (pm ? 12 : 0), time.captured(2).toInt());
+    if (!clock.isValid())
+        return std::nullopt;
+    return clockTime(day, clock);
+}
+
 bool isSunLine(const QString &line)
 {
     return line.indexOf(QLatin1String(" Sun")) == SunColumn;
@@ -87,11 +115,13 @@ bool isMoonLine(const QString &line)
 }
 
 bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::optional<QStringList> &nextDay,
-                      const LocaleFacts &locale, TRiseSetTable &table, MessageSink &sink)
+                      const LocaleFacts &locale, TRiseSetTable &table, MessageSink &sink,
+                      const std::optional<QStringList> &dayBefore)
 {
     const BodyFields sun{&table.SunNadir, &table.SunRise, &table.SunZenith, &table.SunSet};
     const BodyFields moon{&table.MoonNadir, &table.MoonRise, &table.MoonZenith, &table.MoonSet};
     const BodyFields nextSun{nullptr, &table.NextSunRise, nullptr, nullptr};
+    const BodyFields prevSun{nullptr, nullptr, nullptr, &table.PrevSunSet};
 
     auto fail = [&sink] {
         sink.showMessage(DateOrderMessage);
@@ -111,6 +141,12 @@ bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::opti
                 return fail();
         }
     }
+    if (dayBefore) {
+        for (const QString &line : *dayBefore) {
+            if (isSunLine(line) && !applyLine(line, prevSun, locale))
+                return fail();
+        }
+    }
     return true;
 }
 
@@ -119,8 +155,8 @@ bool readRiseSetFiles(const QString &directory, const LocaleFacts &locale, TRise
 {
     const QDir dir(directory);
     return readRiseSetLines(readReport(dir.filePath(QLatin1String(RiseSetFileName))),
-                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName))), locale, table,
-                            sink);
+                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName))), locale, table, sink,
+                            readReport(dir.filePath(QLatin1String(RiseSetBeforeFileName))));
 }
 
 } // namespace orlam

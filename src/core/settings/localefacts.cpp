@@ -2,6 +2,7 @@
 
 #include "common/clocktime.h"
 #include "common/westerntext.h"
+#include "settings/firststart.h"
 
 #include <QList>
 #include <QStringList>
@@ -265,7 +266,12 @@ private:
 
 LocaleFacts LocaleFacts::system()
 {
-    return make(QLocale::system(), QTimeZone::systemTimeZone(), QDate::currentDate());
+    QTimeZone zone = QTimeZone::systemTimeZone();
+    // Qt does not read a TZ that names the zone's file ("/usr/share/zoneinfo/Asia/Kolkata");
+    // the C library does, and the clock runs on that zone.
+    if (!zone.isValid())
+        zone = QTimeZone(computerZone().id);
+    return make(QLocale::system(), zone, QDate::currentDate());
 }
 
 LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDate today)

@@ -2,6 +2,7 @@
 
 #include "settings/inifile.h"
 #include "settings/localefacts.h"
+#include "settings/settingstable.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,46 +40,12 @@ bool directoryWritable(const QString &dir)
     return !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
 }
 
-// The record's keys in the order the start-up load reads them, minus the three that only the
-// start-up load reads ("Local File Save", "ForceExe", "Astrolog"), which the callers add.
-void readOptions(const IniSection &ini, TSettings *s, bool withLocalFileSave)
+// Reads the record's fields from the table: every one, or only those ReloadSettings re-reads.
+void readRecordFields(const IniSection &ini, TSettings *s, bool reloadOnly)
 {
-    const TSettings def;
-    namespace K = SettingsKeys;
-    s->TimeMode = ini.readInteger(K::Time, def.TimeMode);
-    s->WheelReverse = ini.readBool(K::WheelReverse, def.WheelReverse);
-    s->Monochrome = ini.readBool(K::Monochrome, def.Monochrome);
-    s->HouseSystem = ini.readInteger(K::HouseSystem, def.HouseSystem);
-    s->Zodiac = ini.readInteger(K::Zodiac, def.Zodiac);
-    s->AspectMode = ini.readInteger(K::Aspect, def.AspectMode);
-    s->Basic = ini.readInteger(K::Basic, def.Basic);
-    s->YearFormat = ini.readInteger(K::Format, def.YearFormat);
-    s->DayBegins = ini.readInteger(K::DayBegins, def.DayBegins);
-    s->DateFormat = ini.readInteger(K::DateFormat, def.DateFormat);
-    s->TimeFormat = ini.readInteger(K::TimeFormat, def.TimeFormat);
-    s->Lines = ini.readInteger(K::Lines, def.Lines);
-    s->Greetings = ini.readBool(K::Greetings, def.Greetings);
-    s->Quoted = ini.readBool(K::Quoted, def.Quoted);
-    s->UpdateCaption = ini.readBool(K::UpdateCaption, def.UpdateCaption);
-    s->ReplaceClip = ini.readBool(K::ReplaceClip, def.ReplaceClip);
-    if (withLocalFileSave)
-        s->LocalFileSave = ini.readBool(K::LocalFileSave, def.LocalFileSave);
-    s->Longitude = ini.readText(K::Longitude, def.Longitude);
-    s->Latitude = ini.readText(K::Latitude, def.Latitude);
-    s->TimeZone = ini.readText(K::TimeZone, def.TimeZone);
-    s->WheelChart = ini.readBool(K::WheelChart, def.WheelChart);
-    s->AspectCharts = ini.readBool(K::AspectCharts, def.AspectCharts);
-    for (int i = 0; i < BodyCount; ++i)
-        s->RiseSetAlarm[i] = ini.readBool(BodyKeys[i], def.RiseSetAlarm[i]);
-    for (int i = 0; i < HourPlanetCount; ++i)
-        s->HourAlarm[i] = ini.readBool(HourKeys[i], def.HourAlarm[i]);
-}
-
-void readStartOnly(const IniSection &ini, TSettings *s)
-{
-    const TSettings def;
-    s->ForceExe = ini.readBool(SettingsKeys::ForceExe, def.ForceExe);
-    s->Astrolog = ini.readText(SettingsKeys::Astrolog, def.Astrolog);
+    for (const SettingDef &def : settingTable())
+        if (def.field && (def.reloaded || !reloadOnly))
+            setField(def, s, readSetting(ini, def));
 }
 
 // The daylight-saving moment written the way the original date-and-time conversion expects it
@@ -135,17 +102,17 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
     derived->ZoneHours = locale.zoneHours();
 
     const IniSection ini = IniFile(mPath).readSection(SettingsSection);
-    const WindowKeys defWindow;
-    namespace K = SettingsKeys;
-    window->ToolBar = ini.readBool(K::ToolBar, defWindow.ToolBar);
-    window->StatusBar = ini.readBool(K::StatusBar, defWindow.StatusBar);
-    window->MonthCalendar = ini.readBool(K::MonthCalendar, defWindow.MonthCalendar);
-    window->ClientHeight = ini.readInteger(K::ClientHeight, defWindow.ClientHeight);
-    window->ClientWidth = ini.readInteger(K::ClientWidth, defWindow.ClientWidth);
-    window->Top = ini.readInteger(K::Top, defWindow.Top);
-    window->Left = ini.readInteger(K::Left, defWindow.Left);
-    readOptions(ini, settings, true);
-    readStartOnly(ini, settings);
+    for (const SettingDef &def : settingTable()) {
+        if (!def.windowField)
+            continue;
+        const FieldRef ref = def.windowField(*window);
+        const SettingValue v = readSetting(ini, def);
+        if (auto *i = std::get_if<int *>(&ref))
+            **i = v.number;
+        else if (auto *b = std::get_if<bool *>(&ref))
+            **b = v.number != 0;
+    }
+    readRecordFields(ini, settings, false);
 
     derived->EuroDateSwitch = locale.euroDateSwitch();
     return Status::success();
@@ -153,14 +120,12 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
 
 void SettingsStore::ReloadSettings(TSettings *settings) const
 {
-    readOptions(IniFile(mPath).readSection(SettingsSection), settings, false);
+    readRecordFields(IniFile(mPath).readSection(SettingsSection), settings, true);
 }
 
 void SettingsStore::readRecord(TSettings *settings) const
 {
-    const IniSection ini = IniFile(mPath).readSection(SettingsSection);
-    readOptions(ini, settings, true);
-    readStartOnly(ini, settings);
+    readRecordFields(IniFile(mPath).readSection(SettingsSection), settings, false);
 }
 
 Status SettingsStore::SaveLocation(const QString &longitude, const QString &latitude, const QString &zone)
@@ -172,15 +137,28 @@ Status SettingsStore::SaveLocation(const QString &longitude, const QString &lati
 
 Status SettingsStore::saveWindowKeys(const WindowKeys &window)
 {
-    const auto flag = [](bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); };
-    namespace K = SettingsKeys;
-    return IniFile(mPath).write(SettingsSection, {{K::ToolBar, flag(window.ToolBar)},
-                                                  {K::StatusBar, flag(window.StatusBar)},
-                                                  {K::MonthCalendar, flag(window.MonthCalendar)},
-                                                  {K::ClientHeight, QString::number(window.ClientHeight)},
-                                                  {K::ClientWidth, QString::number(window.ClientWidth)},
-                                                  {K::Top, QString::number(window.Top)},
-                                                  {K::Left, QString::number(window.Left)}});
+    std::vector<std::pair<QString, QString>> values;
+    WindowKeys keys = window;
+    for (const SettingDef &def : settingTable()) {
+        if (!def.windowField)
+            continue;
+        const FieldRef ref = def.windowField(keys);
+        if (auto *i = std::get_if<int *>(&ref))
+            values.push_back(settingEntry(def.key, SettingValue::integer(**i)));
+        else if (auto *b = std::get_if<bool *>(&ref))
+            values.push_back(settingEntry(def.key, SettingValue::boolean(**b)));
+    }
+    return IniFile(mPath).write(SettingsSection, values);
+}
+
+IniSection SettingsStore::readSection() const
+{
+    return IniFile(mPath).readSection(SettingsSection);
+}
+
+Status SettingsStore::writeValues(const std::vector<std::pair<QString, QString>> &values)
+{
+    return IniFile(mPath).write(SettingsSection, values);
 }
 
 } // namespace orlam

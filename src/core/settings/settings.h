@@ -5,9 +5,12 @@
 #include <QDateTime>
 #include <QString>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace orlam {
 
+class IniSection;
 class LocaleFacts;
 
 constexpr int BodyCount = 10;      // Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn, Uranus, Neptune, Pluto
@@ -83,7 +86,8 @@ inline const std::array<QString, 14> HouseSystemNames{
     QStringLiteral("Whole"),      QStringLiteral("None")};
 
 // The file's keys, each named once. The record's defaults are TSettings' and WindowKeys' own
-// member initialisers; every reader takes them from there.
+// member initialisers; settingstable.h holds every key with its kind and default, and every
+// reader takes them from there.
 namespace SettingsKeys {
 inline const QString Time = QStringLiteral("Time");
 inline const QString HouseSystem = QStringLiteral("House System");
@@ -119,8 +123,6 @@ inline const QString Left = QStringLiteral("Left");
 // Kept by the options dialog only, not record fields.
 inline const QString Hints = QStringLiteral("Hints");
 inline const QString Clear = QStringLiteral("Clear");
-constexpr bool HintsDefault = true;
-constexpr bool ClearDefault = true;
 } // namespace SettingsKeys
 
 // Keys of the ten bodies and the seven hour planets, in record order.
@@ -158,6 +160,11 @@ public:
 
     // Writes the seven window keys in their order.
     Status saveWindowKeys(const WindowKeys &window);
+
+    // Every key of the section in one pass over the file (see settingstable.h for the keys).
+    IniSection readSection() const;
+    // Writes key and value pairs in one pass; nothing changes when the write fails.
+    Status writeValues(const std::vector<std::pair<QString, QString>> &values);
 
 private:
     QString mPath;

@@ -2,6 +2,7 @@
 
 #include "common/messagesink.h"
 #include "common/status.h"
+#include "hours/risesettable.h"
 #include "settings/settings.h"
 
 #include <QDate>
@@ -30,14 +31,6 @@ struct DateTexts {
     QString DatePattern;    // 'dddddd "e.v. "'
     QString TimePattern;    // "t"
     QString CommonDateText; // "Monday, June 15, 2026 e.v. 2:30 PM"
-};
-
-// The nine horizon moments of the base day (local clock values; invalid = zero). A field that a
-// run does not find keeps its older value.
-struct TRiseSetTable {
-    QDateTime SunNadir, SunRise, SunZenith, SunSet;
-    QDateTime MoonNadir, MoonRise, MoonZenith, MoonSet;
-    QDateTime NextSunRise;
 };
 
 // What the program provides to the Calculate road: the pickers, the view, the caption, the

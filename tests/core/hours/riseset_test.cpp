@@ -129,13 +129,13 @@ TEST(RiseSetReading, MissingReportsLeaveTheirFields)
 
 TEST(RiseSetReading, UnreadableLineStopsWithOneMessage)
 {
-    const LocaleFacts swedish = localeFor(QLocale::Swedish, QLocale::Sweden);
+    const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
     RecordingSink sink;
     TRiseSetTable table;
-    const QStringList base{sunLine(" 6/15/2026", " 5:26am", "rises"),
+    const QStringList base{sunLine(" 6/15/20x6", " 5:26am", "rises"),
                            sunLine(" 6/15/2026", " 8:50pm", "sets")};
     const QStringList next{sunLine(" 6/16/2026", " 5:27am", "rises")};
-    EXPECT_FALSE(readRiseSetLines(base, next, swedish, table, sink));
+    EXPECT_FALSE(readRiseSetLines(base, next, us, table, sink));
     EXPECT_EQ(sink.messages, QStringList({DateOrderMessage}));
     EXPECT_FALSE(table.SunRise.isValid());
     EXPECT_FALSE(table.NextSunRise.isValid());

@@ -1,0 +1,166 @@
+// The report commands through the real window and the real engine, repeated; prints the
+// median, the 90th percentile and the fastest run of each:
+//  - a year's transit calendar: the engine's run, the report read and shown in the view, drawn;
+//  - the astrological data viewer with all seven reports present, shown and drawn;
+//  - the word-processor export of a 43-line report, up to the point where the desktop would
+//    be asked to open the document (the document built, zipped and written).
+//
+//   reports_bench [RUNS]
+//
+// Runs offscreen unless QT_QPA_PLATFORM says otherwise; RUNS defaults to 50.
+
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "reportcommands.h"
+#include "torm.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimeZone>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+using namespace orlam;
+
+namespace {
+
+void report(const char *what, std::vector<double> ms, const char *target)
+{
+    std::sort(ms.begin(), ms.end());
+    std::printf("%-46s median %7.2f ms   p90 %7.2f ms   min %7.2f ms   (target %s)\n", what,
+                ms[ms.size() / 2], ms[ms.size() * 9 / 10], ms.front(), target);
+}
+
+std::vector<double> timeRuns(int runs, const std::function<void()> &setup,
+                             const std::function<void()> &command)
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        setup();
+        QElapsedTimer timer;
+        timer.start();
+        command();
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    return ms;
+}
+
+bool copyFile(const QString &from, const QString &to)
+{
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 50;
+    const QString engine =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("orlam-ephem"));
+    if (!QFile::exists(engine)) {
+        std::fprintf(stderr, "orlam-ephem is not beside this program\n");
+        return 1;
+    }
+
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    const QString ini = QDir(work.path()).filePath(QStringLiteral("Orlam.ini"));
+    {
+        QFile file(ini);
+        if (!file.open(QIODevice::WriteOnly))
+            return 1;
+        // The wheel and the aspects as well, so that the viewer has every report to show.
+        file.write("[orlam]\r\nAstrolog=" + engine.toUtf8() + "\r\nWheel Chart=1\r\nAspect Charts=1\r\n");
+    }
+    const LocaleFacts locale = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                                 QTimeZone("America/Chicago"), QDate(2026, 6, 15));
+    TOrm window(ini, locale);
+    QStringList messages;
+    window.setMessageHandler([&messages](const QString &text) { messages << text; });
+    window.show();
+    QCoreApplication::processEvents();
+    auto *view = window.findChild<QTextEdit *>(QStringLiteral("TDate"));
+    const auto drawn = [&] {
+        view->viewport()->repaint();
+        QCoreApplication::processEvents();
+    };
+
+    const auto year = timeRuns(
+        runs, [] {},
+        [&] {
+            window.Fortheyear1Click();
+            drawn();
+        });
+    const int yearLines = int(view->document()->blockCount());
+    // The engine's part of it: the job written and run, nothing shown.
+    DerivedValues derived = {};
+    derived.EuroDateSwitch = locale.euroDateSwitch();
+    AstrologRunner runner(window, engine);
+    Astrocalls astro(window.settings(), derived, runner);
+    const auto engineOnly = timeRuns(
+        runs, [] {},
+        [&] {
+            astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude,
+                                  window.settings().Latitude, window.datePickerValue(),
+                                  window.timePickerValue());
+        });
+    report(qPrintable(QStringLiteral("year calendar, run and display (%1 lines)").arg(yearLines)), year,
+           "100 ms");
+    report("  of which the engine's run alone", engineOnly, "-");
+
+    // Every report of a Calculate with the wheel and the aspects, the rise and set reports, a
+    // year's calendar, and a planets report.
+    window.CalcButtonClick();
+    window.calculator().updateRiseSet();
+    window.Fortheyear1Click();
+    const QString calendar = QDir(work.path()).filePath(QStringLiteral("calasp.txt"));
+    copyFile(QDir(work.path()).filePath(QStringLiteral("chart.txt")),
+             QDir(work.path()).filePath(QStringLiteral("planets.txt")));
+    int present = 0;
+    for (const char *name : {"chart.txt", "wheel.txt", "riseset.txt", "risesetn.txt", "planets.txt",
+                             "aspects.txt", "calasp.txt"})
+        present += QFile::exists(QString::fromLatin1(name)) ? 1 : 0;
+    const auto viewer = timeRuns(
+        runs, [] {},
+        [&] {
+            window.AstroButtonClick();
+            drawn();
+        });
+    report(qPrintable(QStringLiteral("viewer, %1 of 7 reports (%2 lines)")
+                          .arg(present)
+                          .arg(view->document()->blockCount())),
+           viewer, "20 ms");
+    Q_UNUSED(calendar);
+
+    // A 43-line report in the view.
+    QStringList lines;
+    QFile yearFile(QStringLiteral("calasp.txt"));
+    if (yearFile.open(QIODevice::ReadOnly))
+        lines = QString::fromLatin1(yearFile.readAll()).split(QStringLiteral("\r\n")).mid(0, 43);
+    QTemporaryDir documents;
+    ReportCommands::Outside &outside = window.reports().outside();
+    outside.documentsFolder = [&documents] { return documents.path(); };
+    outside.openDocument = [](const QString &) { return true; };
+    const auto exported = timeRuns(
+        runs, [&] { view->setPlainText(lines.join(QLatin1Char('\n'))); },
+        [&] { window.InsertintoWord971Click(); });
+    report(qPrintable(QStringLiteral("export of a %1-line report, before opening").arg(lines.size())),
+           exported, "200 ms");
+    std::printf("documents written: %lld, messages: %lld\n",
+                static_cast<long long>(QDir(documents.path()).entryList(QDir::Files).size()),
+                static_cast<long long>(messages.size()));
+    for (const QString &m : messages.mid(0, 3))
+        std::printf("message: %s\n", qPrintable(m));
+    return 0;
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "astrocalls/astrocalls.h"
+#include "common/status.h"
+
+#include <QDateTime>
+#include <QString>
+#include <cstdint>
+#include <functional>
+
+class QTextEdit;
+
+namespace orlam {
+
+class TOrm;
+
+// The commands that show reports in the view and take the view's text out of the program:
+// the astrological data viewer, the transit calendars, the verses and greetings, Save, Print
+// and the word-processor export. The main window's handlers of the same names call these.
+// Every failure ends in a message through the window; nothing here throws.
+class ReportCommands {
+public:
+    ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astrocalls);
+
+    void AstroButtonClick();
+    void Forthemonth1Click();
+    void Fortheyear1Click();
+
+    void RandomVerse1Click();
+    void Quote1Click();
+    void Quote2Click();
+    void Law1Click();
+    void Date1Click();
+    void Query1Click();
+
+    void Save1Click();
+    void Print1Click();
+    void InsertintoWord971Click();
+
+    // What the commands reach outside the window; tests put their own in place.
+    struct Outside {
+        // Milliseconds of the UTC day, the verse generator's seed.
+        std::function<std::uint32_t()> verseSeed;
+        // True when the desktop has a tray to show balloons in.
+        std::function<bool()> trayAvailable;
+        // A tray balloon (title and text already cut to the tray's lengths), information icon,
+        // shown for 10 seconds.
+        std::function<void(const QString &title, const QString &text)> balloon;
+        // The same title and text in a message box, where there is no tray.
+        std::function<void(const QString &title, const QString &text)> noticeBox;
+        // The save dialog: the chosen file, empty when cancelled.
+        std::function<QString()> askSaveName;
+        // The folder new documents go to.
+        std::function<QString()> documentsFolder;
+        // The local time a new document is named after.
+        std::function<QDateTime()> now;
+        // Opens a document in the desktop's program for it; false when nothing could.
+        std::function<bool(const QString &path)> openDocument;
+    };
+    Outside &outside() { return mOutside; }
+
+    // The file the last export wrote (empty before the first, or after a failure).
+    const QString &lastDocument() const { return mLastDocument; }
+
+    // The save dialog as the program shows it: the preset name "orlamdata.txt", the one filter
+    // "Text files (*.txt)" and the default extension "txt", starting in the current folder.
+    // The current folder is the same afterwards.
+    QString askSaveNameWithDialog();
+
+private:
+    void showCalendar(JobKind kind);
+    void notice(const QString &title, const QString &text);
+    // A verse of the verse file; false (after a message, if it could not be read) for none.
+    bool pickVerse(QString *verse);
+
+    TOrm &mWindow;
+    QTextEdit &mView;
+    Astrocalls &mAstro;
+    Outside mOutside;
+    QString mLastDocument;
+};
+
+} // namespace orlam

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace orlam {
+
+enum class BalloonIcon { None, Information, Warning, Error };
+
+// The notification-area icon (NotificationIcon1): its planet image, its menu and its balloon
+// messages.
+class TrayIcon : public QObject {
+public:
+    TrayIcon(QMenu *menu, QObject *parent);
+
+    // Index 0 Saturn .. 6 Moon; an index out of range shows the Sun.
+    void setImage(int index);
+    int image() const { return mImage; }
+    // Title up to 63 characters, text up to 255; a new message replaces one still showing.
+    void showBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+    // Shows the icon the first time it is asked for, when the desktop has a tray at all.
+    // False when there is no tray to show it in.
+    bool showOnce();
+    static bool trayAvailable();
+
+private:
+    QSystemTrayIcon *mIcon = nullptr;
+    int mImage = 3;
+    bool mShown = false;
+};
+
+} // namespace orlam

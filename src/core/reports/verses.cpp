@@ -1,0 +1,56 @@
+#include "reports/verses.h"
+
+#include "common/westerntext.h"
+#include "thelemic/composition.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace orlam {
+
+std::uint32_t verseSeed(QTime utcTimeOfDay)
+{
+    const int t = utcTimeOfDay.isValid() ? utcTimeOfDay.msecsSinceStartOfDay() : 0;
+    return static_cast<std::uint32_t>(t);
+}
+
+int drawVerseIndex(std::uint32_t &seed, int n)
+{
+    seed = seed * VerseMultiplier + 1u; // unsigned arithmetic wraps modulo 2^32
+    const std::uint64_t product = static_cast<std::uint64_t>(seed) * static_cast<std::uint64_t>(n);
+    return static_cast<int>(product >> 32);
+}
+
+VersePick PickVerse(const QString &path, std::uint32_t seed)
+{
+    VersePick pick;
+    if (!QFileInfo::exists(path))
+        return pick;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        pick.status = Status::failure(QStringLiteral("Cannot open file %1").arg(QFileInfo(path).fileName()));
+        return pick;
+    }
+    const QStringList lines = splitLines(fromUtf8OrWestern(file.readAll()));
+    if (lines.isEmpty())
+        return pick;
+    pick.found = true;
+    pick.verse = lines.at(drawVerseIndex(seed, int(lines.size())));
+    return pick;
+}
+
+QString dateBalloonText(const QString &viewText)
+{
+    const QStringList lines = splitLines(viewText);
+    if (lines.size() < 2)
+        return viewText;
+    // The two lines run together would read "...2:30 PMAn v12...": each keeps a line of its own.
+    return lines.at(1) + QLatin1Char('\n') + lines.at(0);
+}
+
+QString lawClipboardText()
+{
+    return greetingLines(false).join(QStringLiteral("\r\n"));
+}
+
+} // namespace orlam
