@@ -130,7 +130,6 @@ int main(int argc, char **argv)
     window.CalcButtonClick();
     window.calculator().updateRiseSet();
     window.Fortheyear1Click();
-    const QString calendar = QDir(work.path()).filePath(QStringLiteral("calasp.txt"));
     copyFile(QDir(work.path()).filePath(QStringLiteral("chart.txt")),
              QDir(work.path()).filePath(QStringLiteral("planets.txt")));
     int present = 0;
@@ -147,7 +146,6 @@ int main(int argc, char **argv)
                           .arg(present)
                           .arg(view->document()->blockCount())),
            viewer, "20 ms");
-    Q_UNUSED(calendar);
 
     // A 43-line report in the view.
     QStringList lines;

@@ -14,18 +14,27 @@ struct CommandLine {
         CopyView,    // any other single argument: copy the (still empty) view, end
         Batch,       // two arguments: convert the first file into the second, end
         Usage,       // "--help"
-        Version      // "--version"
+        Version,     // "--version"
+        NextHour,    // "--next-hour PLANET"
+        Hours,       // "--hours [DATE]"
+        Ics          // "--ics FROM TO FILE"
     };
 
     Mode mode = Mode::Interactive;
     QString first;
     QString second;
+    QStringList hourArguments; // the arguments after --next-hour, --hours or --ics
     bool desktop = false;
+    // The folder the user started the program in: file names on the command line (and typed
+    // into the Batch command's boxes) are taken relative to it. Empty: the current folder.
+    QString startFolder;
 
     bool endsAfterStart() const
     {
         return mode == Mode::CopyDate || mode == Mode::CopyView || mode == Mode::Batch;
     }
+    // The hour commands run without a window and beside a running one.
+    bool isHoursCommand() const { return mode == Mode::NextHour || mode == Mode::Hours || mode == Mode::Ics; }
 };
 
 // `arguments` without the program's path.

@@ -1,5 +1,7 @@
 #include "appicons.h"
+#include "clipboardkeeper.h"
 #include "commandline.h"
+#include "hourscli.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -9,6 +11,7 @@
 #include "workfolder.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStatusBar>
 
 #include <cstdio>
@@ -20,11 +23,12 @@ namespace {
 
 constexpr int FirstStartNoteMs = 12000;
 
-// ORLAM_SETTINGS names another settings file (a second profile, or a test's own file).
-QString settingsPath()
+// ORLAM_SETTINGS names another settings file (a second profile, or a test's own file), relative
+// to the folder the program was started in.
+QString settingsPath(const QString &startFolder)
 {
     const QString chosen = qEnvironmentVariable("ORLAM_SETTINGS");
-    return chosen.isEmpty() ? settingsFilePath() : chosen;
+    return chosen.isEmpty() ? settingsFilePath() : QDir(startFolder).absoluteFilePath(chosen);
 }
 
 bool haveDisplay()
@@ -79,10 +83,14 @@ QString applyFirstStart(TOrm &window, const QString &settingsFile, const Command
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && qstrcmp(argv[1], KeepClipboardArgument) == 0)
+        return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
+
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine commandLine = parseCommandLine(arguments);
+    CommandLine commandLine = parseCommandLine(arguments);
+    commandLine.startFolder = QDir::currentPath();
     if (commandLine.mode == CommandLine::Mode::Usage) {
         std::fputs(usageText().toLocal8Bit().constData(), stdout);
         return 0;
@@ -91,6 +99,10 @@ int main(int argc, char **argv)
         std::fprintf(stdout, "%s\n", VersionText.toLatin1().constData());
         return 0;
     }
+    // The hour commands only read the settings and run their jobs in a folder of their own, so
+    // they run beside a window: no lock, no display.
+    if (commandLine.isHoursCommand())
+        return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!haveDisplay()) {
@@ -106,15 +118,27 @@ int main(int argc, char **argv)
         } else if (commandLine.endsAfterStart()) {
             // A display that cannot be reached (a stale DISPLAY in a script or an ssh session)
             // would end the program before it starts; the modes then run without one.
-            qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-                                           ? "xcb;offscreen"
-                                           : "wayland;xcb;offscreen");
+            // X11 first where there is one (XWayland too): a program without a window can own
+            // the clipboard there, and hand it on when it ends.
+            const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
+            const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+            qputenv("QT_QPA_PLATFORM", x11 && wayland ? "xcb;wayland;offscreen"
+                                       : x11          ? "xcb;offscreen"
+                                                      : "wayland;offscreen");
         }
+    }
+
+    // Every start works in a folder of Orlam's own, never in the user's current folder, where
+    // the job file and the reports would replace the user's files of the same names.
+    const QString workFolder = desktopWorkFolder();
+    if (!QDir().mkpath(workFolder)) {
+        std::fprintf(stderr, "orlam: Cannot create folder %s\n", workFolder.toLocal8Bit().constData());
+        return 1;
     }
 
     // One copy at a time, taken before anything else: a second copy ends at once and silently,
     // leaving the running one alone.
-    SingleInstanceLock lock;
+    SingleInstanceLock lock(SingleInstanceLock::pathIn(workFolder));
     if (!lock.tryAcquire()) {
         // A second window stays silent. A command-line mode is asked for an answer, though: a
         // script or a terminal gets one line on standard error instead of an unexplained
@@ -134,14 +158,13 @@ int main(int argc, char **argv)
     // tray must not.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    if (commandLine.desktop) {
-        const Status entered = enterWorkFolder(desktopWorkFolder(), installedHelpPage());
-        if (!entered)
-            std::fprintf(stderr, "orlam: %s\n", entered.message.toLocal8Bit().constData());
+    if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
+        showUserMessage(nullptr, entered.message);
+        return 1;
     }
 
     const LocaleFacts locale = LocaleFacts::system();
-    const QString settingsFile = settingsPath();
+    const QString settingsFile = settingsPath(commandLine.startFolder);
     const bool firstStart = isFirstStart(settingsFile);
     TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
@@ -154,8 +177,10 @@ int main(int argc, char **argv)
 
     if (commandLine.endsAfterStart()) {
         const TOrm::StartResult result = window.FormShow();
-        if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty())
+        if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty()) {
             printLines(window.commandLineOutput());
+            keepClipboardAfterExit(window.commandLineOutput());
+        }
         if (result.endProgram)
             return result.exitCode;
         // A failed batch run on a desktop: the message has been shown and the window goes on.

@@ -30,4 +30,16 @@ void showUserMessage(QWidget *parent, const QString &text)
     box.exec();
 }
 
+bool askUser(QWidget *parent, const QString &text)
+{
+    if (isHeadless()) {
+        showUserMessage(parent, text);
+        return true;
+    }
+    QMessageBox box(QMessageBox::Question, QString::fromLatin1(ApplicationTitle), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace orlam

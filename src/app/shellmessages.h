@@ -14,4 +14,8 @@ bool isHeadless();
 // per message line, prefixed "orlam: ") when headless. Returns when the user has closed it.
 void showUserMessage(QWidget *parent, const QString &text);
 
+// A yes/no question in the program's message box; true for yes. Headless, the text goes to
+// standard error and the answer is yes, since nobody is there to say otherwise.
+bool askUser(QWidget *parent, const QString &text);
+
 } // namespace orlam

@@ -1,25 +1,15 @@
 #include "singleinstance.h"
 
 #include <QDir>
-#include <QFileInfo>
-
-#include <unistd.h>
 
 namespace orlam {
 
-SingleInstanceLock::SingleInstanceLock() : SingleInstanceLock(defaultPath()) {}
-
 SingleInstanceLock::SingleInstanceLock(const QString &path) : mPath(path) {}
 
-QString SingleInstanceLock::defaultPath()
+QString SingleInstanceLock::pathIn(const QString &workFolder)
 {
-    const QString guid = QString::fromLatin1(SingleInstanceGuid);
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
-        return QDir(runtime).filePath(QStringLiteral("orlam-%1.lock").arg(guid));
-    // The temporary folder is shared by every user: the user id keeps one user's copy from
-    // locking out another's.
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("orlam-%1-%2.lock").arg(guid).arg(getuid()));
+    return QDir(workFolder)
+        .filePath(QStringLiteral("orlam-%1.lock").arg(QString::fromLatin1(SingleInstanceGuid)));
 }
 
 bool SingleInstanceLock::tryAcquire()

@@ -9,13 +9,13 @@ namespace orlam {
 // The name under which one running copy of the program holds its lock.
 constexpr auto SingleInstanceGuid = "{5E0C93B2-7A41-4F1D-9C6E-2B8D0F4A17C3}";
 
-// One copy at a time, per user: a lock file named after the fixed GUID in the user's runtime
-// folder ($XDG_RUNTIME_DIR, else the temporary folder with the user id in the name). The lock
-// lives as long as this object; a copy that died leaves a lock that the next start takes over,
-// because the lock records the holder's process id.
+// One copy at a time per work folder: a lock file named after the fixed GUID in the folder the
+// program works in, so two copies that would share its job file and reports exclude each other
+// whatever else differs in their environment. The lock lives as long as this object; a copy
+// that died leaves a lock that the next start takes over, because the lock records the
+// holder's process id.
 class SingleInstanceLock {
 public:
-    SingleInstanceLock();
     explicit SingleInstanceLock(const QString &path);
 
     // True when this process now holds the lock; false when another copy holds it or the lock
@@ -23,7 +23,8 @@ public:
     bool tryAcquire();
     const QString &path() const { return mPath; }
 
-    static QString defaultPath();
+    // The lock file in `workFolder`.
+    static QString pathIn(const QString &workFolder);
 
 private:
     QString mPath;

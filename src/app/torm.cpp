@@ -6,6 +6,7 @@
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
 #include "eventview.h"
+#include "hoursmenu.h"
 #include "reports/batch.h"
 #include "reportcommands.h"
 #include "settings/citylist.h"
@@ -81,6 +82,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     setFont(windowFont());
     mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
     mEndProgram = [](int code) { QCoreApplication::exit(code); };
+    mQuestionHandler = [this](const QString &text) { return askUser(this, text); };
     qApp->installEventFilter(mHints.get());
 
     buildToolbar();
@@ -140,6 +142,8 @@ void TOrm::buildToolbar()
     GDate->setLocale(mLocale.locale());
     GDate->setDisplayFormat(mLocale.shortDatePattern());
     GDate->setCalendarPopup(true);
+    // Every day the engine charts, no more: a date outside would be charted as the nearest end.
+    GDate->setDateRange(QDate(FirstChartYear, 1, 1), QDate(LastChartYear, 12, 31));
     GDate->setFixedWidth(PickerWidth);
     Toolbar1->addWidget(GDate);
 
@@ -330,6 +334,8 @@ void TOrm::buildMenus()
     item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
     item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
     item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"));
+    mHoursMenu = new HoursMenu(this, *this, mSettings, mDerived, mLocale);
+    mHoursMenu->addTo(reports);
     reports->addSeparator();
     item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
 
@@ -581,7 +587,8 @@ void TOrm::Batch1Click()
 
 Status TOrm::runBatch(const QString &inputName, const QString &outputName)
 {
-    return BatchConvert(*mCalc, inputName, outputName);
+    // Names are the user's, taken from where the program was started, not the work folder.
+    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder);
 }
 
 // --- Reports and output -----------------------------------------------------------------------
@@ -818,13 +825,20 @@ TOrm::StartResult TOrm::FormShow()
 
     switch (mCommandLine.mode) {
     case CommandLine::Mode::CopyDate: {
+        const int failedRuns = mRunner->failedRuns();
         mCalc->ShowOutput = true;
         const Status status = mCalc->calculate(Calculator::Sender::Other);
         if (!status)
             return stopStartUp(status);
+        // The engine's failure has been shown; a date without the planets is no answer.
+        if (mRunner->failedRuns() != failedRuns)
+            return {true, 1};
         ClipButtonClick();
         mCommandLineOutput = TDate->toPlainText();
-        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
+        // The view already holds the present moment's date: the close is all that is left.
+        const Status closed = FormClose();
+        if (!closed)
+            showMessage(closed.message);
         return {true, 0};
     }
     case CommandLine::Mode::CopyView:
@@ -835,8 +849,9 @@ TOrm::StartResult TOrm::FormShow()
         const Status status = runBatch(mCommandLine.first, mCommandLine.second);
         if (!status)
             return stopStartUp(status);
+        const int failedRuns = mRunner->failedRuns();
         (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
-        return {true, 0};
+        return {true, mRunner->failedRuns() != failedRuns ? 1 : 0};
     }
     default:
         break;
@@ -904,8 +919,8 @@ void TOrm::showEvent(QShowEvent *event)
 void TOrm::closeEvent(QCloseEvent *event)
 {
     const Status status = FormClose();
-    if (!status) {
-        showMessage(status.message);
+    if (!status && !mQuestionHandler(status.message + QStringLiteral("\n\nClose Orlam without saving the "
+                                                                     "window's size and place?"))) {
         event->ignore();
         return;
     }

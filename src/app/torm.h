@@ -32,6 +32,7 @@ class AstrologRunner;
 class Astrocalls;
 class EventView;
 class HintSwitch;
+class HoursMenu;
 class TfOptions;
 class ReportCommands;
 class ToolbarDock;
@@ -64,6 +65,11 @@ public:
     void setMessageHandler(std::function<void(const QString &)> handler);
     // What ends the program (QCoreApplication::exit by default).
     void setEndProgram(std::function<void(int)> endProgram);
+    // Where yes/no questions go (a message box by default); true means yes.
+    void setQuestionHandler(std::function<bool(const QString &)> handler)
+    {
+        mQuestionHandler = std::move(handler);
+    }
 
     // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
     // of the window runs it when the program entry has not.
@@ -85,6 +91,8 @@ public:
     bool showHints() const;
 
     Calculator &calculator() { return *mCalc; }
+    // "Next hour of", the week of hours and the calendar export of the Reports menu.
+    HoursMenu &hoursMenu() { return *mHoursMenu; }
     TSettings &settings() { return mSettings; }
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
@@ -190,6 +198,7 @@ private:
     std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
+    std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
     QString mCommandLineOutput;
@@ -218,6 +227,7 @@ private:
     QAction *Statusbar2 = nullptr;
     QAction *MonthlyCalendar1 = nullptr;
     QAction *Paused1 = nullptr;
+    HoursMenu *mHoursMenu = nullptr;
 };
 
 } // namespace orlam

@@ -6,9 +6,10 @@
 
 namespace orlam {
 
-// A start from the desktop's menu has no meaningful current folder, and the program keeps its
-// job file, reports, "td.txt" and the rest in the current folder. Such a start therefore runs in
-// a folder of the user's own: $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam).
+// The program keeps its job file, reports, "td.txt", "hl.txt" and the rest in its current folder,
+// and every start (desktop, terminal, command-line modes) runs in a folder of its own for them:
+// $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam). The user's current folder is never
+// written to unless the user names a file there.
 QString desktopWorkFolder();
 
 // An installed data file of the program, `relative` to its data folder ("orlam.html",

@@ -222,6 +222,8 @@ void PrintTest::printsTheWholeViewPageAfterPage()
     const QRegularExpression pagesLine(QStringLiteral("Pages:\\s+(\\d+)"));
     const int pages = pagesLine.match(info).captured(1).toInt();
     QVERIFY2(pages >= 3, qPrintable(info));
+    // The job's title, the window's caption, is the document's title too.
+    QVERIFY2(info.contains(token), qPrintable(info));
     QVERIFY2(text.count(QLatin1Char('\f')) >= pages - 1, qPrintable(info));
 }
 

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 const QString Program = QStringLiteral(ORLAM_BIN_DIR "/orlam");
@@ -27,31 +29,41 @@ QByteArray readAll(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A work folder, a runtime folder for the lock and a settings file, all of the test's own. The
-// engine is the real one when it has been built, else the stand-in.
+// The user's current folder, a data folder (which holds Orlam's work folder), a runtime folder
+// and a settings file, all of the test's own. The engine is the real one when it has been built,
+// else the stand-in.
 class ProcessRig {
 public:
-    ProcessRig()
+    explicit ProcessRig(const QByteArray &engine = {})
     {
         QDir(mDir.path()).mkpath(QStringLiteral("run"));
-        QDir(mDir.path()).mkpath(QStringLiteral("work"));
+        QDir(mDir.path()).mkpath(QStringLiteral("user"));
         QByteArray keys = "[orlam]\r\n";
-        if (!QFileInfo(RealEngine).isExecutable())
+        if (!engine.isEmpty())
+            keys += "Astrolog=" + engine + "\r\n";
+        else if (!QFileInfo(RealEngine).isExecutable())
             keys += "Astrolog=" ORLAM_TEST_DATA "/app/fake-engine.sh\r\n";
         writeAll(settings(), keys);
     }
     QString settings() const { return mDir.filePath(QStringLiteral("Orlam.ini")); }
-    QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("work/") + name); }
+    // Orlam's work folder: $XDG_DATA_HOME/Orlam.
+    QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("data/Orlam/") + name); }
+    // The folder the user stands in when starting the program.
+    QString user(const QString &name = {}) const { return mDir.filePath(QStringLiteral("user/") + name); }
+    QString path(const QString &name) const { return mDir.filePath(name); }
+    void setRuntimeFolder(const QString &name) { mRuntime = name; }
 
     // Offscreen: Qt's platform without a screen, chosen by the caller. NoDisplay: no display and
     // no platform chosen, as in a cron job or an ssh session. Unreachable: a display named that
-    // does not exist (a stale DISPLAY).
-    enum class Display { Offscreen, NoDisplay, Unreachable };
+    // does not exist (a stale DISPLAY). X11: the display named by setX11Display().
+    enum class Display { Offscreen, NoDisplay, Unreachable, X11 };
+    void setX11Display(const QString &name) { mX11 = name; }
 
-    void prepare(QProcess &process, const QStringList &arguments, Display display = Display::Offscreen) const
+    QProcessEnvironment environment(Display display = Display::Offscreen) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mDir.filePath(QStringLiteral("run")));
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mDir.filePath(mRuntime));
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), mDir.filePath(QStringLiteral("data")));
         environment.insert(QStringLiteral("ORLAM_SETTINGS"), settings());
         if (display == Display::Offscreen) {
             environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -60,9 +72,16 @@ public:
                 environment.remove(QString::fromLatin1(name));
             if (display == Display::Unreachable)
                 environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
+            if (display == Display::X11)
+                environment.insert(QStringLiteral("DISPLAY"), mX11);
         }
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(work());
+        return environment;
+    }
+
+    void prepare(QProcess &process, const QStringList &arguments, Display display = Display::Offscreen) const
+    {
+        process.setProcessEnvironment(environment(display));
+        process.setWorkingDirectory(user());
         process.setProgram(Program);
         process.setArguments(arguments);
     }
@@ -91,7 +110,28 @@ public:
 
 private:
     QTemporaryDir mDir;
+    QString mRuntime = QStringLiteral("run");
+    QString mX11;
 };
+
+// A stand-in engine that notes each job's moment line in jobs.log beside it and leaves the
+// fixed chart listing; it ends as FAKE_ENGINE_EXIT says.
+QByteArray recordingEngine(const QTemporaryDir &dir)
+{
+    const QString path = dir.filePath(QStringLiteral("recording-engine.sh"));
+    writeAll(path, "#!/bin/sh\n"
+                   "sed -n 's|^/qb ||p' input.txt | tr -d '\\r' >> '" +
+                       dir.filePath(QStringLiteral("jobs.log")).toUtf8() +
+                       "'\n"
+                       "exec " ORLAM_TEST_DATA "/app/fake-engine.sh\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path.toUtf8();
+}
+
+QStringList recordedJobs(const QTemporaryDir &dir)
+{
+    return QString::fromUtf8(readAll(dir.filePath(QStringLiteral("jobs.log")))).split('\n', Qt::SkipEmptyParts);
+}
 
 } // namespace
 
@@ -103,6 +143,15 @@ private slots:
     void batchRunEndsWithStatus();
     void helpAndVersion();
     void withoutDisplay();
+    void usersFilesAreLeftAlone();
+    void lockIsTheWorkFoldersWhateverTheEnvironment();
+    void copyDateRunsTheEngineOnce();
+    void failedEngineEndsTheModesWithStatusOne();
+    void oldDatesAreChartedAsGiven();
+    void pipesAndDevices();
+    void settingsFileThatIsAPipeIsRefused();
+    void runScriptWithoutDisplay();
+    void clipboardOutlivesCopyDate();
 };
 
 void ProcessTest::oneCopyAtATime()
@@ -154,11 +203,11 @@ void ProcessTest::copyDatePrintsTwoLines()
 void ProcessTest::batchRunEndsWithStatus()
 {
     ProcessRig rig;
-    QVERIFY(writeAll(rig.work(QStringLiteral("in.txt")), "a,b,6/15/2026,14:30,6,93W21,45N05\r\n"
+    QVERIFY(writeAll(rig.user(QStringLiteral("in.txt")), "a,b,6/15/2026,14:30,6,93W21,45N05\r\n"
                                                          "c,d,3/20/2026,12:00,6,93W21,45N05\r\n"));
     const ProcessRig::Run run = rig.run({QStringLiteral("in.txt"), QStringLiteral("out.txt")});
     QCOMPARE(run.exitCode, 0);
-    const QList<QByteArray> lines = readAll(rig.work(QStringLiteral("out.txt"))).split('\n');
+    const QList<QByteArray> lines = readAll(rig.user(QStringLiteral("out.txt"))).split('\n');
     QCOMPARE(lines.size(), 3);
     QVERIFY(lines.at(0).startsWith("a,b,6/15/2026,14:30,6,93W21,45N05,"));
     QCOMPARE(lines.at(0).count(','), 11);
@@ -167,7 +216,7 @@ void ProcessTest::batchRunEndsWithStatus()
     const ProcessRig::Run failed = rig.run({QStringLiteral("missing.txt"), QStringLiteral("out2.txt")});
     QCOMPARE(failed.exitCode, 1);
     QVERIFY2(failed.err.contains(QLatin1String("Cannot open file missing.txt")), qPrintable(failed.err));
-    QVERIFY(!QFileInfo::exists(rig.work(QStringLiteral("out2.txt"))));
+    QVERIFY(!QFileInfo::exists(rig.user(QStringLiteral("out2.txt"))));
 }
 
 void ProcessTest::helpAndVersion()
@@ -179,8 +228,9 @@ void ProcessTest::helpAndVersion()
     const ProcessRig::Run help = rig.run({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith(QLatin1String("Usage: orlam")));
-    // Neither needs a display nor touches the work folder.
-    QVERIFY(QDir(rig.work()).isEmpty());
+    // Neither needs a display nor touches a folder.
+    QVERIFY(!QFileInfo::exists(rig.work()));
+    QVERIFY(QDir(rig.user()).isEmpty());
 }
 
 void ProcessTest::withoutDisplay()
@@ -195,7 +245,8 @@ void ProcessTest::withoutDisplay()
         QVERIFY(window.out.isEmpty());
         QVERIFY2(window.err.contains(QLatin1String("no display")), qPrintable(window.err));
     }
-    QVERIFY(QDir(rig.work()).isEmpty());
+    QVERIFY(!QFileInfo::exists(rig.work()));
+    QVERIFY(QDir(rig.user()).isEmpty());
 
     // The command-line modes need no display.
     const ProcessRig::Run copy = rig.run({QStringLiteral("x")}, none);
@@ -214,6 +265,266 @@ void ProcessTest::withoutDisplay()
     QCOMPARE(other.exitCode, 0);
     QVERIFY(other.out.isEmpty());
     QVERIFY(readAll(rig.settings()).contains("ClientWidth=400\r\n"));
+}
+
+void ProcessTest::usersFilesAreLeftAlone()
+{
+    // The user's folder holds files with the names of Orlam's job file and reports: a batch file
+    // called input.txt, converted into chart.txt.
+    ProcessRig rig;
+    const QByteArray moments = "a,b,6/15/2026,14:30,6,93W21,45N05\r\n";
+    QVERIFY(writeAll(rig.user(QStringLiteral("input.txt")), moments));
+    QVERIFY(writeAll(rig.user(QStringLiteral("riseset.txt")), "mine"));
+    QVERIFY(writeAll(rig.user(QStringLiteral("td.txt")), "mine"));
+    const ProcessRig::Run copy = rig.run({QStringLiteral("x")});
+    QCOMPARE(copy.exitCode, 0);
+    const ProcessRig::Run batch = rig.run({QStringLiteral("input.txt"), QStringLiteral("chart.txt")});
+    QCOMPARE(batch.exitCode, 0);
+    QCOMPARE(readAll(rig.user(QStringLiteral("input.txt"))), moments);
+    QVERIFY(readAll(rig.user(QStringLiteral("chart.txt"))).startsWith("a,b,6/15/2026,14:30,6,93W21,45N05,v12,"));
+    QCOMPARE(readAll(rig.user(QStringLiteral("riseset.txt"))), QByteArray("mine"));
+    QCOMPARE(QDir(rig.user()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    // Orlam's own files are in its work folder.
+    QVERIFY(readAll(rig.work(QStringLiteral("input.txt"))).startsWith("@0102"));
+    QVERIFY(QFileInfo::exists(rig.work(QStringLiteral("chart.txt"))));
+}
+
+void ProcessTest::lockIsTheWorkFoldersWhateverTheEnvironment()
+{
+    ProcessRig rig;
+    QProcess first;
+    rig.prepare(first, {});
+    first.start();
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(rig.work(QStringLiteral("input.txt"))), 10000);
+    // Another runtime folder (another login, a cron job) shares the work folder all the same.
+    QDir(rig.path(QString())).mkpath(QStringLiteral("run2"));
+    rig.setRuntimeFolder(QStringLiteral("run2"));
+    const ProcessRig::Run second = rig.run({QStringLiteral("x")});
+    QCOMPARE(second.exitCode, 3);
+    QVERIFY(second.err.contains(QLatin1String("another copy of Orlam is running")));
+    first.kill();
+    QVERIFY(first.waitForFinished());
+}
+
+void ProcessTest::copyDateRunsTheEngineOnce()
+{
+    QTemporaryDir engineDir;
+    ProcessRig rig(recordingEngine(engineDir));
+    const ProcessRig::Run run = rig.run({QStringLiteral("x")});
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 2);
+    QCOMPARE(recordedJobs(engineDir).size(), 1);
+}
+
+void ProcessTest::failedEngineEndsTheModesWithStatusOne()
+{
+    QTemporaryDir engineDir;
+    const QString failing = engineDir.filePath(QStringLiteral("failing-engine.sh"));
+    QVERIFY(writeAll(failing, "#!/bin/sh\necho 'input.txt:2: zone \"six\" is not hours west' >&2\nexit 2\n"));
+    QFile::setPermissions(failing, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ProcessRig rig(failing.toUtf8());
+
+    const ProcessRig::Run copy = rig.run({QStringLiteral("x")});
+    QCOMPARE(copy.exitCode, 1);
+    QVERIFY(copy.out.isEmpty());
+    QVERIFY2(copy.err.contains(QLatin1String("Astrolog return code 2")), qPrintable(copy.err));
+
+    QVERIFY(writeAll(rig.user(QStringLiteral("in.csv")), "a,b,6/15/2026,14:30,six,93W21,45N05\r\n"));
+    const ProcessRig::Run batch = rig.run({QStringLiteral("in.csv"), QStringLiteral("out.csv")});
+    QCOMPARE(batch.exitCode, 1);
+    QVERIFY2(batch.err.contains(QLatin1String("orlam: Astrolog return code 2: input.txt:2: zone \"six\" is not "
+                                              "hours west (line 1 of in.csv)")),
+             qPrintable(batch.err));
+    QVERIFY(!QFileInfo::exists(rig.user(QStringLiteral("out.csv"))));
+
+    // A missing engine is a failure too.
+    QVERIFY(writeAll(rig.settings(), "[orlam]\r\nAstrolog=" + engineDir.filePath("gone").toUtf8() + "\r\n"));
+    QCOMPARE(rig.run({QStringLiteral("x")}).exitCode, 1);
+}
+
+void ProcessTest::oldDatesAreChartedAsGiven()
+{
+    QTemporaryDir engineDir;
+    ProcessRig rig(recordingEngine(engineDir));
+    QVERIFY(writeAll(rig.user(QStringLiteral("in.csv")), "a,b,1/1/1000,12:00,6,93W21,45N05\r\n"
+                                                         "c,d,9/13/1752,12:00,6,93W21,45N05\r\n"));
+    const ProcessRig::Run run = rig.run({QStringLiteral("in.csv"), QStringLiteral("out.csv")});
+    QCOMPARE(run.exitCode, 0);
+    const QStringList jobs = recordedJobs(engineDir);
+    QVERIFY2(jobs.size() >= 2, qPrintable(jobs.join('|')));
+    QCOMPARE(jobs.at(0), QStringLiteral("1 1 1000 12:00PM ST 6 93W21 45N05"));
+    QCOMPARE(jobs.at(1), QStringLiteral("9 13 1752 12:00PM ST 6 93W21 45N05"));
+
+    QVERIFY(writeAll(rig.user(QStringLiteral("early.csv")), "a,b,12/31/999,12:00,6,93W21,45N05\r\n"));
+    const ProcessRig::Run early = rig.run({QStringLiteral("early.csv"), QStringLiteral("early-out.csv")});
+    QCOMPARE(early.exitCode, 1);
+    QVERIFY2(early.err.contains(QLatin1String("'12/31/999' is outside the years 1000 to 2999 that Orlam can chart "
+                                              "(line 1 of early.csv)")),
+             qPrintable(early.err));
+}
+
+void ProcessTest::pipesAndDevices()
+{
+    ProcessRig rig;
+    QProcess process;
+    rig.prepare(process, {QStringLiteral("/dev/stdin"), QStringLiteral("/dev/stdout")});
+    process.start();
+    QVERIFY(process.waitForStarted());
+    process.write("a,b,6/15/2026,14:30,6,93W21,45N05\r\nc,d,6/16/2026,14:30,6,93W21,45N05\r\n");
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished(30000));
+    QCOMPARE(process.exitCode(), 0);
+    const QList<QByteArray> lines = process.readAllStandardOutput().split('\n');
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines.at(0).startsWith("a,b,6/15/2026,14:30,6,93W21,45N05,v12,"));
+    QVERIFY(lines.at(1).startsWith("c,d,"));
+
+    // A device stays a device. (A named pipe stands in for /dev/null, which a test run as root
+    // must not risk.)
+    const QString fifo = rig.user(QStringLiteral("results"));
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(writeAll(rig.user(QStringLiteral("in.csv")), "a,b,6/15/2026,14:30,6,93W21,45N05\r\n"));
+    QProcess reader;
+    reader.start(QStringLiteral("cat"), {fifo});
+    QVERIFY(reader.waitForStarted());
+    const ProcessRig::Run run = rig.run({QStringLiteral("in.csv"), QStringLiteral("results")});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(reader.waitForFinished(10000));
+    QVERIFY(reader.readAllStandardOutput().startsWith("a,b,6/15/2026,"));
+    QVERIFY(!QFileInfo(fifo).isFile());
+}
+
+void ProcessTest::settingsFileThatIsAPipeIsRefused()
+{
+    ProcessRig rig;
+    QFile::remove(rig.settings());
+    QVERIFY(::mkfifo(QFile::encodeName(rig.settings()).constData(), 0600) == 0);
+    QElapsedTimer clock;
+    clock.start();
+    const ProcessRig::Run run = rig.run({QStringLiteral("x")});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2(run.err.contains(rig.settings() + QStringLiteral(" is not a regular file")), qPrintable(run.err));
+    QVERIFY(clock.elapsed() < 10000);
+}
+
+void ProcessTest::runScriptWithoutDisplay()
+{
+    // Without a display the script says so before it builds anything, instead of starting a
+    // window that nobody can see or close.
+    ProcessRig rig;
+    QProcess script;
+    QProcessEnvironment environment = rig.environment(ProcessRig::Display::NoDisplay);
+    script.setProcessEnvironment(environment);
+    script.start(QStringLiteral(ORLAM_SOURCE_DIR "/scripts/run"), {});
+    QVERIFY(script.waitForFinished(20000));
+    QCOMPARE(script.exitCode(), 1);
+    const QString err = QString::fromUtf8(script.readAllStandardError());
+    QVERIFY2(err.contains(QLatin1String("no display")) && err.contains(QLatin1String("scripts/run x")),
+             qPrintable(err));
+}
+
+namespace {
+
+// An X server of the test's own, on a display number it picks itself; no window manager and
+// no clipboard manager.
+class XServer {
+public:
+    XServer()
+    {
+        mServer.setProgram(QStringLiteral("Xvfb"));
+        mServer.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
+                              QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
+                              QStringLiteral("640x480x24")});
+        mServer.start();
+        if (!mServer.waitForStarted())
+            return;
+        QElapsedTimer clock;
+        clock.start();
+        while (!mServer.canReadLine() && clock.elapsed() < 10000)
+            mServer.waitForReadyRead(200);
+        const QByteArray number = mServer.readLine().trimmed();
+        if (!number.isEmpty())
+            mDisplay = QStringLiteral(":") + QString::fromLatin1(number);
+    }
+    ~XServer()
+    {
+        mServer.terminate();
+        if (!mServer.waitForFinished(5000))
+            mServer.kill();
+    }
+    const QString &display() const { return mDisplay; }
+
+private:
+    QProcess mServer;
+    QString mDisplay;
+};
+
+// The clipboard's text as another program (xclip) reads it; a null string when it fails.
+QString clipboardText(const QProcessEnvironment &environment)
+{
+    QProcess xclip;
+    xclip.setProcessEnvironment(environment);
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    if (!xclip.waitForFinished(5000) || xclip.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(xclip.readAllStandardOutput());
+}
+
+// Processes that serve the clipboard for `display`.
+int clipboardServers(const QString &display)
+{
+    int count = 0;
+    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const QByteArray cmdline = readAll(QStringLiteral("/proc/%1/cmdline").arg(pid));
+        if (!cmdline.contains(QByteArray("--keep-clipboard")))
+            continue;
+        const QList<QByteArray> environ = readAll(QStringLiteral("/proc/%1/environ").arg(pid)).split('\0');
+        if (environ.contains("DISPLAY=" + display.toUtf8()))
+            ++count;
+    }
+    return count;
+}
+
+} // namespace
+
+void ProcessTest::clipboardOutlivesCopyDate()
+{
+    XServer server;
+    QVERIFY2(!server.display().isEmpty(), "Xvfb (installed by scripts/deps) did not start");
+    ProcessRig rig;
+    rig.setX11Display(server.display());
+    const QProcessEnvironment environment = rig.environment(ProcessRig::Display::X11);
+
+    const ProcessRig::Run run = rig.run({QStringLiteral("x")}, ProcessRig::Display::X11);
+    QCOMPARE(run.exitCode, 0);
+    const QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    // The program has ended; another program still reads the date.
+    QCOMPARE(clipboardText(environment), lines.join(QLatin1Char('\n')));
+    QCOMPARE(clipboardServers(server.display()), 1);
+
+    // A shell that reads the date through a pipe gets its answer at once: the server keeps
+    // nothing of the pipe open.
+    QProcess shell;
+    shell.setProcessEnvironment(environment);
+    shell.setWorkingDirectory(rig.user());
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("date=$(\"$0\" x) && echo \"$date\""), QStringLiteral(ORLAM_BIN_DIR "/orlam")});
+    QVERIFY(shell.waitForFinished(20000));
+    QCOMPARE(shell.exitCode(), 0);
+    // The newer server took over from the older one, which ended.
+    QTRY_COMPARE_WITH_TIMEOUT(clipboardServers(server.display()), 1, 5000);
+
+    // Another program takes the clipboard over: the server ends.
+    QProcess other;
+    other.setProcessEnvironment(environment);
+    other.start(QStringLiteral("xclip"), {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    QVERIFY2(other.waitForStarted(), "xclip (installed by scripts/deps) did not start");
+    other.write("something else");
+    other.closeWriteChannel();
+    QVERIFY(other.waitForFinished(5000));
+    QTRY_COMPARE_WITH_TIMEOUT(clipboardServers(server.display()), 0, 5000);
+    QCOMPARE(clipboardText(environment), QStringLiteral("something else"));
 }
 
 QTEST_GUILESS_MAIN(ProcessTest)

@@ -89,30 +89,29 @@ void click(QAbstractButton *button)
 // Keeps a folder's files from being written, for root too, while it lives.
 class Unwritable {
 public:
-    explicit Unwritable(QString folder) : mFolder(std::move(folder))
+    // The settings file itself is made unwritable: a file in a read-only folder that can itself
+    // be written is updated in place, so the folder alone would not stop the write. As root only
+    // the immutable attribute stops it.
+    explicit Unwritable(QString file) : mFile(std::move(file))
     {
-        QFile::setPermissions(mFolder, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(mFile, QFileDevice::ReadOwner);
         if (::geteuid() == 0)
-            mImmutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), mFolder}) == 0;
+            mImmutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), mFile}) == 0;
     }
     ~Unwritable()
     {
         if (mImmutable)
-            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), mFolder});
-        QFile::setPermissions(mFolder,
-                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), mFile});
+        QFile::setPermissions(mFile, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
     bool holds() const
     {
-        QFile probe(mFolder + QStringLiteral("/probe"));
-        const bool created = probe.open(QIODevice::WriteOnly);
-        if (created)
-            probe.remove();
-        return !created;
+        QFile probe(mFile);
+        return !probe.open(QIODevice::WriteOnly | QIODevice::Append);
     }
 
 private:
-    QString mFolder;
+    QString mFile;
     bool mImmutable = false;
 };
 
@@ -603,9 +602,9 @@ void TfOptionsTest::unwritableFileLeavesItUntouched()
     click(d->OHints);
     QVERIFY(window->settings().LocalFileSave);
     {
-        Unwritable guard(QFileInfo(rig.settingsPath()).absolutePath());
+        Unwritable guard(rig.settingsPath());
         if (!guard.holds())
-            QSKIP("this file system lets the settings folder be written whatever its permissions");
+            QSKIP("this file system lets the settings file be written whatever its permissions");
         // Staying: the dialog stays open with what the user set.
         click(d->CloseButton);
         QCOMPARE(d.writeFailures, QStringList{"Unable to write to " + rig.settingsPath()});

@@ -126,6 +126,7 @@ private slots:
     void layoutKeysWrittenAtCloseAndAppliedAtStart();
     void maximisedCloseReopensNormalAtThatSize();
     void failedLayoutWriteKeepsWindowOpen();
+    void datePickerHoldsEveryDateTheEngineCharts();
     void trayExitLeavesTheLayoutAlone();
     void minimiseWithoutTrayKeepsTheWindowReachable();
     void hintsCanBeSwitchedOff();
@@ -155,7 +156,9 @@ void TOrmTest::mainMenu_data()
     QTest::newRow("Clock") << "&Clock" << QStringList{"Paused"};
     QTest::newRow("Reports") << "&Reports"
                              << QStringList{"> &Calendar [For the &Month; For the &Year]",
-                                            "&Astrological data", "!&Planetary hours", "-",
+                                            "&Astrological data", "!&Planetary hours",
+                                            "> &Next hour of [Sun; Moon; Mercury; Venus; Mars; Jupiter; Saturn]",
+                                            "Planetary hours for the &week", "&Export to calendar...", "-",
                                             "&Random Verse"};
     QTest::newRow("View") << "&View"
                           << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "!Alarm Events"};
@@ -688,15 +691,38 @@ void TOrmTest::failedLayoutWriteKeepsWindowOpen()
     QVERIFY(writeAll(rig.filePath("blocker"), "x"));
     rig.setSettingsPath(rig.filePath("blocker/Orlam.ini"));
     auto window = rig.makeWindow();
+    QStringList questions;
+    bool closeAnyway = false;
+    window->setQuestionHandler([&](const QString &text) {
+        questions << text;
+        return closeAnyway;
+    });
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // The message, and the offer to close all the same: declined, the window stays.
     QVERIFY(!window->close());
     QVERIFY(window->isVisible());
-    // (The first start could not read the engine's name from the file either, and said so.)
-    QCOMPARE(rig.messages.last(), QStringLiteral("Unable to write to %1").arg(rig.settingsPath()));
+    QCOMPARE(questions.size(), 1);
+    QVERIFY(questions.last().startsWith(QStringLiteral("Unable to write to %1\n\n").arg(rig.settingsPath())));
+    QVERIFY(questions.last().contains(QLatin1String("without saving")));
     QCOMPARE(rig.endCode, -1);
-    window->Exit2Click();
+    // Accepted, the window closes and the program ends, without a tray to leave by.
+    closeAnyway = true;
+    QVERIFY(window->close());
+    QCOMPARE(questions.size(), 2);
     QCOMPARE(rig.endCode, 0);
+    QVERIFY(!QFileInfo::exists(rig.settingsPath()));
+}
+
+void TOrmTest::datePickerHoldsEveryDateTheEngineCharts()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    // The picker's own lower end (14 September 1752) would chart earlier dates as that day.
+    for (const QDate &day : {QDate(1000, 1, 1), QDate(1752, 9, 13), QDate(2999, 12, 31)}) {
+        window->setPickers(clockTime(day, QTime(12, 0)), QTime(12, 0));
+        QCOMPARE(window->datePickerValue().date(), day);
+    }
 }
 
 void TOrmTest::trayExitLeavesTheLayoutAlone()

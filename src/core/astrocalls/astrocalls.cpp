@@ -3,6 +3,9 @@
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
+#include "settings/localefacts.h"
+
+#include <cstdlib>
 
 namespace orlam {
 
@@ -31,11 +34,11 @@ QDateTime asClock(const QDateTime &value)
     return value.isValid() ? clockTime(value.date(), value.time()) : QDateTime();
 }
 
-bool isDaylight(const QDateTime &date, const DerivedValues &derived)
+bool isDaylight(const QDateTime &date, const QDateTime &dstStart, const QDateTime &dstEnd)
 {
     const QDateTime moment = asClock(date);
-    const QDateTime start = asClock(derived.DstStart);
-    const QDateTime end = asClock(derived.DstEnd);
+    const QDateTime start = asClock(dstStart);
+    const QDateTime end = asClock(dstEnd);
     // A zone without daylight saving has zero for both moments, and no moment lies between
     // them. The transition moments themselves count as standard time.
     if (!moment.isValid() || !start.isValid() || !end.isValid())
@@ -48,14 +51,40 @@ bool isDaylight(const QDateTime &date, const DerivedValues &derived)
     return start < moment || moment < end;
 }
 
-QString momentLine(const JobArgs &args, const TSettings &settings, const DerivedValues &derived)
+// Seconds east of Greenwich as the engine's zone: hours west, with the minutes after a colon
+// when there are any ("-5:30" for India, "3:30" for Newfoundland).
+QString zoneText(int secondsEast)
+{
+    const int minutesWest = -secondsEast / 60;
+    const int hours = std::abs(minutesWest) / 60;
+    const int minutes = std::abs(minutesWest) % 60;
+    QString text = minutesWest < 0 ? QStringLiteral("-") : QString();
+    text += QString::number(hours);
+    if (minutes != 0)
+        text += QLatin1Char(':') + QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0'));
+    return text;
+}
+
+// The computer's zone at the job's own moment: that year's daylight-saving dates and the
+// standard offset in force then, so a chart of a summer long ago is not sent as standard time
+// because this year's dates say so.
+QString systemZoneText(const JobArgs &args, DerivedValues &derived)
+{
+    const QDateTime moment = clockTime(args.date.date(), args.time);
+    const LocaleFacts::ZoneYear year = LocaleFacts::zoneYear(derived.SystemZone, moment.date());
+    derived.IsDaylight = isDaylight(moment, year.dstStart, year.dstEnd);
+    return zoneText(year.standardOffset);
+}
+
+QString momentLine(const JobArgs &args, const TSettings &settings, DerivedValues &derived)
 {
     QString word = QStringLiteral(" ST ");
     QString zone = args.zone;
     if (settings.TimeMode == 1) {
         word = QStringLiteral(" DT ");
     } else if (settings.TimeMode == 2) {
-        zone = QString::number(derived.ZoneHours);
+        zone =
+            derived.SystemZone.isValid() ? systemZoneText(args, derived) : QString::number(derived.ZoneHours);
         if (derived.IsDaylight)
             word = QStringLiteral(" DT ");
     }
@@ -114,7 +143,7 @@ bool hasControlCharacter(const QString &text)
 
 QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived)
 {
-    derived.IsDaylight = isDaylight(args.date, derived);
+    derived.IsDaylight = isDaylight(args.date, derived.DstStart, derived.DstEnd);
 
     QStringList lines;
     lines << QString::fromLatin1(JobHeader) << momentLine(args, settings, derived);
@@ -202,7 +231,7 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
         return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
 
     const QStringList lines = jobLines(kind, args, mSettings, mDerived);
-    return writeFileAtomically(QString::fromLatin1(JobFileName), joinCrLf(lines));
+    return writeScratchFile(QString::fromLatin1(JobFileName), joinCrLf(lines));
 }
 
 Status Astrocalls::run(JobKind kind, const JobArgs &args)

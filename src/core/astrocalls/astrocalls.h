@@ -14,6 +14,11 @@ class AstrologRunner;
 constexpr auto JobFileName = "input.txt";
 constexpr auto JobHeader = "@0102  ; Astrolog chart info.";
 
+// The years the ephemeris engine charts, both included (Gregorian calendar); its job-file
+// reader refuses any other.
+constexpr int FirstChartYear = 1000;
+constexpr int LastChartYear = 2999;
+
 enum class JobKind { Chart, Wheel, Aspects, RiseSet, MonthCalendar, YearCalendar };
 
 // The arguments every job takes. `date` is the date picker's value (a local clock reading: its
@@ -31,7 +36,10 @@ struct JobArgs {
 // The lines of a job file, without line ends. Sets derived.IsDaylight for the job's moment: true
 // when `date` lies strictly after DstStart and strictly before DstEnd, or, in a zone whose
 // daylight saving starts later in the year than it ends, strictly after DstStart or strictly
-// before DstEnd. The two moments themselves count as standard time.
+// before DstEnd. The two moments themselves count as standard time. Under "Time" = 2 with
+// derived.SystemZone set, the daylight moments and the zone written are those of that zone in
+// the year of the job's moment (`date`'s day at `time`), the zone as hours west with minutes
+// when it has them ("-5:30").
 QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived);
 
 // A zone, longitude or latitude text that would break the job file (a line break or another

@@ -9,6 +9,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+#include <cstdio>
+#include <sys/prctl.h>
+#include <unistd.h>
+
 namespace orlam {
 
 namespace {
@@ -25,6 +30,16 @@ QString executableDir()
     return self.isEmpty() ? QString() : QFileInfo(self).absolutePath();
 }
 
+// The engine's explanation of a failure, as one short line.
+QString oneLine(const QByteArray &errors)
+{
+    constexpr qsizetype Longest = 400;
+    QString text = QString::fromLocal8Bit(errors).simplified();
+    if (text.size() > Longest)
+        text = text.left(Longest) + QLatin1String("...");
+    return text;
+}
+
 bool isRunnableFile(const QString &path)
 {
     const QFileInfo info(path);
@@ -33,8 +48,27 @@ bool isRunnableFile(const QString &path)
 
 } // namespace
 
-AstrologRunner::AstrologRunner(MessageSink &sink, QString program) : mSink(sink), mProgram(std::move(program))
+AstrologRunner::AstrologRunner(MessageSink &sink, QString program)
+    : mSink(&sink), mProgram(std::move(program))
 {
+}
+
+MessageSink &AstrologRunner::setSink(MessageSink &sink)
+{
+    MessageSink &previous = *mSink;
+    mSink = &sink;
+    return previous;
+}
+
+AstrologRunner::Outcome AstrologRunner::fail(Outcome outcome, const QString &message, bool show)
+{
+    ++mFailedRuns;
+    mLastFailure = message;
+    if (!mEngineErrors.isEmpty())
+        mLastFailure += QStringLiteral(": ") + mEngineErrors;
+    if (show)
+        mSink->showMessage(message);
+    return outcome;
 }
 
 QString AstrologRunner::resolveProgram(const QString &configured)
@@ -96,52 +130,63 @@ void AstrologRunner::setProgram(const QString &program)
 AstrologRunner::Outcome AstrologRunner::RunAstrolog()
 {
     mLastExitCode = 0;
+    mEngineErrors.clear();
 
     QProcess process;
     process.setProgram(mProgram);
     process.setArguments({QStringLiteral("-i"), QString::fromLatin1(JobFileName)});
     process.setWorkingDirectory(QDir::currentPath());
     // The engine needs no input; an open stdin could only make a misbehaving one wait forever.
-    // Its report goes to files, so stdout is dropped; stderr stays with ours for diagnosis.
+    // Its report goes to files, so stdout is dropped; stderr is read, to explain a failure.
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    process.setProcessChannelMode(QProcess::SeparateChannels);
+    // A group of its own, so that a hung engine can be ended with everything it started; and
+    // it does not outlive us when we are killed while it runs.
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
 
     const int limit = mTimeoutMs > 0 ? mTimeoutMs : -1;
     process.start();
     if (!process.waitForStarted(limit)) {
         if (process.error() == QProcess::FailedToStart) {
-            if (!mStartFailureShown) {
-                mStartFailureShown = true;
-                mSink.showMessage(cannotStartMessage(mProgram));
-            }
-            return Outcome::NotStarted;
+            const bool show = !mStartFailureShown;
+            mStartFailureShown = true;
+            return fail(Outcome::NotStarted, cannotStartMessage(mProgram), show);
         }
         process.kill();
         process.waitForFinished(-1);
-        mSink.showMessage(QString::fromLatin1(ErrorExecuting));
-        return Outcome::Failed;
+        return fail(Outcome::Failed, QString::fromLatin1(ErrorExecuting));
     }
 
-    if (!process.waitForFinished(limit)) {
-        const bool timedOut = process.state() != QProcess::NotRunning;
-        if (timedOut) {
-            process.kill();
-            process.waitForFinished(-1);
-        }
-        mSink.showMessage(QString::fromLatin1(ErrorExecuting));
-        return timedOut ? Outcome::TimedOut : Outcome::Failed;
+    const bool finished = process.waitForFinished(limit);
+    const bool timedOut = !finished && process.state() != QProcess::NotRunning;
+    if (timedOut) {
+        // The engine has not been reaped yet, so its process id still names its group.
+        const qint64 pid = process.processId();
+        if (pid > 0)
+            ::kill(-pid_t(pid), SIGKILL);
+        process.kill();
+        process.waitForFinished(-1);
     }
-
-    if (process.exitStatus() != QProcess::NormalExit) {
-        mSink.showMessage(QString::fromLatin1(ErrorExecuting));
-        return Outcome::Failed;
+    const QByteArray errors = process.readAllStandardError();
+    if (!errors.isEmpty()) {
+        std::fwrite(errors.constData(), 1, size_t(errors.size()), stderr);
+        std::fflush(stderr);
+        mEngineErrors = oneLine(errors);
     }
+    if (timedOut) {
+        mEngineErrors = QStringLiteral("the ephemeris program ran longer than %1 seconds and was stopped")
+                            .arg(QString::number(mTimeoutMs / 1000.0));
+        return fail(Outcome::TimedOut, QString::fromLatin1(ErrorExecuting));
+    }
+    if (!finished || process.exitStatus() != QProcess::NormalExit)
+        return fail(Outcome::Failed, QString::fromLatin1(ErrorExecuting));
     mLastExitCode = process.exitCode();
-    if (mLastExitCode != 0) {
-        mSink.showMessage(QStringLiteral("Astrolog return code %1").arg(mLastExitCode));
-        return Outcome::NonZeroExit;
-    }
+    if (mLastExitCode != 0)
+        return fail(Outcome::NonZeroExit, QStringLiteral("Astrolog return code %1").arg(mLastExitCode));
     return Outcome::Finished;
 }
 

@@ -13,8 +13,11 @@ namespace orlam {
 //  - exit code N != 0: "Astrolog return code N" (the caller then reads the report anyway);
 //  - the program cannot be started: one message naming it, once per runner (not at every
 //    clock tick) - see cannotStartMessage();
-//  - it runs longer than the time limit: it is killed and "Error executing Astrolog" is shown;
+//  - it runs longer than the time limit: it is killed, together with every process it started
+//    (the engine runs in a process group of its own), and "Error executing Astrolog" is shown;
 //  - any other failure while running: "Error executing Astrolog".
+// What the engine writes on standard error is passed on to the program's standard error and
+// kept for lastFailure().
 class AstrologRunner {
 public:
     enum class Outcome { Finished, NonZeroExit, NotStarted, TimedOut, Failed };
@@ -29,7 +32,12 @@ public:
     const QString &program() const { return mProgram; }
     // A different program gets its own cannot-start message.
     void setProgram(const QString &program);
-    // Time limit of one run in milliseconds (60000 by default); 0 or less waits without limit.
+    // Where the messages go from now on; returns the sink used so far.
+    MessageSink &setSink(MessageSink &sink);
+
+    // Time limit of one run in milliseconds (DefaultTimeoutMs by default); 0 or less waits
+    // without limit. The longest job (a year's calendar) takes about a second.
+    static constexpr int DefaultTimeoutMs = 20000;
     void setTimeoutMs(int ms) { mTimeoutMs = ms; }
     int timeoutMs() const { return mTimeoutMs; }
 
@@ -37,11 +45,23 @@ public:
     Outcome RunAstrolog();
     int lastExitCode() const { return mLastExitCode; }
 
+    // Runs that did not end in Finished, counted over the runner's life: a caller that must
+    // stop after a failed run compares the count before and after its work.
+    int failedRuns() const { return mFailedRuns; }
+    // What went wrong in the last failed run, in one line: the message (also when the sink was
+    // spared a repeat of it), then the engine's own explanation when it gave one.
+    const QString &lastFailure() const { return mLastFailure; }
+
 private:
-    MessageSink &mSink;
+    Outcome fail(Outcome outcome, const QString &message, bool show = true);
+
+    MessageSink *mSink;
     QString mProgram;
-    int mTimeoutMs = 60000;
+    int mTimeoutMs = DefaultTimeoutMs;
     int mLastExitCode = 0;
+    int mFailedRuns = 0;
+    QString mLastFailure;
+    QString mEngineErrors;
     bool mStartFailureShown = false;
 };
 

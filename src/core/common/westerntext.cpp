@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 #include <array>
+#include <cstdio>
 
 namespace orlam {
 
@@ -153,6 +155,18 @@ Status writeFileAtomically(const QString &path, const QByteArray &bytes, const Q
     // no safer, so the failure is reported instead.
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
         return Status::failure(QString(failureMessage).arg(path));
+    return Status::success();
+}
+
+Status writeScratchFile(const QString &path, const QByteArray &bytes, const QString &failureMessage)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
+        return Status::failure(QString(failureMessage).arg(path));
+    file.close();
+    if (::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return Status::failure(QString(failureMessage).arg(path));
+    file.setAutoRemove(false);
     return Status::success();
 }
 

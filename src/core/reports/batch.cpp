@@ -1,14 +1,19 @@
 #include "reports/batch.h"
 
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <QTemporaryFile>
 #include <functional>
 
 namespace orlam {
@@ -17,6 +22,9 @@ namespace {
 
 constexpr qint64 ChunkSize = 64 * 1024;
 constexpr int FieldCount = 7;
+// No moment needs a line this long; an endless one (a device that never ends a line) would
+// otherwise take all memory before anything could be said about it.
+constexpr qsizetype LongestLine = 16 * 1024 * 1024;
 
 bool isBlank(QChar c)
 {
@@ -94,8 +102,10 @@ InputFacts examineInput(QFile &file)
 }
 
 // Hands the file's lines to `take` one by one (CR LF, LF or CR end a line; a final line end
-// adds no empty line). Stops early when `take` returns false.
-bool forEachLine(QFile &file, InputEncoding encoding, const std::function<bool(const QString &)> &take)
+// adds no empty line). Stops early when `take` returns false, and sets `tooLong` and stops when
+// a line grows beyond LongestLine.
+bool forEachLine(QFile &file, InputEncoding encoding, const std::function<bool(const QString &)> &take,
+                 bool *tooLong)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
     QString pending;
@@ -128,10 +138,54 @@ bool forEachLine(QFile &file, InputEncoding encoding, const std::function<bool(c
             start = i + 1;
         }
         pending += QStringView(text).mid(start);
+        if (pending.size() > LongestLine) {
+            *tooLong = true;
+            return false;
+        }
     }
     if (!pending.isEmpty())
         return take(pending);
     return true;
+}
+
+// A pipe or a device is read once, as it comes, into a scratch copy that can be read twice
+// (once to choose the encoding, once to convert). Counts the lines on the way, so that an
+// endless line is refused with its number before it fills the disk.
+bool spoolStream(QFile &stream, QTemporaryFile &copy, qint64 *tooLongLine)
+{
+    qsizetype lineLength = 0;
+    qint64 line = 1;
+    char buffer[ChunkSize];
+    for (;;) {
+        const qint64 got = stream.read(buffer, sizeof buffer);
+        if (got < 0)
+            return false;
+        if (got == 0)
+            break;
+        for (qint64 i = 0; i < got; ++i) {
+            if (buffer[i] == '\n' || buffer[i] == '\r') {
+                lineLength = 0;
+                if (buffer[i] == '\n')
+                    ++line;
+            } else if (++lineLength > LongestLine) {
+                *tooLongLine = line;
+                return false;
+            }
+        }
+        if (copy.write(buffer, got) != got)
+            return false;
+    }
+    return copy.flush() && copy.seek(0);
+}
+
+// An output that is not a plain file (a device such as /dev/null, a pipe, /dev/stdout) is
+// written straight into: replacing it would put a plain file in place of the device.
+bool isStreamOutput(const QString &path)
+{
+    const QFileInfo info(path);
+    if (path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/")))
+        return true;
+    return info.exists() && !info.isFile() && !info.isDir();
 }
 
 QString outOfBounds(int index)
@@ -212,89 +266,187 @@ QStringList splitBatchFields(const QString &line)
     return fields;
 }
 
-Status BatchConvert(Calculator &calculator, const QString &inputPath, const QString &outputPath)
+namespace {
+
+// Takes the runner's messages during a batch: a failed run stops the batch, and the batch's own
+// message tells of it once, with the line, instead of a message box per run.
+class CollectingSink final : public MessageSink {
+public:
+    void showMessage(const QString &) override {}
+};
+
+class SinkSwap {
+public:
+    SinkSwap(AstrologRunner &runner, MessageSink &sink) : mRunner(runner), mPrevious(runner.setSink(sink)) {}
+    ~SinkSwap() { mRunner.setSink(mPrevious); }
+    SinkSwap(const SinkSwap &) = delete;
+    SinkSwap &operator=(const SinkSwap &) = delete;
+
+private:
+    AstrologRunner &mRunner;
+    MessageSink &mPrevious;
+};
+
+} // namespace
+
+Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
+                    const QString &folder)
 {
-    QFile input(inputPath);
-    if (!input.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(inputPath));
+    const auto resolved = [&folder](const QString &name) {
+        return folder.isEmpty() || QDir::isAbsolutePath(name) ? name : QDir(folder).filePath(name);
+    };
+    const QString inputPath = resolved(inputName);
+    const QString outputPath = resolved(outputName);
+    const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(inputName);
+    const QString cannotCreate = QStringLiteral("Cannot create file %1").arg(outputName);
+    // Each message about a line names it, and the file, after the message's own text.
+    const QString shownInput = QFileInfo(inputName).fileName();
+    qint64 lineNumber = 0;
+    const auto atLine = [&](const QString &message) {
+        return Status::failure(
+            QStringLiteral("%1 (line %2 of %3)").arg(message).arg(lineNumber).arg(shownInput));
+    };
+
+    QFile stream(inputPath);
+    if (QFileInfo(inputPath).isDir() || !stream.open(QIODevice::ReadOnly))
+        return Status::failure(cannotOpen);
+    QTemporaryFile spooled;
+    QFile *inputFile = &stream;
+    if (stream.isSequential()) {
+        qint64 tooLong = 0;
+        if (!spooled.open() || !spoolStream(stream, spooled, &tooLong)) {
+            if (tooLong == 0)
+                return Status::failure(cannotOpen);
+            lineNumber = tooLong;
+            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+        }
+        inputFile = &spooled;
+    }
+    QFile &input = *inputFile;
     const InputFacts facts = examineInput(input);
     if (!input.seek(0))
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(inputPath));
+        return Status::failure(cannotOpen);
 
     TSettings &settings = calculator.settings();
     const LocaleFacts &locale = calculator.locale();
     CalcHost &host = calculator.host();
+    AstrologRunner &runner = calculator.astrocalls().runner();
     const LocationGuard guard(settings);
+    CollectingSink engineMessages;
+    const SinkSwap swap(runner, engineMessages);
 
     // Output lines go into a temporary file beside the target, which replaces the target only
     // at the end; a run that fails leaves nothing behind. Failing here, before the first line,
-    // spares a long run whose result could not be kept.
-    const QString cannotCreate = QStringLiteral("Cannot create file %1").arg(outputPath);
-    QSaveFile output(outputPath);
-    if (!output.open(QIODevice::WriteOnly))
+    // spares a long run whose result could not be kept. A device or a pipe is opened first and
+    // written into only when every line has been converted.
+    const bool toStream = isStreamOutput(outputPath);
+    if (QFileInfo(outputPath).isDir())
         return Status::failure(cannotCreate);
+    QSaveFile output(outputPath);
+    QFile device(outputPath);
+    QTemporaryFile held;
+    QIODevice *sink = &output;
+    if (toStream) {
+        if (!device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) || !held.open())
+            return Status::failure(cannotCreate);
+        sink = &held;
+    } else if (!output.open(QIODevice::WriteOnly)) {
+        return Status::failure(cannotCreate);
+    }
 
     Status failure;
-    const bool converted = forEachLine(input, facts.encoding, [&](const QString &line) {
-        const QStringList fields = splitBatchFields(line);
-        const int count = int(fields.size());
-        // Fields are taken in the order 2, 3, 4, 5, 6; the first one missing is named.
-        if (count < 3) {
-            failure = Status::failure(outOfBounds(2));
-            return false;
-        }
-        const std::optional<QDate> date = locale.parseShortDate(fields[2]);
-        if (!date) {
-            failure =
-                Status::failure(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
-            return false;
-        }
-        // Each picker takes its value as soon as it is converted, so a line that fails later
-        // leaves them showing as much of it as was read.
-        host.setPickers(clockTime(*date, host.datePickerValue().time()), host.timePickerValue());
-        if (count < 4) {
-            failure = Status::failure(outOfBounds(count));
-            return false;
-        }
-        const std::optional<QTime> time = locale.parseTime(fields[3]);
-        if (!time) {
-            failure =
-                Status::failure(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
-            return false;
-        }
-        // The date picker takes the line's time of day as well: the daylight test of the job
-        // then looks at the moment being converted, not at whatever the picker held before.
-        host.setPickers(clockTime(*date, *time), *time);
-        if (count < FieldCount) {
-            failure = Status::failure(outOfBounds(count));
-            return false;
-        }
-        settings.TimeZone = fields[4];
-        settings.Longitude = fields[5];
-        settings.Latitude = fields[6];
+    bool tooLong = false;
+    const bool converted = forEachLine(
+        input, facts.encoding,
+        [&](const QString &line) {
+            ++lineNumber;
+            const QStringList fields = splitBatchFields(line);
+            const int count = int(fields.size());
+            // Fields are taken in the order 2, 3, 4, 5, 6; the first one missing is named.
+            if (count < 3) {
+                failure = atLine(outOfBounds(2));
+                return false;
+            }
+            const std::optional<QDate> date = locale.parseShortDate(fields[2]);
+            if (!date) {
+                failure = atLine(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
+                return false;
+            }
+            if (date->year() < FirstChartYear || date->year() > LastChartYear) {
+                failure = atLine(QStringLiteral("'%1' is outside the years %2 to %3 that Orlam can chart")
+                                     .arg(fieldForMessage(fields[2]))
+                                     .arg(FirstChartYear)
+                                     .arg(LastChartYear));
+                return false;
+            }
+            // Each picker takes its value as soon as it is converted, so a line that fails later
+            // leaves them showing as much of it as was read.
+            host.setPickers(clockTime(*date, host.datePickerValue().time()), host.timePickerValue());
+            if (count < 4) {
+                failure = atLine(outOfBounds(count));
+                return false;
+            }
+            const std::optional<QTime> time = locale.parseTime(fields[3]);
+            if (!time) {
+                failure = atLine(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
+                return false;
+            }
+            // The date picker takes the line's time of day as well: the daylight test of the job
+            // then looks at the moment being converted, not at whatever the picker held before.
+            host.setPickers(clockTime(*date, *time), *time);
+            if (count < FieldCount) {
+                failure = atLine(outOfBounds(count));
+                return false;
+            }
+            settings.TimeZone = fields[4];
+            settings.Longitude = fields[5];
+            settings.Latitude = fields[6];
 
-        if (const Status status = calculator.calculate(Calculator::Sender::Other); !status) {
-            failure = status;
-            return false;
-        }
+            const int failedRuns = runner.failedRuns();
+            if (const Status status = calculator.calculate(Calculator::Sender::Other); !status) {
+                failure = atLine(status.message);
+                return false;
+            }
+            // A line the engine could not chart would be written without its Sun and Moon.
+            if (runner.failedRuns() != failedRuns) {
+                failure = atLine(runner.lastFailure());
+                return false;
+            }
 
-        QString out;
-        for (int i = 0; i < FieldCount; ++i)
-            out += fields[i] + QLatin1Char(',');
-        const DateTexts &texts = calculator.texts;
-        for (const QString *part : {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
-            out += *part + QLatin1Char(',');
-        out += QLatin1String("\r\n");
-        const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
-        if (output.write(bytes) != bytes.size()) {
-            failure = Status::failure(cannotCreate);
-            return false;
-        }
-        return true;
-    });
+            QString out;
+            for (int i = 0; i < FieldCount; ++i)
+                out += fields[i] + QLatin1Char(',');
+            const DateTexts &texts = calculator.texts;
+            for (const QString *part :
+                 {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
+                out += *part + QLatin1Char(',');
+            out += QLatin1String("\r\n");
+            const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
+            if (sink->write(bytes) != bytes.size()) {
+                failure = Status::failure(cannotCreate);
+                return false;
+            }
+            return true;
+        },
+        &tooLong);
     if (!converted) {
-        output.cancelWriting();
-        return failure.ok ? Status::failure(QStringLiteral("Cannot open file %1").arg(inputPath)) : failure;
+        if (!toStream)
+            output.cancelWriting();
+        if (tooLong) {
+            ++lineNumber;
+            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+        }
+        return failure.ok ? Status::failure(cannotOpen) : failure;
+    }
+    if (toStream) {
+        if (!held.seek(0))
+            return Status::failure(cannotCreate);
+        while (!held.atEnd()) {
+            const QByteArray chunk = held.read(ChunkSize);
+            if (chunk.isEmpty() || device.write(chunk) != chunk.size())
+                return Status::failure(cannotCreate);
+        }
+        return Status::success();
     }
     if (!output.commit())
         return Status::failure(cannotCreate);

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 namespace orlam {
 
 namespace {
@@ -77,6 +79,20 @@ QByteArray withoutByteOrderMark(QByteArray bytes, QByteArray *mark = nullptr)
             *mark = Utf8Mark;
     }
     return bytes;
+}
+
+bool writable(const QString &path)
+{
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
+}
+
+Status writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
+        !file.flush() || ::fdatasync(file.handle()) != 0)
+        return Status::failure(WriteFailure.arg(path));
+    return Status::success();
 }
 
 } // namespace
@@ -156,7 +172,8 @@ IniSection IniFile::readSection(const QString &section) const
 {
     IniSection result;
     QFile file(mPath);
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: a pipe would block, a device such as /dev/zero never ends.
+    if (!QFileInfo(mPath).isFile() || !file.open(QIODevice::ReadOnly))
         return result;
     const QString wanted = folded(section);
     bool inSection = false;
@@ -217,6 +234,9 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
     QList<QByteArray> lines;
     QByteArray mark;
     QFile existing(mPath);
+    const QFileInfo info(mPath);
+    if (info.exists() && !info.isFile())
+        return Status::failure(WriteFailure.arg(mPath));
     if (existing.exists()) {
         // Rewriting a file that cannot be read would drop everything else in it.
         if (!existing.open(QIODevice::ReadOnly))
@@ -280,6 +300,11 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
     const QString dir = QFileInfo(mPath).absolutePath();
     if (!QDir(dir).exists() && !QDir().mkpath(dir))
         return Status::failure(WriteFailure.arg(mPath));
+    // A file the user may write in a folder the user may not (a settings file set up for a
+    // portable copy in a shared folder) is rewritten in place, as there is nowhere to put the
+    // new copy beside it.
+    if (info.isFile() && !writable(dir) && writable(mPath))
+        return writeInPlace(mPath, bytes);
     return writeFileAtomically(mPath, bytes, WriteFailure);
 }
 

@@ -274,32 +274,17 @@ LocaleFacts LocaleFacts::system()
     return make(QLocale::system(), zone, QDate::currentDate());
 }
 
-LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDate today)
+LocaleFacts::ZoneYear LocaleFacts::zoneYear(const QTimeZone &zone, QDate day)
 {
-    LocaleFacts f;
-    // With no locale set at all, users expect what the system's formats were written for.
-    f.mLocale = locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : locale;
-    f.mZone = zone;
-
-    f.mShortDate = shortDateOf(f.mLocale);
-    FormatTokens longDate = tokenize(f.mLocale.dateFormat(QLocale::LongFormat));
-    plainLiterals(&longDate);
-    f.mLongDate = untokenize(longDate);
-    f.mShortTime = timeWithoutZone(f.mLocale.timeFormat(QLocale::ShortFormat));
-    f.mLongTime = timeWithoutZone(f.mLocale.timeFormat(QLocale::LongFormat));
-    f.mOrder = orderOf(f.mShortDate);
-    f.mDateSeparator = separatorAfter(f.mShortDate, QStringLiteral("dMy"), QLatin1Char('/'));
-    f.mTimeSeparator = separatorAfter(f.mShortTime, QStringLiteral("hH"), QLatin1Char(':'));
-
-    if (!zone.isValid())
-        return f;
-
     // Daylight saving as the clock shows it: the first transition of the year that moves the
     // clock forward starts it, the first that moves it back ends it; each is the reading just
     // before the change. Deciding by the direction of the offset change, not by Qt's own
     // standard/daylight labels, keeps zones whose data calls winter time "negative daylight
     // time" (Europe/Dublin) in line with how their users see it.
-    const int year = today.isValid() ? today.year() : QDate::currentDate().year();
+    ZoneYear result;
+    if (!zone.isValid())
+        return result;
+    const int year = day.year();
     const QDateTime from(QDate(year, 1, 1).addDays(-2), QTime(0, 0), Qt::UTC);
     const QDateTime to(QDate(year + 1, 1, 1).addDays(2), QTime(0, 0), Qt::UTC);
     int standardOffset = 0;
@@ -343,18 +328,44 @@ LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDat
         end = clockTime(year, 12, 31, 23, 59, 59);
     }
     if (start.isValid() && end.isValid()) {
-        f.mDstStart = start;
-        f.mDstEnd = end;
+        result.dstStart = start;
+        result.dstEnd = end;
     } else {
         haveStandard = false;
     }
     if (!haveStandard) {
         // The standard offset, not the clock's: on a day of daylight time the two differ.
-        const QDate day = today.isValid() ? today : QDate(year, 1, 1);
         standardOffset = zone.standardTimeOffset(QDateTime(day, QTime(12, 0), Qt::UTC));
     }
+    result.standardOffset = standardOffset;
+    return result;
+}
+
+LocaleFacts LocaleFacts::make(const QLocale &locale, const QTimeZone &zone, QDate today)
+{
+    LocaleFacts f;
+    // With no locale set at all, users expect what the system's formats were written for.
+    f.mLocale = locale.language() == QLocale::C ? QLocale(QLocale::English, QLocale::UnitedStates) : locale;
+    f.mZone = zone;
+
+    f.mShortDate = shortDateOf(f.mLocale);
+    FormatTokens longDate = tokenize(f.mLocale.dateFormat(QLocale::LongFormat));
+    plainLiterals(&longDate);
+    f.mLongDate = untokenize(longDate);
+    f.mShortTime = timeWithoutZone(f.mLocale.timeFormat(QLocale::ShortFormat));
+    f.mLongTime = timeWithoutZone(f.mLocale.timeFormat(QLocale::LongFormat));
+    f.mOrder = orderOf(f.mShortDate);
+    f.mDateSeparator = separatorAfter(f.mShortDate, QStringLiteral("dMy"), QLatin1Char('/'));
+    f.mTimeSeparator = separatorAfter(f.mShortTime, QStringLiteral("hH"), QLatin1Char(':'));
+
+    if (!zone.isValid())
+        return f;
+
+    const ZoneYear year = zoneYear(zone, today.isValid() ? today : QDate::currentDate());
+    f.mDstStart = year.dstStart;
+    f.mDstEnd = year.dstEnd;
     // Minutes west of Greenwich, then whole hours truncated toward zero (C++ division does).
-    const int biasMinutes = -standardOffset / 60;
+    const int biasMinutes = -year.standardOffset / 60;
     f.mZoneHours = biasMinutes / 60;
     return f;
 }

@@ -78,6 +78,16 @@ public:
     QDateTime dstStartRule() const { return mDstStart; }
     QDateTime dstEndRule() const { return mDstEnd; }
 
+    // The daylight-saving moments and the standard offset of `zone` in the calendar year of
+    // `day`, by the rules above (the standard offset is the one in force on `day` when the year
+    // has no daylight saving). Offsets in seconds east of Greenwich.
+    struct ZoneYear {
+        QDateTime dstStart;
+        QDateTime dstEnd;
+        int standardOffset = 0;
+    };
+    static ZoneYear zoneYear(const QTimeZone &zone, QDate day);
+
 private:
     QLocale mLocale;
     QTimeZone mZone;

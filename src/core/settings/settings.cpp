@@ -35,9 +35,9 @@ QString executableDirectory()
     return QFileInfo(exe.symLinkTarget()).absolutePath();
 }
 
-bool directoryWritable(const QString &dir)
+bool writableByUser(const QString &path)
 {
-    return !dir.isEmpty() && ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
+    return !path.isEmpty() && ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 // Reads the record's fields from the table: every one, or only those ReloadSettings re-reads.
@@ -74,9 +74,12 @@ QString settingsFilePath()
 
 QString settingsFilePathIn(const QString &dir)
 {
-    // An unknown executable directory must not turn into the working directory.
+    // A file beside the program is a portable copy's own, and used only when it is there and
+    // this user may write it. A writable program folder alone is no reason: it may be the
+    // build tree, or ~/.local/bin; and a file that another user (root) left there would give
+    // every other user a message at every start.
     const QString beside = QDir(dir).filePath(SettingsFileName);
-    if (!dir.isEmpty() && (QFileInfo::exists(beside) || directoryWritable(dir)))
+    if (!dir.isEmpty() && QFileInfo(beside).isFile() && writableByUser(beside))
         return beside;
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
@@ -89,6 +92,11 @@ SettingsStore::SettingsStore(QString path) : mPath(std::move(path)) {}
 Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *settings, DerivedValues *derived,
                                    WindowKeys *window) const
 {
+    // A pipe would block the start, a device such as /dev/zero never ends.
+    if (const QFileInfo file(mPath); file.exists() && !file.isFile())
+        return Status::failure(QStringLiteral("The settings file %1 is not a regular file. Remove it, or "
+                                              "name another file with ORLAM_SETTINGS.")
+                                   .arg(mPath));
     derived->DstStart = QDateTime();
     derived->DstEnd = QDateTime();
     if (locale.hasDaylightSaving()) {
@@ -100,6 +108,7 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
         derived->DstEnd = *end;
     }
     derived->ZoneHours = locale.zoneHours();
+    derived->SystemZone = locale.zone();
 
     const IniSection ini = IniFile(mPath).readSection(SettingsSection);
     for (const SettingDef &def : settingTable()) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QTimeZone>
 #include <array>
 #include <utility>
 #include <vector>
@@ -20,8 +21,9 @@ inline const QString SettingsSection = QStringLiteral("orlam");
 inline const QString SettingsFileName = QStringLiteral("Orlam.ini");
 inline const QString VersionText = QStringLiteral("3.41");
 inline const QString DateOrderMessage = QStringLiteral(
-    "Sorry, Orlam is only compatible with date formats of mdy or dmy. You can Use Control Panel "
-    "Regional Settings to change to a supported format.");
+    "Sorry, Orlam is only compatible with date formats of mdy or dmy. Set the LC_TIME environment "
+    "variable to a locale that writes dates month or day first (for example LC_TIME=en_US.UTF-8 "
+    "or LC_TIME=en_GB.UTF-8) and start Orlam again.");
 
 // The process-wide option record. Field names are the documented ones.
 struct TSettings {
@@ -64,6 +66,9 @@ struct DerivedValues {
     int ZoneHours = 0;      // whole hours west of Greenwich, truncated toward zero
     QString EuroDateSwitch; // "-Yd" when the locale writes dates day first, else empty
     bool IsDaylight = false;
+    // The computer's zone. When valid, "Time" = 2 takes daylight saving and the offset for each
+    // job's own moment from it; DstStart, DstEnd and ZoneHours serve only without it.
+    QTimeZone SystemZone;
 };
 
 // The main window's layout keys.
@@ -130,7 +135,7 @@ extern const std::array<QString, BodyCount> BodyKeys;
 extern const std::array<QString, HourPlanetCount> HourKeys;
 
 // Where the settings file lives: "Orlam.ini" beside the running executable when that file
-// exists or that directory is writable (portable use); otherwise
+// already exists and this user can write it (portable use); otherwise
 // $XDG_CONFIG_HOME/Orlam/Orlam.ini (default ~/.config/Orlam/Orlam.ini).
 QString settingsFilePath();
 // The same choice for a given executable directory.
@@ -144,8 +149,9 @@ public:
 
     // LoadSettings: derives DstStart, DstEnd, ZoneHours and EuroDateSwitch from `locale` (for
     // the current calendar year of `locale`'s clock) and reads the whole record and the window
-    // keys. Fails only for an unsupported date order: the result then carries DateOrderMessage
-    // and the program must end without writing the settings file.
+    // keys. Fails for an unsupported date order (the result then carries DateOrderMessage) and
+    // for a settings file that is not a regular file (a pipe, a device); the program must then
+    // end without writing the settings file.
     Status LoadSettings(const LocaleFacts &locale, TSettings *settings, DerivedValues *derived,
                         WindowKeys *window) const;
 

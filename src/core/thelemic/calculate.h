@@ -82,6 +82,7 @@ public:
     TSettings &settings() { return mSettings; }
     const LocaleFacts &locale() const { return mLocale; }
     CalcHost &host() { return mHost; }
+    Astrocalls &astrocalls() { return mAstro; }
 
 private:
     TSettings &mSettings;

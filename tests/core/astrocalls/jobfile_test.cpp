@@ -325,6 +325,61 @@ TEST(MomentLine, DaylightTestComparesClockReadingsWhateverTheTimeSpec)
     EXPECT_FALSE(f.derived.IsDaylight);
 }
 
+// With the computer's zone known, "Time" = 2 takes the zone's own rules for the job's moment:
+// that year's daylight-saving dates, the offset then in force, and its minutes.
+TEST(MomentLine, SystemZoneDecidesForTheJobsOwnMoment)
+{
+    struct Row {
+        const char *name;
+        const char *zone;
+        QDateTime date;
+        QTime time;
+        const char *expected;
+    };
+    const Row rows[] = {
+        {"half-hour zone east", "Asia/Kolkata", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST -5:30 93W21 45N05"},
+        {"half-hour zone west", "America/St_Johns", clockTime(2026, 1, 15), HalfPastTwo,
+         "/qb 1 15 2026 14:30PM ST 3:30 93W21 45N05"},
+        {"quarter-hour zone", "Asia/Kathmandu", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST -5:45 93W21 45N05"},
+        {"southern half-hour summer", "Australia/Adelaide", clockTime(2026, 1, 15), HalfPastTwo,
+         "/qb 1 15 2026 14:30PM DT -9:30 93W21 45N05"},
+        {"southern half-hour winter", "Australia/Adelaide", June15, HalfPastTwo,
+         "/qb 6 15 2026 14:30PM ST -9:30 93W21 45N05"},
+        // This year's dates (March to November) would call these standard time.
+        {"summer long ago", "America/Chicago", clockTime(1990, 6, 15), HalfPastTwo,
+         "/qb 6 15 1990 14:30PM DT 6 93W21 45N05"},
+        {"before a start long ago", "America/Chicago", clockTime(1990, 3, 31), HalfPastTwo,
+         "/qb 3 31 1990 14:30PM ST 6 93W21 45N05"},
+        {"daylight of 1990 began on 1 April", "America/Chicago", clockTime(1990, 4, 2), HalfPastTwo,
+         "/qb 4 2 1990 14:30PM DT 6 93W21 45N05"},
+        {"at the change itself", "America/Chicago", clockTime(2026, 3, 8, 2, 0), QTime(2, 0),
+         "/qb 3 8 2026 2:00AM ST 6 93W21 45N05"},
+        {"a minute after the change", "America/Chicago", clockTime(2026, 3, 8, 2, 0), QTime(3, 1),
+         "/qb 3 8 2026 3:01AM DT 6 93W21 45N05"},
+        {"the time picker's time decides", "America/Chicago", clockTime(2026, 11, 1, 0, 30), QTime(2, 30),
+         "/qb 11 1 2026 2:30AM ST 6 93W21 45N05"},
+        {"no daylight saving", "UTC", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST 0 93W21 45N05"},
+    };
+    for (const Row &row : rows) {
+        JobFixture f;
+        f.settings.TimeMode = 2;
+        // What the start-up derived for this year and whole hours must not decide any more.
+        f.derived.ZoneHours = 99;
+        f.derived.DstStart = ChicagoDstStart;
+        f.derived.DstEnd = ChicagoDstEnd;
+        f.derived.SystemZone = QTimeZone(QByteArray(row.zone));
+        ASSERT_TRUE(f.derived.SystemZone.isValid()) << row.zone;
+        const QStringList lines = jobLines(JobKind::Chart, defaultArgs(row.date, row.time), f.settings, f.derived);
+        EXPECT_EQ(lines[1].toStdString(), std::string(row.expected)) << row.name;
+        EXPECT_EQ(f.derived.IsDaylight, lines[1].contains(QLatin1String(" DT "))) << row.name;
+    }
+    // The zone text of the settings still serves "Time" = 0 and 1.
+    JobFixture f;
+    f.derived.SystemZone = QTimeZone("Asia/Kolkata");
+    EXPECT_EQ(jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived)[1],
+              QStringLiteral("/qb 6 15 2026 14:30PM ST 6 93W21 45N05"));
+}
+
 // ---- Odd place texts from the settings file ----
 
 // Whatever the settings hold goes into the moment line as it stands: no trimming, no

@@ -4,8 +4,12 @@
 #include "testsupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
+
+#include <csignal>
 
 namespace orlam {
 namespace {
@@ -93,11 +97,74 @@ TEST(Runner, HungEngineIsEndedAtTheTimeLimit)
 {
     ScopedEnv mode("FAKE_ENGINE_MODE", "hang");
     EngineFixture f;
-    EXPECT_EQ(f.runner.timeoutMs(), 60000);
+    EXPECT_EQ(f.runner.timeoutMs(), 20000);
     f.runner.setTimeoutMs(300);
     EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::TimedOut);
     EXPECT_EQ(f.sink.messages, QStringList{ErrorExecuting});
     EXPECT_TRUE(QFileInfo::exists(f.dir.filePath(QStringLiteral("engine-record.txt"))));
+}
+
+// True while `pid` names a process that has not ended (a zombie has ended).
+bool processRuns(pid_t pid)
+{
+    if (::kill(pid, 0) != 0)
+        return false;
+    const QByteArray stat = readBytes(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype close = stat.lastIndexOf(')');
+    return close < 0 || stat.mid(close + 2, 1) != "Z";
+}
+
+TEST(Runner, TimeLimitEndsWhatTheEngineStartedToo)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "hang-with-child");
+    EngineFixture f;
+    f.runner.setTimeoutMs(500);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::TimedOut);
+    const pid_t child = readBytes(f.dir.filePath(QStringLiteral("child.pid"))).trimmed().toInt();
+    ASSERT_GT(child, 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (processRuns(child) && clock.elapsed() < 3000)
+        QThread::msleep(20);
+    EXPECT_FALSE(processRuns(child));
+    if (processRuns(child))
+        ::kill(child, SIGKILL);
+    EXPECT_EQ(f.runner.failedRuns(), 1);
+    EXPECT_EQ(f.runner.lastFailure(),
+              ErrorExecuting +
+                  QStringLiteral(": the ephemeris program ran longer than 0.5 seconds and was stopped"));
+}
+
+TEST(Runner, FailuresAreCountedWithTheEnginesOwnWords)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "2");
+    ScopedEnv says("FAKE_ENGINE_SAYS", "input.txt:2: zone \"six\" is not hours west");
+    EngineFixture f;
+    EXPECT_EQ(f.runner.failedRuns(), 0);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NonZeroExit);
+    EXPECT_EQ(f.runner.failedRuns(), 1);
+    EXPECT_EQ(f.runner.lastFailure(),
+              QStringLiteral("Astrolog return code 2: input.txt:2: zone \"six\" is not hours west"));
+    // The sink shows the message as it always read; another sink takes the next ones.
+    EXPECT_EQ(f.sink.messages, QStringList{QStringLiteral("Astrolog return code 2")});
+    RecordingSink other;
+    EXPECT_EQ(&f.runner.setSink(other), &f.sink);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NonZeroExit);
+    EXPECT_EQ(other.messages.size(), 1);
+    EXPECT_EQ(f.sink.messages.size(), 1);
+    // A missing program is shown once, but counted, and named, at every run.
+    f.runner.setProgram(f.dir.filePath(QStringLiteral("gone")));
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NotStarted);
+    EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::NotStarted);
+    EXPECT_EQ(f.runner.failedRuns(), 4);
+    EXPECT_EQ(other.messages.size(), 2);
+    EXPECT_TRUE(f.runner.lastFailure().startsWith(QStringLiteral("Cannot start the ephemeris program")));
+    {
+        ScopedEnv fine("FAKE_ENGINE_MODE", "0");
+        f.runner.setProgram(fakeEngine());
+        EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Finished);
+        EXPECT_EQ(f.runner.failedRuns(), 4);
+    }
 }
 
 TEST(Runner, MissingProgramIsReportedOncePerRunner)

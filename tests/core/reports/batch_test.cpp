@@ -2,6 +2,12 @@
 
 #include "reports/batch.h"
 
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
 namespace orlam {
 namespace {
 
@@ -161,10 +167,11 @@ TEST_F(Batch, FailuresNameTheirCauseAndWriteNothing)
         rig.engine.clearJobs();
         const Status status = convert(GoodLine + c.line + GoodLine);
         EXPECT_FALSE(status) << c.name;
+        // Every message about a line ends by naming the line and the file.
         if (!c.message.isEmpty())
-            EXPECT_EQ(status.message, c.message) << c.name;
+            EXPECT_EQ(status.message, c.message + QStringLiteral(" (line 2 of in.txt)")) << c.name;
         else
-            EXPECT_FALSE(status.message.isEmpty()) << c.name;
+            EXPECT_TRUE(status.message.endsWith(QStringLiteral(" (line 2 of in.txt)"))) << c.name;
         EXPECT_EQ(readBytes(output()), QByteArray("keep me\r\n")) << c.name;
         EXPECT_EQ(QDir(rig.work.path()).entryList({QStringLiteral("out.txt*")}, QDir::Files | QDir::Hidden),
                   QStringList({QStringLiteral("out.txt")}))
@@ -245,8 +252,8 @@ TEST_F(Batch, HugeDateFieldGivesAReadableMessage)
 {
     const QByteArray big(1024 * 1024, '7');
     const Status status = convert("id1,x," + big + ",14:30,6,93W21,45N05\n");
-    EXPECT_EQ(status.message,
-              QLatin1Char('\'') + QString(80, QLatin1Char('7')) + QStringLiteral("...' is not a valid date"));
+    EXPECT_EQ(status.message, QLatin1Char('\'') + QString(80, QLatin1Char('7')) +
+                                  QStringLiteral("...' is not a valid date (line 1 of in.txt)"));
     EXPECT_FALSE(QFile::exists(output()));
 }
 
@@ -295,6 +302,122 @@ TEST_F(Batch, EncodingFollowsTheInput)
         EXPECT_TRUE(out.contains(utf8 ? QByteArray("24\xC2\xB0 Gemini") : QByteArray("24\xB0 Gemini")))
             << c.name;
     }
+}
+
+TEST_F(Batch, FailedEngineRunStopsTheRunAtItsLine)
+{
+    // Each way the engine can fail: a line charted without its Sun and Moon is no result.
+    struct Case {
+        const char *name;
+        QByteArray script; // empty: no such program
+        QString cause;
+    };
+    const Case cases[] = {
+        {"non-zero exit", "#!/bin/sh\necho 'zone \"six\" is not hours west' >&2\nexit 2\n",
+         QStringLiteral("Astrolog return code 2: zone \"six\" is not hours west")},
+        {"crash", "#!/bin/sh\nkill -SEGV $$\n", QStringLiteral("Error executing Astrolog")},
+        {"missing", QByteArray(), QStringLiteral("Cannot start the ephemeris program")},
+    };
+    for (const Case &c : cases) {
+        const QString program = rig.work.filePath(QStringLiteral("engine-") + QLatin1String(c.name).left(4));
+        if (!c.script.isEmpty()) {
+            writeBytes(program, c.script);
+            QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        writeBytes(output(), "keep me\r\n");
+        rig.host.messages.clear();
+        // The first line goes through the working engine, the second meets the broken one.
+        writeBytes(input(), GoodLine + GoodLine);
+        int runs = 0;
+        const QString working = rig.engine.program();
+        rig.host.onSetPickers = [&] {
+            if (++runs == 3) // the second line's pickers: from here on the engine fails
+                rig.runner.setProgram(program);
+        };
+        const Status status = BatchConvert(rig.calc, input(), output());
+        rig.host.onSetPickers = nullptr;
+        rig.runner.setProgram(working);
+        EXPECT_FALSE(status) << c.name;
+        EXPECT_TRUE(status.message.startsWith(c.cause)) << c.name << ": " << status.message.toStdString();
+        EXPECT_TRUE(status.message.endsWith(QStringLiteral(" (line 2 of in.txt)"))) << c.name;
+        // One message, the batch's own; the runner's went into it.
+        EXPECT_TRUE(rig.host.messages.isEmpty()) << c.name;
+        EXPECT_EQ(readBytes(output()), QByteArray("keep me\r\n")) << c.name;
+    }
+}
+
+TEST_F(Batch, DatesTheEngineChartsAndNoOthers)
+{
+    ASSERT_TRUE(convert("a,x,1/1/1000,00:00,6,93W21,45N05\r\nb,x,12/31/2999,23:59,6,93W21,45N05\r\n"));
+    EXPECT_EQ(rig.engine.jobs(),
+              QStringList({QStringLiteral("chart.txt|1 1 1000 0:00AM ST 6 93W21 45N05"),
+                           QStringLiteral("chart.txt|12 31 2999 23:59PM ST 6 93W21 45N05")}));
+    for (const char *date : {"12/31/999", "1/1/3000"}) {
+        rig.engine.clearJobs();
+        const Status status = convert(GoodLine + "b,x," + date + ",12:00,6,93W21,45N05\r\n");
+        EXPECT_EQ(status.message,
+                  QStringLiteral("'%1' is outside the years 1000 to 2999 that Orlam can chart "
+                                 "(line 2 of in.txt)")
+                      .arg(QLatin1String(date)));
+        EXPECT_EQ(rig.engine.jobs().size(), 1) << date;
+    }
+}
+
+TEST_F(Batch, NamesAreTakenFromTheGivenFolder)
+{
+    QTemporaryDir user;
+    writeBytes(user.filePath(QStringLiteral("moments.csv")), GoodLine);
+    ASSERT_TRUE(
+        BatchConvert(rig.calc, QStringLiteral("moments.csv"), QStringLiteral("dates.csv"), user.path()));
+    EXPECT_EQ(readBytes(user.filePath(QStringLiteral("dates.csv"))), GoodOutput);
+    // The work folder, the current one, holds only the program's own files.
+    EXPECT_FALSE(QFile::exists(rig.work.filePath(QStringLiteral("dates.csv"))));
+    const Status missing =
+        BatchConvert(rig.calc, QStringLiteral("none.csv"), QStringLiteral("x.csv"), user.path());
+    EXPECT_EQ(missing.message, QStringLiteral("Cannot open file none.csv"));
+}
+
+// A named pipe that a shell fills with `bytes` (or reads into a file) while the batch runs.
+class PipeEnd {
+public:
+    PipeEnd(const QString &fifo, const QByteArray &command)
+    {
+        EXPECT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        mShell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(command)});
+        EXPECT_TRUE(mShell.waitForStarted());
+    }
+    ~PipeEnd()
+    {
+        if (!mShell.waitForFinished(5000))
+            mShell.kill();
+    }
+    bool finish() { return mShell.waitForFinished(5000) && mShell.exitCode() == 0; }
+
+private:
+    QProcess mShell;
+};
+
+TEST_F(Batch, PipesAreReadAndWrittenAsStreams)
+{
+    const QString from = rig.work.filePath(QStringLiteral("from-pipe"));
+    const QString to = rig.work.filePath(QStringLiteral("to-pipe"));
+    const QString caught = rig.work.filePath(QStringLiteral("caught.txt"));
+    writeBytes(input(), GoodLine + GoodLine);
+    PipeEnd writer(from, "cat '" + input().toUtf8() + "' > '" + from.toUtf8() + "'");
+    PipeEnd reader(to, "cat '" + to.toUtf8() + "' > '" + caught.toUtf8() + "'");
+    ASSERT_TRUE(BatchConvert(rig.calc, from, to));
+    EXPECT_TRUE(writer.finish());
+    EXPECT_TRUE(reader.finish());
+    EXPECT_EQ(readBytes(caught), GoodOutput + GoodOutput);
+    // The pipe is still a pipe: it was written into, not replaced by a file.
+    EXPECT_TRUE(QFileInfo(to).exists() && !QFileInfo(to).isFile());
+}
+
+TEST_F(Batch, EndlessInputEndsInAMessage)
+{
+    const Status status = BatchConvert(rig.calc, QStringLiteral("/dev/zero"), output());
+    EXPECT_EQ(status.message, QStringLiteral("The line is longer than 16777216 characters (line 1 of zero)"));
+    EXPECT_FALSE(QFile::exists(output()));
 }
 
 } // namespace

@@ -1,9 +1,13 @@
 #include "settings/inifile.h"
 
+#include "ordinaryuser.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace orlam;
@@ -240,21 +244,43 @@ TEST_F(IniFileTest, WriteBelowARegularFileFailsWithThePath)
     EXPECT_EQ(IniFile(path).readInteger(Section, "Lines", 1), 1);
 }
 
-TEST_F(IniFileTest, ReadOnlyDirectoryFailsAndLeavesTheFile)
+TEST_F(IniFileTest, ReadOnlyFolderWithAWritableFileIsUpdatedInPlace)
 {
-    const QByteArray before("[orlam]\r\nLines=2\r\n");
-    const QString path = file(before);
+    // A settings file set up for the user in a folder the user may not write (no room for a
+    // new copy beside it) is still the user's to change.
+    const QString path = file("[orlam]\r\nLines=2\r\nKeep=me\r\n");
     const QString dir = mDir.path();
-    ASSERT_TRUE(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner));
-    const bool canWriteAnyway = ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
-    const Status st = IniFile(path).write(Section, "Lines", "0");
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), test::ordinaryUser(), gid_t(-1)), 0);
+    ASSERT_TRUE(QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                               QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup));
+    const int written = test::asOrdinaryUser([&path] {
+        const bool folderReadOnly =
+            ::access(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), W_OK) != 0;
+        return folderReadOnly && IniFile(path).write(Section, "Lines", "0").ok ? 0 : 1;
+    });
     QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (canWriteAnyway)
-        GTEST_SKIP() << "this user writes into read-only directories (root); "
-                        "WriteBelowARegularFileFailsWithThePath covers the failure";
-    EXPECT_FALSE(st.ok);
-    EXPECT_EQ(st.message, QStringLiteral("Unable to write to ") + path);
-    EXPECT_EQ(readAll(path), before);
+    EXPECT_EQ(written, 0);
+    EXPECT_EQ(readAll(path), QByteArray("[orlam]\r\nLines=0\r\nKeep=me\r\n"));
+}
+
+TEST_F(IniFileTest, OnlyARegularFileIsReadOrWritten)
+{
+    // A pipe would block every start, a device such as /dev/zero would fill the memory.
+    const QString fifo = mDir.filePath(QStringLiteral("pipe.ini"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &path : {fifo, QStringLiteral("/dev/zero"), mDir.path()}) {
+        const int result = test::inChild(
+            [&path] {
+                IniFile ini(path);
+                if (ini.readInteger(Section, "Lines", 7) != 7)
+                    return 1;
+                const Status st = ini.write(Section, "Lines", "0");
+                return !st.ok && st.message == QStringLiteral("Unable to write to ") + path ? 0 : 2;
+            },
+            5);
+        EXPECT_EQ(result, 0) << path.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo(fifo).isFile());
 }
 
 TEST_F(IniFileTest, UnreadableFileIsNeverRewritten)

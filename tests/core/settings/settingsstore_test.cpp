@@ -3,10 +3,15 @@
 #include "common/clocktime.h"
 #include "settings/localefacts.h"
 
+#include "ordinaryuser.h"
+
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orlam;
 
@@ -280,29 +285,71 @@ TEST_F(SettingsStoreTest, FailedWriteNamesTheFileAndChangesNothing)
 
 TEST_F(SettingsStoreTest, FilePlace)
 {
-    // A writable executable directory, or one that already holds the file, is used.
-    EXPECT_EQ(settingsFilePathIn(mDir.path()), mDir.filePath("Orlam.ini"));
-
-    // Otherwise the user's configuration directory.
-    const QString blocker = path();
-    write("");
-    const QString unwritable = blocker + QStringLiteral("/bin");
+    // A writable program folder without the file is no portable copy: the build tree or
+    // ~/.local/bin must not collect a settings file.
     const QByteArray oldXdg = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(mDir.filePath("cfg")));
-    EXPECT_EQ(settingsFilePathIn(unwritable), mDir.filePath("cfg/Orlam/Orlam.ini"));
+    const QString config = mDir.filePath("cfg/Orlam/Orlam.ini");
+    EXPECT_EQ(settingsFilePathIn(mDir.path()), config);
+
+    // A file that is there is used when this user may write it, and only then: one left behind
+    // by another user (root) would give this one "Unable to write to" at every start.
+    write("[orlam]\r\n");
+    EXPECT_EQ(settingsFilePathIn(mDir.path()), path());
+    ASSERT_TRUE(QFile::setPermissions(mDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                       QFile::ReadOther | QFile::ExeOther));
+    const auto chosenByOrdinaryUser = [this](const QString &expected) {
+        return test::asOrdinaryUser(
+            [this, expected] { return settingsFilePathIn(mDir.path()) == expected ? 0 : 1; });
+    };
+    EXPECT_EQ(chosenByOrdinaryUser(config), 0) << "someone else's file";
+    ASSERT_EQ(::chown(QFile::encodeName(path()).constData(), test::ordinaryUser(), gid_t(-1)), 0);
+    EXPECT_EQ(chosenByOrdinaryUser(path()), 0) << "the user's own file";
+    QFile::remove(path());
+
     // An unknown executable directory is not the working directory, even when that holds the file.
     {
+        write("");
         const QString previous = QDir::currentPath();
         ASSERT_TRUE(QDir::setCurrent(mDir.path()));
-        EXPECT_EQ(settingsFilePathIn(QString()), mDir.filePath("cfg/Orlam/Orlam.ini"));
+        EXPECT_EQ(settingsFilePathIn(QString()), config);
         QDir::setCurrent(previous);
     }
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(settingsFilePathIn(unwritable), QDir::homePath() + "/.config/Orlam/Orlam.ini");
+    EXPECT_EQ(settingsFilePathIn(mDir.filePath("bin")), QDir::homePath() + "/.config/Orlam/Orlam.ini");
     if (!oldXdg.isNull())
         qputenv("XDG_CONFIG_HOME", oldXdg);
 
-    // Without an application object the running executable's directory is used.
-    EXPECT_EQ(QFileInfo(settingsFilePath()).fileName(), QString("Orlam.ini"));
-    EXPECT_EQ(QFileInfo(settingsFilePath()).absolutePath(), QString(ORLAM_TEST_BIN_DIR));
+    // Without an application object the running executable's directory is looked at; the test
+    // programs' folder holds no settings file.
+    EXPECT_FALSE(QFile::exists(QString(ORLAM_TEST_BIN_DIR "/Orlam.ini")));
+    EXPECT_EQ(QFileInfo(settingsFilePath()).absolutePath(),
+              QFileInfo(settingsFilePathIn(QString())).absolutePath());
+}
+
+TEST_F(SettingsStoreTest, SettingsFileThatIsNoRegularFileEndsTheStart)
+{
+    const QString fifo = mDir.filePath("pipe.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &name : {fifo, QStringLiteral("/dev/zero")}) {
+        const int result = test::inChild(
+            [&name] {
+                TSettings s;
+                DerivedValues d;
+                WindowKeys w;
+                const Status st =
+                    SettingsStore(name).LoadSettings(facts("en_US", "America/Chicago"), &s, &d, &w);
+                return !st.ok && st.message.contains(name + QStringLiteral(" is not a regular file")) ? 0 : 1;
+            },
+            5);
+        EXPECT_EQ(result, 0) << name.toStdString();
+    }
+}
+
+TEST(DateOrderMessage, GivesTheLinuxWay)
+{
+    EXPECT_TRUE(
+        DateOrderMessage.startsWith("Sorry, Orlam is only compatible with date formats of mdy or dmy. "));
+    EXPECT_TRUE(DateOrderMessage.contains("LC_TIME"));
+    EXPECT_FALSE(DateOrderMessage.contains("Control Panel"));
 }

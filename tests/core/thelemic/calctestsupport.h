@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTimeZone>
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -50,6 +51,8 @@ public:
         pickerDate = date;
         pickerTime = time;
         ++pickerSets;
+        if (onSetPickers)
+            onSetPickers();
     }
     void setMonthCalendarDate(QDate date) override { monthCalendar = date; }
     void setViewText(const QString &text) override
@@ -69,6 +72,7 @@ public:
     QDateTime pickerDate = QDateTime(QDate(2026, 6, 15), QTime(14, 30), Qt::UTC);
     QTime pickerTime = QTime(14, 30);
     int pickerSets = 0;
+    std::function<void()> onSetPickers; // called after each setPickers
     QDate monthCalendar;
     QString view;
     QStringList viewHistory;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "astrocalls/astrocalls.h"
+#include "common/status.h"
+#include "settings/settings.h"
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimeZone>
+#include <optional>
+#include <vector>
+
+namespace orlam {
+
+// One engine job run away from the working folder.
+struct ScratchJob {
+    JobKind kind = JobKind::RiseSet;
+    JobArgs args;
+};
+
+// What one job left: the report's lines (nothing when the engine wrote none) and the clock the
+// report's times are read on, as hours west of Greenwich (standard time minus one hour for a
+// daylight job), taken from the job's own moment line.
+struct ScratchReport {
+    std::optional<QStringList> lines;
+    std::optional<double> clockHoursWest;
+};
+
+// Runs engine jobs in a private temporary folder of its own, several at a time, each in a
+// folder of its own. Nothing is written to the current folder, so a command-line run or an
+// export never disturbs the job file and reports of a running window. The folder goes when the
+// object does. The engine is always asked for month-first dates ("6/15/2026"), whatever the
+// locale, since these reports are read by the program and never shown.
+class ScratchJobs {
+public:
+    // `program` is the engine to run (see AstrologRunner::resolveProgram).
+    ScratchJobs(const TSettings &settings, const DerivedValues &derived, QString program);
+
+    // False with a message when the temporary folder could not be made.
+    Status ready() const;
+
+    // Runs every job and gives one report per job, in order. A job that cannot be written
+    // (unsafe place text), an engine that cannot be started, ends with an error or runs past
+    // the time limit ends the run with a failure naming the reason; reports already read are
+    // then dropped.
+    Status run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports);
+
+    // How many engine processes run at once.
+    void setParallel(int count) { mParallel = count < 1 ? 1 : count; }
+    void setTimeoutMs(int ms) { mTimeoutMs = ms; }
+    const QString &program() const { return mProgram; }
+    // The computer's time zone, whose clock the reports follow under "Time" 2 (the system's
+    // zone unless set).
+    void setComputerZone(const QTimeZone &zone) { mComputerZone = zone; }
+    const QTimeZone &computerZone() const { return mComputerZone; }
+    const TSettings &settings() const { return mSettings; }
+
+private:
+    const TSettings &mSettings;
+    DerivedValues mDerived; // a copy: the jobs set IsDaylight, the caller's record stays as it is
+    QString mProgram;
+    QTemporaryDir mDir;
+    QTimeZone mComputerZone = QTimeZone::systemTimeZone();
+    int mParallel = 4;
+    int mTimeoutMs = 60000;
+    int mSerial = 0;
+};
+
+// Hours west of Greenwich of a job's moment line ("/qb 6 15 2026 14:30PM DT 6 93W21 45N05"):
+// the zone ("6", "-5.5", "-5:30", "+3") less one hour for "DT". Nothing when the line does not
+// read.
+std::optional<double> momentLineHoursWest(const QString &momentLine);
+
+} // namespace orlam

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "common/status.h"
+#include "hours/hourseries.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace orlam {
+
+class DaySeries;
+class LocaleFacts;
+class ScratchJobs;
+struct SeriesDay;
+struct TSettings;
+
+constexpr int NextHourCount = 3;
+constexpr int NextHourSearchDays = 14;
+
+// The answer to "when is the next hour of Venus?".
+struct NextHours {
+    QString planet;
+    QDateTime now;                 // local clock reading the search starts from
+    QList<HourSpan> hours;         // up to NextHourCount, in time order; the first may be running
+    QList<QDate> daysWithoutHours; // days from now's date on, up to where the search ended,
+                                   // that have no hours
+    QDate searchedUntil;           // the last day looked at
+};
+
+// One of the seven hour planets by its name in any letter case ("venus"), spelled as the
+// rulers are ("Venus"); nothing for another name.
+std::optional<QString> hourPlanetName(const QString &text);
+
+// The next `count` hours of `planet` that have not ended at `now`, looked for in the hours of
+// the series' days from the day before now's date (its night may still run) to now's date +
+// `searchDays` - 1. The series must hold those days.
+NextHours findNextHours(const DaySeries &series, const QString &planet, const QDateTime &now,
+                        int count = NextHourCount, int searchDays = NextHourSearchDays);
+
+// The same, fetching the days it needs through `jobs`: a few days first, the rest of the
+// fortnight only when those do not hold enough hours (as near the poles).
+Status searchNextHours(ScratchJobs &jobs, const TSettings &settings, const QString &planet,
+                       const QDateTime &now, NextHours *answer);
+
+// The answer as the view shows it: a heading, one line per hour (weekday and date, start and
+// end in the locale's short time; "now" for a running hour), a line for each run of days
+// without hours, and a closing line when fewer hours were found than asked for.
+QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, const TSettings &settings);
+
+// The answer for scripts: one line per hour, "2026-06-15 15:12-16:20 Venus", with " now" after
+// a running hour; a line "2026-06-18 no hours" for each day without hours.
+QStringList nextHoursLines(const NextHours &answer);
+
+// A day's 24 hours for scripts, "2026-06-15 05:27-06:44 Moon" (the date is the start's own),
+// or the one line "2026-06-15 no hours" for a day without hours.
+QStringList dayHoursLines(const SeriesDay &day);
+
+// Seven blocks, one per day from `first`, each as the day report shows its hours: the long
+// date, sunrise and sunset, "Hours of the Day" with twelve lines of start (short time) and
+// ruler, "Hours of the Night" with twelve more. The hour that holds `now` is marked when now
+// lies within the week. A day without hours says so.
+QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTime &now,
+                            const LocaleFacts &locale);
+
+constexpr auto CurrentHourMark = "  \u00ab now";
+
+} // namespace orlam

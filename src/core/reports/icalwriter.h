@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace orlam {
+
+// One event of an exported calendar. Times are universal time; an event without an end is an
+// instant (a sunrise, a New Moon).
+struct CalendarEvent {
+    QString kind;    // what happens, one word: "hour", "rises", "sets", "zeniths", "nadirs",
+                     // "newmoon", "fullmoon", "ingress"
+    QString body;    // "Venus", "Sun", "Moon"
+    QString summary; // the title a calendar shows: "Hour of Venus", "Sunrise"
+    QString description;
+    QString category; // "Planetary hours", "Sun and Moon", "Transits"
+    QDateTime startUtc;
+    QDateTime endUtc;
+};
+
+// The event's identifier: kind, body, start (universal time, to the minute) and place, so that
+// exporting the same days again gives the same identifiers and a calendar program updates the
+// events it has instead of adding them twice, while another place's events stay apart:
+// "hour-venus-20260615T1512Z-93w21-45n05@orlam".
+QString calendarEventUid(const CalendarEvent &event, const QString &placeKey);
+
+// A place key for identifiers from the longitude and latitude texts ("93W21", "45N05"): letters
+// and digits only, lower case.
+QString calendarPlaceKey(const QString &longitude, const QString &latitude);
+
+// An iCalendar file (RFC 5545; UTF-8, CR LF line ends, long lines folded) holding `events` in
+// order, written with libical. `stampUtc` is the moment of the export (DTSTAMP of every
+// event); `name` becomes the calendar's display name. Events are transparent (they never mark
+// the user busy).
+QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,
+                          const QDateTime &stampUtc, const QString &name);
+
+} // namespace orlam

@@ -1,0 +1,424 @@
+// The calendar export: the iCalendar file read back by libical and by a second, independent
+// parser, the transit calendar's events, and the engine jobs of a private folder.
+
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "astrocalls/scratchjobs.h"
+#include "common/clocktime.h"
+#include "common/westerntext.h"
+#include "hours/dayseries.h"
+#include "hours/hourseries.h"
+#include "hours/planetaryhours.h"
+#include "hours/planets.h"
+#include "hours/riseset.h"
+#include "reports/calendarexport.h"
+#include "reports/icalwriter.h"
+#include "reports/transitevents.h"
+#include "settings/localefacts.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <libical/ical.h>
+
+#include <memory>
+
+namespace orlam {
+namespace {
+
+const QString EnginePath = QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
+
+// An event of a parsed file, as both parsers report it.
+struct ParsedEvent {
+    QString uid;
+    QString summary;
+    QDateTime start;
+    QDateTime end;
+};
+
+struct CalendarFree {
+    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
+};
+
+QDateTime fromIcal(icaltimetype t)
+{
+    if (icaltime_is_null_time(t))
+        return {};
+    return QDateTime::fromSecsSinceEpoch(icaltime_as_timet_with_zone(t, icaltimezone_get_utc_timezone()),
+                                         Qt::UTC);
+}
+
+std::vector<ParsedEvent> parseWithLibical(const QByteArray &ics)
+{
+    std::unique_ptr<icalcomponent, CalendarFree> calendar(icalparser_parse_string(ics.constData()));
+    std::vector<ParsedEvent> events;
+    if (!calendar)
+        return events;
+    for (icalcomponent *e = icalcomponent_get_first_component(calendar.get(), ICAL_VEVENT_COMPONENT); e;
+         e = icalcomponent_get_next_component(calendar.get(), ICAL_VEVENT_COMPONENT)) {
+        ParsedEvent event;
+        event.uid = QString::fromUtf8(icalcomponent_get_uid(e));
+        event.summary = QString::fromUtf8(icalcomponent_get_summary(e));
+        event.start = fromIcal(icalcomponent_get_dtstart(e));
+        if (icalcomponent_get_first_property(e, ICAL_DTEND_PROPERTY))
+            event.end = fromIcal(icalcomponent_get_dtend(e));
+        events.push_back(event);
+    }
+    return events;
+}
+
+// Debian's python3-icalendar, run by Debian's own interpreter (another python on PATH may not
+// have it). One line per event: uid, summary, start, end in ISO form.
+const char *const PythonReader = R"(
+import sys, icalendar
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())
+for e in cal.walk('VEVENT'):
+    end = e.get('dtend')
+    print('\t'.join([str(e['uid']), str(e['summary']), e['dtstart'].dt.strftime('%Y-%m-%dT%H:%M:%SZ'),
+                     end.dt.strftime('%Y-%m-%dT%H:%M:%SZ') if end else '']))
+)";
+
+std::vector<ParsedEvent> parseWithPython(const QByteArray &ics, QString *error)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("export.ics"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(ics) != ics.size()) {
+        *error = QStringLiteral("cannot write the file");
+        return {};
+    }
+    file.close();
+    QProcess python;
+    python.start(QStringLiteral(ORLAM_DEBIAN_PYTHON),
+                 {QStringLiteral("-c"), QString::fromLatin1(PythonReader), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        *error = QStringLiteral("python3-icalendar could not read the file: ") +
+                 QString::fromUtf8(python.readAllStandardError()) + python.errorString();
+        return {};
+    }
+    std::vector<ParsedEvent> events;
+    for (const QString &line : QString::fromUtf8(python.readAllStandardOutput()).split(QLatin1Char('\n'))) {
+        const QStringList fields = line.split(QLatin1Char('\t'));
+        if (fields.size() != 4)
+            continue;
+        ParsedEvent event{fields[0], fields[1], QDateTime::fromString(fields[2], Qt::ISODate), {}};
+        if (!fields[3].isEmpty())
+            event.end = QDateTime::fromString(fields[3], Qt::ISODate);
+        events.push_back(event);
+    }
+    return events;
+}
+
+// Both parsers must see the same events as we wrote.
+void expectBothParsersRead(const QByteArray &ics, const QList<CalendarEvent> &written,
+                           const QString &placeKey)
+{
+    const std::vector<ParsedEvent> byLibical = parseWithLibical(ics);
+    QString error;
+    const std::vector<ParsedEvent> byPython = parseWithPython(ics, &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    ASSERT_EQ(byLibical.size(), static_cast<std::size_t>(written.size()));
+    ASSERT_EQ(byPython.size(), static_cast<std::size_t>(written.size()));
+    for (qsizetype i = 0; i < written.size(); ++i) {
+        const auto n = static_cast<std::size_t>(i);
+        const QDateTime start = written[i].startUtc.addMSecs(-written[i].startUtc.time().msec());
+        for (const ParsedEvent &parsed : {byLibical[n], byPython[n]}) {
+            SCOPED_TRACE(parsed.uid.toStdString());
+            EXPECT_EQ(parsed.uid, calendarEventUid(written[i], placeKey));
+            EXPECT_EQ(parsed.summary, written[i].summary);
+            EXPECT_EQ(parsed.start.toSecsSinceEpoch(), start.toSecsSinceEpoch());
+            EXPECT_EQ(parsed.end.isValid(), written[i].endUtc.isValid());
+        }
+    }
+}
+
+QDateTime utc(int y, int m, int d, int h, int min, int s = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min, s), Qt::UTC);
+}
+
+TEST(ICalendarWriter, BothParsersReadBackWhatWasWritten)
+{
+    const QString place = calendarPlaceKey(QStringLiteral("93W21"), QStringLiteral("45N05"));
+    EXPECT_EQ(place, QStringLiteral("93w21-45n05"));
+    QList<CalendarEvent> events;
+    events.append({QStringLiteral("hour"), QStringLiteral("Venus"), QStringLiteral("Hour of Venus"),
+                   QStringLiteral("Hour 4 of the day of Monday 2026-06-15 at 93W21 45N05"),
+                   QStringLiteral("Planetary hours"), utc(2026, 6, 15, 14, 12, 31),
+                   utc(2026, 6, 15, 15, 20, 2)});
+    events.append({QStringLiteral("rises"),
+                   QStringLiteral("Sun"),
+                   QStringLiteral("Sunrise"),
+                   {},
+                   QStringLiteral("Sun and Moon"),
+                   utc(2026, 6, 15, 10, 26),
+                   {}});
+    // Text that must be escaped and folded: commas, semicolons, a line break, a long line and
+    // characters outside ASCII.
+    events.append({QStringLiteral("ingress"),
+                   QStringLiteral("Moon"),
+                   QStringLiteral("Moon enters Aquarius; ×, \u00e6"),
+                   QStringLiteral("A long description, ").repeated(8) + QStringLiteral("\nsecond line"),
+                   QStringLiteral("Transits"),
+                   utc(2026, 6, 16, 3, 6),
+                   {}});
+    const QByteArray ics =
+        writeICalendar(events, place, utc(2026, 6, 1, 12, 0), QStringLiteral("Orlam test"));
+
+    expectBothParsersRead(ics, events, place);
+    EXPECT_TRUE(ics.startsWith("BEGIN:VCALENDAR\r\n"));
+    EXPECT_TRUE(ics.endsWith("END:VCALENDAR\r\n"));
+    EXPECT_FALSE(ics.contains("\n\n")) << "every line ends with CR LF";
+    for (const QByteArray &line : ics.split('\n'))
+        EXPECT_LE(line.size(), 76) << "lines are folded at 75 octets: " << line.toStdString();
+    EXPECT_TRUE(ics.contains("UID:hour-venus-20260615T1412Z-93w21-45n05@orlam\r\n"));
+    EXPECT_TRUE(ics.contains("DTSTART:20260615T141231Z\r\n")) << "times are universal time";
+    EXPECT_EQ(ics.count("TRANSP:TRANSPARENT"), 3) << "no event marks the user busy";
+    EXPECT_EQ(ics.count("DTEND"), 1) << "instants have no end";
+}
+
+TEST(ICalendarWriter, IdentifiersFollowKindBodyStartAndPlace)
+{
+    const CalendarEvent hour{
+        QStringLiteral("hour"),       QStringLiteral("Venus"), QStringLiteral("Hour of Venus"), {}, {},
+        utc(2026, 6, 15, 14, 12, 59), utc(2026, 6, 15, 15, 20)};
+    CalendarEvent sameMinute = hour;
+    sameMinute.startUtc = utc(2026, 6, 15, 14, 12, 0);
+    sameMinute.description = QStringLiteral("another text");
+    CalendarEvent otherBody = hour;
+    otherBody.body = QStringLiteral("Mars");
+    CalendarEvent otherKind = hour;
+    otherKind.kind = QStringLiteral("rises");
+    const QString here = calendarPlaceKey(QStringLiteral("93W21"), QStringLiteral("45N05"));
+    const QString there = calendarPlaceKey(QStringLiteral("18E57"), QStringLiteral("69N39"));
+
+    EXPECT_EQ(calendarEventUid(hour, here), calendarEventUid(sameMinute, here));
+    EXPECT_NE(calendarEventUid(hour, here), calendarEventUid(otherBody, here));
+    EXPECT_NE(calendarEventUid(hour, here), calendarEventUid(otherKind, here));
+    EXPECT_NE(calendarEventUid(hour, here), calendarEventUid(hour, there));
+}
+
+TEST(TransitEvents, MonthCalendarGivesMoonPhasesAndIngresses)
+{
+    QStringList lines;
+    ASSERT_TRUE(readWesternLines(QStringLiteral(ORLAM_TEST_DATA "/engine/golden/calasp-month.txt"), &lines));
+    const QList<TransitEvent> events = readTransitEvents(lines, engineReportLocale());
+    ASSERT_EQ(events.size(), 16);
+    EXPECT_EQ(events.front().text, QStringLiteral("Moon enters Aquarius"));
+    EXPECT_EQ(events.front().clock, clockTime(2019, 3, 2, 15, 6));
+    int newMoons = 0, fullMoons = 0, sunIngresses = 0;
+    for (const TransitEvent &event : events) {
+        newMoons += event.kind == TransitEvent::Kind::NewMoon;
+        fullMoons += event.kind == TransitEvent::Kind::FullMoon;
+        sunIngresses += event.kind == TransitEvent::Kind::Ingress && event.body == QLatin1String("Sun");
+    }
+    EXPECT_EQ(newMoons, 1);
+    EXPECT_EQ(fullMoons, 1);
+    EXPECT_EQ(sunIngresses, 1);
+    const auto full = std::find_if(events.begin(), events.end(), [](const TransitEvent &e) {
+        return e.kind == TransitEvent::Kind::FullMoon;
+    });
+    EXPECT_EQ(full->clock, clockTime(2019, 3, 20, 21, 43));
+    EXPECT_EQ(full->text, QStringLiteral("Full Moon"));
+}
+
+TEST(ScratchJobs, MomentLineGivesTheClockOfTheReport)
+{
+    struct Row {
+        const char *name;
+        const char *line;
+        std::optional<double> hoursWest;
+    };
+    const Row rows[] = {
+        {"standard", "/qb 6 15 2026 14:30PM ST 6 93W21 45N05", 6.0},
+        {"daylight", "/qb 6 15 2026 14:30PM DT 6 93W21 45N05", 5.0},
+        {"east with minutes", "/qb 6 15 2026 0:05AM ST -5:30 77E12 28N36", -5.5},
+        {"east decimal", "/qb 6 15 2026 0:05AM DT -9.5 138E36 34S55", -10.5},
+        {"plus sign", "/qb 6 15 2026 0:05AM ST +3 93W21 45N05", 3.0},
+        {"not a zone", "/qb 6 15 2026 0:05AM ST six 93W21 45N05", std::nullopt},
+        {"no word", "/qb 6 15 2026 0:05AM XT 6 93W21 45N05", std::nullopt},
+        {"not a moment line", "/os chart.txt", std::nullopt},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(momentLineHoursWest(QString::fromLatin1(row.line)), row.hoursWest);
+    }
+}
+
+TEST(CalendarSelection, RangeAndContentAreChecked)
+{
+    CalendarSelection selection;
+    selection.first = QDate(2026, 6, 15);
+    EXPECT_TRUE(selection.check());
+    EXPECT_EQ(selection.last(), QDate(2026, 7, 14)) << "thirty days by default";
+
+    CalendarSelection noPlanet = selection;
+    noPlanet.hourPlanets.fill(false);
+    EXPECT_FALSE(noPlanet.check());
+    noPlanet.hours = false;
+    EXPECT_TRUE(noPlanet.check()) << "no planet matters only when hours are asked for";
+    noPlanet.sunMoon = noPlanet.transits = false;
+    EXPECT_FALSE(noPlanet.check());
+
+    for (int days : {0, -3, MaxCalendarDays + 1}) {
+        CalendarSelection range = selection;
+        range.dayCount = days;
+        EXPECT_FALSE(range.check()) << days;
+    }
+    CalendarSelection invalid = selection;
+    invalid.first = QDate();
+    EXPECT_FALSE(invalid.check());
+}
+
+TEST(CalendarSelection, CommandLineDatesAreIsoOrTheLocalesShortDate)
+{
+    const LocaleFacts british = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedKingdom),
+                                                  QTimeZone("Europe/London"), {2026, 1, 1});
+    EXPECT_EQ(readCommandLineDate(QStringLiteral("2026-06-05"), british), QDate(2026, 6, 5));
+    EXPECT_EQ(readCommandLineDate(QStringLiteral("05/06/2026"), british), QDate(2026, 6, 5));
+    EXPECT_EQ(readCommandLineDate(QStringLiteral("2026-02-30"), british), std::nullopt);
+    EXPECT_EQ(readCommandLineDate(QStringLiteral("tomorrow"), british), std::nullopt);
+}
+
+class WithEngine : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(QFileInfo(EnginePath).isExecutable()) << "orlam-ephem is not built"; }
+};
+
+TEST_F(WithEngine, JobsLeaveTheWorkingFolderAlone)
+{
+    QTemporaryDir work;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(work.path()));
+    TSettings settings;
+    DerivedValues derived;
+    derived.EuroDateSwitch = QStringLiteral("-Yd");
+    {
+        ScratchJobs jobs(settings, derived, EnginePath);
+        DaySeries series;
+        const Status status =
+            jobs.ready() ? series.fetch(jobs, settings, {2026, 6, 14}, {2026, 6, 16}, {12, 0}) : jobs.ready();
+        ASSERT_TRUE(status) << status.message.toStdString();
+        ASSERT_EQ(series.days().size(), 3u);
+        // Month-first dates whatever the caller's record says, so every locale reads them.
+        const SeriesDay &day = series.days()[1];
+        EXPECT_EQ(day.table.SunRise.date(), QDate(2026, 6, 15));
+        EXPECT_EQ(day.table.NextSunRise.date(), QDate(2026, 6, 16));
+        EXPECT_EQ(day.events.size(), 8) << "Sun and Moon each rise, culminate, set and pass the nadir";
+        // Standard time six hours west: the clock reading plus six hours.
+        EXPECT_EQ(series.toUtc(day.table.SunRise),
+                  QDateTime(day.table.SunRise.date(), day.table.SunRise.time(), Qt::UTC).addSecs(6 * 3600));
+        EXPECT_FALSE(series.toUtc(clockTime(2026, 7, 1)).isValid()) << "outside the series";
+    }
+    EXPECT_TRUE(QDir(work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    QDir::setCurrent(before);
+}
+
+TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
+{
+    TSettings settings;
+    DerivedValues derived;
+    ScratchJobs jobs(settings, derived, QStringLiteral("/nonexistent/engine"));
+    DaySeries series;
+    const Status status = series.fetch(jobs, settings, {2026, 6, 14}, {2026, 6, 14}, {12, 0});
+    EXPECT_FALSE(status);
+    EXPECT_TRUE(status.message.contains(QLatin1String("/nonexistent/engine")));
+
+    TSettings unsafe;
+    unsafe.Longitude = QStringLiteral("93W21\n/os ../../escape.txt");
+    ScratchJobs guarded(unsafe, derived, EnginePath);
+    EXPECT_FALSE(series.fetch(guarded, unsafe, {2026, 6, 14}, {2026, 6, 14}, {12, 0}));
+}
+
+// The window's road to the hours of a day: the rise/set jobs in the working folder, the reports
+// read as the window reads them, the hours core.
+PlanetaryHours windowHours(QDate day, const TSettings &settings)
+{
+    QTemporaryDir work;
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    DerivedValues derived;
+    SilentSink sink;
+    AstrologRunner runner(sink, EnginePath);
+    Astrocalls astro(settings, derived, runner);
+    TRiseSetTable table;
+    for (const RiseSetReport &report : RiseSetReports) {
+        if (!astro.RiseSetJob(settings.TimeZone, settings.Longitude, settings.Latitude,
+                              clockTime(day.addDays(report.dayOffset), QTime(12, 0)), QTime(12, 0),
+                              QString::fromLatin1(report.fileName)))
+            ADD_FAILURE() << "rise/set job";
+    }
+    const LocaleFacts us = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                             QTimeZone("America/Chicago"), {2026, 1, 1});
+    readRiseSetFiles(work.path(), us, table, sink);
+    QDir::setCurrent(before);
+    return computePlanetaryHours(day, table, QTimeZone::utc());
+}
+
+TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
+{
+    TSettings settings; // 93W21 45N05, six hours west, standard time
+    CalendarSelection selection;
+    selection.first = QDate(2026, 6, 1);
+    ASSERT_EQ(selection.dayCount, 30);
+
+    QByteArray first, second;
+    CalendarCounts counts, againCounts;
+    {
+        ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+        Status status =
+            buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 1, 8, 0), &first, &counts);
+        ASSERT_TRUE(status) << status.message.toStdString();
+        status = buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 2, 9, 30), &second,
+                               &againCounts);
+        ASSERT_TRUE(status) << status.message.toStdString();
+    }
+    EXPECT_EQ(counts.hours, 720);
+    EXPECT_GE(counts.sunMoon, 8 * 30 - 10) << "the Moon skips a rise or a set now and then";
+    EXPECT_LE(counts.sunMoon, 8 * 30);
+    EXPECT_GE(counts.transits, 14) << "about thirteen Moon ingresses, a Sun ingress, a New and a Full Moon";
+
+    const std::vector<ParsedEvent> events = parseWithLibical(first);
+    ASSERT_EQ(events.size(), static_cast<std::size_t>(counts.total()));
+    QString error;
+    EXPECT_EQ(parseWithPython(first, &error).size(), events.size()) << error.toStdString();
+
+    // Identifiers: unique in a file, the same in the next export (only the stamp differs).
+    QStringList uids;
+    for (const ParsedEvent &event : events)
+        uids << event.uid;
+    EXPECT_EQ(QSet<QString>(uids.begin(), uids.end()).size(), uids.size());
+    QStringList againUids;
+    for (const ParsedEvent &event : parseWithLibical(second))
+        againUids << event.uid;
+    EXPECT_EQ(againUids, uids);
+    EXPECT_EQ(QString::fromUtf8(first).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))),
+              QString::fromUtf8(second).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))));
+
+    // The first hour starts at the window's sunrise of 1 June and the last at the window's last
+    // night hour of 30 June, six hours later in universal time.
+    std::vector<ParsedEvent> hours;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(hours),
+                 [](const ParsedEvent &e) { return e.summary.startsWith(QLatin1String("Hour of ")); });
+    ASSERT_EQ(hours.size(), 720u);
+    const PlanetaryHours june1 = windowHours(QDate(2026, 6, 1), settings);
+    const PlanetaryHours june30 = windowHours(QDate(2026, 6, 30), settings);
+    ASSERT_TRUE(june1.valid && june30.valid);
+    auto asUtc = [](const QDateTime &clock) {
+        return QDateTime(clock.date(), clock.time(), QTimeZone::utc()).addSecs(6 * 3600);
+    };
+    EXPECT_EQ(hours.front().start, asUtc(june1.hours[0].start));
+    EXPECT_EQ(hours.front().summary, QStringLiteral("Hour of Moon")) << "1 June 2026 is a Monday";
+    EXPECT_NEAR(hours.back().start.secsTo(asUtc(june30.hours[23].start)), 0, 1);
+    EXPECT_EQ(hours.back().end, asUtc(june30.nextSunRise));
+    EXPECT_EQ(hours.back().summary, QStringLiteral("Hour of ") + planetName(june30.hours[23].ruler));
+}
+
+} // namespace
+} // namespace orlam

@@ -1,0 +1,264 @@
+// The next hour of a planet and the week of hours: on days of equal hours (sunrise 6:00, sunset
+// 18:00), and with the real engine inside the polar circle, where days have no hours.
+
+#include "astrocalls/scratchjobs.h"
+#include "common/clocktime.h"
+#include "hours/dayseries.h"
+#include "hours/planetaryhours.h"
+#include "reports/hourreports.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+namespace orlam {
+namespace {
+
+const QString EnginePath = QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
+
+LocaleFacts localeOf(QLocale::Language language, QLocale::Territory territory, const char *zone)
+{
+    return LocaleFacts::make(QLocale(language, territory), QTimeZone(zone), QDate(2026, 1, 1));
+}
+
+// Days from `first` whose Sun rises at 6:00 and sets at 18:00 (every hour lasts an hour), on a
+// clock six hours west; the days listed in `withoutHours` have no sunset.
+DaySeries evenDays(QDate first, int count, const QList<QDate> &withoutHours = {})
+{
+    std::vector<SeriesDay> days;
+    for (int i = 0; i < count; ++i) {
+        SeriesDay day;
+        day.date = first.addDays(i);
+        day.table.SunRise = clockTime(day.date, QTime(6, 0));
+        if (!withoutHours.contains(day.date))
+            day.table.SunSet = clockTime(day.date, QTime(18, 0));
+        day.table.NextSunRise = clockTime(day.date.addDays(1), QTime(6, 0));
+        day.hoursZone = QTimeZone::utc();
+        day.hoursWest = 6.0;
+        days.push_back(day);
+    }
+    return DaySeries::fromDays(days);
+}
+
+struct Expected {
+    QDateTime start;
+    QDate baseDay;
+};
+
+// 14 June 2026 is a Sunday: by night Jupiter 18:00, Mars, Sun, Venus, Mercury, Moon 23:00,
+// Saturn 0:00, ..., Mercury 5:00; Monday by day Moon 6:00, Saturn 7:00, ..., Moon 13:00, and by
+// night Venus 18:00, Mercury, Moon 20:00.
+TEST(NextHours, AcrossMidnightAndSunrise)
+{
+    const DaySeries series = evenDays(QDate(2026, 6, 13), 6);
+    struct Row {
+        const char *name;
+        QDateTime now;
+        const char *planet;
+        std::vector<Expected> hours;
+        bool firstRunning;
+    };
+    const QDate sunday(2026, 6, 14), monday(2026, 6, 15);
+    const Row rows[] = {
+        {"the next Saturn hour is Sunday's night hour after midnight",
+         clockTime(2026, 6, 14, 23, 30),
+         "Saturn",
+         {{clockTime(2026, 6, 15, 0, 0), sunday},
+          {clockTime(2026, 6, 15, 7, 0), monday},
+          {clockTime(2026, 6, 15, 14, 0), monday}},
+         false},
+        {"the running hour counts and is marked",
+         clockTime(2026, 6, 14, 23, 30),
+         "Moon",
+         {{clockTime(2026, 6, 14, 23, 0), sunday},
+          {clockTime(2026, 6, 15, 6, 0), monday},
+          {clockTime(2026, 6, 15, 13, 0), monday}},
+         true},
+        {"before sunrise the night of the day before runs; the Moon comes with Monday's sunrise",
+         clockTime(2026, 6, 15, 5, 30),
+         "Moon",
+         {{clockTime(2026, 6, 15, 6, 0), monday},
+          {clockTime(2026, 6, 15, 13, 0), monday},
+          {clockTime(2026, 6, 15, 20, 0), monday}},
+         false},
+        {"before sunrise, in Sunday's last night hour",
+         clockTime(2026, 6, 15, 5, 30),
+         "Mercury",
+         {{clockTime(2026, 6, 15, 5, 0), sunday},
+          {clockTime(2026, 6, 15, 12, 0), monday},
+          {clockTime(2026, 6, 15, 19, 0), monday}},
+         true},
+        {"an hour that ends at now is over",
+         clockTime(2026, 6, 15, 7, 0),
+         "Moon",
+         {{clockTime(2026, 6, 15, 13, 0), monday},
+          {clockTime(2026, 6, 15, 20, 0), monday},
+          {clockTime(2026, 6, 16, 3, 0), monday}},
+         false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const NextHours answer = findNextHours(series, QString::fromLatin1(row.planet), row.now);
+        ASSERT_EQ(answer.hours.size(), static_cast<qsizetype>(row.hours.size()));
+        for (std::size_t i = 0; i < row.hours.size(); ++i) {
+            const HourSpan &hour = answer.hours[static_cast<qsizetype>(i)];
+            EXPECT_EQ(hour.start, row.hours[i].start) << i;
+            EXPECT_EQ(hour.end, row.hours[i].start.addSecs(3600)) << i;
+            EXPECT_EQ(hour.baseDay, row.hours[i].baseDay) << i;
+            EXPECT_EQ(hour.ruler, QString::fromLatin1(row.planet));
+            // Six hours west: universal time is six hours later.
+            EXPECT_EQ(hour.startUtc,
+                      QDateTime(hour.start.date(), hour.start.time(), QTimeZone::utc()).addSecs(6 * 3600));
+        }
+        EXPECT_EQ(answer.hours.front().contains(row.now), row.firstRunning);
+        EXPECT_TRUE(answer.daysWithoutHours.isEmpty());
+        EXPECT_EQ(nextHoursLines(answer).front().endsWith(QLatin1String(" now")), row.firstRunning);
+    }
+}
+
+TEST(NextHours, DaysWithoutHoursAreNamedAndPassed)
+{
+    const QDate sunday(2026, 6, 14);
+    const DaySeries series = evenDays(sunday.addDays(-1), 16, {sunday, sunday.addDays(1), sunday.addDays(2)});
+    const NextHours answer = findNextHours(series, QStringLiteral("Venus"), clockTime(2026, 6, 14, 9, 0));
+    EXPECT_EQ(answer.daysWithoutHours, (QList<QDate>{sunday, sunday.addDays(1), sunday.addDays(2)}));
+    ASSERT_EQ(answer.hours.size(), 3);
+    EXPECT_EQ(answer.hours.front().baseDay, sunday.addDays(3))
+        << "Wednesday: Mercury 6:00, Moon, Saturn, Jupiter, Mars, Sun, Venus 12:00";
+    EXPECT_EQ(answer.hours.front().start, clockTime(2026, 6, 17, 12, 0));
+    EXPECT_EQ(nextHoursLines(answer),
+              (QStringList{"2026-06-14 no hours", "2026-06-15 no hours", "2026-06-16 no hours",
+                           "2026-06-17 12:00-13:00 Venus", "2026-06-17 19:00-20:00 Venus",
+                           "2026-06-18 02:00-03:00 Venus"}));
+
+    const LocaleFacts us = localeOf(QLocale::English, QLocale::UnitedStates, "America/Chicago");
+    TSettings settings;
+    const QStringList report = nextHoursReport(answer, us, settings);
+    EXPECT_EQ(report.at(0), QStringLiteral("Next Hours of Venus"));
+    // The three days without hours take one line.
+    EXPECT_EQ(report.at(3),
+              QStringLiteral("Sunday, June 14, 2026 - Tuesday, June 16, 2026: no planetary hours, "
+                             "the Sun does not rise and set on these days"));
+    EXPECT_EQ(report.at(4), QStringLiteral("Wednesday, June 17, 2026  12:00 PM - 1:00 PM"));
+    EXPECT_EQ(report.size(), 7) << report.join(QLatin1Char('\n')).toStdString();
+}
+
+TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
+{
+    const QDate sunday(2026, 6, 14);
+    const DaySeries series = evenDays(sunday, 7, {sunday.addDays(3)});
+    const QDateTime now = clockTime(2026, 6, 15, 19, 30); // Monday's second night hour, Mercury
+    struct Row {
+        const char *name;
+        LocaleFacts locale;
+        const char *heading;
+        const char *sunday;
+        const char *firstHour;
+        const char *marked;
+    };
+    const Row rows[] = {
+        {"en_GB", localeOf(QLocale::English, QLocale::UnitedKingdom, "Europe/London"),
+         "Sunday, 14 June 2026 - Saturday, 20 June 2026", "Sunday, 14 June 2026", "06:00 Sun",
+         "19:00 Mercury  \u00ab now"},
+        {"de_DE", localeOf(QLocale::German, QLocale::Germany, "Europe/Berlin"),
+         "Sonntag, 14. Juni 2026 - Samstag, 20. Juni 2026", "Sonntag, 14. Juni 2026", "06:00 Sun",
+         "19:00 Mercury  \u00ab now"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QStringList lines = weekHoursReport(series, sunday, now, row.locale);
+        EXPECT_EQ(lines.at(0), QStringLiteral("Planetary Hours for the Week"));
+        EXPECT_EQ(lines.at(1), QString::fromUtf8(row.heading));
+        EXPECT_EQ(lines.at(3), QString::fromUtf8(row.sunday));
+        EXPECT_EQ(lines.at(5), QStringLiteral("Hours of the Day"));
+        EXPECT_EQ(lines.at(6), QString::fromUtf8(row.firstHour));
+        EXPECT_EQ(lines.at(18), QStringLiteral("Hours of the Night"));
+        EXPECT_EQ(lines.at(19), QStringLiteral("18:00 Jupiter"));
+        // Seven blocks: six of 29 lines (blank, date, sunrise and sunset, two headings, 24
+        // hours) and Wednesday's three.
+        EXPECT_EQ(lines.size(), 2 + 6 * 29 + 3);
+        EXPECT_EQ(lines.filter(QStringLiteral("\u00ab now")), QStringList{QString::fromUtf8(row.marked)});
+        EXPECT_EQ(lines.filter(QStringLiteral("No planetary hours")).size(), 1);
+        // Monday begins with the Moon, Saturday with Saturn.
+        EXPECT_EQ(lines.at(3 + 29 + 3), QStringLiteral("06:00 Moon"));
+        EXPECT_EQ(lines.at(3 + 3 * 29 + 3 + 3), QStringLiteral("06:00 Jupiter"))
+            << "Thursday, after Wednesday's three lines";
+    }
+    // Outside the week nothing is marked.
+    const QStringList later =
+        weekHoursReport(series, sunday, clockTime(2026, 6, 21, 9, 0),
+                        localeOf(QLocale::English, QLocale::UnitedKingdom, "Europe/London"));
+    EXPECT_TRUE(later.filter(QStringLiteral("\u00ab now")).isEmpty());
+}
+
+// Under "Time" 2 the hours follow the computer's zone: on the night daylight saving begins the
+// night is an hour shorter in elapsed time, and universal times come from the zone's own offsets.
+TEST(HourTimes, UniversalTimeAcrossADaylightSavingNight)
+{
+    SeriesDay saturday;
+    saturday.date = QDate(2026, 3, 7);
+    saturday.table.SunRise = clockTime(2026, 3, 7, 6, 20);
+    saturday.table.SunSet = clockTime(2026, 3, 7, 17, 56);
+    saturday.table.NextSunRise = clockTime(2026, 3, 8, 7, 18); // daylight time from 2:00
+    saturday.hoursZone = QTimeZone("America/Chicago");
+    saturday.hoursWest = 6.0;
+    const QList<HourSpan> hours = hoursOfDay(saturday);
+    ASSERT_EQ(hours.size(), 24);
+    EXPECT_EQ(hours.front().startUtc, QDateTime(QDate(2026, 3, 7), QTime(12, 20), QTimeZone::utc()));
+    EXPECT_EQ(hours.at(12).startUtc, QDateTime(QDate(2026, 3, 7), QTime(23, 56), QTimeZone::utc()));
+    EXPECT_EQ(hours.back().endUtc, QDateTime(QDate(2026, 3, 8), QTime(12, 18), QTimeZone::utc()));
+    // Twelve equal night hours of 12 h 22 min elapsed, not of the 13 h 22 min the clock shows.
+    EXPECT_EQ(hours.at(12).startUtc.secsTo(hours.at(12).endUtc), (12 * 60 + 22) * 60 / 12);
+    EXPECT_EQ(hours.front().ruler, QStringLiteral("Saturn"));
+}
+
+class PolarEngine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(QFileInfo(EnginePath).isExecutable()) << "orlam-ephem is not built";
+        settings.Longitude = QStringLiteral("18E57");
+        settings.Latitude = QStringLiteral("69N39");
+        settings.TimeZone = QStringLiteral("-1");
+        settings.TimeMode = 1;
+    }
+    TSettings settings;
+    DerivedValues derived;
+};
+
+// At 69N39 the Sun does not set from late May to late July: those days have no hours.
+TEST_F(PolarEngine, TheAnswerLooksPastDaysWithoutHours)
+{
+    ScratchJobs jobs(settings, derived, EnginePath);
+    NextHours june;
+    Status status =
+        searchNextHours(jobs, settings, QStringLiteral("Venus"), clockTime(2026, 6, 15, 12, 0), &june);
+    ASSERT_TRUE(status) << status.message.toStdString();
+    EXPECT_TRUE(june.hours.isEmpty());
+    EXPECT_EQ(june.daysWithoutHours.size(), NextHourSearchDays);
+    EXPECT_EQ(june.searchedUntil, QDate(2026, 6, 28));
+    const LocaleFacts us = localeOf(QLocale::English, QLocale::UnitedStates, "America/Chicago");
+    EXPECT_EQ(nextHoursReport(june, us, settings).last(),
+              QStringLiteral("No hour of Venus in the 14 days from Monday, June 15, 2026."));
+
+    // The week when the Sun begins to set again: days without hours, then Venus hours.
+    NextHours july;
+    status = searchNextHours(jobs, settings, QStringLiteral("Venus"), clockTime(2026, 7, 22, 12, 0), &july);
+    ASSERT_TRUE(status) << status.message.toStdString();
+    ASSERT_EQ(july.hours.size(), 3);
+    ASSERT_FALSE(july.daysWithoutHours.isEmpty());
+    EXPECT_EQ(july.daysWithoutHours.front(), QDate(2026, 7, 22));
+    for (const QDate &day : july.daysWithoutHours)
+        EXPECT_LT(day, july.hours.front().baseDay);
+    for (const HourSpan &hour : july.hours) {
+        EXPECT_EQ(hour.ruler, QStringLiteral("Venus"));
+        EXPECT_LT(hour.start, hour.end);
+    }
+    EXPECT_LT(july.hours.at(0).start, july.hours.at(1).start);
+    EXPECT_LT(july.hours.at(1).start, july.hours.at(2).start);
+}
+
+} // namespace
+} // namespace orlam
