@@ -221,16 +221,18 @@ TEST(PlanetaryHours, DaylightSavingNightsDivideElapsedTime)
             EXPECT_FALSE(hour.start.time() >= QTime(2, 0) && hour.start.time() < QTime(3, 0) &&
                          hour.start.date() == QDate(2026, 3, 8))
                 << row.name << k;
-            if (k < 23)
+            if (k < 23) {
                 EXPECT_EQ(hour.endMs - hour.startMs, length) << row.name << k;
+            }
         }
         // The hour that contains a moment is found on both sides of the change (a reading of the
         // hour that is set back is taken at its first pass).
         for (int k = 12; k < 24; ++k) {
             const QDateTime middle =
                 clockFromLocal(QDateTime::fromMSecsSinceEpoch(hours.hours[k].startMs + length / 2, chicago));
-            if (middle.date() != QDate(2026, 11, 1) || middle.time().hour() != 1)
+            if (middle.date() != QDate(2026, 11, 1) || middle.time().hour() != 1) {
                 EXPECT_EQ(hourAt(hours, middle, chicago)->number, k - 12) << row.name << k;
+            }
         }
     }
     // The spring night's hour 8 starts at 2:10 standard time, that is 3:10 daylight time.
@@ -278,8 +280,9 @@ TEST(ReportLineMoment, EngineFormsWhateverTheLocale)
     for (const Row &row : rows) {
         const std::optional<QDateTime> moment = ReportLineMoment(row.line, row.dayFirst);
         EXPECT_EQ(moment.has_value(), row.expected.isValid()) << row.name;
-        if (moment && row.expected.isValid())
+        if (moment && row.expected.isValid()) {
             EXPECT_EQ(*moment, row.expected) << row.name;
+        }
     }
 
     // A locale that writes dates year first reads the engine's month-first reports.
