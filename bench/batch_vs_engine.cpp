@@ -1,9 +1,10 @@
 // A batch conversion by the program, side by side with the same number of bare engine runs
 // started from a shell loop: what a batch line costs beyond the engine run it needs.
 //
-//   batch_vs_engine [LINES] [ROUNDS]
+//   batch_vs_engine [LINES] [ROUNDS] [PROGRAM]
 //
-// LINES defaults to 500, ROUNDS to 5. Each round runs "orlam IN OUT" (headless, in a work
+// LINES defaults to 500, ROUNDS to 5, PROGRAM to orlam beside this benchmark (another build
+// of it, to compare). Each round runs "orlam IN OUT" (headless, in a work
 // folder, settings file and runtime folder of its own) and then a shell loop that runs
 // orlam-ephem LINES times on the chart job the batch left behind; the two alternate, so that a
 // busy machine slows both alike. The target is a ratio of at most 1.25.
@@ -21,7 +22,6 @@
 
 namespace {
 
-const QString Program = QStringLiteral(ORLAM_BIN_DIR "/orlam");
 const QString Engine = QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
 
 bool writeFile(const QString &path, const QByteArray &bytes)
@@ -58,6 +58,7 @@ int main(int argc, char **argv)
     const QStringList args = app.arguments();
     const int lines = std::max(1, args.value(1, QStringLiteral("500")).toInt());
     const int rounds = std::max(1, args.value(2, QStringLiteral("5")).toInt());
+    const QString program = args.value(3, QStringLiteral(ORLAM_BIN_DIR "/orlam"));
 
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("run"));
@@ -89,7 +90,7 @@ int main(int argc, char **argv)
         QProcess orlam;
         orlam.setProcessEnvironment(environment);
         orlam.setWorkingDirectory(dir.path());
-        orlam.setProgram(Program);
+        orlam.setProgram(program);
         orlam.setArguments({QStringLiteral("in.csv"), QStringLiteral("out.csv")});
         orlam.setStandardErrorFile(QProcess::nullDevice());
         const double batchMs = timed(orlam);
@@ -99,7 +100,9 @@ int main(int argc, char **argv)
         // The bare runs take the chart job the batch wrote, in a folder of their own.
         const QString job = dir.filePath(QStringLiteral("loop/input.txt"));
         QFile::remove(job);
-        if (!QFile::copy(dir.filePath(QStringLiteral("data/Orlam/input.txt")), job))
+        // (A build from before the work folder left it in the folder it was started in.)
+        if (!QFile::copy(dir.filePath(QStringLiteral("data/Orlam/input.txt")), job) &&
+            !QFile::copy(dir.filePath(QStringLiteral("input.txt")), job))
             return 2;
         QProcess shell;
         shell.setWorkingDirectory(dir.filePath(QStringLiteral("loop")));

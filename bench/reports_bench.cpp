@@ -24,6 +24,7 @@
 #include <QTimeZone>
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -111,9 +112,14 @@ int main(int argc, char **argv)
     const auto engineOnly = timeRuns(
         runs, [] {},
         [&] {
-            astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude,
-                                  window.settings().Latitude, window.datePickerValue(),
-                                  window.timePickerValue());
+            const Status status =
+                astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude,
+                                      window.settings().Latitude, window.datePickerValue(),
+                                      window.timePickerValue());
+            if (!status) {
+                std::fprintf(stderr, "%s\n", qPrintable(status.message));
+                std::exit(1);
+            }
         });
     report(qPrintable(QStringLiteral("year calendar, run and display (%1 lines)").arg(yearLines)), year,
            "100 ms");

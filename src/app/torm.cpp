@@ -964,8 +964,7 @@ TOrm::StartResult TOrm::FormShow()
         ClipButtonClick();
         mCommandLineOutput = TDate->toPlainText();
         // The view already holds the present moment's date: the close is all that is left.
-        const Status closed = FormClose();
-        if (!closed)
+        if (const Status closed = FormClose(); !closed)
             showMessage(closed.message);
         return {true, 0};
     }

@@ -152,6 +152,7 @@ private slots:
     void settingsFileThatIsAPipeIsRefused();
     void runScriptWithoutDisplay();
     void clipboardOutlivesCopyDate();
+    void batchLinesAreNotSyncedToDisk();
 };
 
 void ProcessTest::oneCopyAtATime()
@@ -525,6 +526,32 @@ void ProcessTest::clipboardOutlivesCopyDate()
     QVERIFY(other.waitForFinished(5000));
     QTRY_COMPARE_WITH_TIMEOUT(clipboardServers(server.display()), 0, 5000);
     QCOMPARE(clipboardText(environment), QStringLiteral("something else"));
+}
+
+void ProcessTest::batchLinesAreNotSyncedToDisk()
+{
+    // Job files and reports are scratch files: forcing each to disk cost more than the engine
+    // run itself. Only what is kept (the output, the settings file) is synced, whatever the
+    // number of lines.
+    ProcessRig rig;
+    QByteArray lines;
+    for (int day = 1; day <= 12; ++day)
+        lines += "a,b,6/" + QByteArray::number(day) + "/2026,14:30,6,93W21,45N05\r\n";
+    QVERIFY(writeAll(rig.user(QStringLiteral("in.csv")), lines));
+    const QString log = rig.path(QStringLiteral("syncs.log"));
+    QProcess strace;
+    strace.setProcessEnvironment(rig.environment());
+    strace.setWorkingDirectory(rig.user());
+    strace.start(QStringLiteral("strace"), {QStringLiteral("-f"), QStringLiteral("-o"), log,
+                                            QStringLiteral("-e"), QStringLiteral("trace=fsync,fdatasync"), Program,
+                                            QStringLiteral("in.csv"), QStringLiteral("out.csv")});
+    QVERIFY2(strace.waitForStarted(), "strace (installed by scripts/deps) did not start");
+    QVERIFY(strace.waitForFinished(60000));
+    QCOMPARE(strace.exitCode(), 0);
+    QCOMPARE(readAll(rig.user(QStringLiteral("out.csv"))).count('\n'), 12);
+    const QByteArray calls = readAll(log);
+    const int syncs = int(calls.count("fsync(") + calls.count("fdatasync("));
+    QVERIFY2(syncs >= 1 && syncs <= 4, qPrintable(QString::fromUtf8(calls)));
 }
 
 QTEST_GUILESS_MAIN(ProcessTest)

@@ -513,7 +513,13 @@ void TOrmTest::batchMenuAsksForTwoNames()
 {
     WindowRig rig;
     auto window = rig.makeWindow();
-    QVERIFY(writeAll(rig.filePath("moments.txt"), "one,two,6/15/2026,14:30,6,93W21,45N05\r\n"));
+    // The names are the user's, taken from the folder the program was started in; the current
+    // folder is the program's work folder.
+    QTemporaryDir user;
+    CommandLine started;
+    started.startFolder = user.path();
+    window->setCommandLine(started);
+    QVERIFY(writeAll(user.filePath("moments.txt"), "one,two,6/15/2026,14:30,6,93W21,45N05\r\n"));
     QStringList seen;
     const auto answer = [&seen](const QString &name) {
         QTimer::singleShot(0, [&seen, name] {
@@ -533,8 +539,9 @@ void TOrmTest::batchMenuAsksForTwoNames()
     QCOMPARE(seen,
              (QStringList{"Input File | File name | input.txt", "Output File | File name | output.txt"}));
     QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
-    QCOMPARE(readAll(rig.filePath("dates.txt")),
+    QCOMPARE(readAll(user.filePath("dates.txt")),
              QByteArray("one,two,6/15/2026,14:30,6,93W21,45N05,v12,24\xb0 Gemini, 5\xb0 Leo,Lun\xe6,\r\n"));
+    QVERIFY(!QFileInfo::exists(rig.filePath("dates.txt")));
 }
 
 void TOrmTest::batchMenuCancelDoesNothing()

@@ -5,8 +5,6 @@
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 
-#include <cstdlib>
-
 namespace orlam {
 
 namespace {
@@ -51,20 +49,6 @@ bool isDaylight(const QDateTime &date, const QDateTime &dstStart, const QDateTim
     return start < moment || moment < end;
 }
 
-// Seconds east of Greenwich as the engine's zone: hours west, with the minutes after a colon
-// when there are any ("-5:30" for India, "3:30" for Newfoundland).
-QString zoneText(int secondsEast)
-{
-    const int minutesWest = -secondsEast / 60;
-    const int hours = std::abs(minutesWest) / 60;
-    const int minutes = std::abs(minutesWest) % 60;
-    QString text = minutesWest < 0 ? QStringLiteral("-") : QString();
-    text += QString::number(hours);
-    if (minutes != 0)
-        text += QLatin1Char(':') + QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0'));
-    return text;
-}
-
 // The computer's zone at the job's own moment: that year's daylight-saving dates and the
 // standard offset in force then, so a chart of a summer long ago is not sent as standard time
 // because this year's dates say so.
@@ -73,7 +57,7 @@ QString systemZoneText(const JobArgs &args, DerivedValues &derived)
     const QDateTime moment = clockTime(args.date.date(), args.time);
     const LocaleFacts::ZoneYear year = LocaleFacts::zoneYear(derived.SystemZone, moment.date());
     derived.IsDaylight = isDaylight(moment, year.dstStart, year.dstEnd);
-    return zoneText(year.standardOffset);
+    return zoneHoursWestText(year.standardOffset);
 }
 
 QString momentLine(const JobArgs &args, const TSettings &settings, DerivedValues &derived)

@@ -30,11 +30,15 @@ QString executableDir()
     return self.isEmpty() ? QString() : QFileInfo(self).absolutePath();
 }
 
-// The engine's explanation of a failure, as one short line.
+// The engine's explanation of a failure: the last line it wrote (notes come before the error),
+// cut short.
 QString oneLine(const QByteArray &errors)
 {
     constexpr qsizetype Longest = 400;
-    QString text = QString::fromLocal8Bit(errors).simplified();
+    const QStringList lines = QString::fromLocal8Bit(errors).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QString text;
+    for (qsizetype i = lines.size() - 1; i >= 0 && text.isEmpty(); --i)
+        text = lines.at(i).simplified();
     if (text.size() > Longest)
         text = text.left(Longest) + QLatin1String("...");
     return text;

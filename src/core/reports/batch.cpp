@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
@@ -179,12 +180,16 @@ bool spoolStream(QFile &stream, QTemporaryFile &copy, qint64 *tooLongLine)
 }
 
 // An output that is not a plain file (a device such as /dev/null, a pipe, /dev/stdout) is
-// written straight into: replacing it would put a plain file in place of the device.
+// written straight into: replacing it would put a plain file in place of the device. A name
+// for one of the program's own open files (/dev/stdout redirected to a file) is written into
+// too, since the file is the caller's, opened and maybe appended to by the caller.
 bool isStreamOutput(const QString &path)
 {
-    const QFileInfo info(path);
-    if (path.startsWith(QLatin1String("/dev/")) || path.startsWith(QLatin1String("/proc/")))
+    static const QRegularExpression ownFile(
+        QStringLiteral("^(/dev/(stdout|stderr|fd/\\d+)|/proc/(self|\\d+)/fd/\\d+)$"));
+    if (ownFile.match(QDir::cleanPath(path)).hasMatch())
         return true;
+    const QFileInfo info(path);
     return info.exists() && !info.isFile() && !info.isDir();
 }
 

@@ -1,6 +1,7 @@
 #include "settings/firststart.h"
 
 #include "settings/inifile.h"
+#include "settings/localefacts.h"
 #include "settings/settings.h"
 
 #include <QDir>
@@ -10,8 +11,6 @@
 #include <QSet>
 #include <QStringList>
 #include <QTimeZone>
-#include <algorithm>
-#include <cstdlib>
 #include <ctime>
 
 namespace orlam {
@@ -119,12 +118,9 @@ ComputerZone computerZone()
     }
     const QTimeZone named(zone.id);
     if (named.isValid()) {
-        // Standard time is the winter clock, the one daylight saving moves forward from: also
-        // where the database calls the summer clock standard (Europe/Dublin).
-        const int year = QDate::currentDate().year();
-        zone.standardOffsetEast =
-            std::min(named.offsetFromUtc(QDateTime(QDate(year, 1, 15), QTime(12, 0), Qt::UTC)),
-                     named.offsetFromUtc(QDateTime(QDate(year, 7, 15), QTime(12, 0), Qt::UTC)));
+        // The standard offset the job writer sends for this zone: the winter clock, also where
+        // the database calls the summer clock standard (Europe/Dublin).
+        zone.standardOffsetEast = LocaleFacts::zoneYear(named, QDate::currentDate()).standardOffset;
         return zone;
     }
     // The C library's own reading of a zone Qt does not know (a POSIX rule, an unknown name read
@@ -176,18 +172,6 @@ std::optional<ZonePlace> findZonePlace(const QByteArray &zoneId, const QString &
         name = linkTarget(dir.filePath(QStringLiteral("tzdata.zi")), name);
     }
     return std::nullopt;
-}
-
-QString zoneHoursWestText(int secondsEast)
-{
-    const int minutesWest = -secondsEast / 60;
-    if (minutesWest % 60 == 0)
-        return QString::number(minutesWest / 60);
-    const int magnitude = std::abs(minutesWest);
-    return QStringLiteral("%1%2:%3")
-        .arg(minutesWest < 0 ? QStringLiteral("-") : QString())
-        .arg(magnitude / 60)
-        .arg(magnitude % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString FirstStart::statusText() const

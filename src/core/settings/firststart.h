@@ -47,10 +47,6 @@ bool coordinatesToSettings(const QString &iso6709, QString *longitude, QString *
 // Nothing for zones that name no place ("UTC", "Etc/GMT+3") or that the tables do not know.
 std::optional<ZonePlace> findZonePlace(const QByteArray &zoneId, const QString &zoneInfoDir);
 
-// A standard offset as the "Time Zone" key holds it: hours west of Greenwich, whole hours as
-// an integer ("-1", "6", "0"), others as hours and minutes ("-5:30", "-9:30", "3:30").
-QString zoneHoursWestText(int secondsEast);
-
 // What a first start writes into the new settings file, and what it tells the user.
 struct FirstStart {
     QByteArray zoneId;

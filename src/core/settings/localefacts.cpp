@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <cstdlib>
 
 namespace orlam {
 
@@ -584,6 +585,18 @@ std::optional<QDateTime> LocaleFacts::parseDateTime(const QString &text) const
     if (!readTime(s, mLocale, mTimeSeparator, &time))
         return std::nullopt;
     return clockTime(date, time);
+}
+
+QString zoneHoursWestText(int secondsEast)
+{
+    const int minutesWest = -secondsEast / 60;
+    const int hours = std::abs(minutesWest) / 60;
+    const int minutes = std::abs(minutesWest) % 60;
+    QString text = minutesWest < 0 ? QStringLiteral("-") : QString();
+    text += QString::number(hours);
+    if (minutes != 0)
+        text += QLatin1Char(':') + QStringLiteral("%1").arg(minutes, 2, 10, QLatin1Char('0'));
+    return text;
 }
 
 } // namespace orlam

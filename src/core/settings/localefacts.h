@@ -99,4 +99,9 @@ private:
     QDateTime mDstStart, mDstEnd;
 };
 
+// A zone's offset as the engine and the "Time Zone" key take it: hours west of Greenwich, with
+// the minutes after a colon when there are any ("-1", "6", "-5:30" for India, "3:30" for
+// Newfoundland).
+QString zoneHoursWestText(int secondsEast);
+
 } // namespace orlam

@@ -413,6 +413,21 @@ TEST_F(Batch, PipesAreReadAndWrittenAsStreams)
     EXPECT_TRUE(QFileInfo(to).exists() && !QFileInfo(to).isFile());
 }
 
+TEST_F(Batch, PlainFileUnderDevIsReplacedAsAnyOther)
+{
+    // Only devices, pipes and the program's own open files are written into; a plain file in a
+    // memory file system is replaced whole, not appended to.
+    const QString shm = QStringLiteral("/dev/shm");
+    if (!QFileInfo(shm).isDir())
+        GTEST_SKIP() << "no /dev/shm";
+    QTemporaryDir dir(shm + QStringLiteral("/orlam-test-XXXXXX"));
+    const QString target = dir.filePath(QStringLiteral("out.csv"));
+    writeBytes(target, "old contents\r\n");
+    writeBytes(input(), GoodLine);
+    ASSERT_TRUE(BatchConvert(rig.calc, input(), target));
+    EXPECT_EQ(readBytes(target), GoodOutput);
+}
+
 TEST_F(Batch, EndlessInputEndsInAMessage)
 {
     const Status status = BatchConvert(rig.calc, QStringLiteral("/dev/zero"), output());

@@ -129,8 +129,7 @@ TEST(FirstStartChart, MoonOfTheTrueMoment)
     expectTrueMoon(WholeHourZones);
 }
 
-// Needs the job writer to send a half-hour zone as hours and minutes.
-TEST(FirstStartChart, DISABLED_MoonOfTheTrueMomentInHalfHourZones)
+TEST(FirstStartChart, MoonOfTheTrueMomentInHalfHourZones)
 {
     expectTrueMoon(HalfHourZones);
 }
