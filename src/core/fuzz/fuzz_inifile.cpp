@@ -63,7 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         std::abort();
     for (const char *other : {"Latitude", "Time Zone", "Time", "House System", "ForceExe"}) {
         const QString name = QLatin1String(other);
-        if (before.readText(name, QStringLiteral("<missing>")) != after.readText(name, QStringLiteral("<missing>")))
+        if (before.readText(name, QStringLiteral("<missing>")) !=
+            after.readText(name, QStringLiteral("<missing>")))
             std::abort();
     }
     return 0;

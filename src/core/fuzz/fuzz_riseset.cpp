@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const bool ok = orlam::readRiseSetLines(baseDay, nextDay, locale, table, sink);
     if (sink.count != (ok ? 0 : 1))
         std::abort();
-    for (const QDateTime *field : {&table.SunNadir, &table.SunRise, &table.SunZenith, &table.SunSet,
-                                   &table.MoonNadir, &table.MoonRise, &table.MoonZenith, &table.MoonSet,
-                                   &table.NextSunRise}) {
+    for (const QDateTime *field :
+         {&table.SunNadir, &table.SunRise, &table.SunZenith, &table.SunSet, &table.MoonNadir, &table.MoonRise,
+          &table.MoonZenith, &table.MoonSet, &table.NextSunRise}) {
         if (!validOrNull(*field))
             std::abort();
     }
