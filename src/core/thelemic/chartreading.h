@@ -11,8 +11,10 @@ constexpr auto ChartFileName = "chart.txt";
 
 // What one chart listing gives the date composition.
 struct ChartReading {
-    // " Sol 24° Gemini, Luna  5° Leo" or " Sol in Gemini, Luna in Leo"; empty, or beginning
-    // with a space, so that the era year can stand directly in front of it.
+    // " Sol 24° Gemini, Luna  5° Leo" or " Sol in Gemini, Luna in Leo", beginning with a space
+    // so that the era year can stand directly in front of it; empty without either row. A
+    // listing whose Moon row stands before its Sun row gives ", Luna  5° Leo Sol 24° Gemini",
+    // as the rows are taken in the order they come.
     QString phrase;
     // The Sun's sign name ("Aries" turns the era year in March); empty without a Sun row.
     QString SunSign;
