@@ -16,6 +16,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -162,14 +163,20 @@ QString ReportCommands::askSaveNameWithDialog()
     // The job file, the reports and the verses are all found through the current folder, so a
     // dialog that moved it would break every later command.
     const QString folder = QDir::currentPath();
-    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), folder, QStringLiteral("Text files (*.txt)"));
+    // The current folder is the program's own work folder: a user's file saved there would be
+    // hard to find and could take the name of a report. Start where the user keeps documents,
+    // then where the last save went.
+    const QString start = mLastSaveFolder.isEmpty() ? mOutside.documentsFolder() : mLastSaveFolder;
+    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), start, QStringLiteral("Text files (*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.selectFile(QStringLiteral("orlamdata.txt"));
     QString chosen;
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         chosen = dialog.selectedFiles().constFirst();
+        mLastSaveFolder = QFileInfo(chosen).absolutePath();
+    }
     if (QDir::currentPath() != folder)
         QDir::setCurrent(folder);
     return chosen;

@@ -63,8 +63,8 @@ public:
     const QString &lastDocument() const { return mLastDocument; }
 
     // The save dialog as the program shows it: the preset name "orlamdata.txt", the one filter
-    // "Text files (*.txt)" and the default extension "txt", starting in the current folder.
-    // The current folder is the same afterwards.
+    // "Text files (*.txt)" and the default extension "txt", starting in the documents folder,
+    // later in the folder of the last save. The current folder is the same afterwards.
     QString askSaveNameWithDialog();
 
 private:
@@ -78,6 +78,7 @@ private:
     Astrocalls &mAstro;
     Outside mOutside;
     QString mLastDocument;
+    QString mLastSaveFolder;
 };
 
 } // namespace orlam

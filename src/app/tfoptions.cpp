@@ -264,6 +264,8 @@ QWidget *TfOptions::buildAstrological()
                                  QStringLiteral("Daylight time adjustment"), 1, &OTime);
     grid->addWidget(time, 1, 1);
     auto *zoneRow = new QHBoxLayout;
+    // A gap between the label and its field, as beside the other fields of the dialog.
+    zoneRow->setSpacing(6);
     auto *zoneLabel = new QLabel(QStringLiteral("Time Zone"), page);
     Zone = new QLineEdit(page);
     Zone->setObjectName(QStringLiteral("Zone"));

@@ -914,6 +914,9 @@ void TOrm::AlarmEvents1Click()
     if (!CheckListBox1->isHidden())
         CheckListBox1->raise();
     AlarmEvents1->setChecked(!CheckListBox1->isHidden());
+    // The toolbar's toggle and the menu's check mark show the same state, whichever was used.
+    if (auto *toggle = Toolbar1->findChild<QAction *>(QStringLiteral("ToolbarButton971")))
+        toggle->setChecked(!CheckListBox1->isHidden());
 }
 
 // --- Tray -----------------------------------------------------------------------------------

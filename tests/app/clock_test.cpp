@@ -264,11 +264,25 @@ void ClockTest::suspendPauseAndTheView()
 
     auto *events = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
     QVERIFY(events->isHidden());
+    auto *menuEntry = window.findChild<QAction *>(QStringLiteral("AlarmEvents1"));
+    auto *toolbarToggle = window.findChild<QAction *>(QStringLiteral("ToolbarButton971"));
+    QVERIFY(toolbarToggle);
     window.AlarmEvents1Click();
     QVERIFY(!events->isHidden());
-    QVERIFY(window.findChild<QAction *>(QStringLiteral("AlarmEvents1"))->isChecked());
+    QVERIFY(menuEntry->isChecked());
+    QVERIFY(toolbarToggle->isChecked());
     window.AlarmEvents1Click();
     QVERIFY(events->isHidden());
+    // The toolbar toggle, pressed as a user would, shows the view and stays down with the menu's
+    // check mark; the menu entry then hides the view and lifts the toggle.
+    toolbarToggle->trigger();
+    QVERIFY(!events->isHidden());
+    QVERIFY(toolbarToggle->isChecked());
+    QVERIFY(menuEntry->isChecked());
+    menuEntry->trigger();
+    QVERIFY(events->isHidden());
+    QVERIFY(!toolbarToggle->isChecked());
+    QVERIFY(!menuEntry->isChecked());
     QVERIFY(clock.rig.messages.isEmpty());
 }
 

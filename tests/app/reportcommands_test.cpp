@@ -312,8 +312,10 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     auto window = rig.makeWindow();
     viewOf(*window)->setPlainText(QStringLiteral("the date"));
     const QString workFolder = QDir::currentPath();
+    QTemporaryDir documents;
+    window->reports().outside().documentsFolder = [&documents] { return documents.path(); };
     QTemporaryDir elsewhere;
-    QString preset, filter, suffix;
+    QString preset, filter, suffix, startFolder;
     bool answered = false;
     bool confirmsOverwrite = false;
     // The dialog is answered as a user would: into another folder, a name without extension.
@@ -321,6 +323,7 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
+        startFolder = dialog->directory().absolutePath();
         preset = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
         filter = dialog->nameFilters().join(QLatin1Char(';'));
         suffix = dialog->defaultSuffix();
@@ -332,6 +335,8 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     });
     window->Save1Click();
     QVERIFY(answered);
+    // Not the work folder, where the program's own reports live: the user's documents.
+    QCOMPARE(startFolder, QDir(documents.path()).absolutePath());
     QCOMPARE(preset, QStringLiteral("orlamdata.txt"));
     QCOMPARE(filter, QStringLiteral("Text files (*.txt)"));
     QCOMPARE(suffix, QStringLiteral("txt"));
@@ -340,6 +345,18 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     QVERIFY2(saved.startsWith("{\\rtf1"), saved.constData());
     QCOMPARE(QDir::currentPath(), workFolder);
     QVERIFY(rig.messages.isEmpty());
+
+    // The next save starts where the last one went; cancelling it changes nothing.
+    startFolder.clear();
+    QTimer::singleShot(0, [&] {
+        if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+            startFolder = dialog->directory().absolutePath();
+            QMetaObject::invokeMethod(dialog, "reject");
+        }
+    });
+    window->Save1Click();
+    QCOMPARE(startFolder, QDir(elsewhere.path()).absolutePath());
+    QCOMPARE(QDir::currentPath(), workFolder);
 }
 
 void ReportCommandsTest::exportWritesANewDocumentAndOpensIt()

@@ -32,16 +32,17 @@ bool isBlank(QChar c)
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
-// Restores the three location values however the run ends.
+// Restores the three location values and the time mode however the run ends.
 class LocationGuard {
 public:
     explicit LocationGuard(TSettings &settings)
         : mSettings(settings), mZone(settings.TimeZone), mLongitude(settings.Longitude),
-          mLatitude(settings.Latitude)
+          mLatitude(settings.Latitude), mTimeMode(settings.TimeMode)
     {
     }
     ~LocationGuard()
     {
+        mSettings.TimeMode = mTimeMode;
         mSettings.TimeZone = mZone;
         mSettings.Longitude = mLongitude;
         mSettings.Latitude = mLatitude;
@@ -52,6 +53,7 @@ public:
 private:
     TSettings &mSettings;
     QString mZone, mLongitude, mLatitude;
+    int mTimeMode;
 };
 
 enum class InputEncoding { Utf8, Western };
@@ -404,6 +406,10 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                 return false;
             }
             settings.TimeZone = fields[4];
+            // The line names its own zone. Settings that follow the computer's zone (as a first
+            // start leaves them) would put every line in that zone instead, whatever it says.
+            if (settings.TimeMode == 2)
+                settings.TimeMode = 0;
             settings.Longitude = fields[5];
             settings.Latitude = fields[6];
 

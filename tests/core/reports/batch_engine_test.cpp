@@ -89,6 +89,32 @@ TEST_F(WithEngine, BatchGivesPlausibleDateParts)
         << lines[0].toStdString();
 }
 
+// Settings that follow the computer's zone (a first start in Berlin) must not move a line that
+// names its own: the same lines give the same dates as under standard time, and the time mode
+// is the user's again afterwards.
+TEST_F(WithEngine, EachLineKeepsItsOwnZoneWhenTheSettingsFollowTheComputer)
+{
+    const QByteArray lines = "a,Minneapolis,6/15/2026,14:30,6,93W21,45N05\r\n"
+                             "b,Mumbai,1/20/2026,23:50,-5:30,72E50,18N58\r\n";
+    QByteArray results[3];
+    for (int mode : {0, 2}) {
+        EngineRig rig;
+        rig.settings.TimeMode = mode;
+        rig.derived.ZoneHours = -1;
+        const QString in = rig.work.filePath(QStringLiteral("in.txt"));
+        const QString out = rig.work.filePath(QStringLiteral("out.txt"));
+        test::writeBytes(in, lines);
+        const Status status = BatchConvert(rig.calc, in, out);
+        ASSERT_TRUE(status) << status.message.toStdString();
+        EXPECT_EQ(rig.settings.TimeMode, mode);
+        results[mode] = test::readBytes(out);
+    }
+    EXPECT_EQ(results[2], results[0]);
+    // 20:30 UT: the Moon early in Cancer, not where 12:30 UT, Berlin's summer clock, leaves it.
+    EXPECT_TRUE(fromWestern(results[2]).contains(QStringLiteral(u",v12,24\u00B0 Gemini, 5\u00B0 Cancer,")))
+        << results[2].constData();
+}
+
 TEST_F(WithEngine, SunriseDecidesTheDayName)
 {
     EngineRig rig;
