@@ -1,5 +1,7 @@
 #include "hoursmenu.h"
 
+#include "desktopshell.h"
+
 #include "calendarexportdialog.h"
 #include "shellmessages.h"
 
@@ -45,7 +47,7 @@ HoursMenu::HoursMenu(QWidget *window, CalcHost &host, const TSettings &settings,
       mNow(&clockNow)
 {
     mChooser = [this](CalendarSelection *selection, QString *path) { return chooseExport(selection, path); };
-    mOpener = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    mOpener = [](const QString &path) { return openFileInDesktopProgram(path); };
     mAskOpen = [this](const QString &question) {
         return !isHeadless() &&
                QMessageBox::question(mWindow, QStringLiteral("Orlam"), question) == QMessageBox::Yes;

@@ -1,5 +1,7 @@
 #include "reportcommands.h"
 
+#include "desktopshell.h"
+
 #include "common/westerntext.h"
 #include "reports/calendar.h"
 #include "reports/docxwriter.h"
@@ -51,9 +53,7 @@ ReportCommands::ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astroc
         return documents.isEmpty() ? QDir::homePath() : documents;
     };
     mOutside.now = [] { return QDateTime::currentDateTime(); };
-    mOutside.openDocument = [](const QString &path) {
-        return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    };
+    mOutside.openDocument = [](const QString &path) { return openFileInDesktopProgram(path); };
 }
 
 // --- Viewer and calendars --------------------------------------------------------------------
