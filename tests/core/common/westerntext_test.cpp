@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -125,4 +126,27 @@ TEST(WesternText, FailedWriteNamesThePathAndCreatesNothing)
     EXPECT_FALSE(st.ok);
     EXPECT_EQ(st.message, QStringLiteral("Unable to write to ") + path);
     EXPECT_EQ(readAll(blocker), QByteArray("keep"));
+}
+
+TEST(WesternText, ScratchFilesAreReplacedWholeAndLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString job = dir.filePath(QStringLiteral("input.txt"));
+    // A long job followed by a short one: nothing of the first may show after the second.
+    ASSERT_TRUE(writeScratchFile(job, QByteArray(5000, 'a')).ok);
+    ASSERT_TRUE(writeScratchFile(job, QByteArray("short\r\n")).ok);
+    EXPECT_EQ(readAll(job), QByteArray("short\r\n"));
+    // A job file left read-only (a copy from elsewhere) is replaced all the same.
+    ASSERT_TRUE(QFile::setPermissions(job, QFile::ReadOwner));
+    ASSERT_TRUE(writeScratchFile(job, QByteArray("again\r\n")).ok);
+    EXPECT_EQ(readAll(job), QByteArray("again\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("input.txt")});
+
+    // A folder in the job file's place is refused and kept, with what it holds.
+    const QString folder = dir.filePath(QStringLiteral("chart.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inside")));
+    EXPECT_FALSE(writeScratchFile(folder, QByteArray("x")).ok);
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inside")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("input.txt")});
 }
