@@ -141,12 +141,14 @@ TEST(WesternText, ScratchFilesAreReplacedWholeAndLeaveNothingBehind)
     ASSERT_TRUE(QFile::setPermissions(job, QFile::ReadOwner));
     ASSERT_TRUE(writeScratchFile(job, QByteArray("again\r\n")).ok);
     EXPECT_EQ(readAll(job), QByteArray("again\r\n"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("input.txt")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("input.txt")});
 
     // A folder in the job file's place is refused and kept, with what it holds.
     const QString folder = dir.filePath(QStringLiteral("chart.txt"));
     ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inside")));
     EXPECT_FALSE(writeScratchFile(folder, QByteArray("x")).ok);
     EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inside")).isDir());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("input.txt")});
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("input.txt")});
 }
