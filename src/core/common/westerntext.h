@@ -44,9 +44,10 @@ Status readWesternLines(const QString &path, QStringList *lines);
 Status writeFileAtomically(const QString &path, const QByteArray &bytes,
                            const QString &failureMessage = QStringLiteral("Cannot create file %1"));
 
-// The same for scratch files that the next command writes again anyway (job files, reports):
-// renamed into place, so no reader sees half a file, but not forced to disk first, which would
-// cost more than the job itself.
+// For scratch files that the next command writes again anyway (job files, reports), read only
+// by a program started after the write: a plain file of ours is written over where it stands,
+// anything else (a link, a file with other names, one we may not write) is replaced by a new
+// file renamed into place. Never forced to disk, which would cost more than the job itself.
 Status writeScratchFile(const QString &path, const QByteArray &bytes,
                         const QString &failureMessage = QStringLiteral("Cannot create file %1"));
 

@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace orlam;
 
@@ -125,4 +128,53 @@ TEST(WesternText, FailedWriteNamesThePathAndCreatesNothing)
     EXPECT_FALSE(st.ok);
     EXPECT_EQ(st.message, QStringLiteral("Unable to write to ") + path);
     EXPECT_EQ(readAll(blocker), QByteArray("keep"));
+}
+
+TEST(WesternText, ScratchFilesAreReplacedWholeAndLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString job = dir.filePath(QStringLiteral("input.txt"));
+    // A long job followed by a short one: nothing of the first may show after the second.
+    ASSERT_TRUE(writeScratchFile(job, QByteArray(5000, 'a')).ok);
+    ASSERT_TRUE(writeScratchFile(job, QByteArray("short\r\n")).ok);
+    EXPECT_EQ(readAll(job), QByteArray("short\r\n"));
+    // A job file left read-only (a copy from elsewhere) is replaced all the same.
+    ASSERT_TRUE(QFile::setPermissions(job, QFile::ReadOwner));
+    ASSERT_TRUE(writeScratchFile(job, QByteArray("again\r\n")).ok);
+    EXPECT_EQ(readAll(job), QByteArray("again\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("input.txt")});
+
+    // A job file with another name, or a link to a file elsewhere, is replaced: what the other
+    // name or the link's target holds is kept.
+    const QString other = dir.filePath(QStringLiteral("kept.txt"));
+    ASSERT_TRUE(QFile::link(other, dir.filePath(QStringLiteral("link.txt"))));
+    ASSERT_TRUE(writeFileAtomically(other, QByteArray("other")).ok);
+    ASSERT_EQ(
+        ::link(QFile::encodeName(other).constData(), QFile::encodeName(dir.filePath("twin.txt")).constData()),
+        0);
+    for (const char *name : {"link.txt", "twin.txt"}) {
+        ASSERT_TRUE(writeScratchFile(dir.filePath(QLatin1String(name)), QByteArray("job")).ok) << name;
+        EXPECT_EQ(readAll(dir.filePath(QLatin1String(name))), QByteArray("job")) << name;
+        EXPECT_FALSE(QFileInfo(dir.filePath(QLatin1String(name))).isSymLink()) << name;
+    }
+    EXPECT_EQ(readAll(other), QByteArray("other"));
+    for (const char *name : {"kept.txt", "link.txt", "twin.txt"})
+        ASSERT_TRUE(QFile::remove(dir.filePath(QLatin1String(name))));
+
+    // So is a named pipe without a reader, without waiting for one.
+    const QString pipe = dir.filePath(QStringLiteral("pipe.txt"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(writeScratchFile(pipe, QByteArray("job")).ok);
+    EXPECT_EQ(readAll(pipe), QByteArray("job"));
+    ASSERT_TRUE(QFile::remove(pipe));
+
+    // A folder in the job file's place is refused and kept, with what it holds.
+    const QString folder = dir.filePath(QStringLiteral("chart.txt"));
+    ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/inside")));
+    EXPECT_FALSE(writeScratchFile(folder, QByteArray("x")).ok);
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/inside")).isDir());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{QStringLiteral("input.txt")});
 }
