@@ -15,6 +15,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <functional>
 
 namespace orlam {
@@ -60,7 +61,7 @@ enum class InputEncoding { Utf8, Western };
 
 struct InputFacts {
     InputEncoding encoding = InputEncoding::Western;
-    bool needsUtf8Output = false;
+    bool utf8Output = false;
 };
 
 // True when valid UTF-8 that ends with `tail` stops inside a multi-byte sequence. The decoder
@@ -81,27 +82,30 @@ bool endsInsideSequence(const QByteArray &tail)
 }
 
 // One pass over the file, a chunk at a time, to choose the encoding before any line is read.
+// A file in UTF-8 gets its answer in UTF-8; a Western file, and a plain ASCII one, which may
+// be either and reads the same, get the Western output that stored files and callers expect.
 InputFacts examineInput(QFile &file)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
-    bool westernSafe = true;
+    bool nonAscii = false;
     QByteArray tail; // the file's last bytes, enough to hold one sequence
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(ChunkSize);
         if (chunk.isEmpty())
             break;
-        const QString text = decoder(chunk);
+        // Converting the chunk is what finds an invalid sequence.
+        (void)QString(decoder(chunk));
         if (decoder.hasError())
             return {InputEncoding::Western, false};
-        if (westernSafe && !isWesternRepresentable(text))
-            westernSafe = false;
+        if (!nonAscii)
+            nonAscii = std::any_of(chunk.cbegin(), chunk.cend(), [](char c) { return uchar(c) >= 0x80; });
         tail = chunk.size() >= 4 ? chunk.right(4) : (tail + chunk).right(4);
     }
     // A sequence cut off by the end of the file is not UTF-8 either: read as UTF-8, its bytes
     // would be lost, read as Western text they are kept.
     if (endsInsideSequence(tail))
         return {InputEncoding::Western, false};
-    return {InputEncoding::Utf8, !westernSafe};
+    return {InputEncoding::Utf8, nonAscii};
 }
 
 // Hands the file's lines to `take` one by one (CR LF, LF or CR end a line; a final line end
@@ -432,7 +436,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                  {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
                 out += *part + QLatin1Char(',');
             out += QLatin1String("\r\n");
-            const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
+            const QByteArray bytes = facts.utf8Output ? out.toUtf8() : westernOutput(out);
             if (sink->write(bytes) != bytes.size()) {
                 failure = Status::failure(cannotCreate);
                 return false;
