@@ -15,6 +15,7 @@
 #include "workfolder.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -167,7 +168,8 @@ QString ReportCommands::askSaveNameWithDialog()
     // hard to find and could take the name of a report. Start where the user keeps documents,
     // then where the last save went.
     const QString start = mLastSaveFolder.isEmpty() ? mOutside.documentsFolder() : mLastSaveFolder;
-    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), start, QStringLiteral("Text files (*.txt)"));
+    QFileDialog dialog(&mWindow, QCoreApplication::translate("Messages", "Save As"), start,
+                       QCoreApplication::translate("Messages", "Text files (*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("txt"));
@@ -219,7 +221,8 @@ void ReportCommands::InsertintoWord971Click()
     mLastDocument = path;
     if (!mOutside.openDocument(path))
         mWindow.showMessage(
-            QStringLiteral("The document %1 has been written, but no program could be found to open it.")
+            QCoreApplication::translate(
+                "Messages", "The document %1 has been written, but no program could be found to open it.")
                 .arg(path));
 }
 

@@ -1,5 +1,6 @@
 #include "viewprinter.h"
 
+#include <QCoreApplication>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QTextDocument>
@@ -18,7 +19,7 @@ Status printOnDefaultPrinter(const QTextDocument &document, const QString &jobTi
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return Status::failure(QLatin1String(NoDefaultPrinterMessage));
+        return Status::failure(QCoreApplication::translate("Messages", NoDefaultPrinterMessage));
 
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
@@ -34,7 +35,8 @@ Status printOnDefaultPrinter(const QTextDocument &document, const QString &jobTi
     }
     copy->print(&printer);
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
-        return Status::failure(QStringLiteral("Printing on %1 failed").arg(info.printerName()));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Printing on %1 failed").arg(info.printerName()));
     return Status::success();
 }
 

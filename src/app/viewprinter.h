@@ -8,7 +8,8 @@ class QTextDocument;
 
 namespace orlam {
 
-constexpr auto NoDefaultPrinterMessage = "There is no default printer currently selected";
+constexpr auto NoDefaultPrinterMessage =
+    QT_TRANSLATE_NOOP("Messages", "There is no default printer currently selected");
 
 // Prints the whole document on the default printer, without a dialog, page after page; the
 // print job is titled `jobTitle`. A font sized in screen pixels is printed at the matching

@@ -42,12 +42,13 @@ QString installedHelpPage()
 Status enterWorkFolder(const QString &folder, const QString &helpPage)
 {
     if (!QDir().mkpath(folder))
-        return Status::failure(QStringLiteral("Cannot create folder %1").arg(folder));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Cannot create folder %1").arg(folder));
     const QString target = QDir(folder).filePath(QLatin1String(HelpPageName));
     if (!helpPage.isEmpty() && !QFileInfo::exists(target))
         QFile::copy(helpPage, target); // the help page is a convenience; the program runs without it
     if (!QDir::setCurrent(folder))
-        return Status::failure(QStringLiteral("Cannot use folder %1").arg(folder));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot use folder %1").arg(folder));
     return Status::success();
 }
 

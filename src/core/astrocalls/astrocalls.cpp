@@ -5,6 +5,8 @@
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 
+#include <QCoreApplication>
+
 namespace orlam {
 
 namespace {
@@ -179,20 +181,21 @@ Status checkJobText(const JobArgs &args)
         const char *what;
         const QString &text;
         bool fromOptions;
-    } fields[] = {{"time zone", args.zone, true},
-                  {"longitude", args.longitude, true},
-                  {"latitude", args.latitude, true},
-                  {"report name", args.reportName, false}};
+    } fields[] = {{QT_TRANSLATE_NOOP("Messages", "time zone"), args.zone, true},
+                  {QT_TRANSLATE_NOOP("Messages", "longitude"), args.longitude, true},
+                  {QT_TRANSLATE_NOOP("Messages", "latitude"), args.latitude, true},
+                  {QT_TRANSLATE_NOOP("Messages", "report name"), args.reportName, false}};
     // Each of these texts goes into a line of its own; a line break would start a switch line
     // of its own (an output file anywhere on disk, say), so such a job is refused as a whole.
     for (const auto &field : fields) {
         if (!hasControlCharacter(field.text))
             continue;
-        QString message = QStringLiteral("The %1 \"%2\" contains a line break or another control character; "
-                                         "the job was not run.")
-                              .arg(QLatin1String(field.what), visible(field.text));
+        QString message = QCoreApplication::translate(
+                              "Messages", "The %1 \"%2\" contains a line break or another control character; "
+                                          "the job was not run.")
+                              .arg(QCoreApplication::translate("Messages", field.what), visible(field.text));
         if (field.fromOptions)
-            message += QStringLiteral(" Correct it in the options.");
+            message += QCoreApplication::translate("Messages", " Correct it in the options.");
         return Status::failure(message);
     }
     return Status::success();
@@ -212,7 +215,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
     if (const Status status = checkJobText(checked); !status)
         return status;
     if (!args.date.isValid() || !args.time.isValid())
-        return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
+        return Status::failure(QCoreApplication::translate(
+            "Messages", "The job's date or time is not valid; the job was not run."));
 
     const QStringList lines = jobLines(kind, args, mSettings, mDerived);
     return writeScratchFile(QString::fromLatin1(JobFileName), joinCrLf(lines));

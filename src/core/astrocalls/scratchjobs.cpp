@@ -3,6 +3,7 @@
 #include "astrocalls/runner.h"
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -74,7 +75,8 @@ Status ScratchJobs::ready() const
 {
     if (mDir.isValid())
         return Status::success();
-    return Status::failure(QStringLiteral("Cannot create a temporary folder for the ephemeris program: %1")
+    return Status::failure(QCoreApplication::translate(
+                               "Messages", "Cannot create a temporary folder for the ephemeris program: %1")
                                .arg(mDir.errorString()));
 }
 
@@ -96,7 +98,8 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         Running &slot = running[index];
         slot.folder = QDir(mDir.path()).filePath(QString::number(++mSerial));
         if (!QDir().mkpath(slot.folder))
-            return Status::failure(QStringLiteral("Cannot create file %1").arg(slot.folder));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Cannot create file %1").arg(slot.folder));
         const QStringList lines = jobLines(job.kind, job.args, mSettings, mDerived);
         slot.hoursWest = lines.size() > 1 ? momentLineHoursWest(lines.at(1)) : std::nullopt;
         slot.report = reportName(job);
@@ -124,17 +127,18 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
                 return Status::failure(AstrologRunner::cannotStartMessage(mProgram));
             process.kill();
             process.waitForFinished(-1);
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         }
         if (!process.waitForFinished(limit)) {
             process.kill();
             process.waitForFinished(-1);
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         }
         if (process.exitStatus() != QProcess::NormalExit)
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         if (process.exitCode() != 0)
-            return Status::failure(QStringLiteral("Astrolog return code %1").arg(process.exitCode()));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Astrolog return code %1").arg(process.exitCode()));
         ScratchReport &report = (*reports)[index];
         QStringList lines;
         if (readWesternLines(QDir(slot.folder).filePath(slot.report), &lines))

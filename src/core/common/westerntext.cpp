@@ -1,5 +1,6 @@
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -147,7 +148,7 @@ Status readWesternLines(const QString &path, QStringList *lines)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(path));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(path));
     *lines = splitLines(fromWestern(file.readAll()));
     return Status::success();
 }

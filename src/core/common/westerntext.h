@@ -3,6 +3,7 @@
 #include "common/status.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -41,14 +42,16 @@ Status readWesternLines(const QString &path, QStringList *lines);
 // Writes bytes so that no reader ever sees a half-written file: a temporary file beside the
 // target, flushed, then renamed over it. On failure the target is left as it was and the
 // result carries `failureMessage` with %1 replaced by the path.
-Status writeFileAtomically(const QString &path, const QByteArray &bytes,
-                           const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+Status writeFileAtomically(
+    const QString &path, const QByteArray &bytes,
+    const QString &failureMessage = QCoreApplication::translate("Messages", "Cannot create file %1"));
 
 // For scratch files that the next command writes again anyway (job files, reports), read only
 // by a program started after the write: a plain file of ours is written over where it stands,
 // anything else (a link, a file with other names, one we may not write) is replaced by a new
 // file renamed into place. Never forced to disk, which would cost more than the job itself.
 Status writeScratchFile(const QString &path, const QByteArray &bytes,
-                        const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+                        const QString &failureMessage = QCoreApplication::translate("Messages",
+                                                                                    "Cannot create file %1"));
 
 } // namespace orlam

@@ -7,6 +7,7 @@
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
 #include <cmath>
 
 namespace orlam {
@@ -50,7 +51,8 @@ Status DaySeries::fetch(ScratchJobs &jobs, const TSettings &settings, QDate firs
     mDays.clear();
     mHoursWest.clear();
     if (!first.isValid() || !last.isValid() || last < first || first.daysTo(last) >= MaxSeriesDays)
-        return Status::failure(QStringLiteral("The range of days must run forward and hold at most %1 days.")
+        return Status::failure(QCoreApplication::translate(
+                                   "Messages", "The range of days must run forward and hold at most %1 days.")
                                    .arg(MaxSeriesDays));
 
     const qint64 reportCount = first.daysTo(last) + 2;

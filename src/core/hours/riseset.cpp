@@ -2,10 +2,12 @@
 
 #include "common/clocktime.h"
 #include "common/messagesink.h"
+#include "common/messagetext.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -124,7 +126,7 @@ bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::opti
     const BodyFields prevSun{nullptr, nullptr, nullptr, &table.PrevSunSet};
 
     auto fail = [&sink] {
-        sink.showMessage(DateOrderMessage);
+        sink.showMessage(messageText(DateOrderMessage));
         return false;
     };
     if (baseDay) {

@@ -8,6 +8,7 @@
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -201,7 +202,7 @@ bool isStreamOutput(const QString &path)
 
 QString outOfBounds(int index)
 {
-    return QStringLiteral("List index out of bounds (%1)").arg(index);
+    return QCoreApplication::translate("Messages", "List index out of bounds (%1)").arg(index);
 }
 
 // A field as a message names it. A field of a megabyte would make a message box no one can
@@ -308,14 +309,17 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
     };
     const QString inputPath = resolved(inputName);
     const QString outputPath = resolved(outputName);
-    const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(inputName);
-    const QString cannotCreate = QStringLiteral("Cannot create file %1").arg(outputName);
+    const QString cannotOpen = QCoreApplication::translate("Messages", "Cannot open file %1").arg(inputName);
+    const QString cannotCreate =
+        QCoreApplication::translate("Messages", "Cannot create file %1").arg(outputName);
     // Each message about a line names it, and the file, after the message's own text.
     const QString shownInput = QFileInfo(inputName).fileName();
     qint64 lineNumber = 0;
     const auto atLine = [&](const QString &message) {
-        return Status::failure(
-            QStringLiteral("%1 (line %2 of %3)").arg(message).arg(lineNumber).arg(shownInput));
+        return Status::failure(QCoreApplication::translate("Messages", "%1 (line %2 of %3)")
+                                   .arg(message)
+                                   .arg(lineNumber)
+                                   .arg(shownInput));
     };
 
     QFile stream(inputPath);
@@ -329,7 +333,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             if (tooLong == 0)
                 return Status::failure(cannotOpen);
             lineNumber = tooLong;
-            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+            return atLine(QCoreApplication::translate("Messages", "The line is longer than %1 characters")
+                              .arg(LongestLine));
         }
         inputFile = &spooled;
     }
@@ -380,11 +385,13 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             }
             const std::optional<QDate> date = locale.parseShortDate(fields[2]);
             if (!date) {
-                failure = atLine(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
+                failure = atLine(QCoreApplication::translate("Messages", "'%1' is not a valid date")
+                                     .arg(fieldForMessage(fields[2])));
                 return false;
             }
             if (date->year() < FirstChartYear || date->year() > LastChartYear) {
-                failure = atLine(QStringLiteral("'%1' is outside the years %2 to %3 that Orlam can chart")
+                failure = atLine(QCoreApplication::translate(
+                                     "Messages", "'%1' is outside the years %2 to %3 that Orlam can chart")
                                      .arg(fieldForMessage(fields[2]))
                                      .arg(FirstChartYear)
                                      .arg(LastChartYear));
@@ -399,7 +406,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             }
             const std::optional<QTime> time = locale.parseTime(fields[3]);
             if (!time) {
-                failure = atLine(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
+                failure = atLine(QCoreApplication::translate("Messages", "'%1' is not a valid time")
+                                     .arg(fieldForMessage(fields[3])));
                 return false;
             }
             // The date picker takes the line's time of day as well: the daylight test of the job
@@ -449,7 +457,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             output.cancelWriting();
         if (tooLong) {
             ++lineNumber;
-            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+            return atLine(QCoreApplication::translate("Messages", "The line is longer than %1 characters")
+                              .arg(LongestLine));
         }
         return failure.ok ? Status::failure(cannotOpen) : failure;
     }

@@ -2,6 +2,7 @@
 
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -12,7 +13,7 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
 {
     const QString name = QLatin1String(CalendarFileName);
     if (QFileInfo::exists(name) && !QFile::remove(name))
-        return Status::failure(QStringLiteral("Cannot delete file %1").arg(name));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot delete file %1").arg(name));
 
     const Status run = kind == JobKind::YearCalendar
                            ? astro.YearCalendarJob(zone, longitude, latitude, date, time)
@@ -23,7 +24,7 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
     // below names the missing file.
     QStringList read;
     if (Status status = readWesternLines(name, &read); !status)
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(name));
     *lines = read;
     return Status::success();
 }

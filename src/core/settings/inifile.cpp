@@ -2,6 +2,7 @@
 
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +15,7 @@ namespace {
 
 constexpr int MaxTextLength = 2047;
 
-const QString WriteFailure = QStringLiteral("Unable to write to %1");
+constexpr auto WriteFailure = QT_TRANSLATE_NOOP("Messages", "Unable to write to %1");
 
 QString folded(const QString &name)
 {
@@ -91,7 +92,7 @@ Status writeInPlace(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
         !file.flush() || ::fdatasync(file.handle()) != 0)
-        return Status::failure(WriteFailure.arg(path));
+        return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(path));
     return Status::success();
 }
 
@@ -227,7 +228,8 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
         if (!safeForLine(key) || !safeForLine(value) || key.contains(QLatin1Char('=')) ||
             key.trimmed().isEmpty())
             return Status::failure(
-                QStringLiteral("Unable to write to %1: the value of \"%2\" holds a line break")
+                QCoreApplication::translate("Messages",
+                                            "Unable to write to %1: the value of \"%2\" holds a line break")
                     .arg(mPath, key));
     }
 
@@ -236,11 +238,11 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
     QFile existing(mPath);
     const QFileInfo info(mPath);
     if (info.exists() && !info.isFile())
-        return Status::failure(WriteFailure.arg(mPath));
+        return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
     if (existing.exists()) {
         // Rewriting a file that cannot be read would drop everything else in it.
         if (!existing.open(QIODevice::ReadOnly))
-            return Status::failure(WriteFailure.arg(mPath));
+            return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
         lines = splitByteLines(withoutByteOrderMark(existing.readAll(), &mark));
         existing.close();
     }
@@ -299,13 +301,13 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
 
     const QString dir = QFileInfo(mPath).absolutePath();
     if (!QDir(dir).exists() && !QDir().mkpath(dir))
-        return Status::failure(WriteFailure.arg(mPath));
+        return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
     // A file the user may write in a folder the user may not (a settings file set up for a
     // portable copy in a shared folder) is rewritten in place, as there is nowhere to put the
     // new copy beside it.
     if (info.isFile() && !writable(dir) && writable(mPath))
         return writeInPlace(mPath, bytes);
-    return writeFileAtomically(mPath, bytes, WriteFailure);
+    return writeFileAtomically(mPath, bytes, QCoreApplication::translate("Messages", WriteFailure));
 }
 
 } // namespace orlam

@@ -8,6 +8,7 @@
 #include "thelemic/chartreading.h"
 #include "thelemic/composition.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -36,7 +37,7 @@ Status Calculator::calculate(Sender sender)
     if (sender == Sender::ButtonOrMenu)
         ShowOutput = true;
     if (ShowOutput)
-        mHost.setViewText(QLatin1String(PleaseWaitText));
+        mHost.setViewText(QCoreApplication::translate("Messages", PleaseWaitText));
     mHost.repaintNow();
 
     for (const QString &name : StaleReportNames)
