@@ -145,24 +145,24 @@ void ClockTest::simulatedDay()
     bool nightHourAfterMidnight = false;
     bool newDayHours = false;
     auto note = [&] {
-        for (const EventEntry &entry : window.EventList.entries)
+        for (const EventEntry &entry : window.eventList().entries)
             seen.insert(eventKey(entry));
     };
     note();
-    QVERIFY(!window.EventList.isEmpty());
+    QVERIFY(!window.eventList().isEmpty());
     QListWidget *view = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
 
     auto tick = [&] {
         QSet<QString> before;
-        for (const EventEntry &entry : window.EventList.entries)
+        for (const EventEntry &entry : window.eventList().entries)
             if (entry.fired)
                 before.insert(eventKey(entry));
         window.Timer1Timer();
         note();
-        QCOMPARE(view->count(), window.EventList.size());
+        QCOMPARE(view->count(), window.eventList().size());
         const QDateTime clockNow = clockFromLocal(now);
-        for (int i = 0; i < window.EventList.size(); ++i) {
-            const EventEntry &entry = window.EventList.entries[i];
+        for (int i = 0; i < window.eventList().size(); ++i) {
+            const EventEntry &entry = window.eventList().entries[i];
             if (!entry.fired || before.contains(eventKey(entry)))
                 continue;
             QCOMPARE(entry.moment.toString(QStringLiteral("yyyyMMddhhmm")),
@@ -182,13 +182,13 @@ void ClockTest::simulatedDay()
     while (now < end) {
         // The next minute with a pending event, or the next midnight, whichever comes first.
         QDateTime next(now.date().addDays(1), QTime(0, 0, 5), tz);
-        for (const EventEntry &entry : window.EventList.entries)
+        for (const EventEntry &entry : window.eventList().entries)
             if (!entry.fired && entry.moment > clockFromLocal(now) && entry.moment < clockFromLocal(next))
                 next = QDateTime(entry.moment.date(), entry.moment.time().addSecs(5), tz);
         now = qMin(next, end);
         tick();
         if (now.date() == day && now.time() < QTime(0, 1))
-            for (const EventEntry &entry : window.EventList.entries)
+            for (const EventEntry &entry : window.eventList().entries)
                 if (entry.word == QLatin1String("Hour") && entry.moment.date() == day &&
                     entry.moment.time().hour() >= 4)
                     newDayHours = true;
@@ -221,15 +221,15 @@ void ClockTest::suspendPauseAndTheView()
     window.FormShow();
     window.Timer1Timer();
     const QStringList atStart = player.played;
-    const int pending = window.EventList.size();
+    const int pending = window.eventList().size();
 
     now = now.addSecs(4 * 3600 + 20); // 13:00:30
     window.Timer1Timer();
-    for (const EventEntry &entry : window.EventList.entries)
+    for (const EventEntry &entry : window.eventList().entries)
         if (entry.fired)
             QVERIFY2(entry.moment >= clockTime(2026, 5, 17, 13, 0), qPrintable(eventKey(entry)));
     QVERIFY(player.played.size() - atStart.size() <= 4);
-    QCOMPARE(window.EventList.size(), pending);
+    QCOMPARE(window.eventList().size(), pending);
 
     // Paused across the next event: no tick, no sound; resumed after it, it stays silent.
     window.Paused1Click();
@@ -237,7 +237,7 @@ void ClockTest::suspendPauseAndTheView()
     QVERIFY(!window.findChild<QTimer *>(QStringLiteral("Timer1"))->isActive());
     const QStringList beforePause = player.played;
     QDateTime nextEvent;
-    for (const EventEntry &entry : window.EventList.entries)
+    for (const EventEntry &entry : window.eventList().entries)
         if (!entry.fired) {
             nextEvent = entry.moment;
             break;
@@ -298,7 +298,7 @@ void ClockTest::clockLeavesWhatExists()
     TOrm &window = *clock.window;
     // The window's own first tick comes before the start-up: no engine run, no list.
     QVERIFY(!QFile::exists(QStringLiteral("input.txt")));
-    QVERIFY(!window.EventList.built);
+    QVERIFY(!window.eventList().built);
 
     window.FormShow();
     QVERIFY(QGuiApplication::clipboard()->text().contains(QLatin1String("e.v.")));
@@ -310,8 +310,8 @@ void ClockTest::clockLeavesWhatExists()
     QVERIFY(window.calculator().ShowOutput);
     QCOMPARE(window.timePickerValue().minute(), 1);
 
-    // "hl.txt" cannot be written (a folder holds its name): its message box runs ticks, which
-    // only keep the status bar going.
+    // At midnight "hl.txt" cannot be written (a folder holds its name): its message box runs
+    // ticks, which only keep the status bar going: no second minute's work, no second build.
     QVERIFY(QFile::remove(QStringLiteral("hl.txt")));
     QVERIFY(QDir().mkdir(QStringLiteral("hl.txt")));
     int nested = 0;
@@ -319,33 +319,27 @@ void ClockTest::clockLeavesWhatExists()
         ++nested;
         now = now.addSecs(60);
         window.Timer1Timer();
-        QCOMPARE(window.timePickerValue().minute(), 2);
+        QCOMPARE(window.timePickerValue(), QTime(0, 0, 10));
     });
-    now = now.addSecs(60);
+    now = QDateTime(QDate(2026, 5, 18), QTime(0, 0, 10), tz);
     window.Timer1Timer();
     QCOMPARE(nested, 1);
+    QCOMPARE(window.eventList().builtOn, QDate(2026, 5, 18));
     QVERIFY(QDir().rmdir(QStringLiteral("hl.txt")));
 
-    // One damaged line among the hours: one message, the rest of the list, the view aligned.
+    // "hl.txt" is the user's copy: a damaged one is never read back into the list.
     QStringList messages;
     window.setMessageHandler([&](const QString &text) { messages << text; });
-    writeAll(QStringLiteral("hl.txt"), "(Sun) 05/17/2026 11:59pm Venus         Hour\r\n"
-                                       "(Sun) 05/17/20x6 10:00pm Venus         Hour\r\n"
-                                       "(Sun) 05/17/2026 10:30pm Jupiter       Hour\r\n"
-                                       "(Sun) 99/17/2026 10:40pm Mars          Hour\r\n");
+    // (The events that the jump to midnight passed over are shown missed until this build.)
+    const auto listed = std::count_if(window.eventList().entries.begin(), window.eventList().entries.end(),
+                                      [](const EventEntry &entry) { return !entry.missed; });
+    writeAll(QStringLiteral("hl.txt"), "(Sun) 05/17/20x6 10:00pm Venus         Hour\r\n");
     window.BuildEventList();
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages[0].contains(QLatin1String("05/17/20x6 10:00pm")));
+    QCOMPARE(messages, QStringList());
+    QCOMPARE(window.eventList().size(), listed);
     auto *events = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
-    QCOMPARE(events->count(), window.EventList.size());
-    QCOMPARE(
-        events->findItems(QStringLiteral("(Sun) 05/17/2026 10:30pm Jupiter       Hour"), Qt::MatchExactly)
-            .size(),
-        1);
-    QCOMPARE(
-        events->findItems(QStringLiteral("(Sun) 05/17/2026 11:59pm Venus         Hour"), Qt::MatchExactly)
-            .size(),
-        1);
+    QCOMPARE(events->count(), window.eventList().size());
+    QVERIFY(events->findItems(QStringLiteral("20x6"), Qt::MatchContains).isEmpty());
 
     // A command-line run computes the date only: no hours, no list, no sound.
     ClockRig copy(placeKeys("93W21", "45N05"), facts, &now, &player);
@@ -355,7 +349,7 @@ void ClockTest::clockLeavesWhatExists()
     QVERIFY(copy.window->FormShow().endProgram);
     now = now.addSecs(3600);
     copy.window->Timer1Timer();
-    QVERIFY(!copy.window->EventList.built);
+    QVERIFY(!copy.window->eventList().built);
     QVERIFY(!QFile::exists(QStringLiteral("hl.txt")));
     QCOMPARE(player.played, soundsBefore);
 }
