@@ -4,10 +4,10 @@
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
+#include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "eventview.h"
-#include "astrocalls/scratchjobs.h"
 #include "hours/alarmclock.h"
 #include "hours/planetaryhours.h"
 #include "hours/reportfacts.h"
@@ -117,7 +117,8 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
-    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived,
+                                               AstrologRunner::resolveProgram(mSettings.Astrolog));
     mClockJobs->setComputerZone(mLocale.zone());
     syncClockFeed();
     SetNow();
@@ -260,7 +261,8 @@ void TOrm::buildViews()
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
     CheckListBox1 = new EventView(Panel2);
-    CheckListBox1->setCheckHandler([this](int row, bool checked) { mAlarmClock->setRowChecked(row, checked); });
+    CheckListBox1->setCheckHandler(
+        [this](int row, bool checked) { mAlarmClock->setRowChecked(row, checked); });
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -841,7 +843,8 @@ void TOrm::buildClock()
         for (int row : rows)
             CheckListBox1->markMissed(row);
     });
-    connect(mAlarmClock, &AlarmClock::pausedChanged, this, [this](bool paused) { mPausedText->setVisible(paused); });
+    connect(mAlarmClock, &AlarmClock::pausedChanged, this,
+            [this](bool paused) { mPausedText->setVisible(paused); });
     connect(mAlarmClock, &AlarmClock::failed, this, &TOrm::showMessage);
 }
 
@@ -900,8 +903,8 @@ void TOrm::showEventList(const orlam::EventList &list)
 {
     CheckListBox1->showEvents(list);
     // "hl.txt" is the user's copy of today's hours; nothing reads it back.
-    const QStringList lines = hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(),
-                                             mAlarmClock->place().zone, mLocale);
+    const QStringList lines =
+        hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
     if (lines.isEmpty())
         return;
     if (const Status written = writeFileAtomically(QLatin1String(HoursFileName), joinCrLf(lines)); !written)
