@@ -47,6 +47,42 @@
         <source>Choose a day</source>
         <translation>Einen Tag wählen</translation>
     </message>
+    <message>
+        <source>Vertical scroll bar</source>
+        <translation>Senkrechte Bildlaufleiste</translation>
+    </message>
+    <message>
+        <source>Horizontal scroll bar</source>
+        <translation>Waagerechte Bildlaufleiste</translation>
+    </message>
+    <message>
+        <source>Divider</source>
+        <translation>Trennlinie</translation>
+    </message>
+    <message>
+        <source>Drag to share the room between the two parts</source>
+        <translation>Ziehen, um den Platz zwischen beiden Teilen aufzuteilen</translation>
+    </message>
+    <message>
+        <source>Size grip</source>
+        <translation>Größengriff</translation>
+    </message>
+    <message>
+        <source>Drag to resize the window</source>
+        <translation>Ziehen, um die Fenstergröße zu ändern</translation>
+    </message>
+    <message>
+        <source>Menu bar</source>
+        <translation>Menüleiste</translation>
+    </message>
+    <message>
+        <source>Status bar</source>
+        <translation>Statusleiste</translation>
+    </message>
+    <message>
+        <source>More tools</source>
+        <translation>Weitere Werkzeuge</translation>
+    </message>
 </context>
 <context>
     <name>Bodies</name>
@@ -308,6 +344,22 @@
     <message>
         <source>%1 (line %2 of %3)</source>
         <translation>%1 (Zeile %2 von %3)</translation>
+    </message>
+    <message>
+        <source>Missed: its minute passed while the clock was paused or the computer was asleep.</source>
+        <translation>Verpasst: seine Minute verging, während die Uhr angehalten war oder der Computer schlief.</translation>
+    </message>
+    <message>
+        <source>No source of planetary hours.</source>
+        <translation>Keine Quelle für Planetenstunden.</translation>
+    </message>
+    <message>
+        <source>The range of days must run forward.</source>
+        <translation>Der Zeitraum muss vorwärts laufen.</translation>
+    </message>
+    <message>
+        <source>  (missed)</source>
+        <translation>  (verpasst)</translation>
     </message>
 </context>
 <context>
@@ -646,10 +698,6 @@ Ortsliste: city-timezones (MIT)</translation>
         <translation>Ausgabedatei</translation>
     </message>
     <message>
-        <source>&apos;%1&apos; is not a valid date</source>
-        <translation>„%1“ ist kein gültiges Datum</translation>
-    </message>
-    <message>
         <source>Close Orlam without saving the window&apos;s size and place?</source>
         <translation>Orlam schließen, ohne Größe und Lage des Fensters zu speichern?</translation>
     </message>
@@ -712,6 +760,14 @@ Ortsliste: city-timezones (MIT)</translation>
     <message>
         <source>The day&apos;s events; a checked event sounds no alarm</source>
         <translation>Die Ereignisse des Tages; ein abgehaktes Ereignis löst keinen Alarm aus</translation>
+    </message>
+    <message>
+        <source>Calendar and view</source>
+        <translation>Kalender und Anzeige</translation>
+    </message>
+    <message>
+        <source>Clock paused</source>
+        <translation>Uhr angehalten</translation>
     </message>
 </context>
 <context>

@@ -3,7 +3,13 @@
 #include "appfonts.h"
 #include "hours/eventlist.h"
 
+#include <QCoreApplication>
+
 namespace orlam {
+
+namespace {
+constexpr auto MissedMark = QT_TRANSLATE_NOOP("Messages", "  (missed)");
+} // namespace
 
 EventView::EventView(QWidget *parent) : QListWidget(parent)
 {
@@ -26,8 +32,30 @@ void EventView::showEvents(const EventList &list)
         auto *item = new QListWidgetItem(entry.line, this);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
+        if (entry.missed)
+            showMissed(item);
     }
     mFilling = false;
+}
+
+void EventView::markMissed(int row)
+{
+    if (QListWidgetItem *missed = item(row)) {
+        mFilling = true;
+        showMissed(missed);
+        mFilling = false;
+    }
+}
+
+void EventView::showMissed(QListWidgetItem *item)
+{
+    const QString mark = QCoreApplication::translate("Messages", MissedMark);
+    if (!item->text().endsWith(mark))
+        item->setText(item->text() + mark);
+    item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    item->setToolTip(QCoreApplication::translate(
+        "Messages", "Missed: its minute passed while the clock was paused or the computer "
+                    "was asleep."));
 }
 
 void EventView::markFired(int row)
