@@ -4,6 +4,7 @@
 #include <QDateTimeEdit>
 #include <QEvent>
 #include <QTextCharFormat>
+#include <QTimer>
 #include <cmath>
 #include <functional>
 
@@ -23,7 +24,8 @@ double luminance(const QColor &colour)
 }
 
 // Calls `apply` again whenever the watched widget's palette, style or font changes: a desktop
-// may switch between light and dark while the program runs.
+// may switch between light and dark while the program runs. Once the widget has taken the
+// change in, that is: a filter sees the event before the widget drops its cached size hint.
 class Follower : public QObject {
 public:
     Follower(QWidget *watched, std::function<void()> apply) : QObject(watched), mApply(std::move(apply))
@@ -39,10 +41,12 @@ protected:
         case QEvent::PaletteChange:
         case QEvent::StyleChange:
         case QEvent::FontChange:
-            if (!mApplying) {
-                mApplying = true; // applying may itself send one of these events
-                mApply();
-                mApplying = false;
+            if (!mPending) {
+                mPending = true;
+                QTimer::singleShot(0, this, [this] {
+                    mApply();
+                    mPending = false; // applying may itself send one of these events
+                });
             }
             break;
         default:
@@ -53,7 +57,7 @@ protected:
 
 private:
     std::function<void()> mApply;
-    bool mApplying = false;
+    bool mPending = false;
 };
 
 } // namespace

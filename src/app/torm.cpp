@@ -221,7 +221,10 @@ void TOrm::buildToolbar()
         action->setObjectName(QString::fromLatin1(button.name));
         action->setToolTip(tr(button.hint));
         action->setCheckable(button.toggle);
-        if (button.handler)
+        if (button.toggle)
+            // A screen reader toggles the button without a click: the state it leaves is the command.
+            connect(action, &QAction::toggled, this, [this](bool on) { showEventView(on); });
+        else if (button.handler)
             connect(action, &QAction::triggered, this, button.handler);
         else
             action->setEnabled(false);
@@ -958,13 +961,18 @@ void TOrm::BuildEventList()
 void TOrm::AlarmEvents1Click()
 {
     // Hidden, not visible: the window itself may be hidden in the tray.
-    CheckListBox1->setHidden(!CheckListBox1->isHidden());
-    if (!CheckListBox1->isHidden())
+    showEventView(CheckListBox1->isHidden());
+}
+
+void TOrm::showEventView(bool on)
+{
+    CheckListBox1->setHidden(!on);
+    if (on)
         CheckListBox1->raise();
-    AlarmEvents1->setChecked(!CheckListBox1->isHidden());
+    AlarmEvents1->setChecked(on);
     // The toolbar's toggle and the menu's check mark show the same state, whichever was used.
     if (auto *toggle = Toolbar1->findChild<QAction *>(QStringLiteral("ToolbarButton971")))
-        toggle->setChecked(!CheckListBox1->isHidden());
+        toggle->setChecked(on);
 }
 
 // --- Tray -----------------------------------------------------------------------------------

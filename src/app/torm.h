@@ -186,6 +186,8 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
+    // The event view in place of the text view (on) or behind it, with both check marks.
+    void showEventView(bool on);
     // The steps of the start-up sequence that show the present moment.
     // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
     void startUpSteps(bool interactive = true);
