@@ -8,10 +8,10 @@
 #include "common/westerntext.h"
 #include "eventview.h"
 #include "hours/planetaryhours.h"
-#include "qtsoundplayer.h"
 #include "hoursmenu.h"
-#include "reports/batch.h"
+#include "qtsoundplayer.h"
 #include "reportcommands.h"
+#include "reports/batch.h"
 #include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
@@ -342,7 +342,8 @@ void TOrm::buildMenus()
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"),
+         [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
@@ -885,7 +886,8 @@ void TOrm::HoursButtonClick(Calculator::Sender sender)
         const QString caption = mCalc->texts.CommonDateText + current.HourText;
         setCaptions(caption, caption);
     }
-    const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
+    const Status written =
+        writeWorkFile(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale), WorkFile::Kept);
     if (!written) {
         showMessage(written.message);
         return;

@@ -59,10 +59,11 @@ QList<EventSource> readEventSources(const QString &directory, bool reportsDayFir
                                                    {"hl.txt", false}};
     QList<EventSource> sources;
     for (const auto &[name, dayFirst] : files) {
-        QFile file(dir.filePath(QLatin1String(name)));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        sources.append({splitLines(fromWestern(file.readAll())), dayFirst});
+        // A file too large to be a report is passed over like a missing one; the rise/set
+        // reading has said so already.
+        std::optional<QStringList> lines;
+        if (readReportLines(dir.filePath(QLatin1String(name)), &lines) && lines)
+            sources.append({*lines, dayFirst});
     }
     return sources;
 }

@@ -21,10 +21,12 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
         return run;
     // A run that failed has reported itself through the runner; without a report the reading
     // below names the missing file.
-    QStringList read;
-    if (Status status = readWesternLines(name, &read); !status)
+    std::optional<QStringList> read;
+    if (Status status = readReportLines(name, &read); !status)
+        return status;
+    if (!read)
         return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
-    *lines = read;
+    *lines = *read;
     return Status::success();
 }
 
