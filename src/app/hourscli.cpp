@@ -1,10 +1,10 @@
 #include "hourscli.h"
 
-#include "common/clocktime.h"
 #include "reports/hourscommand.h"
 #include "settings/localefacts.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -22,7 +22,8 @@ int runHoursCommandLine(int &argc, char **argv, const CommandLine &commandLine, 
         command = HoursCommand::Ics;
 
     const HoursCommandResult result =
-        runHoursCommand(command, commandLine.hourArguments, settingsPath, LocaleFacts::system(), clockNow());
+        runHoursCommand(command, commandLine.hourArguments, settingsPath, LocaleFacts::system(),
+                        QDateTime::currentDateTimeUtc());
     for (const QString &line : result.output)
         std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stdout);

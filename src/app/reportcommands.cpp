@@ -3,6 +3,7 @@
 #include "desktopshell.h"
 
 #include "common/westerntext.h"
+#include "hours/hoursspan.h"
 #include "reports/calendar.h"
 #include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
@@ -84,7 +85,8 @@ void ReportCommands::showCalendar(JobKind kind)
     QStringList lines;
     const Status status =
         makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                            mWindow.datePickerValue(), mWindow.timePickerValue(), &lines);
+                            mWindow.datePickerValue(), mWindow.timePickerValue(),
+                            placeZone(settings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
         mWindow.showMessage(status.message);
         return;

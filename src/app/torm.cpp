@@ -4,9 +4,11 @@
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
+#include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "eventview.h"
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "qtsoundplayer.h"
 #include "hoursmenu.h"
@@ -874,24 +876,34 @@ void TOrm::HoursButtonClick(Calculator::Sender sender)
 {
     if (sender == Calculator::Sender::ButtonOrMenu)
         mCalc->ShowOutput = true;
+    // The working folder's rise/set reports stay what the viewer shows.
     mCalc->updateRiseSet();
-    const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
-    const TRiseSetTable &table = mCalc->RiseSetTable;
-    const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
-    const CurrentHour current = currentHour(hours, presentMoment(), zone, mLocale);
+    const QDate baseDay = GDate->date();
+    HoursSpan span;
+    ScratchJobs jobs(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    const Status fetched = jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay,
+                                                         baseDay, &span)
+                                        : jobs.ready();
+    if (!fetched) {
+        showMessage(fetched.message);
+        return;
+    }
+    const CurrentHour current = currentHour(span, mClock().toUTC(), mLocale);
     if (current.trayImage >= 0)
         setTrayImage(current.trayImage);
     if (mSettings.UpdateCaption) {
         const QString caption = mCalc->texts.CommonDateText + current.HourText;
         setCaptions(caption, caption);
     }
-    const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
+    const BaseDayHours *day = span.day(baseDay);
+    const Status written = writeFileAtomically(
+        QLatin1String(HoursFileName), day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray());
     if (!written) {
         showMessage(written.message);
         return;
     }
     if (mCalc->ShowOutput)
-        setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
+        setViewText(hoursReport(span, baseDay, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
 }
 
 void TOrm::BuildEventList()
