@@ -21,9 +21,8 @@ int runHoursCommandLine(int &argc, char **argv, const CommandLine &commandLine, 
     else if (commandLine.mode == CommandLine::Mode::Ics)
         command = HoursCommand::Ics;
 
-    const HoursCommandResult result =
-        runHoursCommand(command, commandLine.hourArguments, settingsPath, LocaleFacts::system(),
-                        QDateTime::currentDateTimeUtc());
+    const HoursCommandResult result = runHoursCommand(command, commandLine.hourArguments, settingsPath,
+                                                      LocaleFacts::system(), QDateTime::currentDateTimeUtc());
     for (const QString &line : result.output)
         std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stdout);

@@ -128,7 +128,8 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
         return status;
     QByteArray ics;
     CalendarCounts counts;
-    if (Status status = buildCalendar(jobs, place(), selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
+    if (Status status =
+            buildCalendar(jobs, place(), selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
         !status)
         return status;
     *eventCount = counts.total();

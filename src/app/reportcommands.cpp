@@ -83,10 +83,9 @@ void ReportCommands::showCalendar(JobKind kind)
 {
     const TSettings &settings = mWindow.settings();
     QStringList lines;
-    const Status status =
-        makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                            mWindow.datePickerValue(), mWindow.timePickerValue(),
-                            placeZone(settings, QTimeZone::systemTimeZone()), &lines);
+    const Status status = makeTransitCalendar(
+        mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude, mWindow.datePickerValue(),
+        mWindow.timePickerValue(), placeZone(settings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
         mWindow.showMessage(status.message);
         return;

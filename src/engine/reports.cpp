@@ -466,11 +466,12 @@ std::vector<std::string> riseSetReport(const JobSpec &job, Ephemeris &ephemeris)
             const long long minute = std::clamp(minuteOfSpan, 0LL, spanMinutes - 1);
             // The line's date: the day of the rounded minute, read at its noon to keep clear of
             // rounding at midnight.
-            const CivilTime date = Ephemeris::civilTime(dayStartLocal + static_cast<double>(minute / 1440) + 0.5);
+            const CivilTime date =
+                Ephemeris::civilTime(dayStartLocal + static_cast<double>(minute / 1440) + 0.5);
             const int minuteOfDay = static_cast<int>(minute % 1440);
             std::string line = weekdayTag(date.year, date.month, date.day) +
-                               eventDateTime(date.year, date.month, date.day, minuteOfDay / 60, minuteOfDay % 60,
-                                             job.dayFirstDates) +
+                               eventDateTime(date.year, date.month, date.day, minuteOfDay / 60,
+                                             minuteOfDay % 60, job.dayFirstDates) +
                                format("%*s%*s%s", riseset::BodyWidth, name(event.body).c_str(),
                                       riseset::WordColumn - riseset::BodyColumn - riseset::BodyWidth, "",
                                       riseset::EventWords[static_cast<std::size_t>(event.event)]);

@@ -12,7 +12,7 @@
 
 namespace orlam::riseset {
 
-constexpr int TagColumn = 0;  // "(Sun) "
+constexpr int TagColumn = 0; // "(Sun) "
 constexpr int TagWidth = 6;
 constexpr int DateColumn = 6; // "M/D/YYYY" or "D-M-YYYY", numbers below 10 blank-padded
 constexpr int DateWidth = 10;

@@ -29,21 +29,33 @@ const QString SunName = QStringLiteral("Sun");
 const QString RisesWord = QStringLiteral("rises");
 const QString SetsWord = QStringLiteral("sets");
 
-bool isEvent(const HorizonInstant &e, const QString &body, const QString &word)
+// The Sun's rises and sets in time order, each rise with its local date.
+struct SunEvents {
+    std::vector<QDateTime> rises, sets;
+    std::vector<QDate> riseDates;
+};
+
+SunEvents sunEvents(const QList<HorizonInstant> &events, const QTimeZone &zone)
 {
-    return e.body == body && e.word == word;
+    SunEvents sun;
+    for (const HorizonInstant &e : events) {
+        if (e.body != SunName)
+            continue;
+        if (e.word == RisesWord) {
+            sun.rises.push_back(e.utc);
+            sun.riseDates.push_back(placeClock(e.utc, zone).date());
+        } else if (e.word == SetsWord) {
+            sun.sets.push_back(e.utc);
+        }
+    }
+    return sun;
 }
 
-// The first sunrise (or sunset) at or after `from`, if any, in `events` (time order).
-QDateTime firstAfter(const QList<HorizonInstant> &events, const QString &word, const QDateTime &from, bool strictly)
+// The first of `times` (in order) after `from`, or an invalid instant.
+QDateTime firstAfter(const std::vector<QDateTime> &times, const QDateTime &from)
 {
-    for (const HorizonInstant &e : events) {
-        if (!isEvent(e, SunName, word))
-            continue;
-        if (strictly ? e.utc > from : e.utc >= from)
-            return e.utc;
-    }
-    return {};
+    const auto found = std::upper_bound(times.begin(), times.end(), from);
+    return found == times.end() ? QDateTime() : *found;
 }
 
 std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, int firstRuler, bool night,
@@ -55,7 +67,8 @@ std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, in
     for (int k = 0; k < 12; ++k) {
         PlanetHour &hour = hours[static_cast<std::size_t>(k)];
         hour.startUtc = QDateTime::fromMSecsSinceEpoch(begin + length * k / 12, QTimeZone::utc());
-        hour.endUtc = k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, QTimeZone::utc());
+        hour.endUtc =
+            k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, QTimeZone::utc());
         hour.ruler = (firstRuler + k) % PlanetCycleLength;
         hour.night = night;
         hour.number = k;
@@ -64,22 +77,18 @@ std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, in
     return hours;
 }
 
-BaseDayHours baseDayHours(QDate date, const QList<HorizonInstant> &events, const QTimeZone &zone)
+BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
 {
     BaseDayHours day;
     day.date = date;
-    for (const HorizonInstant &e : events) {
-        if (isEvent(e, SunName, RisesWord) && placeClock(e.utc, zone).date() == date) {
-            day.sunRise = e.utc;
-            break;
-        }
-    }
-    if (!day.sunRise.isValid()) {
+    const auto rise = std::find(sun.riseDates.begin(), sun.riseDates.end(), date);
+    if (rise == sun.riseDates.end()) {
         day.noHours = NoHours::NoSunrise;
         return day;
     }
-    day.sunSet = firstAfter(events, SetsWord, day.sunRise, true);
-    const QDateTime riseAgain = firstAfter(events, RisesWord, day.sunRise, true);
+    day.sunRise = sun.rises[static_cast<std::size_t>(rise - sun.riseDates.begin())];
+    day.sunSet = firstAfter(sun.sets, day.sunRise);
+    const QDateTime riseAgain = firstAfter(sun.rises, day.sunRise);
     if (!day.sunSet.isValid() || (riseAgain.isValid() && riseAgain < day.sunSet) ||
         day.sunRise.secsTo(day.sunSet) >= MaxDayAndNightSecs) {
         day.sunSet = QDateTime();
@@ -133,7 +142,11 @@ ScratchJob riseSetJob(const TSettings &settings, const HoursPlace &place, QDate 
     ScratchJob job;
     job.kind = JobKind::RiseSet;
     const QTime noon(12, 0);
-    job.args = {settings.TimeZone,  place.longitude, place.latitude, clockTime(date, noon), noon,
+    job.args = {settings.TimeZone,
+                place.longitude,
+                place.latitude,
+                clockTime(date, noon),
+                noon,
                 QStringLiteral("riseset.txt")};
     if (bodies == HorizonBodies::SunAndMoon)
         job.extraLines << QStringLiteral("/R0 sun moo");
@@ -257,10 +270,16 @@ const BaseDayHours *HoursSpan::baseDayAt(const QDateTime &utc) const
     for (const BaseDayHours &d : mDays)
         if (d.valid() && d.sunRise <= utc && utc < d.nextSunRise)
             return &d;
-    return day(placeClock(utc, mPlace.zone).date());
+    // Before the day's sunrise the night is the day before's.
+    const QDate date = placeClock(utc, mPlace.zone).date();
+    const BaseDayHours *found = day(date);
+    if (found && found->sunRise.isValid() && utc < found->sunRise && day(date.addDays(-1)))
+        return day(date.addDays(-1));
+    return found;
 }
 
-HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last, QList<HorizonInstant> events)
+HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last,
+                                QList<HorizonInstant> events)
 {
     HoursSpan span;
     span.mPlace = place;
@@ -268,17 +287,19 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
     span.mLast = last;
     std::stable_sort(events.begin(), events.end(),
                      [](const HorizonInstant &a, const HorizonInstant &b) { return a.utc < b.utc; });
-    // Reports of neighbouring days may both hold an event near their common edge.
+    // Reports of neighbouring days may both hold an event near their common edge: the same body
+    // and word within a minute count once.
     for (const HorizonInstant &e : events) {
-        const bool seen = std::any_of(span.mEvents.crbegin(), span.mEvents.crend(), [&](const HorizonInstant &k) {
-            return k.body == e.body && k.word == e.word && std::llabs(k.utc.secsTo(e.utc)) < 60;
-        });
+        bool seen = false;
+        for (auto k = span.mEvents.crbegin(); k != span.mEvents.crend() && k->utc.secsTo(e.utc) < 60; ++k)
+            seen = seen || (k->body == e.body && k->word == e.word);
         if (!seen)
             span.mEvents.append(e);
     }
+    const SunEvents sun = sunEvents(span.mEvents, place.zone);
     if (first.isValid() && last.isValid())
         for (QDate date = first.addDays(-1); date <= last; date = date.addDays(1))
-            span.mDays.push_back(baseDayHours(date, span.mEvents, place.zone));
+            span.mDays.push_back(baseDayHours(date, sun));
     return span;
 }
 

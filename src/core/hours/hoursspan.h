@@ -117,13 +117,15 @@ public:
     // The hour that holds `utc` (the night after midnight belongs to the day before); nothing
     // when no base day of the span has an hour there (polar day or night, outside the span).
     std::optional<PlanetHour> hourAt(const QDateTime &utc) const;
-    // The base day whose hours [sunRise, nextSunRise) hold `utc`, else the day of its local
-    // date (which then has no hours, or `utc` lies before its sunrise with no night before).
+    // The base day whose hours [sunRise, nextSunRise) hold `utc`; else the day of its local date,
+    // or the day before that when `utc` lies before the date's sunrise (whose night it would
+    // be). Such a day has no hours, or lies at the edge of the span.
     const BaseDayHours *baseDayAt(const QDateTime &utc) const;
 
     // Computes the days from gathered events (any order, duplicates allowed: the same body and
     // word within a minute count once).
-    static HoursSpan fromEvents(const HoursPlace &place, QDate first, QDate last, QList<HorizonInstant> events);
+    static HoursSpan fromEvents(const HoursPlace &place, QDate first, QDate last,
+                                QList<HorizonInstant> events);
 
 private:
     HoursPlace mPlace;

@@ -80,10 +80,10 @@ QString hourLine(const PlanetHour &hour, const QTimeZone &zone, const LocaleFact
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     const QChar dateSep = locale.dateSeparator();
     return WeekdayTag(date) + twoDigits(date.month()) + dateSep + twoDigits(date.day()) + dateSep +
-           QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + QLatin1Char(' ') + twoDigits(hour12) +
-           locale.timeSeparator() + twoDigits(time.minute()) + QLatin1String(time.hour() < 12 ? "am" : "pm") +
-           QLatin1Char(' ') + planetName(hour.ruler).leftJustified(8, QLatin1Char(' '), true) +
-           QStringLiteral("      Hour");
+           QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + QLatin1Char(' ') +
+           twoDigits(hour12) + locale.timeSeparator() + twoDigits(time.minute()) +
+           QLatin1String(time.hour() < 12 ? "am" : "pm") + QLatin1Char(' ') +
+           planetName(hour.ruler).leftJustified(8, QLatin1Char(' '), true) + QStringLiteral("      Hour");
 }
 
 QStringList hourLines(const BaseDayHours &day, const QTimeZone &zone, const LocaleFacts &locale)
@@ -108,7 +108,8 @@ QString hoursMinutesText(qint64 lengthSecs, const LocaleFacts &locale)
            twoDigits(static_cast<int>((ofDay % SecsPerHour) / SecsPerMinute));
 }
 
-QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &datePattern, const LocaleFacts &locale)
+QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &datePattern,
+                        const LocaleFacts &locale)
 {
     const QTimeZone &zone = span.place().zone;
     const QString blank = QStringLiteral(" ");
@@ -122,7 +123,8 @@ QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &dat
                << QStringLiteral("Hours of the Day");
         for (int k = 0; k < HoursPerHalf; ++k)
             report << hourRow(day->hours[static_cast<std::size_t>(k)]);
-        report << blank << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, shown(day->sunSet, zone))
+        report << blank
+               << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, shown(day->sunSet, zone))
                << QStringLiteral("Hours of the Night");
         for (int k = HoursPerHalf; k < 2 * HoursPerHalf; ++k)
             report << hourRow(day->hours[static_cast<std::size_t>(k)]);
@@ -131,7 +133,8 @@ QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &dat
             return placeMinute(from, zone).secsTo(placeMinute(to, zone));
         };
         report << QString()
-               << QStringLiteral("Hours of Light ") + hoursMinutesText(printedSpan(day->sunRise, day->sunSet), locale) +
+               << QStringLiteral("Hours of Light ") +
+                      hoursMinutesText(printedSpan(day->sunRise, day->sunSet), locale) +
                       QStringLiteral("  Hours of Darkness ") +
                       hoursMinutesText(printedSpan(day->sunSet, day->nextSunRise), locale);
     } else {

@@ -54,6 +54,7 @@ QString hoursMinutesText(qint64 lengthSecs, const LocaleFacts &locale);
 // pattern the last Calculate chose (DateTexts::DatePattern). The hours of light and darkness
 // are the differences of the printed times. Lines 35-43 give the Sun's and the Moon's events of
 // the base day's local date (the last of each kind). Without hours, lines 3-33 say why.
-QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &datePattern, const LocaleFacts &locale);
+QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &datePattern,
+                        const LocaleFacts &locale);
 
 } // namespace orlam

@@ -123,8 +123,8 @@ QString reportDateTime(const QDateTime &clock, bool dayFirst)
 
 const LocaleFacts &engineReportLocale()
 {
-    static const LocaleFacts facts =
-        LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates), QTimeZone::utc(), QDate(2000, 1, 1));
+    static const LocaleFacts facts = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                                       QTimeZone::utc(), QDate(2000, 1, 1));
     return facts;
 }
 

@@ -48,8 +48,8 @@ QStringList placeCalendarLines(const QStringList &lines, double clockHoursWest, 
 }
 
 Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone, const QString &longitude,
-                           const QString &latitude, const QDateTime &date, QTime time, const QTimeZone &placeZone,
-                           QStringList *lines)
+                           const QString &latitude, const QDateTime &date, QTime time,
+                           const QTimeZone &placeZone, QStringList *lines)
 {
     const QString name = QLatin1String(CalendarFileName);
     if (QFileInfo::exists(name) && !QFile::remove(name))

@@ -22,8 +22,8 @@ constexpr auto CalendarFileName = "calasp.txt";
 // open file calasp.txt" when the engine left no report, and when an older report cannot be
 // removed. On failure `lines` is untouched.
 Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone, const QString &longitude,
-                           const QString &latitude, const QDateTime &date, QTime time, const QTimeZone &placeZone,
-                           QStringList *lines);
+                           const QString &latitude, const QDateTime &date, QTime time,
+                           const QTimeZone &placeZone, QStringList *lines);
 
 // The lines of a transit calendar written on a clock `clockHoursWest` hours behind universal
 // time, with each event line's weekday, date and time (columns 1-24, month first, or day first

@@ -177,7 +177,8 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
     }
 
     if (selection.transits) {
-        std::vector<ScratchJob> calendars = transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
+        std::vector<ScratchJob> calendars =
+            transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
         std::vector<ScratchReport> reports;
         if (Status status = jobs.run(calendars, &reports); !status)
             return status;

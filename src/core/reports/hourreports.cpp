@@ -85,8 +85,8 @@ NextHours findNextHours(const HoursSpan &span, const QString &planet, const QDat
     return answer;
 }
 
-Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString &planet, const QDateTime &now,
-                       NextHours *answer)
+Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString &planet,
+                       const QDateTime &now, NextHours *answer)
 {
     const QDate today = placeClock(now, place.zone).date();
     HoursSpan span;
@@ -96,7 +96,8 @@ Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString
     *answer = findNextHours(span, planet, now, NextHourCount, FirstFetchDays);
     if (answer->hours.size() >= NextHourCount)
         return Status::success();
-    if (Status status = fetchHoursSpan(jobs, place, today, today.addDays(NextHourSearchDays - 1), &span); !status)
+    if (Status status = fetchHoursSpan(jobs, place, today, today.addDays(NextHourSearchDays - 1), &span);
+        !status)
         return status;
     *answer = findNextHours(span, planet, now);
     return Status::success();
@@ -153,11 +154,13 @@ QStringList nextHoursLines(const NextHours &answer)
     int nextDay = 0;
     auto emptyDaysBefore = [&](QDate date) {
         while (nextDay < answer.daysWithoutHours.size() && answer.daysWithoutHours.at(nextDay) <= date)
-            lines << answer.daysWithoutHours.at(nextDay++).toString(Qt::ISODate) + QStringLiteral(" no hours");
+            lines << answer.daysWithoutHours.at(nextDay++).toString(Qt::ISODate) +
+                         QStringLiteral(" no hours");
     };
     for (const PlanetHour &hour : answer.hours) {
         emptyDaysBefore(hour.baseDay.addDays(-1));
-        lines << scriptHour(hour, answer.zone) + (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
+        lines << scriptHour(hour, answer.zone) +
+                     (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
     }
     emptyDaysBefore(answer.searchedUntil);
     return lines;
@@ -167,20 +170,22 @@ QStringList dayHoursLines(const HoursSpan &span, QDate date)
 {
     const BaseDayHours *day = span.day(date);
     if (day == nullptr || !day->valid())
-        return {date.toString(Qt::ISODate) + QStringLiteral(" no hours (%1)")
-                                                 .arg(noHoursText(day ? day->noHours : NoHours::NoSunrise))};
+        return {date.toString(Qt::ISODate) +
+                QStringLiteral(" no hours (%1)").arg(noHoursText(day ? day->noHours : NoHours::NoSunrise))};
     QStringList lines;
     for (const PlanetHour &hour : day->hours)
         lines << scriptHour(hour, span.place().zone);
     return lines;
 }
 
-QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now, const LocaleFacts &locale)
+QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now,
+                            const LocaleFacts &locale)
 {
     const QTimeZone &zone = span.place().zone;
     QStringList lines;
     lines << QStringLiteral("Planetary Hours for the Week");
-    lines << QStringLiteral("%1 - %2").arg(locale.formatLongDate(first), locale.formatLongDate(first.addDays(6)));
+    lines << QStringLiteral("%1 - %2").arg(locale.formatLongDate(first),
+                                           locale.formatLongDate(first.addDays(6)));
     for (int i = 0; i < 7; ++i) {
         const QDate date = first.addDays(i);
         lines << QStringLiteral(" ");

@@ -7,8 +7,8 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
-#include <QTimeZone>
 #include <QStringList>
+#include <QTimeZone>
 #include <optional>
 
 namespace orlam {
@@ -44,8 +44,8 @@ NextHours findNextHours(const HoursSpan &span, const QString &planet, const QDat
 
 // The same, fetching the days it needs through `jobs`: a few days first, the rest of the
 // fortnight only when those do not hold enough hours (as near the poles).
-Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString &planet, const QDateTime &now,
-                       NextHours *answer);
+Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString &planet,
+                       const QDateTime &now, NextHours *answer);
 
 // The answer as the view shows it: a heading, one line per hour (weekday and date, start and
 // end in the locale's short time; "now" for a running hour), a line for each run of days
@@ -64,7 +64,8 @@ QStringList dayHoursLines(const HoursSpan &span, QDate date);
 // date, sunrise and sunset, "Hours of the Day" with twelve lines of start (short time) and
 // ruler, "Hours of the Night" with twelve more. The hour that holds the instant `now` is
 // marked. A day without hours says why.
-QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now, const LocaleFacts &locale);
+QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now,
+                            const LocaleFacts &locale);
 
 constexpr auto CurrentHourMark = "  \u00ab now";
 
