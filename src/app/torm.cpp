@@ -881,9 +881,9 @@ void TOrm::HoursButtonClick(Calculator::Sender sender)
     const QDate baseDay = GDate->date();
     HoursSpan span;
     ScratchJobs jobs(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
-    const Status fetched = jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay,
-                                                         baseDay, &span)
-                                        : jobs.ready();
+    const Status fetched =
+        jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay, baseDay, &span)
+                     : jobs.ready();
     if (!fetched) {
         showMessage(fetched.message);
         return;
