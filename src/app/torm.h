@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "hours/alarmclock.h"
 #include "hours/eventlist.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -29,6 +30,7 @@ class QToolButton;
 namespace orlam {
 
 class AstrologRunner;
+class ScratchJobs;
 class Astrocalls;
 class EventView;
 class HintSwitch;
@@ -98,8 +100,9 @@ public:
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
-    // The alarm list: the pending events, row i of the event view being entry i.
-    orlam::EventList EventList;
+    // The alarm clock: the hours in force and the alarm list (row i of the event view is entry i).
+    AlarmClock &alarmClock() { return *mAlarmClock; }
+    const orlam::EventList &eventList() const { return mAlarmClock->events(); }
 
     // Where the window takes "now" from: a moment in the computer's zone (the wall clock by
     // default). Tests run days through it in moments.
@@ -187,8 +190,15 @@ private:
     // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
     void startUpSteps(bool interactive = true);
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
+    // The clock's wiring and what its signals show.
+    void buildClock();
+    void syncClockFeed(); // the place and alarm choices of the settings, to the clock
+    QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
-    void soundAlarms(const QDateTime &now);
+    void showHourInForce(const HourInForce &hour);
+    void showCaption();
+    void showEventList(const orlam::EventList &list);
+    void soundAlarm(const EventEntry &entry);
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
     Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
@@ -215,8 +225,8 @@ private:
     std::function<QDateTime()> mClock;
     std::unique_ptr<QtSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
-    bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
-    bool mInTick = false;
+    AlarmClock *mAlarmClock = nullptr;
+    std::unique_ptr<ScratchJobs> mClockJobs; // the clock's engine jobs, away from the work folder
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
@@ -236,6 +246,7 @@ private:
     EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
+    QLabel *mPausedText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1

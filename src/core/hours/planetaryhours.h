@@ -34,8 +34,12 @@ struct CurrentHour {
 };
 CurrentHour currentHour(const HoursSpan &span, const QDateTime &nowUtc, const LocaleFacts &locale);
 
-// "(Sun) " .. "(Sat) " by the date's weekday.
+// "(Sun) " .. "(Sat) " by the date's weekday (a clock reading's own date).
 QString WeekdayTag(QDate date);
+inline QString WeekdayTag(const QDateTime &clock)
+{
+    return WeekdayTag(clock.date());
+}
 
 // One line of "hl.txt", 43 characters: tag, start as "mm/dd/yyyy hh:nnam/pm" with the locale's
 // separators (the start's own wall clock), a blank, the ruler padded to 8, six blanks, "Hour".
