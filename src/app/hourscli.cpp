@@ -1,11 +1,11 @@
 #include "hourscli.h"
 
-#include "common/clocktime.h"
 #include "common/standardoutput.h"
 #include "reports/hourscommand.h"
 #include "settings/localefacts.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -22,8 +22,8 @@ int runHoursCommandLine(int &argc, char **argv, const CommandLine &commandLine, 
     else if (commandLine.mode == CommandLine::Mode::Ics)
         command = HoursCommand::Ics;
 
-    const HoursCommandResult result =
-        runHoursCommand(command, commandLine.hourArguments, settingsPath, LocaleFacts::system(), clockNow());
+    const HoursCommandResult result = runHoursCommand(command, commandLine.hourArguments, settingsPath,
+                                                      LocaleFacts::system(), QDateTime::currentDateTimeUtc());
     const Status printed = printLines(result.output);
     for (const QString &note : result.notes)
         std::fprintf(stderr, "orlam: %s\n", note.toLocal8Bit().constData());
