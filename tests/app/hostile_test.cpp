@@ -76,9 +76,13 @@ qint64 peakMemoryKb(qint64 pid)
                         .toLongLong();
 }
 
+// A process that has ended but not been reaped yet (a zombie: nobody waits for an orphan in
+// some containers) counts as ended.
 bool alive(pid_t pid)
 {
-    return pid > 0 && ::kill(pid, 0) == 0;
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype close = stat.lastIndexOf(')');
+    return pid > 0 && close > 0 && stat.size() > close + 2 && stat.at(close + 2) != 'Z';
 }
 
 } // namespace
