@@ -354,12 +354,64 @@
         <translation>Keine Quelle für Planetenstunden.</translation>
     </message>
     <message>
-        <source>The range of days must run forward.</source>
-        <translation>Der Zeitraum muss vorwärts laufen.</translation>
-    </message>
-    <message>
         <source>  (missed)</source>
         <translation>  (verpasst)</translation>
+    </message>
+    <message>
+        <source>Orlam cannot create its work folder %1: %2.</source>
+        <translation>Orlam kann seinen Arbeitsordner %1 nicht anlegen: %2.</translation>
+    </message>
+    <message>
+        <source>Orlam cannot lock its work folder %1: %2.</source>
+        <translation>Orlam kann seinen Arbeitsordner %1 nicht sperren: %2.</translation>
+    </message>
+    <message>
+        <source>a folder has the lock file&apos;s name %1</source>
+        <translation>ein Ordner trägt den Namen der Sperrdatei %1</translation>
+    </message>
+    <message>
+        <source>the file %1 is in the way of the lock; remove it</source>
+        <translation>die Datei %1 steht der Sperre im Weg; entfernen Sie sie</translation>
+    </message>
+    <message>
+        <source>the lock file could not be written</source>
+        <translation>die Sperrdatei konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>The place has no valid time zone.</source>
+        <translation>Der Ort hat keine gültige Zeitzone.</translation>
+    </message>
+    <message>
+        <source>The rise and set report %1 is damaged at line %2: &quot;%3&quot;</source>
+        <translation>Der Auf- und Untergangsbericht %1 ist in Zeile %2 beschädigt: „%3“</translation>
+    </message>
+    <message>
+        <source> The job was not run. Correct it in the options.</source>
+        <translation> Der Auftrag wurde nicht ausgeführt. Korrigieren Sie es in den Optionen.</translation>
+    </message>
+    <message>
+        <source>The report %1 is larger than %2 MB, far more than the ephemeris program ever writes; it was not read.</source>
+        <translation>Der Bericht %1 ist größer als %2 MB, weit mehr, als das Ephemeridenprogramm je schreibt; er wurde nicht gelesen.</translation>
+    </message>
+    <message>
+        <source>Cannot write to standard output: %1</source>
+        <translation>Die Standardausgabe kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>The time zone &quot;%1&quot; is not hours west of Greenwich like 6, -5.5 or -5:30.</source>
+        <translation>Die Zeitzone „%1“ ist keine Stundenangabe westlich von Greenwich wie 6, -5.5 oder -5:30.</translation>
+    </message>
+    <message>
+        <source>The time zone &quot;%1&quot; is outside -14 to +12 hours west of Greenwich.</source>
+        <translation>Die Zeitzone „%1“ liegt außerhalb von -14 bis +12 Stunden westlich von Greenwich.</translation>
+    </message>
+    <message>
+        <source> Nothing was saved.</source>
+        <translation> Es wurde nichts gespeichert.</translation>
+    </message>
+    <message>
+        <source>The ephemeris program left no chart with the Sun and the Moon in %1</source>
+        <translation>Das Ephemeridenprogramm hat in %1 kein Horoskop mit Sonne und Mond hinterlassen</translation>
     </message>
 </context>
 <context>

@@ -2,7 +2,9 @@
 
 #include "desktopshell.h"
 
+#include "common/safefile.h"
 #include "common/westerntext.h"
+#include "hours/hoursspan.h"
 #include "reports/calendar.h"
 #include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
@@ -83,9 +85,9 @@ void ReportCommands::showCalendar(JobKind kind)
 {
     const TSettings &settings = mWindow.settings();
     QStringList lines;
-    const Status status =
-        makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                            mWindow.datePickerValue(), mWindow.timePickerValue(), &lines);
+    const Status status = makeTransitCalendar(
+        mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude, mWindow.datePickerValue(),
+        mWindow.timePickerValue(), placeZone(settings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
         mWindow.showMessage(status.message);
         return;
@@ -190,9 +192,9 @@ void ReportCommands::Save1Click()
     if (name.isEmpty())
         return;
     // Rich text whatever the name ends in; written beside the target and renamed over it, so an
-    // old file is either kept whole or replaced whole.
+    // old file is either kept whole or replaced whole. A device or a pipe is written into.
     const QByteArray rtf = rtfFromLines(splitLines(mView.toPlainText()));
-    if (const Status status = writeFileAtomically(name, rtf); !status)
+    if (const Status status = writeOutputFile(name, rtf); !status)
         mWindow.showMessage(status.message);
 }
 

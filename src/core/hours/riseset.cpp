@@ -6,6 +6,7 @@
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
+#include "shared/risesetformat.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,20 +17,19 @@ namespace orlam {
 
 namespace {
 
-// Report columns, counted from 0.
-constexpr int DateColumn = 6;
-constexpr int DateWidth = 10;
-constexpr int TimeColumn = 17;
-constexpr int TimeWidth = 7;
-constexpr int SunColumn = 28;
-constexpr int MoonColumn = 27;
+using riseset::DateColumn;
+using riseset::DateWidth;
+using riseset::MoonColumn;
+using riseset::SunColumn;
+using riseset::TimeColumn;
+using riseset::TimeWidth;
 
-std::optional<QStringList> readReport(const QString &path)
+std::optional<QStringList> readReport(const QString &path, MessageSink &sink)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return splitLines(fromWestern(file.readAll()));
+    std::optional<QStringList> lines;
+    if (Status status = readReportLines(path, &lines); !status)
+        sink.showMessage(status.message);
+    return lines;
 }
 
 // The four fields of one body, in the order their keywords are tested.
@@ -106,6 +106,30 @@ std::optional<QDateTime> ReportLineMoment(const QString &line, bool dayFirst)
     return clockTime(day, clock);
 }
 
+QString reportDateTime(const QDateTime &clock, bool dayFirst)
+{
+    const QDate d = clock.date();
+    const QTime t = clock.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    const QChar sep = dayFirst ? QLatin1Char('-') : QLatin1Char('/');
+    const QString date = QStringLiteral("%1%2%3%2%4")
+                             .arg(dayFirst ? d.day() : d.month(), 2)
+                             .arg(sep)
+                             .arg(dayFirst ? d.month() : d.day(), 2)
+                             .arg(d.year(), 4, 10, QLatin1Char('0'));
+    return date + QStringLiteral(" %1:%2%3")
+                      .arg(hour12, 2)
+                      .arg(t.minute(), 2, 10, QLatin1Char('0'))
+                      .arg(QLatin1String(t.hour() < 12 ? "am" : "pm"));
+}
+
+const LocaleFacts &engineReportLocale()
+{
+    static const LocaleFacts facts = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                                       QTimeZone::utc(), QDate(2000, 1, 1));
+    return facts;
+}
+
 bool isSunLine(const QString &line)
 {
     return line.indexOf(QLatin1String(" Sun")) == SunColumn;
@@ -125,40 +149,44 @@ bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::opti
     const BodyFields nextSun{nullptr, &table.NextSunRise, nullptr, nullptr};
     const BodyFields prevSun{nullptr, nullptr, nullptr, &table.PrevSunSet};
 
-    auto fail = [&sink] {
-        sink.showMessage(messageText(DateOrderMessage));
+    // A line that reads in the other date order is a real mismatch of the locale; any other
+    // line that does not read is damaged, and the locale is not to blame.
+    auto fail = [&sink, &locale](const char *report, qsizetype index, const QString &line) {
+        if (ReportLineMoment(line, !locale.dayFirst()))
+            sink.showMessage(messageText(DateOrderMessage));
+        else
+            sink.showMessage(QCoreApplication::translate(
+                                 "Messages", "The rise and set report %1 is damaged at line %2: \"%3\"")
+                                 .arg(QLatin1String(report))
+                                 .arg(index + 1)
+                                 .arg(line.left(120)));
         return false;
     };
-    if (baseDay) {
-        for (const QString &line : *baseDay) {
-            if (isSunLine(line) && !applyLine(line, sun, locale))
-                return fail();
-            if (isMoonLine(line) && !applyLine(line, moon, locale))
-                return fail();
+    const auto read = [&](const std::optional<QStringList> &lines, const char *report,
+                          const BodyFields *sunFields, const BodyFields *moonFields) {
+        if (!lines)
+            return true;
+        for (qsizetype i = 0; i < lines->size(); ++i) {
+            const QString &line = lines->at(i);
+            if (sunFields && isSunLine(line) && !applyLine(line, *sunFields, locale))
+                return fail(report, i, line);
+            if (moonFields && isMoonLine(line) && !applyLine(line, *moonFields, locale))
+                return fail(report, i, line);
         }
-    }
-    if (nextDay) {
-        for (const QString &line : *nextDay) {
-            if (isSunLine(line) && !applyLine(line, nextSun, locale))
-                return fail();
-        }
-    }
-    if (dayBefore) {
-        for (const QString &line : *dayBefore) {
-            if (isSunLine(line) && !applyLine(line, prevSun, locale))
-                return fail();
-        }
-    }
-    return true;
+        return true;
+    };
+    return read(baseDay, RiseSetFileName, &sun, &moon) &&
+           read(nextDay, RiseSetNextFileName, &nextSun, nullptr) &&
+           read(dayBefore, RiseSetBeforeFileName, &prevSun, nullptr);
 }
 
 bool readRiseSetFiles(const QString &directory, const LocaleFacts &locale, TRiseSetTable &table,
                       MessageSink &sink)
 {
     const QDir dir(directory);
-    return readRiseSetLines(readReport(dir.filePath(QLatin1String(RiseSetFileName))),
-                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName))), locale, table, sink,
-                            readReport(dir.filePath(QLatin1String(RiseSetBeforeFileName))));
+    return readRiseSetLines(readReport(dir.filePath(QLatin1String(RiseSetFileName)), sink),
+                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName)), sink), locale, table,
+                            sink, readReport(dir.filePath(QLatin1String(RiseSetBeforeFileName)), sink));
 }
 
 } // namespace orlam

@@ -40,6 +40,14 @@ std::optional<QDateTime> LineMoment(const QString &line, const LocaleFacts &loca
 // midnight. Nothing when the columns do not hold such a date and time.
 std::optional<QDateTime> ReportLineMoment(const QString &line, bool dayFirst);
 
+// The conventions the engine's reports are read with when the engine is asked for month-first
+// dates (as the scratch jobs always ask): "6/15/2026 2:30pm" whatever the user's locale.
+const LocaleFacts &engineReportLocale();
+
+// Columns 7-24 of a report line for a clock reading: "M/D/YYYY h:mmam" with numbers below 10
+// blank-padded ("6/15/2026" as " 6/15/2026", the hour " 7:04am"), or day first "D-M-YYYY".
+QString reportDateTime(const QDateTime &clock, bool dayFirst);
+
 // A Sun line has its first " Sun" at column 29, a Moon line its first " Moon" at column 28.
 bool isSunLine(const QString &line);
 bool isMoonLine(const QString &line);
@@ -50,8 +58,10 @@ bool isMoonLine(const QString &line);
 // their values. Moments are read with ReportLineMoment() in the locale's day-first mode, so a
 // locale that writes dates year first still reads the engine's reports. The day before gives
 // only PrevSunSet.
-// When a line's moment does not read, DateOrderMessage goes to `sink` once and reading stops
-// there (fields set before stay set); the result is then false.
+// When a line's moment does not read, one message goes to `sink` and reading stops there
+// (fields set before stay set); the result is then false. The message is DateOrderMessage
+// when the line reads in the other date order (the locale does not match the report), else it
+// names the report and the line: "The rise and set report riseset.txt is damaged at line 7: ...".
 bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::optional<QStringList> &nextDay,
                       const LocaleFacts &locale, TRiseSetTable &table, MessageSink &sink,
                       const std::optional<QStringList> &dayBefore = std::nullopt);

@@ -22,11 +22,12 @@ enum class HoursCommand {
 struct HoursCommandResult {
     int exitCode = 0;   // 0 done, 1 failed (settings, engine, file), 2 wrong arguments
     QStringList output; // lines for standard output
+    QStringList notes;  // lines for standard error, after the output (not failures)
     QString error;      // one message for standard error, or empty
 };
 
-// `arguments` are those after the command's option. `now` is the present moment as a local
-// clock reading.
+// `arguments` are those after the command's option. `now` is the present instant (UTC); the
+// hours are told on the wall clock of the settings' place (see hours/hoursspan.h).
 HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &arguments,
                                    const QString &settingsPath, const LocaleFacts &locale,
                                    const QDateTime &now);

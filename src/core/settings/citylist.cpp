@@ -1,6 +1,7 @@
 #include "settings/citylist.h"
 
 #include "common/westerntext.h"
+#include "settings/zonetext.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -105,6 +106,11 @@ Status checkLocationText(const QString &field, const QString &text)
             QCoreApplication::translate("Messages",
                                         "%1 \"%2\" holds a blank or a control character. Nothing was saved.")
                 .arg(field, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+    if (field == QLatin1String("Time Zone")) {
+        if (Status zone = checkZoneText(text); !zone)
+            return Status::failure(zone.message +
+                                   QCoreApplication::translate("Messages", " Nothing was saved."));
+    }
     return Status::success();
 }
 
