@@ -431,7 +431,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                  {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
                 out += *part + QLatin1Char(',');
             out += QLatin1String("\r\n");
-            const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
+            const QByteArray bytes = facts.utf8Output ? out.toUtf8() : westernOutput(out);
             if (!output.write(bytes)) {
                 failure = output.failure();
                 return false;
