@@ -1,6 +1,7 @@
 #include "hours/planetaryhours.h"
 
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "common/westerntext.h"
 #include "hours/planets.h"
 #include "settings/localefacts.h"
@@ -179,16 +180,15 @@ QStringList hoursReport(const PlanetaryHours &hours, const TRiseSetTable &table,
     const QString blank = QStringLiteral(" ");
     QStringList report{QStringLiteral("Planetary Hours"), blank};
     if (hours.valid) {
+        // Start and ruler in columns: the times right-aligned in one width for day and night.
+        QList<QStringList> rows;
+        for (const PlanetaryHour &hour : hours.hours)
+            rows << QStringList{locale.formatShortTime(hour.start.time()), planetName(hour.ruler)};
+        const QStringList hourRows = tableLines(rows, {ColumnAlign::Right, ColumnAlign::Left});
         report << QStringLiteral("Sunrise: ") + locale.formatPattern(datePattern, hours.sunRise)
-               << QStringLiteral("Hours of the Day");
-        for (int k = 0; k < HoursPerHalf; ++k)
-            report << locale.formatShortTime(hours.hours[k].start.time()) + QLatin1Char(' ') +
-                          planetName(hours.hours[k].ruler);
+               << QStringLiteral("Hours of the Day") << hourRows.mid(0, HoursPerHalf);
         report << blank << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, hours.sunSet)
-               << QStringLiteral("Hours of the Night");
-        for (int k = HoursPerHalf; k < 2 * HoursPerHalf; ++k)
-            report << locale.formatShortTime(hours.hours[k].start.time()) + QLatin1Char(' ') +
-                          planetName(hours.hours[k].ruler);
+               << QStringLiteral("Hours of the Night") << hourRows.mid(HoursPerHalf, HoursPerHalf);
         report << QString()
                << QStringLiteral("Hours of Light ") + hoursMinutesText(hours.lightMs, locale) +
                       QStringLiteral("  Hours of Darkness ") + hoursMinutesText(hours.darknessMs, locale);
@@ -201,14 +201,18 @@ QStringList hoursReport(const PlanetaryHours &hours, const TRiseSetTable &table,
             report << QString();
     }
     const QDate day = hours.baseDay;
-    report << QString() << QStringLiteral("Sun   Nadir ") + onBaseDay(table.SunNadir, day, locale)
-           << QStringLiteral("Sun    Rise ") + onBaseDay(table.SunRise, day, locale)
-           << QStringLiteral("Sun  Zenith ") + onBaseDay(table.SunZenith, day, locale)
-           << QStringLiteral("Sun     Set ") + onBaseDay(table.SunSet, day, locale) << blank
-           << QStringLiteral("Moon  Nadir ") + onBaseDay(table.MoonNadir, day, locale)
-           << QStringLiteral("Moon   Rise ") + onBaseDay(table.MoonRise, day, locale)
-           << QStringLiteral("Moon Zenith ") + onBaseDay(table.MoonZenith, day, locale)
-           << QStringLiteral("Moon    Set ") + onBaseDay(table.MoonSet, day, locale);
+    // The horizon moments with their times right-aligned in one column.
+    const QStringList moments =
+        tableLines({{QStringLiteral("Sun   Nadir"), onBaseDay(table.SunNadir, day, locale)},
+                    {QStringLiteral("Sun    Rise"), onBaseDay(table.SunRise, day, locale)},
+                    {QStringLiteral("Sun  Zenith"), onBaseDay(table.SunZenith, day, locale)},
+                    {QStringLiteral("Sun     Set"), onBaseDay(table.SunSet, day, locale)},
+                    {QStringLiteral("Moon  Nadir"), onBaseDay(table.MoonNadir, day, locale)},
+                    {QStringLiteral("Moon   Rise"), onBaseDay(table.MoonRise, day, locale)},
+                    {QStringLiteral("Moon Zenith"), onBaseDay(table.MoonZenith, day, locale)},
+                    {QStringLiteral("Moon    Set"), onBaseDay(table.MoonSet, day, locale)}},
+                   {ColumnAlign::Left, ColumnAlign::Right});
+    report << QString() << moments.mid(0, 4) << blank << moments.mid(4);
     return report;
 }
 

@@ -297,8 +297,10 @@ private:
 } // namespace
 
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder)
+                    const QString &folder, qint64 *convertedLines)
 {
+    if (convertedLines)
+        *convertedLines = 0;
     const auto resolved = [&folder](const QString &name) {
         return folder.isEmpty() || QDir::isAbsolutePath(name) ? name : QDir(folder).filePath(name);
     };
@@ -457,10 +459,11 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             if (chunk.isEmpty() || device.write(chunk) != chunk.size())
                 return Status::failure(cannotCreate);
         }
-        return Status::success();
-    }
-    if (!output.commit())
+    } else if (!output.commit()) {
         return Status::failure(cannotCreate);
+    }
+    if (convertedLines)
+        *convertedLines = lineNumber;
     return Status::success();
 }
 

@@ -1,6 +1,7 @@
 #include "reports/hourreports.h"
 
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "hours/dayseries.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -12,6 +13,8 @@ namespace {
 // Today and tomorrow: a planet rules every seventh hour, so the day after today (which ends at
 // the sunrise after tomorrow, more than a day from now) always holds three of its hours.
 constexpr int FirstFetchDays = 2;
+// Blanks between the day's column and the night's in the week report.
+constexpr int WeekColumnGap = 4;
 
 QString scriptDay(const QDateTime &moment)
 {
@@ -120,15 +123,22 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
             lines << noHoursText(first, last, locale);
         }
     };
+    // The hours as a table: date, start, end, each in a column of its own.
+    QList<QStringList> rows;
     for (const HourSpan &hour : answer.hours) {
-        emptyDaysBefore(hour.baseDay.addDays(-1));
-        QString line =
-            QStringLiteral("%1  %2 - %3")
-                .arg(locale.formatLongDate(hour.start.date()), locale.formatShortTime(hour.start.time()),
-                     locale.formatShortTime(hour.end.time()));
+        // Two blanks after the date, one between the other columns.
+        QStringList row{locale.formatLongDate(hour.start.date()) + QLatin1Char(' '),
+                        locale.formatShortTime(hour.start.time()), QStringLiteral("-"),
+                        locale.formatShortTime(hour.end.time())};
         if (hour.contains(answer.now))
-            line += QStringLiteral("  (now)");
-        lines << line;
+            row << QStringLiteral("(now)");
+        rows << row;
+    }
+    const QStringList hourLines = tableLines(rows, {ColumnAlign::Left, ColumnAlign::Right, ColumnAlign::Left,
+                                                    ColumnAlign::Right, ColumnAlign::Left});
+    for (qsizetype i = 0; i < answer.hours.size(); ++i) {
+        emptyDaysBefore(answer.hours.at(i).baseDay.addDays(-1));
+        lines << hourLines.at(i);
     }
     emptyDaysBefore(answer.searchedUntil);
     if (answer.hours.size() < NextHourCount) {
@@ -190,16 +200,17 @@ QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTim
         lines << QStringLiteral("Sunrise %1  Sunset %2")
                      .arg(locale.formatShortTime(hours.at(0).start.time()),
                           locale.formatShortTime(hours.at(12).start.time()));
+        // The day's hours beside the night's, times right-aligned in one width for both.
+        QList<QStringList> rows;
         for (const HourSpan &hour : hours) {
-            if (hour.index == 0)
-                lines << QStringLiteral("Hours of the Day");
-            if (hour.index == 12)
-                lines << QStringLiteral("Hours of the Night");
-            QString line = locale.formatShortTime(hour.start.time()) + QLatin1Char(' ') + hour.ruler;
+            QStringList row{locale.formatShortTime(hour.start.time()), hour.ruler};
             if (hour.contains(now))
-                line += QString::fromUtf8(CurrentHourMark);
-            lines << line;
+                row << QString::fromUtf8(CurrentHourMark).trimmed();
+            rows << row;
         }
+        const QStringList cells = tableLines(rows, {ColumnAlign::Right, ColumnAlign::Left});
+        lines << sideBySide(QStringList{QStringLiteral("Hours of the Day")} + cells.mid(0, 12),
+                            QStringList{QStringLiteral("Hours of the Night")} + cells.mid(12), WeekColumnGap);
     }
     return lines;
 }

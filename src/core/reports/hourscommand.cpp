@@ -2,6 +2,7 @@
 
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
+#include "common/columns.h"
 #include "common/westerntext.h"
 #include "hours/dayseries.h"
 #include "reports/calendarexport.h"
@@ -96,12 +97,11 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     if (Status status = writeFileAtomically(arguments.at(2), ics); !status)
         return failed(1, status.message);
     HoursCommandResult result;
-    result.output << QStringLiteral("%1: %2 events (%3 planetary hours, %4 Sun and Moon, %5 transits)")
-                         .arg(arguments.at(2))
-                         .arg(counts.total())
-                         .arg(counts.hours)
+    result.output << QStringLiteral("%1: %2 (%3, %4 Sun and Moon, %5)")
+                         .arg(arguments.at(2), countOf(counts.total(), "event", "events"),
+                              countOf(counts.hours, "planetary hour", "planetary hours"))
                          .arg(counts.sunMoon)
-                         .arg(counts.transits);
+                         .arg(countOf(counts.transits, "transit", "transits"));
     return result;
 }
 
