@@ -131,14 +131,14 @@ void ReportCommands::RandomVerse1Click()
     }
 }
 
-void ReportCommands::Quote1Click()
+void ReportCommands::showVerseNotice()
 {
     QString verse;
     if (pickVerse(&verse))
         notice(QLatin1String(BookOfTheLawTitle), verse);
 }
 
-void ReportCommands::Quote2Click()
+void ReportCommands::copyVerse()
 {
     QString verse;
     if (pickVerse(&verse))
@@ -150,13 +150,13 @@ void ReportCommands::Law1Click()
     QGuiApplication::clipboard()->setText(lawClipboardText());
 }
 
-void ReportCommands::Date1Click()
+void ReportCommands::copyPresentDate()
 {
     mOutside.calculateNow();
     mHost.copyViewToClipboard();
 }
 
-void ReportCommands::Query1Click()
+void ReportCommands::showPresentDateNotice()
 {
     mOutside.calculateNow();
     notice(QLatin1String(ThelemicDateTitle), dateBalloonText(mView.toPlainText()));

@@ -4,12 +4,15 @@
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
+#include "astrocalls/scratchjobs.h"
 #include "batchdialog.h"
 #include "common/clocktime.h"
 #include "common/columns.h"
 #include "common/westerntext.h"
 #include "eventview.h"
+#include "hours/alarmclock.h"
 #include "hours/planetaryhours.h"
+#include "hours/reportfacts.h"
 #include "hoursmenu.h"
 #include "qtsoundplayer.h"
 #include "reportcommands.h"
@@ -111,16 +114,13 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     buildMenus();
     buildTray();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TOrm::Timer1Timer);
+    buildClock();
 
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
-    mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
+    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     mReports = std::make_unique<ReportCommands>(*this, *this, mSettings, *TDate, *mAstro);
     mReports->outside().calculateNow = [this] { NowButtonClick(); };
     mReports->outside().balloon = [this](const QString &title, const QString &text) {
@@ -128,8 +128,11 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     };
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
+    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived,
+                                               AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mClockJobs->setComputerZone(mLocale.zone());
+    syncClockFeed();
     SetNow();
-    EventList.clear();
 
     Timer1Timer();
     Timer1->start();
@@ -140,8 +143,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 
 TOrm::~TOrm()
 {
-    // FormDestroy: the alarm list goes with the window.
-    EventList.clear();
+    // FormDestroy: the alarm list goes with the clock, a child of the window.
     mSound = nullptr;
     qApp->removeEventFilter(mHints.get());
 }
@@ -180,7 +182,8 @@ void TOrm::buildToolbar()
     Time->setFixedWidth(PickerWidth);
     Toolbar1->addWidget(Time);
 
-    mToolbarDock = new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
+    // Parented to the window, which owns it.
+    new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
 
     connect(GDate, &QDateEdit::dateChanged, this, &TOrm::pickerChangedByUser);
     connect(Time, &QTimeEdit::timeChanged, this, &TOrm::pickerChangedByUser);
@@ -200,7 +203,7 @@ void TOrm::buildToolbar()
         {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", [this] { HoursButtonClick(); }, false},
         {"ToolbarButton971", "events", "Toggle Event Display", [this] { AlarmEvents1Click(); }, true},
-        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
+        {"Opt1", "options", "Program Options", [this] { Options1Click(); }, false},
         {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
@@ -271,10 +274,8 @@ void TOrm::buildViews()
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
     CheckListBox1 = new EventView(Panel2);
-    CheckListBox1->setCheckHandler([this](int row, bool checked) {
-        if (row >= 0 && row < EventList.size())
-            EventList.entries[row].checked = checked;
-    });
+    CheckListBox1->setCheckHandler(
+        [this](int row, bool checked) { mAlarmClock->setRowChecked(row, checked); });
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -297,6 +298,11 @@ void TOrm::buildViews()
     mStatusText->setObjectName(QStringLiteral("StatusText"));
     mStatusText->setContentsMargins(2, 0, 0, 0);
     StatusBar1->addWidget(mStatusText, 1);
+    // The clock's pause is said in words beside the time it stopped at.
+    mPausedText = new QLabel(QStringLiteral("Clock paused"), StatusBar1);
+    mPausedText->setObjectName(QStringLiteral("PausedText"));
+    mPausedText->hide();
+    StatusBar1->addPermanentWidget(mPausedText);
     setStatusBar(StatusBar1);
 }
 
@@ -403,7 +409,7 @@ void TOrm::buildMenus()
     QMenu *web = menu(help, "Web1", QStringLiteral("&Web"));
     web->setToolTipsVisible(true);
     item(web, "MakerHome1", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
-    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHomepage1Click(); });
+    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHome1Click(); });
     item(web, "NavalObservatory1", QStringLiteral("Naval Observatory"), [this] {
         NavalObservatory1Click();
     })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
@@ -555,18 +561,17 @@ void TOrm::showMessage(const QString &text)
 
 // --- Commands -------------------------------------------------------------------------------
 
-void TOrm::CalcButtonClick(Calculator::Sender sender)
+void TOrm::CalcButtonClick(Calculator::Output output)
 {
-    const Status status = mCalc->calculate(sender);
+    const Status status = mCalc->calculate(output);
     if (!status)
         showMessage(status.message);
 }
 
-void TOrm::NowButtonClick(Calculator::Sender sender)
+void TOrm::NowButtonClick()
 {
     SetNow();
-    mCalc->ShowOutput = true;
-    CalcButtonClick(sender);
+    CalcButtonClick(Calculator::Output::Show);
 }
 
 void TOrm::SetNow()
@@ -579,7 +584,7 @@ void TOrm::SetNow()
 void TOrm::MonthCalendar1Click(QDate date)
 {
     setPickers(clockTime(date, mDatePickerTime), Time->time());
-    CalcButtonClick(Calculator::Sender::Other);
+    CalcButtonClick(Calculator::Output::Show);
 }
 
 void TOrm::pickerChangedByUser()
@@ -607,10 +612,7 @@ void TOrm::Paused1Click()
     // The mark is the pause state; a paused clock does not tick at all, so neither the pickers
     // nor the alarms move until the user resumes it here.
     Paused1->setChecked(!Paused1->isChecked());
-    if (Paused1->isChecked())
-        Timer1->stop();
-    else
-        Timer1->start();
+    mAlarmClock->setPaused(Paused1->isChecked());
 }
 
 void TOrm::ClipButtonClick()
@@ -641,23 +643,23 @@ void TOrm::Batch1Click()
     const QDateTime date = datePickerValue();
     const QTime time = timePickerValue();
     qint64 lines = 0;
-    const Status status = BatchConvert(*mCalc, input, output, QString(), &lines);
+    // From the menu each line's date shows in the view as it is converted.
+    const Status status = BatchConvert(*mCalc, input, output, QString(), Calculator::Output::Show, &lines);
     // Every line has been charted through the pickers: they go back to the moment they showed,
     // and the view shows that moment's date again.
     setPickers(date, time);
     setMonthCalendarDate(date.date());
-    mCalc->ShowOutput = true;
-    CalcButtonClick(Calculator::Sender::Other);
+    CalcButtonClick(Calculator::Output::Show);
     showMessage(status ? QStringLiteral("%1 of %2 converted into %3.")
                              .arg(countOf(lines, "line", "lines"), QDir::toNativeSeparators(input),
                                   QDir::toNativeSeparators(output))
                        : status.message);
 }
 
-Status TOrm::runBatch(const QString &inputName, const QString &outputName)
+Status TOrm::runBatch(const QString &inputName, const QString &outputName, Calculator::Output output)
 {
     // Names are the user's, taken from where the program was started, not the work folder.
-    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder);
+    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder, output);
 }
 
 // --- Reports and output -----------------------------------------------------------------------
@@ -684,12 +686,12 @@ void TOrm::RandomVerse1Click()
 
 void TOrm::Quote1Click()
 {
-    mReports->Quote1Click();
+    mReports->showVerseNotice();
 }
 
 void TOrm::Quote2Click()
 {
-    mReports->Quote2Click();
+    mReports->copyVerse();
 }
 
 void TOrm::Law1Click()
@@ -699,12 +701,12 @@ void TOrm::Law1Click()
 
 void TOrm::Date1Click()
 {
-    mReports->Date1Click();
+    mReports->copyPresentDate();
 }
 
 void TOrm::Query1Click()
 {
-    mReports->Query1Click();
+    mReports->showPresentDateNotice();
 }
 
 void TOrm::Print1Click()
@@ -758,11 +760,6 @@ QMenu *TOrm::createPopupMenu()
     return nullptr;
 }
 
-void TOrm::dockToolbarNear(const QPoint &globalPos)
-{
-    mToolbarDock->dockNear(globalPos);
-}
-
 void TOrm::Exit1Click()
 {
     close();
@@ -770,7 +767,12 @@ void TOrm::Exit1Click()
 
 void TOrm::Exit2Click()
 {
-    // Leaves at once: the layout keys keep the values of the last ordinary close.
+    quitWithoutClosing();
+}
+
+void TOrm::quitWithoutClosing()
+{
+    // The layout keys keep the values of the last ordinary close.
     mEndProgram(0);
 }
 
@@ -811,11 +813,6 @@ void TOrm::OrlamHome1Click()
     openAddress(WebLinks::OrlamHome);
 }
 
-void TOrm::OrlamHomepage1Click()
-{
-    openAddress(WebLinks::OrlamHome);
-}
-
 void TOrm::NavalObservatory1Click()
 {
     openAddress(WebLinks::NavalObservatory);
@@ -852,12 +849,12 @@ std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
     hooks.setShowHints = [this](bool on) { setShowHints(on); };
     hooks.tryOptions = [this] {
         SetNow();
-        mCalc->ShowOutput = true;
-        CalcButtonClick(Calculator::Sender::Other);
+        CalcButtonClick(Calculator::Output::Show);
     };
     hooks.reloadSettings = [this] {
         mStore.ReloadSettings(&mSettings);
-        rebuildEventList();
+        // The alarm list follows the new alarm flags.
+        BuildEventList();
     };
     hooks.message = [this](const QString &text) { showMessage(text); };
     return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
@@ -870,102 +867,127 @@ void TOrm::Options1Click()
     dialog->exec();
 }
 
-void TOrm::FormattingOptions1Click()
+// --- Clock ----------------------------------------------------------------------------------
+
+void TOrm::buildClock()
 {
-    Options1Click();
+    mAlarmClock = new AlarmClock(mLocale, this);
+    mAlarmClock->setNow([this] { return mClock(); });
+    mAlarmClock->setProvider([this](const ClockPlace &place, QDate first, QDate last, PlaceFacts *facts) {
+        return placeFactsFromReports(*mClockJobs, place, first, last, facts);
+    });
+    Timer1 = mAlarmClock->timer();
+    connect(mAlarmClock, &AlarmClock::secondTicked, this, [this](const QDateTime &now) {
+        mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), wallClock(now)));
+    });
+    connect(mAlarmClock, &AlarmClock::minuteStarted, this, &TOrm::minuteWork);
+    connect(mAlarmClock, &AlarmClock::hourChanged, this, &TOrm::showHourInForce);
+    connect(mAlarmClock, &AlarmClock::listRebuilt, this, &TOrm::showEventList);
+    connect(mAlarmClock, &AlarmClock::alarmDue, this, &TOrm::soundAlarm);
+    connect(mAlarmClock, &AlarmClock::rowFired, this, [this](int row) { CheckListBox1->markFired(row); });
+    connect(mAlarmClock, &AlarmClock::rowsMissed, this, [this](const QList<int> &rows) {
+        for (int row : rows)
+            CheckListBox1->markMissed(row);
+    });
+    connect(mAlarmClock, &AlarmClock::pausedChanged, this,
+            [this](bool paused) { mPausedText->setVisible(paused); });
+    connect(mAlarmClock, &AlarmClock::failed, this, &TOrm::showMessage);
 }
 
-void TOrm::rebuildEventList()
+void TOrm::syncClockFeed()
 {
-    BuildEventList();
+    ClockPlace place;
+    place.longitude = mSettings.Longitude;
+    place.latitude = mSettings.Latitude;
+    place.jobZone = mSettings.TimeZone;
+    place.timeMode = mSettings.TimeMode;
+    place.zone = mLocale.zone();
+    mAlarmClock->setPlace(place);
+    mAlarmClock->setChoices(AlarmChoices::from(mSettings));
+}
+
+QDateTime TOrm::wallClock(const QDateTime &instant) const
+{
+    return clockFromLocal(instant.toTimeZone(mAlarmClock->place().zone));
 }
 
 void TOrm::Timer1Timer()
 {
-    const QDateTime zoned = mClock();
-    const QDateTime now = clockFromLocal(zoned);
-    mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), now));
-    // A message box of a failing minute runs an event loop, and ticks come through it: they
-    // only keep the status bar going.
-    const TickPlan plan = planTick(now, zoned.offsetFromUtc(), clockTime(GDate->date(), Time->time()),
-                                   EventList, mClockStarted, mInTick);
-    if (!mClockStarted || mInTick)
-        return;
-    mInTick = true;
-    if (plan.minuteWork)
-        minuteWork();
-    // After the minute work, which has moved the rise/set reports and "hl.txt" to the new day.
-    if (plan.rebuild)
-        BuildEventList();
-    soundAlarms(now);
-    mInTick = false;
+    mAlarmClock->tick();
 }
 
 void TOrm::minuteWork()
 {
-    // Silent: the view keeps what it shows, and the user's choice of ShowOutput comes back.
-    const bool showOutput = mCalc->ShowOutput;
+    // Silent: the view keeps what it shows. The hours are the clock's own, kept from its last
+    // build: the minute costs one engine run.
     SetNow();
-    mCalc->ShowOutput = false;
-    CalcButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = false;
-    HoursButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = showOutput;
+    CalcButtonClick(Calculator::Output::Silent);
+    showCaption();
 }
 
-void TOrm::soundAlarms(const QDateTime &now)
+void TOrm::showHourInForce(const HourInForce &hour)
 {
-    for (int i : dueEvents(EventList, now)) {
-        EventEntry &entry = EventList.entries[i];
-        if (!entry.checked) {
-            const QStringList sounds = alarmSounds(entry, findAlarmSound);
-            if (!sounds.isEmpty() && mSound)
-                mSound->enqueue(sounds);
-            if (mSettings.Notify)
-                ShowBalloon(entry.body + QLatin1Char(' ') + entry.word,
-                            mLocale.formatShortTime(entry.moment.time()), BalloonIcon::Information, 10);
-        }
-        entry.checked = true;
-        entry.fired = true;
-        CheckListBox1->markFired(i);
-    }
+    if (hour.trayImage >= 0)
+        setTrayImage(hour.trayImage);
+    else if (hour.noSunrise || hour.noSunset)
+        setTrayImage(NeutralTrayImage);
+    showCaption();
 }
 
-void TOrm::HoursButtonClick(Calculator::Sender sender)
+void TOrm::showCaption()
 {
-    if (sender == Calculator::Sender::ButtonOrMenu)
-        mCalc->ShowOutput = true;
+    if (!mSettings.UpdateCaption)
+        return;
+    const QString caption = mCalc->texts.CommonDateText + mAlarmClock->hour().HourText;
+    setCaptions(caption, caption);
+}
+
+void TOrm::showEventList(const orlam::EventList &list)
+{
+    CheckListBox1->showEvents(list);
+    // "hl.txt" is the user's copy of today's hours; nothing reads it back.
+    const QStringList lines =
+        hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
+    if (lines.isEmpty())
+        return;
+    if (const Status written = writeFileAtomically(QLatin1String(HoursFileName), joinCrLf(lines)); !written)
+        showMessage(written.message);
+}
+
+void TOrm::soundAlarm(const EventEntry &entry)
+{
+    const QStringList sounds = alarmSounds(entry, findAlarmSound);
+    if (!sounds.isEmpty() && mSound)
+        mSound->enqueue(sounds);
+    if (mSettings.Notify)
+        ShowBalloon(entry.body + QLatin1Char(' ') + entry.word, mLocale.formatShortTime(entry.moment.time()),
+                    BalloonIcon::Information, 10);
+}
+
+void TOrm::HoursButtonClick(Calculator::Output output)
+{
     mCalc->updateRiseSet();
     const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
     const TRiseSetTable &table = mCalc->RiseSetTable;
     const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
-    const CurrentHour current = currentHour(hours, presentMoment(), zone, mLocale);
-    if (current.trayImage >= 0)
-        setTrayImage(current.trayImage);
-    if (mSettings.UpdateCaption) {
-        const QString caption = mCalc->texts.CommonDateText + current.HourText;
-        setCaptions(caption, caption);
-    }
+    // The tray and the caption show the hour in force, which the clock keeps.
+    showCaption();
     const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
     if (!written) {
         showMessage(written.message);
         return;
     }
-    if (mCalc->ShowOutput)
+    if (output == Calculator::Output::Show)
         setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
 }
 
 void TOrm::BuildEventList()
 {
-    const QDateTime zoned = mClock();
-    EventBuild build =
-        orlam::BuildEventList(readEventSources(QDir::currentPath(), mLocale.dayFirst()), mSettings,
-                              clockFromLocal(zoned), zoned.offsetFromUtc(), &EventList);
-    EventList = std::move(build.list);
-    CheckListBox1->showEvents(EventList);
-    // One message for the build, however many lines did not read; the rest of the list stands.
-    if (build.unreadable > 0)
-        showMessage(QStringLiteral("'%1' is not a valid date").arg(build.firstUnreadable));
+    // The settings may name another place or other alarms: the list is built afresh for them, at
+    // once, with the marks of the same place and choices kept.
+    syncClockFeed();
+    if (mAlarmClock->started())
+        mAlarmClock->rebuild();
 }
 
 void TOrm::AlarmEvents1Click()
@@ -1018,8 +1040,7 @@ TOrm::StartResult TOrm::FormShow()
     switch (mCommandLine.mode) {
     case CommandLine::Mode::CopyDate: {
         const int failedRuns = mRunner->failedRuns();
-        mCalc->ShowOutput = true;
-        const Status status = mCalc->calculate(Calculator::Sender::Other);
+        const Status status = mCalc->calculate(Calculator::Output::Show);
         if (!status)
             return stopStartUp(status);
         // The engine's failure has been shown; a date without the planets is no answer.
@@ -1037,7 +1058,7 @@ TOrm::StartResult TOrm::FormShow()
         (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     case CommandLine::Mode::Batch: {
-        const Status status = runBatch(mCommandLine.first, mCommandLine.second);
+        const Status status = runBatch(mCommandLine.first, mCommandLine.second, Calculator::Output::Silent);
         if (!status)
             return stopStartUp(status);
         const int failedRuns = mRunner->failedRuns();
@@ -1074,20 +1095,16 @@ Status TOrm::finishCommandLineRun()
 
 void TOrm::startUpSteps(bool interactive)
 {
-    mCalc->ShowOutput = true;
-    const Status status = mCalc->calculate(Calculator::Sender::Other);
+    const Status status = mCalc->calculate(Calculator::Output::Show);
     if (!status) {
         showMessage(status.message);
         return;
     }
     if (!interactive)
         return;
-    // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
-    mCalc->ShowOutput = false;
-    HoursButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = true;
-    BuildEventList();
-    mClockStarted = true;
+    // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
+    syncClockFeed();
+    mAlarmClock->start();
     if (mFitFirstSize)
         fitFirstSize();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "hours/alarmclock.h"
 #include "hours/eventlist.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -8,7 +9,6 @@
 #include "trayicon.h"
 
 #include <QMainWindow>
-#include <QPoint>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -30,6 +30,7 @@ class QToolButton;
 namespace orlam {
 
 class AstrologRunner;
+class ScratchJobs;
 class Astrocalls;
 class EventView;
 class HintSwitch;
@@ -38,7 +39,6 @@ class SoundPlayer;
 class HoursMenu;
 class TfOptions;
 class ReportCommands;
-class ToolbarDock;
 class TrayIcon;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
@@ -100,8 +100,9 @@ public:
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
-    // The alarm list: the pending events, row i of the event view being entry i.
-    orlam::EventList EventList;
+    // The alarm clock: the hours in force and the alarm list (row i of the event view is entry i).
+    AlarmClock &alarmClock() { return *mAlarmClock; }
+    const orlam::EventList &eventList() const { return mAlarmClock->events(); }
 
     // Where the window takes "now" from: a moment in the computer's zone (the wall clock by
     // default). Tests run days through it in moments.
@@ -121,13 +122,13 @@ public:
     void showMessage(const QString &text) override;
 
     // Command handlers.
-    void CalcButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
-    void NowButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void CalcButtonClick(Calculator::Output output = Calculator::Output::Show);
+    void NowButtonClick();
     void SetNow();
     void MonthCalendar1Click(QDate date);
     void GDateChange();
     void Paused1Click();
-    void HoursButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void HoursButtonClick(Calculator::Output output = Calculator::Output::Show);
     void BuildEventList();
     void AlarmEvents1Click();
     void ClipButtonClick();
@@ -135,6 +136,8 @@ public:
     void ToolBars1Click();
     void Statusbar2Click();
     void MonthlyCalendar1Click();
+    // Exit1 (the File menu) closes the window, which saves the layout; Exit2 (the tray) leaves
+    // at once without it.
     void Exit1Click();
     void Exit2Click();
     void Restore1Click();
@@ -144,7 +147,6 @@ public:
     void About1Click();
     void MakerHome1Click();
     void OrlamHome1Click();
-    void OrlamHomepage1Click();
     void NavalObservatory1Click();
     void OTO1Click();
     void Astrolog1Click();
@@ -153,7 +155,6 @@ public:
     void Selectall2Click();
     // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
     void Options1Click();
-    void FormattingOptions1Click();
     // The options dialog as Options1Click shows it, wired to this window.
     std::unique_ptr<TfOptions> makeOptionsDialog();
     // Reports and output (reportcommands.h).
@@ -161,9 +162,12 @@ public:
     void Forthemonth1Click();
     void Fortheyear1Click();
     void RandomVerse1Click();
+    // The tray's Quote1 shows a verse in a balloon; the ClipBoard submenu's Quote2 copies one.
     void Quote1Click();
     void Quote2Click();
     void Law1Click();
+    // The tray's Date1 item runs Query1Click (the date in a balloon); the ClipBoard submenu's
+    // Date2 runs Date1Click (the date to the clipboard).
     void Date1Click();
     void Query1Click();
     void Print1Click();
@@ -193,17 +197,21 @@ private:
     // they name, and the caption with its hour; it stays on its screen.
     void fitFirstSize();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
+    // The clock's wiring and what its signals show.
+    void buildClock();
+    void syncClockFeed(); // the place and alarm choices of the settings, to the clock
+    QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
-    void soundAlarms(const QDateTime &now);
+    void showHourInForce(const HourInForce &hour);
+    void showCaption();
+    void showEventList(const orlam::EventList &list);
+    void soundAlarm(const EventEntry &entry);
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
-    Status runBatch(const QString &inputName, const QString &outputName);
+    Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
     void openAddress(const char *address);
     int menuBarHeight() const;
-    // After the options dialog has written the file: the alarm list is built again from the new
-    // alarm flags. BuildEventList joins here.
-    void rebuildEventList();
-    void dockToolbarNear(const QPoint &globalPos);
+    void quitWithoutClosing();
 
     LocaleFacts mLocale;
     SettingsStore mStore;
@@ -222,8 +230,8 @@ private:
     std::function<QDateTime()> mClock;
     std::unique_ptr<QtSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
-    bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
-    bool mInTick = false;
+    AlarmClock *mAlarmClock = nullptr;
+    std::unique_ptr<ScratchJobs> mClockJobs; // the clock's engine jobs, away from the work folder
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
@@ -244,10 +252,10 @@ private:
     EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
+    QLabel *mPausedText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1
-    ToolbarDock *mToolbarDock = nullptr;
     QTimer *Timer1 = nullptr;
 
     QAction *ToolBars1 = nullptr;

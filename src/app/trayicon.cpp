@@ -27,6 +27,11 @@ void TrayIcon::click()
 
 void TrayIcon::setImage(int index)
 {
+    if (index == NeutralTrayImage) {
+        mImage = NeutralTrayImage;
+        mIcon->setIcon(programIcon());
+        return;
+    }
     mImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
     mIcon->setIcon(planetIcon(mImage));
 }

@@ -297,7 +297,7 @@ private:
 } // namespace
 
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder, qint64 *convertedLines)
+                    const QString &folder, Calculator::Output view, qint64 *convertedLines)
 {
     if (convertedLines)
         *convertedLines = 0;
@@ -416,7 +416,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             settings.Latitude = fields[6];
 
             const int failedRuns = runner.failedRuns();
-            if (const Status status = calculator.calculate(Calculator::Sender::Other); !status) {
+            if (const Status status = calculator.calculate(view); !status) {
                 failure = atLine(status.message);
                 return false;
             }
