@@ -3,6 +3,7 @@
 #include "desktopshell.h"
 
 #include "common/westerntext.h"
+#include "hours/hoursspan.h"
 #include "reports/calendar.h"
 #include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
@@ -84,9 +85,9 @@ void ReportCommands::Fortheyear1Click()
 void ReportCommands::showCalendar(JobKind kind)
 {
     QStringList lines;
-    const Status status =
-        makeTransitCalendar(mAstro, kind, mSettings.TimeZone, mSettings.Longitude, mSettings.Latitude,
-                            mHost.datePickerValue(), mHost.timePickerValue(), &lines);
+    const Status status = makeTransitCalendar(
+        mAstro, kind, mSettings.TimeZone, mSettings.Longitude, mSettings.Latitude, mHost.datePickerValue(),
+        mHost.timePickerValue(), placeZone(mSettings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
         mHost.showMessage(status.message);
         return;
