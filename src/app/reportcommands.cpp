@@ -2,6 +2,7 @@
 
 #include "desktopshell.h"
 
+#include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "reports/calendar.h"
@@ -219,11 +220,12 @@ void ReportCommands::Save1Click()
         return;
     // The name decides the form: a ".txt" file holds plain text whatever filter was shown, so
     // that every program opening it shows the text and not its markup. Written beside the
-    // target and renamed over it, so an old file is either kept whole or replaced whole.
+    // target and renamed over it, so an old file is either kept whole or replaced whole. A
+    // device or a pipe is written into.
     const QString path = withSavedTypeSuffix(choice.path, choice.type);
     const SavedType type = savedTypeForName(path, choice.type);
     const QByteArray bytes = savedViewBytes(splitLines(mView.toPlainText()), type, localeCodeset());
-    if (const Status status = writeFileAtomically(path, bytes); !status)
+    if (const Status status = writeOutputFile(path, bytes); !status)
         mHost.showMessage(status.message);
 }
 

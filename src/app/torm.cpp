@@ -374,7 +374,8 @@ void TOrm::buildMenus()
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] {
         ClipButtonClick();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"),
+         [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
@@ -951,7 +952,8 @@ void TOrm::showEventList(const orlam::EventList &list)
         hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
     if (lines.isEmpty())
         return;
-    if (const Status written = writeFileAtomically(QLatin1String(HoursFileName), joinCrLf(lines)); !written)
+    if (const Status written = writeWorkFile(QLatin1String(HoursFileName), joinCrLf(lines), WorkFile::Kept);
+        !written)
         showMessage(written.message);
 }
 
@@ -982,8 +984,9 @@ void TOrm::HoursButtonClick(Calculator::Output output)
     // The tray and the caption show the hour in force, which the clock keeps.
     showCaption();
     const BaseDayHours *day = span.day(baseDay);
-    const Status written = writeFileAtomically(
-        QLatin1String(HoursFileName), day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray());
+    const Status written =
+        writeWorkFile(QLatin1String(HoursFileName),
+                      day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray(), WorkFile::Kept);
     if (!written) {
         showMessage(written.message);
         return;
