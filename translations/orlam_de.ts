@@ -146,10 +146,6 @@
         <translation>Speichern unter</translation>
     </message>
     <message>
-        <source>Text files (*.txt)</source>
-        <translation>Textdateien (*.txt)</translation>
-    </message>
-    <message>
         <source>The document %1 has been written, but no program could be found to open it.</source>
         <translation>Das Dokument %1 wurde geschrieben, aber es fand sich kein Programm, das es öffnet.</translation>
     </message>
@@ -413,16 +409,75 @@
         <source>The ephemeris program left no chart with the Sun and the Moon in %1</source>
         <translation>Das Ephemeridenprogramm hat in %1 kein Horoskop mit Sonne und Mond hinterlassen</translation>
     </message>
+    <message>
+        <source>event</source>
+        <translation>Ereignis</translation>
+    </message>
+    <message>
+        <source>events</source>
+        <translation>Ereignisse</translation>
+    </message>
+    <message>
+        <source>day</source>
+        <translation>Tag</translation>
+    </message>
+    <message>
+        <source>days</source>
+        <translation>Tage</translation>
+    </message>
+    <message>
+        <source>line</source>
+        <translation>Zeile</translation>
+    </message>
+    <message>
+        <source>lines</source>
+        <translation>Zeilen</translation>
+    </message>
+</context>
+<context>
+    <name>orlam::BatchDialog</name>
+    <message>
+        <source>Text files (*.txt *.csv);;All files (*)</source>
+        <translation>Textdateien (*.txt *.csv);;Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Batch Conversion</source>
+        <translation>Stapelverarbeitung</translation>
+    </message>
+    <message>
+        <source>File of Moments</source>
+        <translation>Datei der Zeitpunkte</translation>
+    </message>
+    <message>
+        <source>File for the Dates</source>
+        <translation>Datei für die Daten</translation>
+    </message>
+    <message>
+        <source>Each line of the input names a moment and a place; the output gets the Thelemic date of each line.</source>
+        <translation>Jede Zeile der Eingabe nennt einen Zeitpunkt und einen Ort; die Ausgabe erhält das thelemische Datum jeder Zeile.</translation>
+    </message>
+    <message>
+        <source>Browse...</source>
+        <translation>Durchsuchen...</translation>
+    </message>
+    <message>
+        <source>&amp;Input file:</source>
+        <translation>&amp;Eingabedatei:</translation>
+    </message>
+    <message>
+        <source>&amp;Output file:</source>
+        <translation>&amp;Ausgabedatei:</translation>
+    </message>
+    <message>
+        <source>&amp;Convert</source>
+        <translation>&amp;Umwandeln</translation>
+    </message>
 </context>
 <context>
     <name>orlam::CalendarExportDialog</name>
     <message>
         <source>Export to Calendar</source>
         <translation>In Kalender exportieren</translation>
-    </message>
-    <message>
-        <source> days</source>
-        <translation> Tage</translation>
     </message>
     <message>
         <source>&amp;From:</source>
@@ -452,6 +507,14 @@
         <source>&amp;Export...</source>
         <translation>&amp;Exportieren...</translation>
     </message>
+    <message>
+        <source> day</source>
+        <translation> Tag</translation>
+    </message>
+    <message>
+        <source> days</source>
+        <translation> Tage</translation>
+    </message>
 </context>
 <context>
     <name>orlam::HoursMenu</name>
@@ -476,18 +539,18 @@
         <translation>iCalendar-Dateien (*.ics);;Alle Dateien (*)</translation>
     </message>
     <message>
-        <source>%1 events of %2 days were saved in %3.
-
-Open the file in your calendar program now?</source>
-        <translation>%1 Ereignisse aus %2 Tagen wurden in %3 gespeichert.
-
-Die Datei jetzt in Ihrem Kalenderprogramm öffnen?</translation>
-    </message>
-    <message>
         <source>No program is set to open calendar files (.ics) on this computer. Import the file from your calendar program:
 %1</source>
         <translation>Auf diesem Computer ist kein Programm zum Öffnen von Kalenderdateien (.ics) eingerichtet. Importieren Sie die Datei in Ihrem Kalenderprogramm:
 %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 were saved in %3.
+
+Open the file in your calendar program now?</source>
+        <translation>%1 für %2 wurden in %3 gespeichert.
+
+Die Datei jetzt in Ihrem Kalenderprogramm öffnen?</translation>
     </message>
 </context>
 <context>
@@ -658,10 +721,6 @@ Ortsliste: city-timezones (MIT)</translation>
         <translation>&amp;Monatskalender</translation>
     </message>
     <message>
-        <source>Alarm Events</source>
-        <translation>Alarmereignisse</translation>
-    </message>
-    <message>
         <source>&amp;Options</source>
         <translation>&amp;Optionen</translation>
     </message>
@@ -738,18 +797,6 @@ Ortsliste: city-timezones (MIT)</translation>
         <translation>Beenden</translation>
     </message>
     <message>
-        <source>File name</source>
-        <translation>Dateiname</translation>
-    </message>
-    <message>
-        <source>Input File</source>
-        <translation>Eingabedatei</translation>
-    </message>
-    <message>
-        <source>Output File</source>
-        <translation>Ausgabedatei</translation>
-    </message>
-    <message>
         <source>Close Orlam without saving the window&apos;s size and place?</source>
         <translation>Orlam schließen, ohne Größe und Lage des Fensters zu speichern?</translation>
     </message>
@@ -820,6 +867,14 @@ Ortsliste: city-timezones (MIT)</translation>
     <message>
         <source>Clock paused</source>
         <translation>Uhr angehalten</translation>
+    </message>
+    <message>
+        <source>&amp;Alarm Events</source>
+        <translation>&amp;Alarmereignisse</translation>
+    </message>
+    <message>
+        <source>%1 of %2 converted into %3.</source>
+        <translation>%1 aus %2 in %3 umgewandelt.</translation>
     </message>
 </context>
 <context>

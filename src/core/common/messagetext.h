@@ -17,4 +17,12 @@ inline QString messageText(const QString &english)
     return QCoreApplication::translate("Messages", english.toUtf8().constData());
 }
 
+// A count with its noun in the right number and the user's language: "1 line", "2 lines".
+// `one` and `many` are marked with QT_TRANSLATE_NOOP("Messages", ...).
+inline QString countText(qint64 count, const char *one, const char *many)
+{
+    return QString::number(count) + QLatin1Char(' ') +
+           QCoreApplication::translate("Messages", count == 1 ? one : many);
+}
+
 } // namespace orlam
