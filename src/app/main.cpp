@@ -1,6 +1,7 @@
 #include "appicons.h"
 #include "clipboardkeeper.h"
 #include "commandline.h"
+#include "commandlinerun.h"
 #include "hourscli.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
@@ -16,6 +17,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using namespace orlam;
 
@@ -62,20 +64,22 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
 
 // No settings file yet: the place of the computer's time zone and its clock, so that the first
 // date shown is right where the user is. Only after the settings have loaded, so that a locale
-// the program refuses leaves no file behind. Returns the note for the status bar.
-QString applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLine &commandLine)
+// the program refuses leaves no file behind. Returns the note for the status bar; a
+// command-line mode gets a line on standard error instead, which carries only the date or the
+// batch result.
+QString applyFirstStart(TSettings *settings, QWidget *window, const QString &settingsFile,
+                        const CommandLine &commandLine)
 {
     const FirstStart plan = planFirstStart(computerZone(), zoneInfoDirectory());
-    plan.apply(&window.settings());
+    plan.apply(settings);
     const Status written = writeFirstStart(settingsFile, plan);
     if (commandLine.endsAfterStart()) {
-        // Standard output carries only the date or the batch result.
         const QString line = written ? plan.description() : written.message;
         std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
         return {};
     }
     if (!written)
-        showUserMessage(&window, written.message);
+        showUserMessage(window, written.message);
     return plan.statusText();
 }
 
@@ -149,14 +153,19 @@ int main(int argc, char **argv)
     }
 
     previousHandler = qInstallMessageHandler(filterQtMessages);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orlam"));
-    QApplication::setApplicationVersion(VersionText);
-    QApplication::setDesktopFileName(QStringLiteral("orlam"));
-    QApplication::setWindowIcon(programIcon());
+    // The command-line modes show no window: without a display they need no widgets at all (a
+    // display may still have to show a message box, and the window after a failure).
+    std::unique_ptr<QGuiApplication> app;
+    if (commandLine.endsAfterStart() && !haveDisplay())
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("orlam"));
+    QGuiApplication::setApplicationVersion(VersionText);
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlam"));
     // The window ends the program itself: closing a message box while the window sits in the
     // tray must not.
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
         showUserMessage(nullptr, entered.message);
@@ -165,7 +174,29 @@ int main(int argc, char **argv)
 
     const LocaleFacts locale = LocaleFacts::system();
     const QString settingsFile = settingsPath(commandLine.startFolder);
-    const bool firstStart = isFirstStart(settingsFile);
+    bool firstStart = isFirstStart(settingsFile);
+    if (commandLine.endsAfterStart()) {
+        CommandLineRun run(settingsFile, locale, commandLine);
+        if (!run.createStatus()) {
+            showUserMessage(nullptr, run.createStatus().message);
+            return 1;
+        }
+        if (firstStart)
+            applyFirstStart(&run.settings(), nullptr, settingsFile, commandLine);
+        firstStart = false;
+        const CommandLineRun::Result result = run.run();
+        if (commandLine.mode == CommandLine::Mode::CopyDate && !run.output().isEmpty()) {
+            printLines(run.output());
+            keepClipboardAfterExit(run.output());
+        }
+        if (result.endProgram)
+            return result.exitCode;
+        // A failure on a display: the message has been shown, and the window opens and starts
+        // as it does without arguments.
+        commandLine.mode = CommandLine::Mode::Interactive;
+    }
+
+    QApplication::setWindowIcon(programIcon());
     TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
@@ -173,21 +204,11 @@ int main(int argc, char **argv)
     }
     window.setCommandLine(commandLine);
     const QString firstStartNote =
-        firstStart ? applyFirstStart(window, settingsFile, commandLine) : QString();
+        firstStart ? applyFirstStart(&window.settings(), &window, settingsFile, commandLine) : QString();
 
-    if (commandLine.endsAfterStart()) {
-        const TOrm::StartResult result = window.FormShow();
-        if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty()) {
-            printLines(window.commandLineOutput());
-            keepClipboardAfterExit(window.commandLineOutput());
-        }
-        if (result.endProgram)
-            return result.exitCode;
-        // A failed batch run on a desktop: the message has been shown and the window goes on.
-    }
     window.show();
     // Once the window is shown: a message set before would not cover the clock's text.
     if (!firstStartNote.isEmpty())
         window.statusBar()->showMessage(firstStartNote, FirstStartNoteMs);
-    return app.exec();
+    return QApplication::exec();
 }

@@ -600,16 +600,12 @@ void TOrm::Batch1Click()
     if (!askFileName(QStringLiteral("Input File"), QStringLiteral("input.txt"), &inputName) ||
         !askFileName(QStringLiteral("Output File"), QStringLiteral("output.txt"), &outputName))
         return;
-    // From the menu each line's date shows in the view as it is converted.
-    const Status status = runBatch(inputName, outputName, Calculator::Output::Show);
+    // Each line's date shows in the view as it is converted.
+    // Names are the user's, taken from where the program was started, not the work folder.
+    const Status status =
+        BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder, Calculator::Output::Show);
     if (!status)
         showMessage(status.message);
-}
-
-Status TOrm::runBatch(const QString &inputName, const QString &outputName, Calculator::Output output)
-{
-    // Names are the user's, taken from where the program was started, not the work folder.
-    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder, output);
 }
 
 // --- Reports and output -----------------------------------------------------------------------
@@ -928,77 +924,16 @@ bool TOrm::showHints() const
 
 // --- Lifecycle ------------------------------------------------------------------------------
 
-TOrm::StartResult TOrm::FormShow()
+void TOrm::FormShow()
 {
     if (mStarted)
-        return {};
+        return;
     mStarted = true;
-
-    switch (mCommandLine.mode) {
-    case CommandLine::Mode::CopyDate: {
-        const int failedRuns = mRunner->failedRuns();
-        const Status status = mCalc->calculate(Calculator::Output::Show);
-        if (!status)
-            return stopStartUp(status);
-        // The engine's failure has been shown; a date without the planets is no answer.
-        if (mRunner->failedRuns() != failedRuns)
-            return {true, 1};
-        ClipButtonClick();
-        mCommandLineOutput = TDate->toPlainText();
-        // The view already holds the present moment's date: the close is all that is left.
-        if (const Status closed = FormClose(); !closed)
-            showMessage(closed.message);
-        return {true, 0};
-    }
-    case CommandLine::Mode::CopyView:
-        ClipButtonClick();
-        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
-        return {true, 0};
-    case CommandLine::Mode::Batch: {
-        const Status status = runBatch(mCommandLine.first, mCommandLine.second, Calculator::Output::Silent);
-        if (!status)
-            return stopStartUp(status);
-        const int failedRuns = mRunner->failedRuns();
-        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
-        return {true, mRunner->failedRuns() != failedRuns ? 1 : 0};
-    }
-    default:
-        break;
-    }
-    startUpSteps();
-    return {};
-}
-
-TOrm::StartResult TOrm::stopStartUp(const Status &status)
-{
-    showMessage(status.message);
-    // Without a display there is no window to go on with.
-    if (isHeadless())
-        return {true, 1};
-    return {};
-}
-
-Status TOrm::finishCommandLineRun()
-{
-    // The command-line modes close the window, which writes the layout, and the present moment
-    // is still charted before the program ends, so that "td.txt" and the clipboard follow the
-    // settings as after any start.
-    const Status closed = FormClose();
-    if (!closed)
-        showMessage(closed.message);
-    startUpSteps(false);
-    return closed;
-}
-
-void TOrm::startUpSteps(bool interactive)
-{
     const Status status = mCalc->calculate(Calculator::Output::Show);
     if (!status) {
         showMessage(status.message);
         return;
     }
-    if (!interactive)
-        return;
     // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
     HoursButtonClick(Calculator::Output::Silent);
     BuildEventList();

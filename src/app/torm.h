@@ -46,12 +46,6 @@ class TrayIcon;
 class TOrm : public QMainWindow, public CalcHost {
     Q_OBJECT
 public:
-    // What the start-up sequence leaves for the program entry to do.
-    struct StartResult {
-        bool endProgram = false;
-        int exitCode = 0;
-    };
-
     // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
     // keys and sets the pickers to the present. See createStatus() for the one failure.
     TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent = nullptr);
@@ -61,6 +55,8 @@ public:
     // the message and end without writing the settings file.
     const Status &createStatus() const { return mCreateStatus; }
 
+    // The command line the program was started with (its start folder names the Batch
+    // command's files).
     void setCommandLine(const CommandLine &commandLine) { mCommandLine = commandLine; }
     // Where messages go (a message box, or standard error without a display, by default).
     void setMessageHandler(std::function<void(const QString &)> handler);
@@ -72,11 +68,10 @@ public:
         mQuestionHandler = std::move(handler);
     }
 
-    // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
-    // of the window runs it when the program entry has not.
-    StartResult FormShow();
-    // The view's text as the command-line mode "x" copied it, for standard output.
-    const QString &commandLineOutput() const { return mCommandLineOutput; }
+    // FormShow: the start-up sequence (the present moment charted and shown, the hours, the
+    // alarm list, the clock). Runs once, at the first showing of the window. The command-line
+    // modes that end at once run without a window (commandlinerun.h).
+    void FormShow();
 
     // FormClose: writes the layout keys. A failure carries "Unable to write to %s".
     Status FormClose();
@@ -183,15 +178,9 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
-    // The steps of the start-up sequence that show the present moment.
-    // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
-    void startUpSteps(bool interactive = true);
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
     void minuteWork();
     void soundAlarms(const QDateTime &now);
-    Status finishCommandLineRun();
-    StartResult stopStartUp(const Status &status);
-    Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
     // An input box of the Batch command; false when the user cancelled it.
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
@@ -220,7 +209,6 @@ private:
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
-    QString mCommandLineOutput;
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mSettingPickers = false;
