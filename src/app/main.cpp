@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "commandlinerun.h"
 #include "hourscli.h"
+#include "programstyle.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -189,14 +190,24 @@ int main(int argc, char **argv)
             printLines(run.output());
             keepClipboardAfterExit(run.output());
         }
-        if (result.endProgram)
+        if (result.endProgram) {
+            if (isHeadless()) {
+                // Nothing is left to hand on at the end without a display, and the end of the
+                // application object would only load the font configuration to free it again
+                // (a third of the whole run).
+                std::fflush(stdout);
+                std::fflush(stderr);
+                lock.release();
+                std::_Exit(result.exitCode);
+            }
             return result.exitCode;
+        }
         // A failure on a display: the message has been shown, and the window opens and starts
         // as it does without arguments.
         commandLine.mode = CommandLine::Mode::Interactive;
     }
 
-    QApplication::setWindowIcon(programIcon());
+    QApplication::setStyle(new ProgramStyle);
     TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);

@@ -21,6 +21,8 @@ public:
     // True when this process now holds the lock; false when another copy holds it or the lock
     // cannot be made.
     bool tryAcquire();
+    // Gives the lock up now (the object's end does so too).
+    void release() { mLock.reset(); }
     const QString &path() const { return mPath; }
 
     // The lock file in `workFolder`.

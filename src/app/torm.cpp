@@ -89,7 +89,6 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 {
     setObjectName(QStringLiteral("Orm"));
     setWindowTitle(mApplicationTitle);
-    setWindowIcon(programIcon());
     setFont(windowFont());
     mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
     mEndProgram = [](int code) { QCoreApplication::exit(code); };
@@ -926,14 +925,29 @@ bool TOrm::showHints() const
 
 void TOrm::FormShow()
 {
+    if (showFirstDate())
+        startClock();
+}
+
+bool TOrm::showFirstDate()
+{
     if (mStarted)
-        return;
+        return false;
     mStarted = true;
     const Status status = mCalc->calculate(Calculator::Output::Show);
     if (!status) {
         showMessage(status.message);
-        return;
+        return false;
     }
+    return true;
+}
+
+void TOrm::startClock()
+{
+    // Only now, with the date shown: the desktop takes the icon in several sizes, each drawn from
+    // its picture.
+    setWindowIcon(programIcon());
+    QApplication::setWindowIcon(windowIcon());
     // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
     HoursButtonClick(Calculator::Output::Silent);
     BuildEventList();
@@ -956,10 +970,21 @@ Status TOrm::FormClose()
 void TOrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    mTray->showOnce();
-    if (!mStarted)
-        // After the window has been drawn once, so the placeholder is seen while the engine runs.
-        QTimer::singleShot(0, this, [this] { FormShow(); });
+    if (mStarted) {
+        mTray->showOnce();
+        return;
+    }
+    // After the window has been drawn once, so the placeholder is seen while the engine runs.
+    // The date reaches the screen before the tray icon (which asks the desktop's bus for a
+    // tray), the hours and the alarm list.
+    QTimer::singleShot(0, this, [this] {
+        const bool dateShown = showFirstDate();
+        QTimer::singleShot(0, this, [this, dateShown] {
+            mTray->showOnce();
+            if (dateShown)
+                startClock();
+        });
+    });
 }
 
 void TOrm::closeEvent(QCloseEvent *event)

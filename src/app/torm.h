@@ -178,6 +178,10 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
+    // FormShow's two halves: the present moment charted and shown (false when it failed or had
+    // run before), then the hours, the alarm list and the clock.
+    bool showFirstDate();
+    void startClock();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
     void minuteWork();
     void soundAlarms(const QDateTime &now);
