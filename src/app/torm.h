@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "hours/alarmclock.h"
 #include "hours/eventlist.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -29,6 +30,7 @@ class QToolButton;
 namespace orlam {
 
 class AstrologRunner;
+class ScratchJobs;
 class Astrocalls;
 class EventView;
 class HintSwitch;
@@ -93,8 +95,9 @@ public:
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
-    // The alarm list: the pending events, row i of the event view being entry i.
-    orlam::EventList EventList;
+    // The alarm clock: the hours in force and the alarm list (row i of the event view is entry i).
+    AlarmClock &alarmClock() { return *mAlarmClock; }
+    const orlam::EventList &eventList() const { return mAlarmClock->events(); }
 
     // Where the window takes "now" from: a moment in the computer's zone (the wall clock by
     // default). Tests run days through it in moments.
@@ -183,8 +186,15 @@ private:
     bool showFirstDate();
     void startClock();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
+    // The clock's wiring and what its signals show.
+    void buildClock();
+    void syncClockFeed(); // the place and alarm choices of the settings, to the clock
+    QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
-    void soundAlarms(const QDateTime &now);
+    void showHourInForce(const HourInForce &hour);
+    void showCaption();
+    void showEventList(const orlam::EventList &list);
+    void soundAlarm(const EventEntry &entry);
     // An input box of the Batch command; false when the user cancelled it.
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
@@ -208,8 +218,8 @@ private:
     std::function<QDateTime()> mClock;
     std::unique_ptr<QtSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
-    bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
-    bool mInTick = false;
+    AlarmClock *mAlarmClock = nullptr;
+    std::unique_ptr<ScratchJobs> mClockJobs; // the clock's engine jobs, away from the work folder
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
@@ -228,6 +238,7 @@ private:
     EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
+    QLabel *mPausedText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1
