@@ -9,6 +9,7 @@
 #include "common/westerntext.h"
 #include "eventview.h"
 #include "hours/alarmclock.h"
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/reportfacts.h"
 #include "qtsoundplayer.h"
@@ -841,7 +842,7 @@ void TOrm::syncClockFeed()
     place.latitude = mSettings.Latitude;
     place.jobZone = mSettings.TimeZone;
     place.timeMode = mSettings.TimeMode;
-    place.zone = mLocale.zone();
+    place.zone = placeZone(mSettings, mLocale.zone());
     mAlarmClock->setPlace(place);
     mAlarmClock->setChoices(AlarmChoices::from(mSettings));
 }
@@ -906,19 +907,29 @@ void TOrm::soundAlarm(const EventEntry &entry)
 
 void TOrm::HoursButtonClick(Calculator::Output output)
 {
+    // The working folder's rise/set reports stay what the viewer shows.
     mCalc->updateRiseSet();
-    const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
-    const TRiseSetTable &table = mCalc->RiseSetTable;
-    const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
+    const QDate baseDay = GDate->date();
+    HoursSpan span;
+    ScratchJobs jobs(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    const Status fetched =
+        jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay, baseDay, &span)
+                     : jobs.ready();
+    if (!fetched) {
+        showMessage(fetched.message);
+        return;
+    }
     // The tray and the caption show the hour in force, which the clock keeps.
     showCaption();
-    const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
+    const BaseDayHours *day = span.day(baseDay);
+    const Status written = writeFileAtomically(
+        QLatin1String(HoursFileName), day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray());
     if (!written) {
         showMessage(written.message);
         return;
     }
     if (output == Calculator::Output::Show)
-        setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
+        setViewText(hoursReport(span, baseDay, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
 }
 
 void TOrm::BuildEventList()

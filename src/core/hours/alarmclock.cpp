@@ -75,11 +75,10 @@ QStringList hoursFileLines(const PlaceFacts &facts, QDate date, const QTimeZone 
     if (!day || !day->hasHours)
         return lines;
     for (const PlaceHour &hour : day->hours) {
-        PlanetaryHour shown;
-        const QDateTime start = QDateTime::fromSecsSinceEpoch(alarmMinute(hour.start) * 60, zone);
-        shown.start = QDateTime(start.date(), start.time(), QTimeZone::utc());
+        PlanetHour shown;
+        shown.startUtc = hour.start;
         shown.ruler = hour.ruler;
-        lines << hourLine(shown, locale);
+        lines << hourLine(shown, zone, locale);
     }
     return lines;
 }

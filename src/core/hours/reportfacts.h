@@ -9,10 +9,9 @@ namespace orlam {
 
 class ScratchJobs;
 
-// The hours and the horizon events of `place` for the local dates `first` to `last`, read from
-// the engine's daily rise/set reports (one job per date, run in `jobs`' scratch folder, so the
-// working folder's reports stay as they are). Each report's times are taken on the clock of
-// its own job and turned into instants at once.
+// The hours and the horizon events of `place` for the local dates `first` to `last` (and the day
+// before, whose night runs into `first`), from the hours road (hours/hoursspan.h): one engine
+// run in `jobs`' scratch folder, so the working folder's reports stay as they are.
 Status placeFactsFromReports(ScratchJobs &jobs, const ClockPlace &place, QDate first, QDate last,
                              PlaceFacts *facts);
 
