@@ -96,7 +96,7 @@ int main(int argc, char **argv)
         return 0;
     }
     if (commandLine.mode == CommandLine::Mode::Version) {
-        std::fprintf(stdout, "%s\n", VersionText.toLatin1().constData());
+        std::fprintf(stdout, "orlam %s\n", VersionNumber);
         return 0;
     }
     // The hour commands only read the settings and run their jobs in a folder of their own, so
@@ -150,7 +150,7 @@ int main(int argc, char **argv)
 
     previousHandler = qInstallMessageHandler(filterQtMessages);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orlam"));
+    QApplication::setApplicationName(QStringLiteral("Orlam"));
     QApplication::setApplicationVersion(VersionText);
     QApplication::setDesktopFileName(QStringLiteral("orlam"));
     QApplication::setWindowIcon(programIcon());

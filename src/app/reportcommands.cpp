@@ -39,7 +39,7 @@ ReportCommands::ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astroc
     : mWindow(window), mView(view), mAstro(astrocalls)
 {
     mOutside.verseSeed = [] { return verseSeed(QDateTime::currentDateTimeUtc().time()); };
-    mOutside.trayAvailable = [] { return TrayIcon::trayAvailable(); };
+    mOutside.trayAvailable = [] { return TrayIcon::balloonsSeen(); };
     mOutside.balloon = [this](const QString &title, const QString &text) {
         mWindow.ShowBalloon(title, text, BalloonIcon::Information, BalloonSeconds);
     };

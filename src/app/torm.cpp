@@ -8,6 +8,7 @@
 #include "common/westerntext.h"
 #include "eventview.h"
 #include "hours/planetaryhours.h"
+#include "hours/notices.h"
 #include "qtsoundplayer.h"
 #include "hoursmenu.h"
 #include "reports/batch.h"
@@ -861,8 +862,7 @@ void TOrm::soundAlarms(const QDateTime &now)
             if (!sounds.isEmpty() && mSound)
                 mSound->enqueue(sounds);
             if (mSettings.Notify)
-                ShowBalloon(entry.body + QLatin1Char(' ') + entry.word,
-                            mLocale.formatShortTime(entry.moment.time()), BalloonIcon::Information, 10);
+                notifyAlarm(entry);
         }
         entry.checked = true;
         entry.fired = true;
@@ -879,6 +879,10 @@ void TOrm::HoursButtonClick(Calculator::Sender sender)
     const TRiseSetTable &table = mCalc->RiseSetTable;
     const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
     const CurrentHour current = currentHour(hours, presentMoment(), zone, mLocale);
+    mPresentHour = current;
+    mTray->setToolTip(current.hour ? presentHourTip(current.CurrentRuler, current.hour->start.time(),
+                                                    current.hour->end.time(), mLocale)
+                                   : presentHourTip({}, {}, {}, mLocale));
     if (current.trayImage >= 0)
         setTrayImage(current.trayImage);
     if (mSettings.UpdateCaption) {
@@ -929,6 +933,13 @@ void TOrm::setTrayImage(int index)
 int TOrm::trayImage() const
 {
     return mTray->image();
+}
+
+void TOrm::notifyAlarm(const EventEntry &entry)
+{
+    const Notice notice = alarmNotice(entry.body, entry.word, entry.moment.time(),
+                                      presentHourEnd(mPresentHour, entry.moment), mLocale);
+    ShowBalloon(notice.summary, notice.body, BalloonIcon::Information, 10);
 }
 
 void TOrm::ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)

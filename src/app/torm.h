@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "hours/eventlist.h"
+#include "hours/planetaryhours.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
@@ -88,6 +89,8 @@ public:
     int trayImage() const;
     using BalloonIcon = orlam::BalloonIcon;
     void ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+    // The notice of an alarm that has come: what happens and until when, through ShowBalloon.
+    void notifyAlarm(const EventEntry &entry);
 
     // "Show Hints": tooltips throughout the program.
     void setShowHints(bool on);
@@ -241,6 +244,7 @@ private:
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1
+    CurrentHour mPresentHour;  // the hour the clock is in, as the last hours command found it
     ToolbarDock *mToolbarDock = nullptr;
     QTimer *Timer1 = nullptr;
 

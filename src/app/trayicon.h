@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
+
 class QMenu;
 class QSystemTrayIcon;
 
@@ -10,24 +12,32 @@ namespace orlam {
 
 enum class BalloonIcon { None, Information, Warning, Error };
 
-// The notification-area icon (NotificationIcon1): its planet image, its menu and its balloon
-// messages.
+class DesktopNotifier;
+
+// The notification-area icon (NotificationIcon1): its planet image, its menu, its tooltip and its
+// balloon messages. A balloon goes to the desktop's notification service first (it shows on
+// desktops without a tray as well); the icon's own balloon is the fallback when none answers.
 class TrayIcon : public QObject {
 public:
     TrayIcon(QMenu *menu, QObject *parent);
+    ~TrayIcon() override;
 
     // Index 0 Saturn .. 6 Moon; an index out of range shows the Sun.
     void setImage(int index);
     int image() const { return mImage; }
     // Title up to 63 characters, text up to 255; a new message replaces one still showing.
     void showBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+    void setToolTip(const QString &text);
     // Shows the icon the first time it is asked for, when the desktop has a tray at all.
     // False when there is no tray to show it in.
     bool showOnce();
     static bool trayAvailable();
+    // True when a balloon can be seen: a notification service runs, or there is a tray.
+    static bool balloonsSeen();
 
 private:
     QSystemTrayIcon *mIcon = nullptr;
+    std::unique_ptr<DesktopNotifier> mNotifier;
     int mImage = 3;
     bool mShown = false;
 };

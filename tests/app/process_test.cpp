@@ -225,7 +225,7 @@ void ProcessTest::helpAndVersion()
     ProcessRig rig;
     const ProcessRig::Run version = rig.run({QStringLiteral("--version")});
     QCOMPARE(version.exitCode, 0);
-    QCOMPARE(version.out, QStringLiteral("3.41\n"));
+    QCOMPARE(version.out, QStringLiteral("orlam 3.41\n"));
     const ProcessRig::Run help = rig.run({QStringLiteral("--help")});
     QCOMPARE(help.exitCode, 0);
     QVERIFY(help.out.startsWith(QLatin1String("Usage: orlam")));
