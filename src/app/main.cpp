@@ -105,6 +105,8 @@ int main(int argc, char **argv)
         return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const bool onlyWayland =
+            qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
         if (!haveDisplay()) {
             if (!commandLine.endsAfterStart()) {
                 std::fputs("orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
@@ -125,6 +127,10 @@ int main(int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", x11 && wayland ? "xcb;wayland;offscreen"
                                        : x11          ? "xcb;offscreen"
                                                       : "wayland;offscreen");
+        } else if (onlyWayland) {
+            // A Wayland session that does not say so (XDG_SESSION_TYPE unset) would otherwise
+            // have Qt try X11 only, and end.
+            qputenv("QT_QPA_PLATFORM", "wayland");
         }
     }
 
