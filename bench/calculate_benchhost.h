@@ -62,7 +62,7 @@ struct BenchRig {
     BenchHost host;
     AstrologRunner runner;
     Astrocalls astro{settings, derived, runner};
-    Calculator calc{settings, derived, locale, astro, host};
+    Calculator calc{settings, locale, astro, host};
 };
 
 // Peak resident memory of this process in KiB (VmHWM), or -1 where the kernel does not say.

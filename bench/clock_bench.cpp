@@ -125,10 +125,10 @@ int main(int argc, char **argv)
     for (int i = 0; i < 100; ++i) {
         QElapsedTimer t;
         t.start();
-        window.CalcButtonClick(Calculator::Sender::Other);
+        window.CalcButtonClick(Calculator::Output::Silent);
         calc.push_back(t.nsecsElapsed() / 1e6);
         t.start();
-        window.HoursButtonClick(Calculator::Sender::Other);
+        window.HoursButtonClick(Calculator::Output::Silent);
         hours.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("  of which Calculate: median %.2f ms; the hours with their rise/set jobs: median %.2f ms\n",

@@ -22,7 +22,6 @@ public:
     CalendarSelection selection() const;
 
     // The widgets, for tests.
-    QDateEdit *firstDay() const { return mFirst; }
     QSpinBox *dayCount() const { return mDays; }
     QCheckBox *hours() const { return mHours; }
     QCheckBox *planet(int index) const { return mPlanets[static_cast<std::size_t>(index)]; }

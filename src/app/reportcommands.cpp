@@ -125,14 +125,14 @@ void ReportCommands::RandomVerse1Click()
         mWindow.setViewText(verse);
 }
 
-void ReportCommands::Quote1Click()
+void ReportCommands::showVerseNotice()
 {
     QString verse;
     if (pickVerse(&verse))
         notice(QLatin1String(BookOfTheLawTitle), verse);
 }
 
-void ReportCommands::Quote2Click()
+void ReportCommands::copyVerse()
 {
     QString verse;
     if (pickVerse(&verse))
@@ -144,13 +144,13 @@ void ReportCommands::Law1Click()
     QGuiApplication::clipboard()->setText(lawClipboardText());
 }
 
-void ReportCommands::Date1Click()
+void ReportCommands::copyPresentDate()
 {
     mWindow.NowButtonClick();
     mWindow.ClipButtonClick();
 }
 
-void ReportCommands::Query1Click()
+void ReportCommands::showPresentDateNotice()
 {
     mWindow.NowButtonClick();
     notice(QLatin1String(ThelemicDateTitle), dateBalloonText(mView.toPlainText()));

@@ -27,11 +27,15 @@ public:
     void Fortheyear1Click();
 
     void RandomVerse1Click();
-    void Quote1Click();
-    void Quote2Click();
+    // A random verse in a tray balloon (a message box without a tray).
+    void showVerseNotice();
+    // A random verse to the clipboard as plain text.
+    void copyVerse();
     void Law1Click();
-    void Date1Click();
-    void Query1Click();
+    // Now, then the whole view to the clipboard.
+    void copyPresentDate();
+    // Now, then the date in a tray balloon (a message box without a tray).
+    void showPresentDateNotice();
 
     void Save1Click();
     void Print1Click();

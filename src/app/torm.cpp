@@ -114,7 +114,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
-    mCalc = std::make_unique<Calculator>(mSettings, mDerived, mLocale, *mAstro, *this);
+    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
@@ -170,7 +170,8 @@ void TOrm::buildToolbar()
     Time->setFixedWidth(PickerWidth);
     Toolbar1->addWidget(Time);
 
-    mToolbarDock = new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
+    // Parented to the window, which owns it.
+    new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
 
     connect(GDate, &QDateEdit::dateChanged, this, &TOrm::pickerChangedByUser);
     connect(Time, &QTimeEdit::timeChanged, this, &TOrm::pickerChangedByUser);
@@ -190,7 +191,7 @@ void TOrm::buildToolbar()
         {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
         {"HoursButton", "hours", "Display Planetary Hours", [this] { HoursButtonClick(); }, false},
         {"ToolbarButton971", "events", "Toggle Event Display", [this] { AlarmEvents1Click(); }, true},
-        {"Opt1", "options", "Program Options", [this] { FormattingOptions1Click(); }, false},
+        {"Opt1", "options", "Program Options", [this] { Options1Click(); }, false},
         {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
@@ -377,7 +378,7 @@ void TOrm::buildMenus()
     QMenu *web = menu(help, "Web1", QStringLiteral("&Web"));
     web->setToolTipsVisible(true);
     item(web, "MakerHome1", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
-    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHomepage1Click(); });
+    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHome1Click(); });
     item(web, "NavalObservatory1", QStringLiteral("Naval Observatory"), [this] {
         NavalObservatory1Click();
     })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
@@ -506,18 +507,17 @@ void TOrm::showMessage(const QString &text)
 
 // --- Commands -------------------------------------------------------------------------------
 
-void TOrm::CalcButtonClick(Calculator::Sender sender)
+void TOrm::CalcButtonClick(Calculator::Output output)
 {
-    const Status status = mCalc->calculate(sender);
+    const Status status = mCalc->calculate(output);
     if (!status)
         showMessage(status.message);
 }
 
-void TOrm::NowButtonClick(Calculator::Sender sender)
+void TOrm::NowButtonClick()
 {
     SetNow();
-    mCalc->ShowOutput = true;
-    CalcButtonClick(sender);
+    CalcButtonClick(Calculator::Output::Show);
 }
 
 void TOrm::SetNow()
@@ -530,7 +530,7 @@ void TOrm::SetNow()
 void TOrm::MonthCalendar1Click(QDate date)
 {
     setPickers(clockTime(date, mDatePickerTime), Time->time());
-    CalcButtonClick(Calculator::Sender::Other);
+    CalcButtonClick(Calculator::Output::Show);
 }
 
 void TOrm::pickerChangedByUser()
@@ -601,15 +601,16 @@ void TOrm::Batch1Click()
     if (!askFileName(QStringLiteral("Input File"), QStringLiteral("input.txt"), &inputName) ||
         !askFileName(QStringLiteral("Output File"), QStringLiteral("output.txt"), &outputName))
         return;
-    const Status status = runBatch(inputName, outputName);
+    // From the menu each line's date shows in the view as it is converted.
+    const Status status = runBatch(inputName, outputName, Calculator::Output::Show);
     if (!status)
         showMessage(status.message);
 }
 
-Status TOrm::runBatch(const QString &inputName, const QString &outputName)
+Status TOrm::runBatch(const QString &inputName, const QString &outputName, Calculator::Output output)
 {
     // Names are the user's, taken from where the program was started, not the work folder.
-    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder);
+    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder, output);
 }
 
 // --- Reports and output -----------------------------------------------------------------------
@@ -636,12 +637,12 @@ void TOrm::RandomVerse1Click()
 
 void TOrm::Quote1Click()
 {
-    mReports->Quote1Click();
+    mReports->showVerseNotice();
 }
 
 void TOrm::Quote2Click()
 {
-    mReports->Quote2Click();
+    mReports->copyVerse();
 }
 
 void TOrm::Law1Click()
@@ -651,12 +652,12 @@ void TOrm::Law1Click()
 
 void TOrm::Date1Click()
 {
-    mReports->Date1Click();
+    mReports->copyPresentDate();
 }
 
 void TOrm::Query1Click()
 {
-    mReports->Query1Click();
+    mReports->showPresentDateNotice();
 }
 
 void TOrm::Print1Click()
@@ -698,11 +699,6 @@ QMenu *TOrm::createPopupMenu()
     return nullptr;
 }
 
-void TOrm::dockToolbarNear(const QPoint &globalPos)
-{
-    mToolbarDock->dockNear(globalPos);
-}
-
 void TOrm::Exit1Click()
 {
     close();
@@ -710,7 +706,12 @@ void TOrm::Exit1Click()
 
 void TOrm::Exit2Click()
 {
-    // Leaves at once: the layout keys keep the values of the last ordinary close.
+    quitWithoutClosing();
+}
+
+void TOrm::quitWithoutClosing()
+{
+    // The layout keys keep the values of the last ordinary close.
     mEndProgram(0);
 }
 
@@ -751,11 +752,6 @@ void TOrm::OrlamHome1Click()
     openAddress(WebLinks::OrlamHome);
 }
 
-void TOrm::OrlamHomepage1Click()
-{
-    openAddress(WebLinks::OrlamHome);
-}
-
 void TOrm::NavalObservatory1Click()
 {
     openAddress(WebLinks::NavalObservatory);
@@ -792,12 +788,12 @@ std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
     hooks.setShowHints = [this](bool on) { setShowHints(on); };
     hooks.tryOptions = [this] {
         SetNow();
-        mCalc->ShowOutput = true;
-        CalcButtonClick(Calculator::Sender::Other);
+        CalcButtonClick(Calculator::Output::Show);
     };
     hooks.reloadSettings = [this] {
         mStore.ReloadSettings(&mSettings);
-        rebuildEventList();
+        // The alarm list follows the new alarm flags.
+        BuildEventList();
     };
     hooks.message = [this](const QString &text) { showMessage(text); };
     return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
@@ -808,16 +804,6 @@ void TOrm::Options1Click()
 {
     const std::unique_ptr<TfOptions> dialog = makeOptionsDialog();
     dialog->exec();
-}
-
-void TOrm::FormattingOptions1Click()
-{
-    Options1Click();
-}
-
-void TOrm::rebuildEventList()
-{
-    BuildEventList();
 }
 
 void TOrm::Timer1Timer()
@@ -843,14 +829,10 @@ void TOrm::Timer1Timer()
 
 void TOrm::minuteWork()
 {
-    // Silent: the view keeps what it shows, and the user's choice of ShowOutput comes back.
-    const bool showOutput = mCalc->ShowOutput;
+    // Silent: the view keeps what it shows.
     SetNow();
-    mCalc->ShowOutput = false;
-    CalcButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = false;
-    HoursButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = showOutput;
+    CalcButtonClick(Calculator::Output::Silent);
+    HoursButtonClick(Calculator::Output::Silent);
 }
 
 void TOrm::soundAlarms(const QDateTime &now)
@@ -870,10 +852,8 @@ void TOrm::soundAlarms(const QDateTime &now)
     }
 }
 
-void TOrm::HoursButtonClick(Calculator::Sender sender)
+void TOrm::HoursButtonClick(Calculator::Output output)
 {
-    if (sender == Calculator::Sender::ButtonOrMenu)
-        mCalc->ShowOutput = true;
     mCalc->updateRiseSet();
     const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
     const TRiseSetTable &table = mCalc->RiseSetTable;
@@ -894,7 +874,7 @@ void TOrm::HoursButtonClick(Calculator::Sender sender)
         showMessage(written.message);
         return;
     }
-    if (mCalc->ShowOutput)
+    if (output == Calculator::Output::Show)
         setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
 }
 
@@ -968,8 +948,7 @@ TOrm::StartResult TOrm::FormShow()
     switch (mCommandLine.mode) {
     case CommandLine::Mode::CopyDate: {
         const int failedRuns = mRunner->failedRuns();
-        mCalc->ShowOutput = true;
-        const Status status = mCalc->calculate(Calculator::Sender::Other);
+        const Status status = mCalc->calculate(Calculator::Output::Show);
         if (!status)
             return stopStartUp(status);
         // The engine's failure has been shown; a date without the planets is no answer.
@@ -987,7 +966,7 @@ TOrm::StartResult TOrm::FormShow()
         (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
         return {true, 0};
     case CommandLine::Mode::Batch: {
-        const Status status = runBatch(mCommandLine.first, mCommandLine.second);
+        const Status status = runBatch(mCommandLine.first, mCommandLine.second, Calculator::Output::Silent);
         if (!status)
             return stopStartUp(status);
         const int failedRuns = mRunner->failedRuns();
@@ -1024,8 +1003,7 @@ Status TOrm::finishCommandLineRun()
 
 void TOrm::startUpSteps(bool interactive)
 {
-    mCalc->ShowOutput = true;
-    const Status status = mCalc->calculate(Calculator::Sender::Other);
+    const Status status = mCalc->calculate(Calculator::Output::Show);
     if (!status) {
         showMessage(status.message);
         return;
@@ -1033,9 +1011,7 @@ void TOrm::startUpSteps(bool interactive)
     if (!interactive)
         return;
     // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
-    mCalc->ShowOutput = false;
-    HoursButtonClick(Calculator::Sender::Other);
-    mCalc->ShowOutput = true;
+    HoursButtonClick(Calculator::Output::Silent);
     BuildEventList();
     mClockStarted = true;
 }

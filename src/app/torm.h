@@ -9,7 +9,6 @@
 #include "trayicon.h"
 
 #include <QMainWindow>
-#include <QPoint>
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -39,7 +38,6 @@ class SoundPlayer;
 class HoursMenu;
 class TfOptions;
 class ReportCommands;
-class ToolbarDock;
 class TrayIcon;
 
 // The main window: the pickers, the month calendar, the text view, the toolbar, the menus, the
@@ -124,13 +122,13 @@ public:
     void showMessage(const QString &text) override;
 
     // Command handlers.
-    void CalcButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
-    void NowButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void CalcButtonClick(Calculator::Output output = Calculator::Output::Show);
+    void NowButtonClick();
     void SetNow();
     void MonthCalendar1Click(QDate date);
     void GDateChange();
     void Paused1Click();
-    void HoursButtonClick(Calculator::Sender sender = Calculator::Sender::ButtonOrMenu);
+    void HoursButtonClick(Calculator::Output output = Calculator::Output::Show);
     void BuildEventList();
     void AlarmEvents1Click();
     void ClipButtonClick();
@@ -138,6 +136,8 @@ public:
     void ToolBars1Click();
     void Statusbar2Click();
     void MonthlyCalendar1Click();
+    // Exit1 (the File menu) closes the window, which saves the layout; Exit2 (the tray) leaves
+    // at once without it.
     void Exit1Click();
     void Exit2Click();
     void Restore1Click();
@@ -145,7 +145,6 @@ public:
     void About1Click();
     void MakerHome1Click();
     void OrlamHome1Click();
-    void OrlamHomepage1Click();
     void NavalObservatory1Click();
     void OTO1Click();
     void Astrolog1Click();
@@ -154,7 +153,6 @@ public:
     void Selectall2Click();
     // "&Program options" and the toolbar's Opt1: the options dialog, shown modally.
     void Options1Click();
-    void FormattingOptions1Click();
     // The options dialog as Options1Click shows it, wired to this window.
     std::unique_ptr<TfOptions> makeOptionsDialog();
     // Reports and output (reportcommands.h).
@@ -162,9 +160,12 @@ public:
     void Forthemonth1Click();
     void Fortheyear1Click();
     void RandomVerse1Click();
+    // The tray's Quote1 shows a verse in a balloon; the ClipBoard submenu's Quote2 copies one.
     void Quote1Click();
     void Quote2Click();
     void Law1Click();
+    // The tray's Date1 item runs Query1Click (the date in a balloon); the ClipBoard submenu's
+    // Date2 runs Date1Click (the date to the clipboard).
     void Date1Click();
     void Query1Click();
     void Print1Click();
@@ -193,15 +194,12 @@ private:
     void soundAlarms(const QDateTime &now);
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
-    Status runBatch(const QString &inputName, const QString &outputName);
+    Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
     // An input box of the Batch command; false when the user cancelled it.
     bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
-    // After the options dialog has written the file: the alarm list is built again from the new
-    // alarm flags. BuildEventList joins here.
-    void rebuildEventList();
-    void dockToolbarNear(const QPoint &globalPos);
+    void quitWithoutClosing();
 
     LocaleFacts mLocale;
     SettingsStore mStore;
@@ -245,7 +243,6 @@ private:
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1
     CurrentHour mPresentHour;  // the hour the clock is in, as the last hours command found it
-    ToolbarDock *mToolbarDock = nullptr;
     QTimer *Timer1 = nullptr;
 
     QAction *ToolBars1 = nullptr;

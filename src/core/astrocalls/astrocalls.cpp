@@ -52,24 +52,27 @@ bool isDaylight(const QDateTime &date, const QDateTime &dstStart, const QDateTim
 // The computer's zone at the job's own moment: that year's daylight-saving dates and the
 // standard offset in force then, so a chart of a summer long ago is not sent as standard time
 // because this year's dates say so.
-QString systemZoneText(const JobArgs &args, DerivedValues &derived)
+QString systemZoneText(const JobArgs &args, const DerivedValues &derived, bool *daylight)
 {
     const QDateTime moment = clockTime(args.date.date(), args.time);
     const LocaleFacts::ZoneYear year = LocaleFacts::zoneYear(derived.SystemZone, moment.date());
-    derived.IsDaylight = isDaylight(moment, year.dstStart, year.dstEnd);
+    *daylight = isDaylight(moment, year.dstStart, year.dstEnd);
     return zoneHoursWestText(year.standardOffset);
 }
 
-QString momentLine(const JobArgs &args, const TSettings &settings, DerivedValues &derived)
+// `daylight` comes in as the test against the start-up's daylight dates; under "Time" 2 with
+// the computer's zone it leaves as that zone's answer for the job's own moment.
+QString momentLine(const JobArgs &args, const TSettings &settings, const DerivedValues &derived,
+                   bool *daylight)
 {
     QString word = QStringLiteral(" ST ");
     QString zone = args.zone;
     if (settings.TimeMode == 1) {
         word = QStringLiteral(" DT ");
     } else if (settings.TimeMode == 2) {
-        zone =
-            derived.SystemZone.isValid() ? systemZoneText(args, derived) : QString::number(derived.ZoneHours);
-        if (derived.IsDaylight)
+        zone = derived.SystemZone.isValid() ? systemZoneText(args, derived, daylight)
+                                            : QString::number(derived.ZoneHours);
+        if (*daylight)
             word = QStringLiteral(" DT ");
     }
     // Any other TimeMode (a hand-edited file) is taken as standard time with the zone text, so
@@ -125,12 +128,12 @@ bool hasControlCharacter(const QString &text)
 
 } // namespace
 
-QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived)
+JobLines jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, const DerivedValues &derived)
 {
-    derived.IsDaylight = isDaylight(args.date, derived.DstStart, derived.DstEnd);
-
-    QStringList lines;
-    lines << QString::fromLatin1(JobHeader) << momentLine(args, settings, derived);
+    JobLines job;
+    job.daylight = isDaylight(args.date, derived.DstStart, derived.DstEnd);
+    QStringList &lines = job.lines;
+    lines << QString::fromLatin1(JobHeader) << momentLine(args, settings, derived, &job.daylight);
 
     switch (kind) {
     case JobKind::Chart:
@@ -170,7 +173,7 @@ QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &setting
         appendHouses(lines, settings);
         break;
     }
-    return lines;
+    return job;
 }
 
 Status checkJobText(const JobArgs &args)
@@ -198,7 +201,7 @@ Status checkJobText(const JobArgs &args)
     return Status::success();
 }
 
-Astrocalls::Astrocalls(const TSettings &settings, DerivedValues &derived, AstrologRunner &runner)
+Astrocalls::Astrocalls(const TSettings &settings, const DerivedValues &derived, AstrologRunner &runner)
     : mSettings(settings), mDerived(derived), mRunner(runner)
 {
 }
@@ -214,8 +217,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
     if (!args.date.isValid() || !args.time.isValid())
         return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
 
-    const QStringList lines = jobLines(kind, args, mSettings, mDerived);
-    return writeScratchFile(QString::fromLatin1(JobFileName), joinCrLf(lines));
+    return writeScratchFile(QString::fromLatin1(JobFileName),
+                            joinCrLf(jobLines(kind, args, mSettings, mDerived).lines));
 }
 
 Status Astrocalls::run(JobKind kind, const JobArgs &args)

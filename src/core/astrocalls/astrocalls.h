@@ -33,14 +33,21 @@ struct JobArgs {
     QString reportName; // RiseSetJob only
 };
 
-// The lines of a job file, without line ends. Sets derived.IsDaylight for the job's moment: true
+// A job file's lines, without line ends, and whether the job's moment was taken as daylight
+// saving time.
+struct JobLines {
+    QStringList lines;
+    bool daylight = false;
+};
+
+// The lines of a job file, without line ends. `daylight` for the job's moment is true
 // when `date` lies strictly after DstStart and strictly before DstEnd, or, in a zone whose
 // daylight saving starts later in the year than it ends, strictly after DstStart or strictly
 // before DstEnd. The two moments themselves count as standard time. Under "Time" = 2 with
 // derived.SystemZone set, the daylight moments and the zone written are those of that zone in
 // the year of the job's moment (`date`'s day at `time`), the zone as hours west with minutes
 // when it has them ("-5:30").
-QStringList jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, DerivedValues &derived);
+JobLines jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, const DerivedValues &derived);
 
 // A zone, longitude or latitude text that would break the job file (a line break or another
 // control character): returns a failure naming the value, else success.
@@ -53,7 +60,7 @@ Status checkJobText(const JobArgs &args);
 // sink is not used for it.
 class Astrocalls {
 public:
-    Astrocalls(const TSettings &settings, DerivedValues &derived, AstrologRunner &runner);
+    Astrocalls(const TSettings &settings, const DerivedValues &derived, AstrologRunner &runner);
 
     Status ChartJob(const QString &zone, const QString &longitude, const QString &latitude,
                     const QDateTime &date, QTime time);
@@ -71,7 +78,7 @@ public:
     // Writes the job file for `kind` and runs the engine.
     Status run(JobKind kind, const JobArgs &args);
 
-    // Writes input.txt for `kind` without running the engine (sets IsDaylight). Refuses unsafe
+    // Writes input.txt for `kind` without running the engine. Refuses unsafe
     // texts (the zone is not checked under TimeMode 2, where it is not written) and an invalid
     // date or time; a file that cannot be written gives "Cannot create file input.txt".
     Status writeJob(JobKind kind, const JobArgs &args);
@@ -80,7 +87,7 @@ public:
 
 private:
     const TSettings &mSettings;
-    DerivedValues &mDerived;
+    const DerivedValues &mDerived;
     AstrologRunner &mRunner;
 };
 

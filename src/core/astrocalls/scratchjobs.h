@@ -45,8 +45,6 @@ public:
     // then dropped.
     Status run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports);
 
-    // How many engine processes run at once.
-    void setParallel(int count) { mParallel = count < 1 ? 1 : count; }
     void setTimeoutMs(int ms) { mTimeoutMs = ms; }
     const QString &program() const { return mProgram; }
     // The computer's time zone, whose clock the reports follow under "Time" 2 (the system's
@@ -57,11 +55,11 @@ public:
 
 private:
     const TSettings &mSettings;
-    DerivedValues mDerived; // a copy: the jobs set IsDaylight, the caller's record stays as it is
+    DerivedValues mDerived; // a copy: the jobs here always ask for month-first dates
     QString mProgram;
     QTemporaryDir mDir;
     QTimeZone mComputerZone = QTimeZone::systemTimeZone();
-    int mParallel = 4;
+    int mParallel = 4; // engine processes running at once
     int mTimeoutMs = 60000;
     int mSerial = 0;
 };

@@ -297,7 +297,7 @@ private:
 } // namespace
 
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder)
+                    const QString &folder, Calculator::Output view)
 {
     const auto resolved = [&folder](const QString &name) {
         return folder.isEmpty() || QDir::isAbsolutePath(name) ? name : QDir(folder).filePath(name);
@@ -414,7 +414,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             settings.Latitude = fields[6];
 
             const int failedRuns = runner.failedRuns();
-            if (const Status status = calculator.calculate(Calculator::Sender::Other); !status) {
+            if (const Status status = calculator.calculate(view); !status) {
                 failure = atLine(status.message);
                 return false;
             }

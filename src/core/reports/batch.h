@@ -1,13 +1,12 @@
 #pragma once
 
 #include "common/status.h"
+#include "thelemic/calculate.h"
 
 #include <QString>
 #include <QStringList>
 
 namespace orlam {
-
-class Calculator;
 
 // Splits one line of a batch file into fields, as the system's comma-separated list reader
 // does: characters 1..32 separate fields just as a comma does; a field that begins with a
@@ -17,7 +16,8 @@ QStringList splitBatchFields(const QString &line);
 
 // BatchConvert: for every line of the input file (fields: 0 and 1 free text, 2 date in the
 // short date format, 3 time, 4 zone, 5 longitude, 6 latitude) sets the pickers and the
-// location, runs Calculate as the program itself (not a button), and writes fields 0-6 and
+// location, runs Calculate with `view` (Silent leaves the view alone; a run from the window's
+// menu shows each line's date as it goes), and writes fields 0-6 and
 // EraYear, SunPosition, MoonPosition, DayName, each followed by a comma, as one CR LF line of
 // the output file. Names that are not absolute are taken relative to `folder` (the folder the
 // user started the program in), or to the current folder when `folder` is empty; messages name
@@ -39,6 +39,6 @@ QStringList splitBatchFields(const QString &line);
 // Lines are read one at a time and each output line goes straight into a temporary file, so
 // memory does not grow with the length of the file.
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder = QString());
+                    const QString &folder = QString(), Calculator::Output view = Calculator::Output::Silent);
 
 } // namespace orlam

@@ -34,8 +34,6 @@ public:
 
     // Patterns in Qt's QDateTime format syntax.
     const QString &shortDatePattern() const { return mShortDate; }
-    const QString &longDatePattern() const { return mLongDate; }
-    const QString &shortTimePattern() const { return mShortTime; }
     const QString &longTimePattern() const { return mLongTime; }
 
     QString formatShortDate(QDate date) const; // "ddddd": 6/15/2026, 15/06/2026, 15.06.2026

@@ -61,14 +61,13 @@ struct TSettings {
     QString Astrolog;
 };
 
-// Values derived once at start from the computer's locale and time zone, and the flag the job
-// writers set. Moments are local clock readings (see clocktime.h); invalid means zero.
+// Values derived once at start from the computer's locale and time zone. Moments are local clock readings
+// (see clocktime.h); invalid means zero.
 struct DerivedValues {
     QDateTime DstStart;
     QDateTime DstEnd;
     int ZoneHours = 0;      // whole hours west of Greenwich, truncated toward zero
     QString EuroDateSwitch; // "-Yd" when the locale writes dates day first, else empty
-    bool IsDaylight = false;
     // The computer's zone. When valid, "Time" = 2 takes daylight saving and the offset for each
     // job's own moment from it; DstStart, DstEnd and ZoneHours serve only without it.
     QTimeZone SystemZone;

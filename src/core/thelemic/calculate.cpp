@@ -13,9 +13,8 @@
 
 namespace orlam {
 
-Calculator::Calculator(TSettings &settings, DerivedValues &derived, const LocaleFacts &locale,
-                       Astrocalls &astrocalls, CalcHost &host)
-    : mSettings(settings), mDerived(derived), mLocale(locale), mAstro(astrocalls), mHost(host)
+Calculator::Calculator(TSettings &settings, const LocaleFacts &locale, Astrocalls &astrocalls, CalcHost &host)
+    : mSettings(settings), mLocale(locale), mAstro(astrocalls), mHost(host)
 {
 }
 
@@ -31,11 +30,10 @@ int dayBeginsWeekday(const QDateTime &moment, int dayBegins, const TRiseSetTable
     return weekdayNumber(moment.date());
 }
 
-Status Calculator::calculate(Sender sender)
+Status Calculator::calculate(Output output)
 {
-    if (sender == Sender::ButtonOrMenu)
-        ShowOutput = true;
-    if (ShowOutput)
+    const bool show = output == Output::Show;
+    if (show)
         mHost.setViewText(QLatin1String(PleaseWaitText));
     mHost.repaintNow();
 
@@ -77,10 +75,10 @@ Status Calculator::calculate(Sender sender)
     else
         mHost.setCaptions(QLatin1String(ApplicationTitle), QLatin1String(ApplicationTitle));
 
-    if (ShowOutput)
+    if (show)
         mHost.setViewText(lines.join(QLatin1Char('\n')));
     // A silent run has not changed the view: copying it would only overwrite the user's clipboard.
-    if (mSettings.ReplaceClip && ShowOutput)
+    if (mSettings.ReplaceClip && show)
         mHost.copyViewToClipboard();
     if (mSettings.LocalFileSave)
         return writeFileAtomically(QLatin1String(DateFileName), joinCrLf(lines));

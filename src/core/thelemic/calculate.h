@@ -56,15 +56,18 @@ public:
 // The Calculate command and the pieces around it (rise/set table), as one object per process.
 class Calculator {
 public:
-    enum class Sender { ButtonOrMenu, Other };
+    // Whether a command writes into the view. Show: the placeholder while the engine runs, then
+    // the result (and the clipboard under "Replace Clip"). Silent: all the work, files and
+    // caption included, but the view and the clipboard are left as they are (the clock's minute
+    // work, the hours behind the start-up).
+    enum class Output { Show, Silent };
 
-    Calculator(TSettings &settings, DerivedValues &derived, const LocaleFacts &locale, Astrocalls &astrocalls,
-               CalcHost &host);
+    Calculator(TSettings &settings, const LocaleFacts &locale, Astrocalls &astrocalls, CalcHost &host);
 
     // CalcButtonClick: steps 1 to 14 of the road. A failure that stops the run (job file or
     // td.txt not writable) comes back as a failed Status with the message to show; the view
     // keeps what it showed.
-    Status calculate(Sender sender);
+    Status calculate(Output output);
 
     // UpdateRiseSet: four rise/set jobs for the date picker's day -1..+2, then RiseSetTable.
     void updateRiseSet();
@@ -77,7 +80,6 @@ public:
     // The reports in the working folder are then those of that day.
     Status riseSetTableFor(const QDateTime &base, QTime time, TRiseSetTable *table);
 
-    bool ShowOutput = false;
     DateTexts texts;
     TRiseSetTable RiseSetTable;
     // The lines of the last composition (date lines then greetings).
@@ -90,7 +92,6 @@ public:
 
 private:
     TSettings &mSettings;
-    [[maybe_unused]] DerivedValues &mDerived;
     const LocaleFacts &mLocale;
     Astrocalls &mAstro;
     CalcHost &mHost;

@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(AllKinds, GoldenJobFile, testing::ValuesIn(GoldenRows),
 TEST(ChartJobFile, DefaultJobHasElevenLinesAndEndsWithCrLf)
 {
     JobFixture f;
-    const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived);
+    const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived).lines;
     ASSERT_EQ(lines.size(), 11);
     EXPECT_EQ(lines[0], QStringLiteral("@0102  ; Astrolog chart info."));
     EXPECT_EQ(lines[1], QStringLiteral("/qb 6 15 2026 14:30PM ST 6 93W21 45N05"));
@@ -143,7 +143,7 @@ TEST(ChartJobFile, EveryHouseSystemNumberIsWrittenInDecimal)
     JobFixture f;
     for (int house = 0; house < int(HouseSystemNames.size()); ++house) {
         f.settings.HouseSystem = house;
-        const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived);
+        const QStringList lines = jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived).lines;
         EXPECT_EQ(lines.last(), QStringLiteral("/c %1").arg(house)) << HouseSystemNames[house].toStdString();
     }
 }
@@ -296,14 +296,13 @@ TEST_P(MomentLine, FollowsTimeModeAndDaylightWindow)
     f.derived.ZoneHours = row.zoneHours;
     f.derived.DstStart = row.dstStart;
     f.derived.DstEnd = row.dstEnd;
-    f.derived.IsDaylight = !row.daylight; // must be recomputed by the job
     JobArgs args = defaultArgs(row.date, row.time);
     args.zone = QString::fromLatin1(row.zone);
 
-    const QStringList lines = jobLines(JobKind::Chart, args, f.settings, f.derived);
-    ASSERT_GE(lines.size(), 2);
-    EXPECT_EQ(lines[1].toStdString(), std::string(row.expected));
-    EXPECT_EQ(f.derived.IsDaylight, row.daylight);
+    const JobLines job = jobLines(JobKind::Chart, args, f.settings, f.derived);
+    ASSERT_GE(job.lines.size(), 2);
+    EXPECT_EQ(job.lines[1].toStdString(), std::string(row.expected));
+    EXPECT_EQ(job.daylight, row.daylight);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, MomentLine, testing::ValuesIn(MomentRows), rowName<MomentRow>);
@@ -319,10 +318,10 @@ TEST(MomentLine, DaylightTestComparesClockReadingsWhateverTheTimeSpec)
     // it lies after a 2:00 taken as Greenwich time.
     const QDateTime localReading(QDate(2026, 3, 8), QTime(1, 30), QTimeZone("America/Chicago"));
     ASSERT_TRUE(localReading.isValid());
-    const QStringList lines =
+    const JobLines job =
         jobLines(JobKind::Chart, defaultArgs(localReading, QTime(1, 30)), f.settings, f.derived);
-    EXPECT_EQ(lines[1], QStringLiteral("/qb 3 8 2026 1:30AM ST 6 93W21 45N05"));
-    EXPECT_FALSE(f.derived.IsDaylight);
+    EXPECT_EQ(job.lines[1], QStringLiteral("/qb 3 8 2026 1:30AM ST 6 93W21 45N05"));
+    EXPECT_FALSE(job.daylight);
 }
 
 // With the computer's zone known, "Time" = 2 takes the zone's own rules for the job's moment:
@@ -369,14 +368,14 @@ TEST(MomentLine, SystemZoneDecidesForTheJobsOwnMoment)
         f.derived.DstEnd = ChicagoDstEnd;
         f.derived.SystemZone = QTimeZone(QByteArray(row.zone));
         ASSERT_TRUE(f.derived.SystemZone.isValid()) << row.zone;
-        const QStringList lines = jobLines(JobKind::Chart, defaultArgs(row.date, row.time), f.settings, f.derived);
-        EXPECT_EQ(lines[1].toStdString(), std::string(row.expected)) << row.name;
-        EXPECT_EQ(f.derived.IsDaylight, lines[1].contains(QLatin1String(" DT "))) << row.name;
+        const JobLines job = jobLines(JobKind::Chart, defaultArgs(row.date, row.time), f.settings, f.derived);
+        EXPECT_EQ(job.lines[1].toStdString(), std::string(row.expected)) << row.name;
+        EXPECT_EQ(job.daylight, job.lines[1].contains(QLatin1String(" DT "))) << row.name;
     }
     // The zone text of the settings still serves "Time" = 0 and 1.
     JobFixture f;
     f.derived.SystemZone = QTimeZone("Asia/Kolkata");
-    EXPECT_EQ(jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived)[1],
+    EXPECT_EQ(jobLines(JobKind::Chart, defaultArgs(), f.settings, f.derived).lines[1],
               QStringLiteral("/qb 6 15 2026 14:30PM ST 6 93W21 45N05"));
 }
 

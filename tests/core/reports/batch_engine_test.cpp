@@ -20,7 +20,7 @@ QString enginePath()
 struct EngineRig {
     explicit EngineRig(LocaleFacts facts = test::localeFor(QLocale::English, QLocale::UnitedStates))
         : locale(std::move(facts)), runner(host, enginePath()), astro(settings, derived, runner),
-          calc(settings, derived, locale, astro, host)
+          calc(settings, locale, astro, host)
     {
         derived.EuroDateSwitch = locale.euroDateSwitch();
     }
@@ -122,7 +122,7 @@ TEST_F(WithEngine, SunriseDecidesTheDayName)
     rig.settings.Lines = 2;
     rig.host.pickerDate = clockTime(2026, 6, 15, 3, 0);
     rig.host.pickerTime = QTime(3, 0);
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     EXPECT_TRUE(rig.host.messages.isEmpty()) << rig.host.messages.join(QLatin1Char('|')).toStdString();
 
     // Minneapolis in standard time: sunrise a little before half past four, sunset near 20:00.
@@ -149,7 +149,7 @@ TEST_F(WithEngine, DayFirstLocaleReadsTheEnginesDates)
     rig.settings.Lines = 2;
     rig.host.pickerDate = clockTime(2026, 6, 15, 21, 0);
     rig.host.pickerTime = QTime(21, 0);
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     EXPECT_TRUE(rig.host.messages.isEmpty()) << rig.host.messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(rig.calc.RiseSetTable.SunSet.date(), QDate(2026, 6, 15));
     EXPECT_EQ(rig.calc.RiseSetTable.NextSunRise.date(), QDate(2026, 6, 16));

@@ -111,7 +111,6 @@ TEST_F(Batch, ConvertsEveryLineAndRestoresTheLocation)
               QStringList({QStringLiteral("chart.txt|6 15 2026 14:30PM ST 6 93W21 45N05"),
                            QStringLiteral("chart.txt|6 16 2026 14:30PM ST 5 90W00 40N00"),
                            QStringLiteral("chart.txt|1 2 2026 14:30PM ST 6 93W21 45N05")}));
-    EXPECT_FALSE(rig.calc.ShowOutput);
     EXPECT_TRUE(rig.host.viewHistory.isEmpty());
 }
 

@@ -178,7 +178,6 @@ TEST_F(SettingsStoreTest, DerivedValues)
         EXPECT_EQ(d.DstEnd, row.end) << row.locale << " " << row.zone;
         EXPECT_EQ(d.ZoneHours, row.hours) << row.zone;
         EXPECT_EQ(d.EuroDateSwitch, QString::fromLatin1(row.euro)) << row.locale;
-        EXPECT_FALSE(d.IsDaylight);
     }
 }
 

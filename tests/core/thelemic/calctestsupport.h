@@ -145,7 +145,7 @@ inline QString eventLine(const QString &date, const QString &time, const QString
 struct CalcRig {
     explicit CalcRig(LocaleFacts facts = localeFor(QLocale::English, QLocale::UnitedStates))
         : locale(std::move(facts)), runner(host, engine.program()), astro(settings, derived, runner),
-          calc(settings, derived, locale, astro, host)
+          calc(settings, locale, astro, host)
     {
         derived.EuroDateSwitch = locale.euroDateSwitch();
         engine.setReport(QStringLiteral("chart.txt"), defaultChart());

@@ -27,9 +27,8 @@ TEST(Calculate, ToolbarRoadDeliversToTheView)
     for (const char *name : kept)
         test::writeBytes(rig.work.filePath(QString::fromLatin1(name)), "old\r\n");
 
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
 
-    EXPECT_TRUE(rig.calc.ShowOutput);
     EXPECT_EQ(rig.host.viewHistory,
               QStringList({QStringLiteral("- Please wait -"), FirstLine + QLatin1Char('\n') + SecondLine}));
     EXPECT_GE(rig.host.repaints, 1);
@@ -54,8 +53,7 @@ TEST(Calculate, SilentRunFromTheClockChangesTheCaptionOnly)
     CalcRig rig;
     rig.settings.UpdateCaption = true;
     rig.host.view = QStringLiteral("earlier result");
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::Other));
-    EXPECT_FALSE(rig.calc.ShowOutput);
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Silent));
     EXPECT_TRUE(rig.host.viewHistory.isEmpty());
     EXPECT_EQ(rig.host.view, QStringLiteral("earlier result"));
     EXPECT_EQ(rig.host.appTitle, SecondLine);
@@ -67,7 +65,7 @@ TEST(Calculate, ReplaceClipLeavesTheNewLinesNeverThePlaceholder)
     CalcRig rig;
     rig.settings.ReplaceClip = true;
     rig.settings.Greetings = true;
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     EXPECT_EQ(rig.host.clipboard,
               QStringList({FirstLine, SecondLine,
                            QStringLiteral("Do what thou wilt shall be the whole of the Law."),
@@ -79,7 +77,7 @@ TEST(Calculate, LocalFileSaveWritesTheLinesInTheWesternCodePage)
 {
     CalcRig rig;
     rig.settings.LocalFileSave = true;
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     const QByteArray written = readBytes(rig.work.filePath(QStringLiteral("td.txt")));
     EXPECT_EQ(written, readBytes(test::testData(QStringLiteral("thelemic/td-default.txt"))));
     EXPECT_TRUE(written.contains("24\xB0 Gemini"));
@@ -93,7 +91,7 @@ TEST(Calculate, UnwritableDateFileStopsTheRunWithItsMessage)
     rig.settings.ReplaceClip = true;
     rig.settings.UpdateCaption = true;
     ASSERT_TRUE(QDir(rig.work.path()).mkdir(QStringLiteral("td.txt")));
-    const Status status = rig.calc.calculate(Calculator::Sender::ButtonOrMenu);
+    const Status status = rig.calc.calculate(Calculator::Output::Show);
     EXPECT_FALSE(status);
     EXPECT_EQ(status.message, QStringLiteral("Cannot create file td.txt"));
     // The file is the last delivery: caption, view and clipboard have their new text already.
@@ -107,7 +105,7 @@ TEST(Calculate, UnsafeLocationStopsBeforeTheEngineAndKeepsThePlaceholder)
 {
     CalcRig rig;
     rig.settings.Longitude = QStringLiteral("93W21\n/os evil.txt");
-    const Status status = rig.calc.calculate(Calculator::Sender::ButtonOrMenu);
+    const Status status = rig.calc.calculate(Calculator::Output::Show);
     EXPECT_FALSE(status);
     EXPECT_FALSE(status.message.isEmpty());
     EXPECT_TRUE(rig.engine.jobs().isEmpty());
@@ -117,11 +115,11 @@ TEST(Calculate, UnsafeLocationStopsBeforeTheEngineAndKeepsThePlaceholder)
 TEST(Calculate, MissingChartComposesWithoutPositionsAndKeepsTheOldOnes)
 {
     CalcRig rig;
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     rig.engine.removeReport(QStringLiteral("chart.txt"));
     test::writeBytes(rig.work.filePath(QStringLiteral("chart.txt")), "Sun   01Ari stale\r\n");
     rig.host.pickerDate = clockTime(2026, 3, 17, 14, 30);
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     // The stale listing was deleted before the job; March without a chart is before the turnover.
     EXPECT_EQ(rig.calc.lastLines.first(), QStringLiteral("An v11 Dies Martis"));
     EXPECT_EQ(rig.calc.texts.SunPosition, QStringLiteral("24") + Deg + QStringLiteral(" Gemini"));
@@ -133,7 +131,7 @@ TEST(Calculate, WheelAndAspectJobsFollowTheChartInOrder)
     CalcRig rig;
     rig.settings.WheelChart = true;
     rig.settings.AspectCharts = true;
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     QStringList names;
     for (const QString &job : rig.engine.jobs())
         names << job.section(QLatin1Char('|'), 0, 0);
@@ -180,7 +178,7 @@ TEST(Calculate, DayBeginsMovesOnlyTheDayName)
         rig.settings.DayBegins = c.dayBegins;
         rig.settings.Lines = 2;
         rig.host.pickerTime = c.time;
-        ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu)) << c.name;
+        ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show)) << c.name;
         ASSERT_EQ(rig.calc.lastLines.size(), 3) << c.name;
         EXPECT_EQ(rig.calc.lastLines[1], QString::fromUtf8(c.dayText)) << c.name;
         EXPECT_TRUE(rig.calc.lastLines[2].startsWith(QStringLiteral("Monday, June 15, 2026"))) << c.name;
@@ -196,7 +194,7 @@ TEST(Calculate, RiseSetJobsCoverFourDaysInOrder)
     CalcRig rig;
     prepareHorizon(rig);
     rig.settings.DayBegins = 1;
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     EXPECT_EQ(rig.engine.jobs(),
               QStringList({QStringLiteral("chart.txt|6 15 2026 14:30PM ST 6 93W21 45N05"),
                            QStringLiteral("risesety.txt|6 14 2026 14:30PM ST 6 93W21 45N05"),
@@ -215,7 +213,7 @@ TEST(Calculate, UnknownSunsetInAFreshProcessMovesNothing)
     CalcRig rig;
     rig.settings.DayBegins = 2;
     rig.host.pickerTime = QTime(23, 0);
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     EXPECT_EQ(rig.calc.texts.DayName, QStringLiteral(u"Lun\u00E6"));
 }
 
@@ -225,7 +223,7 @@ TEST(Calculate, OlderSunsetIsUsedAsItStands)
     rig.settings.DayBegins = 2;
     rig.calc.RiseSetTable.SunSet = clockTime(2026, 6, 16, 21, 0);
     rig.host.pickerTime = QTime(23, 0);
-    ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::ButtonOrMenu));
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
     // No report this time: the table keeps the later sunset, so 23:00 today is still before it.
     EXPECT_EQ(rig.calc.texts.DayName, QStringLiteral(u"Lun\u00E6"));
 }

@@ -105,8 +105,7 @@ template <std::size_t N> void expectTrueMoon(const ZoneRow (&zones)[N])
             // The pickers hold the clock's reading, as after SetNow.
             rig.host.pickerDate = clockTime(local.date(), local.time());
             rig.host.pickerTime = local.time();
-            rig.calc.ShowOutput = true;
-            ASSERT_TRUE(rig.calc.calculate(Calculator::Sender::Other));
+            ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
 
             const QStringList chart = chartLines(rig.work.filePath(QStringLiteral("chart.txt")));
             EXPECT_TRUE(lineStarting(chart, QStringLiteral("Universal:"))
