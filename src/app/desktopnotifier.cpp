@@ -31,10 +31,9 @@ bool DesktopNotifier::serviceAvailable()
     if (daemon->isServiceRegistered(service))
         return true;
     const QDBusReply<QStringList> activatable =
-        bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                QStringLiteral("/org/freedesktop/DBus"),
-                                                QStringLiteral("org.freedesktop.DBus"),
-                                                QStringLiteral("ListActivatableNames")),
+        bus.call(QDBusMessage::createMethodCall(
+                     QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                     QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames")),
                  QDBus::Block, CallTimeoutMs);
     return activatable.isValid() && activatable.value().contains(service);
 }

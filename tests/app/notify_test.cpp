@@ -137,8 +137,10 @@ void NotifyTest::alarmNoticeReachesTheServiceWithoutATray()
     // A morning hour: "8:51 – 9:58 AM", the shared AM written once.
     const QString start = locale.formatShortTime(due.moment.time());
     const QString end = locale.formatShortTime(hours.at(1).moment.time());
-    QVERIFY2(start.endsWith(QLatin1String(" AM")) && end.endsWith(QLatin1String(" AM")), qPrintable(start + end));
-    QCOMPARE(notice.value(QLatin1String("body")).toString(), start.chopped(3) + QLatin1Char(' ') + Dash + QLatin1Char(' ') + end);
+    QVERIFY2(start.endsWith(QLatin1String(" AM")) && end.endsWith(QLatin1String(" AM")),
+             qPrintable(start + end));
+    QCOMPARE(notice.value(QLatin1String("body")).toString(),
+             start.chopped(3) + QLatin1Char(' ') + Dash + QLatin1Char(' ') + end);
     QCOMPARE(notice.value(QLatin1String("app_name")).toString(), QStringLiteral("Orlam"));
     QCOMPARE(notice.value(QLatin1String("app_icon")).toString(), QStringLiteral("orlam"));
     const QJsonObject hints = notice.value(QLatin1String("hints")).toObject();
@@ -169,7 +171,8 @@ void NotifyTest::trayCommandBalloonGoesToTheService()
     QCOMPARE(notices.at(0).value(QLatin1String("summary")).toString(), QStringLiteral("Thelemic Date"));
     QVERIFY(notices.at(0).value(QLatin1String("body")).toString().contains(QLatin1String(" e.v. ")));
     QCOMPARE(notices.at(0).value(QLatin1String("replaces_id")).toInt(), 0);
-    QCOMPARE(notices.at(1).value(QLatin1String("replaces_id")).toInt(), notices.at(0).value(QLatin1String("id")).toInt());
+    QCOMPARE(notices.at(1).value(QLatin1String("replaces_id")).toInt(),
+             notices.at(0).value(QLatin1String("id")).toInt());
     QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(QLatin1Char('\n'))));
 }
 
@@ -195,7 +198,8 @@ void NotifyTest::withoutAServiceNothingIsLost()
     const QList<QJsonObject> notices = again.notices(1);
     QCOMPARE(notices.size(), 1);
     QCOMPARE(notices.first().value(QLatin1String("summary")).toString(), QStringLiteral("again"));
-    QCOMPARE(notices.first().value(QLatin1String("hints")).toObject().value(QLatin1String("urgency")).toInt(), 2);
+    QCOMPARE(notices.first().value(QLatin1String("hints")).toObject().value(QLatin1String("urgency")).toInt(),
+             2);
 }
 
 QTEST_MAIN(NotifyTest)

@@ -27,8 +27,9 @@ public:
         env.remove(QStringLiteral("DISPLAY"));
         mWeston.setProcessEnvironment(env);
         mWeston.setProcessChannelMode(QProcess::MergedChannels);
-        mWeston.start(QStringLiteral("weston"), {QStringLiteral("--backend=headless-backend.so"),
-                                                 QStringLiteral("--socket=") + Socket, QStringLiteral("--idle-time=0")});
+        mWeston.start(QStringLiteral("weston"),
+                      {QStringLiteral("--backend=headless-backend.so"), QStringLiteral("--socket=") + Socket,
+                       QStringLiteral("--idle-time=0")});
     }
     ~Compositor()
     {
@@ -86,9 +87,11 @@ struct ToplevelLog {
     static ToplevelLog read(const QString &log)
     {
         ToplevelLog result;
-        static const QRegularExpression title(QStringLiteral("-> xdg_toplevel@\\d+\\.set_title\\(\"([^\"]*)\"\\)"));
+        static const QRegularExpression title(
+            QStringLiteral("-> xdg_toplevel@\\d+\\.set_title\\(\"([^\"]*)\"\\)"));
         static const QRegularExpression ack(QStringLiteral("-> xdg_surface@\\d+\\.ack_configure\\("));
-        static const QRegularExpression frame(QStringLiteral("-> wl_surface@\\d+\\.frame\\(new id wl_callback@(\\d+)\\)"));
+        static const QRegularExpression frame(
+            QStringLiteral("-> wl_surface@\\d+\\.frame\\(new id wl_callback@(\\d+)\\)"));
         QSet<QString> pendingFrames;
         for (const QString &line : log.split(QLatin1Char('\n'))) {
             if (const QRegularExpressionMatch m = title.match(line); m.hasMatch())
@@ -98,7 +101,8 @@ struct ToplevelLog {
             else if (const QRegularExpressionMatch f = frame.match(line); f.hasMatch() && result.configured)
                 pendingFrames.insert(f.captured(1));
             for (const QString &id : std::as_const(pendingFrames))
-                if (line.contains(QStringLiteral("wl_callback@%1.done(").arg(id)) && !line.contains(QLatin1String("->")))
+                if (line.contains(QStringLiteral("wl_callback@%1.done(").arg(id)) &&
+                    !line.contains(QLatin1String("->")))
                     result.framed = true;
         }
         return result;
@@ -158,7 +162,8 @@ void WaylandTest::windowShowsWithItsTitle()
     QVERIFY2(!toplevel.titles.isEmpty() && toplevel.titles.constLast().startsWith(QLatin1String("Orlam")),
              qPrintable(toplevel.titles.join(QLatin1Char('|')) + QLatin1Char('\n') + tail));
     QVERIFY2(toplevel.configured && toplevel.framed, qPrintable(tail));
-    QVERIFY2(log.contains(QLatin1String("-> xdg_toplevel@")) && log.contains(QLatin1String(".set_app_id(\"orlam\")")),
+    QVERIFY2(log.contains(QLatin1String("-> xdg_toplevel@")) &&
+                 log.contains(QLatin1String(".set_app_id(\"orlam\")")),
              qPrintable(tail));
 }
 

@@ -139,12 +139,12 @@ void PackageTest::filesAndPermissions()
     QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("usr")});
     for (const char *program : {"usr/bin/orlam", "usr/bin/orlam-ephem"})
         QVERIFY2(QFileInfo(root.filePath(QLatin1String(program))).isExecutable(), program);
-    for (const char *data : {"usr/share/orlam/city.tab", "usr/share/orlam/orlam.html",
-                             "usr/share/orlam/sounds/hour.wav", "usr/share/applications/orlam.desktop",
-                             "usr/share/metainfo/org.example.orlam.metainfo.xml",
-                             "usr/share/man/man1/orlam.1.gz", "usr/share/man/man1/orlam-ephem.1.gz",
-                             "usr/share/doc/orlam/copyright", "usr/share/doc/orlam/changelog.gz",
-                             "usr/share/icons/hicolor/scalable/apps/orlam.svg"})
+    for (const char *data :
+         {"usr/share/orlam/city.tab", "usr/share/orlam/orlam.html", "usr/share/orlam/sounds/hour.wav",
+          "usr/share/applications/orlam.desktop", "usr/share/metainfo/org.example.orlam.metainfo.xml",
+          "usr/share/man/man1/orlam.1.gz", "usr/share/man/man1/orlam-ephem.1.gz",
+          "usr/share/doc/orlam/copyright", "usr/share/doc/orlam/changelog.gz",
+          "usr/share/icons/hicolor/scalable/apps/orlam.svg"})
         QVERIFY2(QFileInfo(root.filePath(QLatin1String(data))).isFile(), data);
 
     // Each PNG icon is as large as the theme folder it sits in says, and the usual sizes are there.
@@ -164,7 +164,8 @@ void PackageTest::filesAndPermissions()
     QFile copyright(root.filePath(QStringLiteral("usr/share/doc/orlam/copyright")));
     QVERIFY(copyright.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(copyright.readAll());
-    QVERIFY(text.startsWith(QLatin1String("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")));
+    QVERIFY(text.startsWith(
+        QLatin1String("Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/")));
     QVERIFY(text.contains(QLatin1String("Files: data/city.tab")));
     QVERIFY(text.contains(QLatin1String("Permission is hereby granted, free of charge")));
 
@@ -175,8 +176,9 @@ void PackageTest::filesAndPermissions()
         const QStringList columns = line.simplified().split(QLatin1Char(' '));
         QVERIFY2(columns.size() >= 6 && columns.at(1) == QLatin1String("root/root"), qPrintable(line));
         const QString mode = columns.at(0);
-        const bool allowed = mode == QLatin1String("drwxr-xr-x") || mode == QLatin1String("-rw-r--r--") ||
-                             (mode == QLatin1String("-rwxr-xr-x") && columns.at(5).startsWith(QLatin1String("./usr/bin/")));
+        const bool allowed =
+            mode == QLatin1String("drwxr-xr-x") || mode == QLatin1String("-rw-r--r--") ||
+            (mode == QLatin1String("-rwxr-xr-x") && columns.at(5).startsWith(QLatin1String("./usr/bin/")));
         QVERIFY2(allowed, qPrintable(line));
     }
 }
@@ -187,23 +189,26 @@ void PackageTest::lintianFindsNoError()
                                                         QStringLiteral("--display-info"), mDeb});
     qInfo("%s", qPrintable(lintian.out));
     QVERIFY2(lintian.exitCode == 0, qPrintable(describe(lintian)));
-    QVERIFY2(!lintian.out.contains(QRegularExpression(QStringLiteral("^E: "), QRegularExpression::MultilineOption)),
+    QVERIFY2(!lintian.out.contains(
+                 QRegularExpression(QStringLiteral("^E: "), QRegularExpression::MultilineOption)),
              qPrintable(lintian.out));
 }
 
 void PackageTest::appStreamAcceptsTheTree()
 {
     // The metadata and the desktop entry and icon it refers to, as installed; no network here.
-    const Run tree = run(QStringLiteral("appstreamcli"),
-                         {QStringLiteral("validate-tree"), QStringLiteral("--no-net"), QStringLiteral("--pedantic"), mRoot});
+    const Run tree =
+        run(QStringLiteral("appstreamcli"), {QStringLiteral("validate-tree"), QStringLiteral("--no-net"),
+                                             QStringLiteral("--pedantic"), mRoot});
     QVERIFY2(tree.exitCode == 0, qPrintable(describe(tree)));
     QVERIFY2(!tree.out.contains(QLatin1String("W: ")) && !tree.out.contains(QLatin1String("E: ")),
              qPrintable(tree.out));
     // The release it lists is this program's version.
     QFile metainfo(QDir(mRoot).filePath(QStringLiteral("usr/share/metainfo/org.example.orlam.metainfo.xml")));
     QVERIFY(metainfo.open(QIODevice::ReadOnly));
-    QVERIFY(QString::fromUtf8(metainfo.readAll())
-                .contains(QStringLiteral("<release version=\"%1\"").arg(QLatin1String(orlam::VersionNumber))));
+    QVERIFY(
+        QString::fromUtf8(metainfo.readAll())
+            .contains(QStringLiteral("<release version=\"%1\"").arg(QLatin1String(orlam::VersionNumber))));
 }
 
 void PackageTest::manualPageCoversEveryMode()
@@ -217,20 +222,21 @@ void PackageTest::manualPageCoversEveryMode()
     // "Usage: orlam [x | INPUT OUTPUT | --hours [DATE] | ...]": the first word of each alternative.
     const qsizetype open = usage.indexOf(QLatin1Char('['));
     QStringList modes;
-    for (const QString &alternative : usage.mid(open + 1, usage.lastIndexOf(QLatin1Char(']')) - open - 1)
-                                          .split(QLatin1Char('|')))
+    for (const QString &alternative :
+         usage.mid(open + 1, usage.lastIndexOf(QLatin1Char(']')) - open - 1).split(QLatin1Char('|')))
         modes << alternative.simplified().section(QLatin1Char(' '), 0, 0);
     QVERIFY2(modes.size() >= 7 && modes.contains(QLatin1String("--ics")), qPrintable(usage));
     QProcessEnvironment env = userEnvironment(mDir.path());
     env.insert(QStringLiteral("MANWIDTH"), QStringLiteral("100"));
-    const Run man = run(QStringLiteral("man"), {QStringLiteral("--warnings"), QStringLiteral("-l"),
-                                                root.filePath(QStringLiteral("usr/share/man/man1/orlam.1.gz"))},
+    const Run man = run(QStringLiteral("man"),
+                        {QStringLiteral("--warnings"), QStringLiteral("-l"),
+                         root.filePath(QStringLiteral("usr/share/man/man1/orlam.1.gz"))},
                         env);
     QVERIFY2(man.exitCode == 0 && man.err.isEmpty(), qPrintable(describe(man)));
     for (const QString &mode : modes) {
         // "x" stands alone: "orlam x"; the others as they are written.
-        const QString pattern = mode == QLatin1String("x") ? QStringLiteral("orlam x\\b")
-                                                           : QRegularExpression::escape(mode);
+        const QString pattern =
+            mode == QLatin1String("x") ? QStringLiteral("orlam x\\b") : QRegularExpression::escape(mode);
         QVERIFY2(man.out.contains(QRegularExpression(pattern)), qPrintable(mode));
     }
     QVERIFY(man.out.contains(QStringLiteral("orlam %1").arg(QLatin1String(orlam::VersionNumber))));
@@ -250,7 +256,8 @@ void PackageTest::installedProgramRunsFromItsPrefix()
     // moment (no orlam-ephem on PATH), and the installed help page reaches the work folder.
     const Run date = run(program, {QStringLiteral("x")}, env, home.path());
     QVERIFY2(date.exitCode == 0, qPrintable(describe(date)));
-    QVERIFY2(date.out.contains(QRegularExpression(QStringLiteral("^An .* Sol \\d+\u00b0 \\w+, Luna \\d+\u00b0 \\w+ Dies \\w+"))),
+    QVERIFY2(date.out.contains(QRegularExpression(
+                 QStringLiteral("^An .* Sol \\d+\u00b0 \\w+, Luna \\d+\u00b0 \\w+ Dies \\w+"))),
              qPrintable(date.out));
     const QDir work(home.filePath(QStringLiteral(".local/share/Orlam")));
     QVERIFY(QFileInfo(work.filePath(QStringLiteral("chart.txt"))).isFile());
@@ -260,7 +267,8 @@ void PackageTest::installedProgramRunsFromItsPrefix()
     QCOMPARE(copiedHelp.readAll(), installedHelp.readAll());
 
     // The hour commands read the installed engine too.
-    const Run hours = run(program, {QStringLiteral("--hours"), QStringLiteral("2026-06-15")}, env, home.path());
+    const Run hours =
+        run(program, {QStringLiteral("--hours"), QStringLiteral("2026-06-15")}, env, home.path());
     QVERIFY2(hours.exitCode == 0, qPrintable(describe(hours)));
     QCOMPARE(hours.out.count(QLatin1Char('\n')), 24);
 }
@@ -280,12 +288,14 @@ void PackageTest::dpkgInstallsAndRemovesCleanly()
                              QStringLiteral("--force-script-chrootless"), QStringLiteral("--force-not-root")};
     const Run install = run(QStringLiteral("dpkg"), common + QStringList{QStringLiteral("--install"), mDeb});
     QVERIFY2(install.exitCode == 0, qPrintable(describe(install)));
-    const Run state = run(QStringLiteral("dpkg-query"), {QStringLiteral("--root=") + root, QStringLiteral("-W"),
-                                                          QStringLiteral("-f=${Status} ${Version}"), QStringLiteral("orlam")});
+    const Run state = run(QStringLiteral("dpkg-query"),
+                          {QStringLiteral("--root=") + root, QStringLiteral("-W"),
+                           QStringLiteral("-f=${Status} ${Version}"), QStringLiteral("orlam")});
     QCOMPARE(state.out, QStringLiteral("install ok installed %1").arg(QLatin1String(orlam::VersionNumber)));
     QVERIFY(QFileInfo(QDir(root).filePath(QStringLiteral("usr/bin/orlam"))).isExecutable());
 
-    const Run remove = run(QStringLiteral("dpkg"), common + QStringList{QStringLiteral("--purge"), QStringLiteral("orlam")});
+    const Run remove =
+        run(QStringLiteral("dpkg"), common + QStringList{QStringLiteral("--purge"), QStringLiteral("orlam")});
     QVERIFY2(remove.exitCode == 0, qPrintable(describe(remove)));
     QDirIterator left(QDir(root).filePath(QStringLiteral("usr")), QDir::Files, QDirIterator::Subdirectories);
     QVERIFY2(!left.hasNext(), qPrintable(left.hasNext() ? left.next() : QString()));
