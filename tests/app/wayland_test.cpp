@@ -64,9 +64,14 @@ public:
         env.insert(QStringLiteral("WAYLAND_DISPLAY"), Socket);
         env.insert(QStringLiteral("TZ"), QStringLiteral("America/Chicago"));
         env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
-        for (const char *name : {"LSAN_OPTIONS", "UBSAN_OPTIONS", "ASAN_OPTIONS"})
+        for (const char *name : {"UBSAN_OPTIONS", "ASAN_OPTIONS"})
             if (qEnvironmentVariableIsSet(name))
                 env.insert(QLatin1String(name), qEnvironmentVariable(name));
+        // The leak checker of a sanitizer build needs whole stacks to tell the Wayland platform's
+        // allocations (which Qt keeps to the end) by the functions that made them.
+        if (qEnvironmentVariableIsSet("LSAN_OPTIONS"))
+            env.insert(QStringLiteral("LSAN_OPTIONS"),
+                       qEnvironmentVariable("LSAN_OPTIONS") + QStringLiteral(":fast_unwind_on_malloc=0"));
         return env;
     }
 
@@ -181,7 +186,7 @@ void WaylandTest::copyDateSaysTheClipboardIsNotSet()
     const QString err = QString::fromUtf8(orlam.readAllStandardError());
     // The date is printed all the same, the run succeeds, and standard error says why the
     // clipboard does not hold it.
-    QCOMPARE(orlam.exitCode(), 0);
+    QVERIFY2(orlam.exitCode() == 0, qPrintable(err));
     QVERIFY2(out.startsWith(QLatin1String("An ")) && out.contains(QLatin1String(" e.v. ")), qPrintable(out));
     QVERIFY2(err.contains(QLatin1String("orlam: the date is not on the clipboard")), qPrintable(err));
 }
