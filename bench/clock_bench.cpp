@@ -146,7 +146,7 @@ int main(int argc, char **argv)
         ticks.push_back(t.nsecsElapsed() / 1e6 / 50);
     }
     std::printf("tick without minute work: median %.4f ms, 90th %.4f ms (list of %d events)\n", median(ticks),
-                percentile(ticks, 0.9), window.EventList.size());
+                percentile(ticks, 0.9), window.eventList().size());
 
     std::vector<double> builds;
     for (int i = 0; i < 200; ++i) {
@@ -156,7 +156,7 @@ int main(int argc, char **argv)
         builds.push_back(t.nsecsElapsed() / 1e6);
     }
     std::printf("building the list (four files, %d events, with the view): median %.3f ms, 90th %.3f ms\n",
-                window.EventList.size(), median(builds), percentile(builds, 0.9));
+                window.eventList().size(), median(builds), percentile(builds, 0.9));
 
     // A week of ticks, one a second; memory after the first day against the end.
     const long ticksTotal = days * 86400L;

@@ -10,6 +10,7 @@
 // and the engines it started (on a busy machine the wall time is mostly waiting for a core).
 
 #include "astrocalls/scratchjobs.h"
+#include "hours/hoursspan.h"
 #include "reports/calendarexport.h"
 
 #include <QCoreApplication>
@@ -133,8 +134,8 @@ int main(int argc, char **argv)
         selection.first = QDate(2026, 6, 1);
         QByteArray ics;
         CalendarCounts counts;
-        if (!buildCalendar(jobs, settings, selection, QTime(12, 0), QDateTime::currentDateTimeUtc(), &ics,
-                           &counts))
+        const HoursPlace place = settingsPlace(settings, QTimeZone::systemTimeZone());
+        if (!buildCalendar(jobs, place, selection, QDateTime::currentDateTimeUtc(), &ics, &counts))
             return 1;
         times.push_back(clock.nsecsElapsed() / 1e6);
         events = counts.total();

@@ -5,6 +5,10 @@
 
 namespace orlam {
 
+namespace {
+constexpr auto MissedMark = "  (missed)";
+} // namespace
+
 EventView::EventView(QWidget *parent) : QListWidget(parent)
 {
     setObjectName(QStringLiteral("CheckListBox1"));
@@ -26,8 +30,28 @@ void EventView::showEvents(const EventList &list)
         auto *item = new QListWidgetItem(entry.line, this);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         item->setCheckState(entry.checked ? Qt::Checked : Qt::Unchecked);
+        if (entry.missed)
+            showMissed(item);
     }
     mFilling = false;
+}
+
+void EventView::markMissed(int row)
+{
+    if (QListWidgetItem *missed = item(row)) {
+        mFilling = true;
+        showMissed(missed);
+        mFilling = false;
+    }
+}
+
+void EventView::showMissed(QListWidgetItem *item)
+{
+    if (!item->text().endsWith(QLatin1String(MissedMark)))
+        item->setText(item->text() + QLatin1String(MissedMark));
+    item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
+    item->setToolTip(QStringLiteral("Missed: its minute passed while the clock was paused or the computer "
+                                    "was asleep."));
 }
 
 void EventView::markFired(int row)

@@ -17,10 +17,15 @@ public:
     void showEvents(const EventList &list);
     // Checks the row and makes it the selected row (an event that has fired).
     void markFired(int row);
+    // Shows the row as missed: its minute passed while the clock was paused or the computer
+    // slept, and nothing rang.
+    void markMissed(int row);
     // Told when the user checks or unchecks a row.
     void setCheckHandler(std::function<void(int row, bool checked)> handler);
 
 private:
+    void showMissed(QListWidgetItem *item);
+
     std::function<void(int, bool)> mCheckHandler;
     bool mFilling = false;
 };

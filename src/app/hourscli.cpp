@@ -1,10 +1,10 @@
 #include "hourscli.h"
 
-#include "common/clocktime.h"
 #include "reports/hourscommand.h"
 #include "settings/localefacts.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 
 #include <cstdio>
 
@@ -21,8 +21,8 @@ int runHoursCommandLine(int &argc, char **argv, const CommandLine &commandLine, 
     else if (commandLine.mode == CommandLine::Mode::Ics)
         command = HoursCommand::Ics;
 
-    const HoursCommandResult result =
-        runHoursCommand(command, commandLine.hourArguments, settingsPath, LocaleFacts::system(), clockNow());
+    const HoursCommandResult result = runHoursCommand(command, commandLine.hourArguments, settingsPath,
+                                                      LocaleFacts::system(), QDateTime::currentDateTimeUtc());
     for (const QString &line : result.output)
         std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stdout);

@@ -9,7 +9,7 @@
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
-#include "hours/dayseries.h"
+#include "hours/hoursspan.h"
 #include "reports/calendarexport.h"
 #include "reports/hourreports.h"
 #include "settings/localefacts.h"
@@ -44,7 +44,7 @@ public:
 HoursMenu::HoursMenu(QWidget *window, CalcHost &host, const TSettings &settings, const DerivedValues &derived,
                      const LocaleFacts &locale)
     : QObject(window), mWindow(window), mHost(host), mSettings(settings), mDerived(derived), mLocale(locale),
-      mNow(&clockNow)
+      mNow(&QDateTime::currentDateTimeUtc)
 {
     mChooser = [this](CalendarSelection *selection, QString *path) { return chooseExport(selection, path); };
     mOpener = [](const QString &path) { return openFileInDesktopProgram(path); };
@@ -78,6 +78,11 @@ QString HoursMenu::engineProgram() const
     return AstrologRunner::resolveProgram(mSettings.Astrolog);
 }
 
+HoursPlace HoursMenu::place() const
+{
+    return settingsPlace(mSettings, mLocale.zone());
+}
+
 void HoursMenu::NextHourClick(const QString &planet)
 {
     const QDateTime now = mNow();
@@ -87,7 +92,7 @@ void HoursMenu::NextHourClick(const QString &planet)
         BusyCursor busy;
         ScratchJobs jobs(mSettings, mDerived, engineProgram());
         jobs.setComputerZone(mLocale.zone());
-        status = jobs.ready() ? searchNextHours(jobs, mSettings, planet, now, &answer) : jobs.ready();
+        status = jobs.ready() ? searchNextHours(jobs, place(), planet, now, &answer) : jobs.ready();
     }
     if (!status) {
         mHost.showMessage(status.message);
@@ -99,21 +104,19 @@ void HoursMenu::NextHourClick(const QString &planet)
 void HoursMenu::WeekHoursClick()
 {
     const QDate first = mHost.datePickerValue().date();
-    DaySeries series;
+    HoursSpan span;
     Status status;
     {
         BusyCursor busy;
         ScratchJobs jobs(mSettings, mDerived, engineProgram());
         jobs.setComputerZone(mLocale.zone());
-        status = jobs.ready()
-                     ? series.fetch(jobs, mSettings, first, first.addDays(6), mHost.timePickerValue())
-                     : jobs.ready();
+        status = jobs.ready() ? fetchHoursSpan(jobs, place(), first, first.addDays(6), &span) : jobs.ready();
     }
     if (!status) {
         mHost.showMessage(status.message);
         return;
     }
-    mHost.setViewText(weekHoursReport(series, first, mNow(), mLocale).join(QLatin1Char('\n')));
+    mHost.setViewText(weekHoursReport(span, first, mNow(), mLocale).join(QLatin1Char('\n')));
 }
 
 Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QString &path, int *eventCount)
@@ -125,8 +128,8 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
         return status;
     QByteArray ics;
     CalendarCounts counts;
-    if (Status status = buildCalendar(jobs, mSettings, selection, mHost.timePickerValue(),
-                                      QDateTime::currentDateTimeUtc(), &ics, &counts);
+    if (Status status =
+            buildCalendar(jobs, place(), selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
         !status)
         return status;
     *eventCount = counts.total();

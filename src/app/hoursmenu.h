@@ -13,6 +13,7 @@ class QWidget;
 namespace orlam {
 
 class CalcHost;
+struct HoursPlace;
 class LocaleFacts;
 struct CalendarSelection;
 struct DerivedValues;
@@ -36,7 +37,7 @@ public:
     void WeekHoursClick();
     void ExportCalendarClick();
 
-    // Seams for tests: the present moment (the system clock by default), the choice of the
+    // Seams for tests: the present instant (UTC; the system clock by default), the choice of the
     // export (the dialog, then a save-file dialog; false when cancelled), and the opening of
     // the saved file in the calendar program (false when nothing could open it).
     void setNow(std::function<QDateTime()> now) { mNow = std::move(now); }
@@ -54,6 +55,7 @@ public:
 private:
     bool chooseExport(CalendarSelection *selection, QString *path);
     QString engineProgram() const;
+    HoursPlace place() const;
 
     QWidget *mWindow;
     CalcHost &mHost;

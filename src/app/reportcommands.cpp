@@ -3,6 +3,7 @@
 #include "desktopshell.h"
 
 #include "common/westerntext.h"
+#include "hours/hoursspan.h"
 #include "reports/calendar.h"
 #include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
@@ -82,9 +83,9 @@ void ReportCommands::showCalendar(JobKind kind)
 {
     const TSettings &settings = mWindow.settings();
     QStringList lines;
-    const Status status =
-        makeTransitCalendar(mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                            mWindow.datePickerValue(), mWindow.timePickerValue(), &lines);
+    const Status status = makeTransitCalendar(
+        mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude, mWindow.datePickerValue(),
+        mWindow.timePickerValue(), placeZone(settings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
         mWindow.showMessage(status.message);
         return;

@@ -4,11 +4,15 @@
 #include "appicons.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
+#include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "eventview.h"
+#include "hours/alarmclock.h"
+#include "hours/hoursspan.h"
 #include "hours/notices.h"
 #include "hours/planetaryhours.h"
+#include "hours/reportfacts.h"
 #include "qtsoundplayer.h"
 #include "hoursmenu.h"
 #include "reports/batch.h"
@@ -105,10 +109,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     buildMenus();
     buildTray();
 
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    connect(Timer1, &QTimer::timeout, this, &TOrm::Timer1Timer);
+    buildClock();
 
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
@@ -118,8 +119,11 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
+    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived,
+                                               AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mClockJobs->setComputerZone(mLocale.zone());
+    syncClockFeed();
     SetNow();
-    EventList.clear();
 
     Timer1Timer();
     Timer1->start();
@@ -130,8 +134,7 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 
 TOrm::~TOrm()
 {
-    // FormDestroy: the alarm list goes with the window.
-    EventList.clear();
+    // FormDestroy: the alarm list goes with the clock, a child of the window.
     mSound = nullptr;
     qApp->removeEventFilter(mHints.get());
 }
@@ -261,10 +264,8 @@ void TOrm::buildViews()
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
     CheckListBox1 = new EventView(Panel2);
-    CheckListBox1->setCheckHandler([this](int row, bool checked) {
-        if (row >= 0 && row < EventList.size())
-            EventList.entries[row].checked = checked;
-    });
+    CheckListBox1->setCheckHandler(
+        [this](int row, bool checked) { mAlarmClock->setRowChecked(row, checked); });
     viewLayout->addWidget(CheckListBox1, 0, 0);
 
     Splitter1->addWidget(Panel1);
@@ -287,6 +288,11 @@ void TOrm::buildViews()
     mStatusText->setObjectName(QStringLiteral("StatusText"));
     mStatusText->setContentsMargins(2, 0, 0, 0);
     StatusBar1->addWidget(mStatusText, 1);
+    // The clock's pause is said in words beside the time it stopped at.
+    mPausedText = new QLabel(QStringLiteral("Clock paused"), StatusBar1);
+    mPausedText->setObjectName(QStringLiteral("PausedText"));
+    mPausedText->hide();
+    StatusBar1->addPermanentWidget(mPausedText);
     setStatusBar(StatusBar1);
 }
 
@@ -558,10 +564,7 @@ void TOrm::Paused1Click()
     // The mark is the pause state; a paused clock does not tick at all, so neither the pickers
     // nor the alarms move until the user resumes it here.
     Paused1->setChecked(!Paused1->isChecked());
-    if (Paused1->isChecked())
-        Timer1->stop();
-    else
-        Timer1->start();
+    mAlarmClock->setPaused(Paused1->isChecked());
 }
 
 void TOrm::ClipButtonClick()
@@ -806,89 +809,137 @@ void TOrm::Options1Click()
     dialog->exec();
 }
 
+// --- Clock ----------------------------------------------------------------------------------
+
+void TOrm::buildClock()
+{
+    mAlarmClock = new AlarmClock(mLocale, this);
+    mAlarmClock->setNow([this] { return mClock(); });
+    mAlarmClock->setProvider([this](const ClockPlace &place, QDate first, QDate last, PlaceFacts *facts) {
+        return placeFactsFromReports(*mClockJobs, place, first, last, facts);
+    });
+    Timer1 = mAlarmClock->timer();
+    connect(mAlarmClock, &AlarmClock::secondTicked, this, [this](const QDateTime &now) {
+        mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), wallClock(now)));
+    });
+    connect(mAlarmClock, &AlarmClock::minuteStarted, this, &TOrm::minuteWork);
+    connect(mAlarmClock, &AlarmClock::hourChanged, this, &TOrm::showHourInForce);
+    connect(mAlarmClock, &AlarmClock::listRebuilt, this, &TOrm::showEventList);
+    connect(mAlarmClock, &AlarmClock::alarmDue, this, &TOrm::soundAlarm);
+    connect(mAlarmClock, &AlarmClock::rowFired, this, [this](int row) { CheckListBox1->markFired(row); });
+    connect(mAlarmClock, &AlarmClock::rowsMissed, this, [this](const QList<int> &rows) {
+        for (int row : rows)
+            CheckListBox1->markMissed(row);
+    });
+    connect(mAlarmClock, &AlarmClock::pausedChanged, this,
+            [this](bool paused) { mPausedText->setVisible(paused); });
+    connect(mAlarmClock, &AlarmClock::failed, this, &TOrm::showMessage);
+}
+
+void TOrm::syncClockFeed()
+{
+    ClockPlace place;
+    place.longitude = mSettings.Longitude;
+    place.latitude = mSettings.Latitude;
+    place.jobZone = mSettings.TimeZone;
+    place.timeMode = mSettings.TimeMode;
+    place.zone = placeZone(mSettings, mLocale.zone());
+    mAlarmClock->setPlace(place);
+    mAlarmClock->setChoices(AlarmChoices::from(mSettings));
+}
+
+QDateTime TOrm::wallClock(const QDateTime &instant) const
+{
+    return clockFromLocal(instant.toTimeZone(mAlarmClock->place().zone));
+}
+
 void TOrm::Timer1Timer()
 {
-    const QDateTime zoned = mClock();
-    const QDateTime now = clockFromLocal(zoned);
-    mStatusText->setText(mLocale.formatPattern(QStringLiteral("dddddd tt"), now));
-    // A message box of a failing minute runs an event loop, and ticks come through it: they
-    // only keep the status bar going.
-    const TickPlan plan = planTick(now, zoned.offsetFromUtc(), clockTime(GDate->date(), Time->time()),
-                                   EventList, mClockStarted, mInTick);
-    if (!mClockStarted || mInTick)
-        return;
-    mInTick = true;
-    if (plan.minuteWork)
-        minuteWork();
-    // After the minute work, which has moved the rise/set reports and "hl.txt" to the new day.
-    if (plan.rebuild)
-        BuildEventList();
-    soundAlarms(now);
-    mInTick = false;
+    mAlarmClock->tick();
 }
 
 void TOrm::minuteWork()
 {
-    // Silent: the view keeps what it shows.
+    // Silent: the view keeps what it shows. The hours are the clock's own, kept from its last
+    // build: the minute costs one engine run.
     SetNow();
     CalcButtonClick(Calculator::Output::Silent);
-    HoursButtonClick(Calculator::Output::Silent);
+    showCaption();
 }
 
-void TOrm::soundAlarms(const QDateTime &now)
+void TOrm::showHourInForce(const HourInForce &hour)
 {
-    for (int i : dueEvents(EventList, now)) {
-        EventEntry &entry = EventList.entries[i];
-        if (!entry.checked) {
-            const QStringList sounds = alarmSounds(entry, findAlarmSound);
-            if (!sounds.isEmpty() && mSound)
-                mSound->enqueue(sounds);
-            if (mSettings.Notify)
-                notifyAlarm(entry);
-        }
-        entry.checked = true;
-        entry.fired = true;
-        CheckListBox1->markFired(i);
-    }
+    if (hour.trayImage >= 0)
+        setTrayImage(hour.trayImage);
+    else if (hour.noSunrise || hour.noSunset)
+        setTrayImage(NeutralTrayImage);
+    mTray->setToolTip(presentHourTip(hour, mAlarmClock->place().zone, mLocale));
+    showCaption();
+}
+
+void TOrm::showCaption()
+{
+    if (!mSettings.UpdateCaption)
+        return;
+    const QString caption = mCalc->texts.CommonDateText + mAlarmClock->hour().HourText;
+    setCaptions(caption, caption);
+}
+
+void TOrm::showEventList(const orlam::EventList &list)
+{
+    CheckListBox1->showEvents(list);
+    // "hl.txt" is the user's copy of today's hours; nothing reads it back.
+    const QStringList lines =
+        hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
+    if (lines.isEmpty())
+        return;
+    if (const Status written = writeFileAtomically(QLatin1String(HoursFileName), joinCrLf(lines)); !written)
+        showMessage(written.message);
+}
+
+void TOrm::soundAlarm(const EventEntry &entry)
+{
+    const QStringList sounds = alarmSounds(entry, findAlarmSound);
+    if (!sounds.isEmpty() && mSound)
+        mSound->enqueue(sounds);
+    if (mSettings.Notify)
+        notifyAlarm(entry);
 }
 
 void TOrm::HoursButtonClick(Calculator::Output output)
 {
+    // The working folder's rise/set reports stay what the viewer shows.
     mCalc->updateRiseSet();
-    const QTimeZone zone = hoursClockZone(mSettings.TimeMode, mLocale.zone());
-    const TRiseSetTable &table = mCalc->RiseSetTable;
-    const PlanetaryHours hours = computePlanetaryHours(GDate->date(), table, zone);
-    const CurrentHour current = currentHour(hours, presentMoment(), zone, mLocale);
-    mPresentHour = current;
-    mTray->setToolTip(current.hour ? presentHourTip(current.CurrentRuler, current.hour->start.time(),
-                                                    current.hour->end.time(), mLocale)
-                                   : presentHourTip({}, {}, {}, mLocale));
-    if (current.trayImage >= 0)
-        setTrayImage(current.trayImage);
-    if (mSettings.UpdateCaption) {
-        const QString caption = mCalc->texts.CommonDateText + current.HourText;
-        setCaptions(caption, caption);
+    const QDate baseDay = GDate->date();
+    HoursSpan span;
+    ScratchJobs jobs(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    const Status fetched =
+        jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay, baseDay, &span)
+                     : jobs.ready();
+    if (!fetched) {
+        showMessage(fetched.message);
+        return;
     }
-    const Status written = writeFileAtomically(QLatin1String(HoursFileName), hoursFileBytes(hours, mLocale));
+    // The tray and the caption show the hour in force, which the clock keeps.
+    showCaption();
+    const BaseDayHours *day = span.day(baseDay);
+    const Status written = writeFileAtomically(
+        QLatin1String(HoursFileName), day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray());
     if (!written) {
         showMessage(written.message);
         return;
     }
     if (output == Calculator::Output::Show)
-        setViewText(hoursReport(hours, table, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
+        setViewText(hoursReport(span, baseDay, mCalc->texts.DatePattern, mLocale).join(QLatin1Char('\n')));
 }
 
 void TOrm::BuildEventList()
 {
-    const QDateTime zoned = mClock();
-    EventBuild build =
-        orlam::BuildEventList(readEventSources(QDir::currentPath(), mLocale.dayFirst()), mSettings,
-                              clockFromLocal(zoned), zoned.offsetFromUtc(), &EventList);
-    EventList = std::move(build.list);
-    CheckListBox1->showEvents(EventList);
-    // One message for the build, however many lines did not read; the rest of the list stands.
-    if (build.unreadable > 0)
-        showMessage(QStringLiteral("'%1' is not a valid date").arg(build.firstUnreadable));
+    // The settings may name another place or other alarms: the list is built afresh for them, at
+    // once, with the marks of the same place and choices kept.
+    syncClockFeed();
+    if (mAlarmClock->started())
+        mAlarmClock->rebuild();
 }
 
 void TOrm::AlarmEvents1Click()
@@ -917,8 +968,10 @@ int TOrm::trayImage() const
 
 void TOrm::notifyAlarm(const EventEntry &entry)
 {
-    const Notice notice = alarmNotice(entry.body, entry.word, entry.moment.time(),
-                                      presentHourEnd(mPresentHour, entry.moment), mLocale);
+    // The clock has moved to the hour an hour's alarm starts before it rings.
+    const Notice notice =
+        alarmNotice(entry.body, entry.word, entry.moment.time(),
+                    presentHourEnd(mAlarmClock->hour(), entry.at, mAlarmClock->place().zone), mLocale);
     ShowBalloon(notice.summary, notice.body, BalloonIcon::Information, 10);
 }
 
@@ -1010,10 +1063,9 @@ void TOrm::startUpSteps(bool interactive)
     }
     if (!interactive)
         return;
-    // The hours silently (tray image, caption and "hl.txt"), then the alarm list built from them.
-    HoursButtonClick(Calculator::Output::Silent);
-    BuildEventList();
-    mClockStarted = true;
+    // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
+    syncClockFeed();
+    mAlarmClock->start();
 }
 
 Status TOrm::FormClose()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "hours/alarmclock.h"
 #include "hours/eventlist.h"
 #include "hours/planetaryhours.h"
 #include "settings/localefacts.h"
@@ -30,6 +31,7 @@ class QToolButton;
 namespace orlam {
 
 class AstrologRunner;
+class ScratchJobs;
 class Astrocalls;
 class EventView;
 class HintSwitch;
@@ -101,8 +103,9 @@ public:
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
-    // The alarm list: the pending events, row i of the event view being entry i.
-    orlam::EventList EventList;
+    // The alarm clock: the hours in force and the alarm list (row i of the event view is entry i).
+    AlarmClock &alarmClock() { return *mAlarmClock; }
+    const orlam::EventList &eventList() const { return mAlarmClock->events(); }
 
     // Where the window takes "now" from: a moment in the computer's zone (the wall clock by
     // default). Tests run days through it in moments.
@@ -190,8 +193,15 @@ private:
     // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
     void startUpSteps(bool interactive = true);
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
+    // The clock's wiring and what its signals show.
+    void buildClock();
+    void syncClockFeed(); // the place and alarm choices of the settings, to the clock
+    QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
-    void soundAlarms(const QDateTime &now);
+    void showHourInForce(const HourInForce &hour);
+    void showCaption();
+    void showEventList(const orlam::EventList &list);
+    void soundAlarm(const EventEntry &entry);
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
     Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
@@ -218,8 +228,8 @@ private:
     std::function<QDateTime()> mClock;
     std::unique_ptr<QtSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
-    bool mClockStarted = false; // the start-up has built the list: ticks do their minute work
-    bool mInTick = false;
+    AlarmClock *mAlarmClock = nullptr;
+    std::unique_ptr<ScratchJobs> mClockJobs; // the clock's engine jobs, away from the work folder
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
@@ -239,10 +249,10 @@ private:
     EventView *CheckListBox1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *mStatusText = nullptr;
+    QLabel *mPausedText = nullptr;
     QMenu *PopupMenu1 = nullptr;
     QMenu *PopupMenu2 = nullptr;
     TrayIcon *mTray = nullptr; // NotificationIcon1
-    CurrentHour mPresentHour;  // the hour the clock is in, as the last hours command found it
     QTimer *Timer1 = nullptr;
 
     QAction *ToolBars1 = nullptr;

@@ -22,6 +22,11 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setImage(int index)
 {
+    if (index == NeutralTrayImage) {
+        mImage = NeutralTrayImage;
+        mIcon->setIcon(programIcon());
+        return;
+    }
     mImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
     mIcon->setIcon(planetIcon(mImage));
 }

@@ -10,6 +10,9 @@ class QSystemTrayIcon;
 
 namespace orlam {
 
+// The tray image of a day without planetary hours.
+constexpr int NeutralTrayImage = -1;
+
 enum class BalloonIcon { None, Information, Warning, Error };
 
 class DesktopNotifier;
@@ -22,7 +25,8 @@ public:
     TrayIcon(QMenu *menu, QObject *parent);
     ~TrayIcon() override;
 
-    // Index 0 Saturn .. 6 Moon; an index out of range shows the Sun.
+    // Index 0 Saturn .. 6 Moon; NeutralTrayImage (no hours today: polar day or night) shows the
+    // program's own image; any other index out of range shows the Sun.
     void setImage(int index);
     int image() const { return mImage; }
     // Title up to 63 characters, text up to 255; a new message replaces one still showing.

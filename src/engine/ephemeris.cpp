@@ -352,9 +352,11 @@ std::vector<RiseSetEvent> Ephemeris::bodyHorizonEvents(Body body, const std::vec
         bool upper;
     };
     std::vector<Transit> transits;
+    // Enough turns either side of the middle to cover the span and its margins.
+    const int turns = static_cast<int>(std::ceil(0.5 * (toUt - fromUt) + margin + 1.5));
     for (const double target : {0.0, 180.0}) {
         const double first = middle + normalize180(target - hMid) / rate;
-        for (int k = -3; k <= 3; ++k) {
+        for (int k = -turns; k <= turns; ++k) {
             double t = first + k * 360.0 / rate;
             if (t < fromUt - margin - 0.5 || t > toUt + margin + 0.5)
                 continue;

@@ -1,5 +1,7 @@
 #include "jobfile.h"
 
+#include "shared/risesetformat.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -430,6 +432,14 @@ JobParseResult parseJobFile(std::string_view text, std::string_view fileName)
                 expectArgs(args, 0, "");
                 job.riseSet = true;
                 wanted = Group::RiseSet;
+            } else if (name == "Zn") {
+                expectArgs(args, 1, "the number of days, 1 to " + std::to_string(riseset::MaxSpanDays));
+                job.riseSetDays = readInteger(args[0], "number of days", 1, riseset::MaxSpanDays);
+                wanted = Group::RiseSet;
+            } else if (name == "Zs") {
+                expectArgs(args, 0, "");
+                job.riseSetSeconds = true;
+                wanted = Group::RiseSet;
             } else if (name == "XM0") {
                 expectArgs(args, 0, "");
                 job.metafile = true;
@@ -491,6 +501,8 @@ JobParseResult parseJobFile(std::string_view text, std::string_view fileName)
             fail("/Xo needs /XM0 (the picture is a Windows metafile)");
         if (!job.pictureName.empty() && job.pictureName == job.reportName)
             fail("/os and /Xo name the same file");
+        if ((job.riseSetDays != 1 || job.riseSetSeconds) && !job.riseSet)
+            fail("/Zn and /Zs need /Zd (they shape the rise and set report)");
         if (job.wheelRows == 0 && job.metafile)
             job.wheelRows = 7;
     } catch (const ParseError &error) {

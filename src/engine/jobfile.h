@@ -51,6 +51,8 @@ struct JobSpec {
     bool influence = false;                 // "/j0"
     bool horizon = false;                   // "/Z"
     bool riseSet = false;                   // "/Zd"
+    int riseSetDays = 1;                    // "/Zn N": the rise/set report covers N days from the date
+    bool riseSetSeconds = false;            // "/Zs": each rise/set line also gives its time to the second
     bool monthCalendar = false;             // "/dm"
     bool yearCalendar = false;              // "/dy"
 

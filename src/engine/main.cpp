@@ -32,6 +32,7 @@ constexpr const char *usage =
     "  /R BODY...   leave bodies out        /R0 BODY...  leave all out but those named\n"
     "  /A ASPECT    aspects up to this one  /s       sidereal zodiac (Fagan-Bradley)\n"
     "  -Yd          day-first dates         /Zd      rise, set and transit times of the day\n"
+    "  /Zn N        with /Zd: N days from the date   /Zs  with /Zd: times to the second too\n"
     "  /a0 /g0 /j0 /Z   aspect list, aspect grid, influence table, local horizon\n"
     "  /w N         text wheel, N rows a house   /XM0 /Xo NAME   wheel picture (Windows metafile)\n"
     "  /Xr /Xm      picture on white, picture in black on white\n"

@@ -1,5 +1,7 @@
 #include "reports.h"
 
+#include "shared/risesetformat.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -448,18 +450,38 @@ std::vector<std::string> riseSetReport(const JobSpec &job, Ephemeris &ephemeris)
         if (job.isListed(static_cast<Body>(i)))
             bodies.push_back(static_cast<Body>(i));
     }
-    const std::vector<RiseSetEvent> events = ephemeris.horizonEvents(bodies, fromUt, fromUt + 1.0, place);
 
-    static constexpr const char *words[] = {"rises", "zeniths", "sets", "nadirs"};
-    const std::string tag = weekdayTag(m.year, m.month, m.day);
+    // A long span is searched a few days at a time: the search takes sidereal time as linear
+    // over the days it covers, which holds to far better than a second over a week.
+    constexpr int chunkDays = 8;
     std::vector<std::string> lines;
-    for (const RiseSetEvent &event : events) {
-        const long long minuteOfDay =
-            std::llround(std::floor((event.julianDayUt - clockWest - dayStartLocal) * 1440.0 + 0.5));
-        const int minute = static_cast<int>(std::clamp(minuteOfDay, 0LL, 1439LL));
-        lines.push_back(
-            tag + eventDateTime(m.year, m.month, m.day, minute / 60, minute % 60, job.dayFirstDates) +
-            format("%8s       %s", name(event.body).c_str(), words[static_cast<int>(event.event)]));
+    for (int chunk = 0; chunk < job.riseSetDays; chunk += chunkDays) {
+        const int days = std::min(chunkDays, job.riseSetDays - chunk);
+        const std::vector<RiseSetEvent> events =
+            ephemeris.horizonEvents(bodies, fromUt + chunk, fromUt + chunk + days, place);
+        for (const RiseSetEvent &event : events) {
+            const double localDays = event.julianDayUt - clockWest - dayStartLocal;
+            const long long minuteOfSpan = std::llround(std::floor(localDays * 1440.0 + 0.5));
+            const long long spanMinutes = 1440LL * job.riseSetDays;
+            const long long minute = std::clamp(minuteOfSpan, 0LL, spanMinutes - 1);
+            // The line's date: the day of the rounded minute, read at its noon to keep clear of
+            // rounding at midnight.
+            const CivilTime date =
+                Ephemeris::civilTime(dayStartLocal + static_cast<double>(minute / 1440) + 0.5);
+            const int minuteOfDay = static_cast<int>(minute % 1440);
+            std::string line = weekdayTag(date.year, date.month, date.day) +
+                               eventDateTime(date.year, date.month, date.day, minuteOfDay / 60,
+                                             minuteOfDay % 60, job.dayFirstDates) +
+                               format("%*s%*s%s", riseset::BodyWidth, name(event.body).c_str(),
+                                      riseset::WordColumn - riseset::BodyColumn - riseset::BodyWidth, "",
+                                      riseset::EventWords[static_cast<std::size_t>(event.event)]);
+            if (job.riseSetSeconds) {
+                const CivilTime exact = Ephemeris::civilTime(event.julianDayUt - clockWest + 0.5 / 86400.0);
+                line.resize(riseset::SecondsColumn, ' ');
+                line += format("%02d:%02d:%02d", exact.hour, exact.minute, static_cast<int>(exact.second));
+            }
+            lines.push_back(std::move(line));
+        }
     }
     return lines;
 }

@@ -38,7 +38,9 @@ struct HoursRig {
         writeAll(rig.settingsPath(), "[orlam]\r\nAstrolog=" ORLAM_BIN_DIR "/orlam-ephem\r\nTime=0\r\n");
         window = rig.makeWindow();
         window->setPickers(clockTime(2026, 6, 14, 12, 0), QTime(12, 0));
-        window->hoursMenu().setNow([] { return clockTime(2026, 6, 15, 19, 30); });
+        // 7:30 PM on the clock of "Time Zone" 6 (standard time, no zone named).
+        window->hoursMenu().setNow(
+            [] { return QDateTime(QDate(2026, 6, 15), QTime(19, 30), QTimeZone(-6 * 3600)).toUTC(); });
         view = window->findChild<QTextEdit *>(QStringLiteral("TDate"));
     }
     void trigger(const char *action) { window->findChild<QAction *>(QString::fromLatin1(action))->trigger(); }

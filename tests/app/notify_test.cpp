@@ -121,7 +121,7 @@ void NotifyTest::alarmNoticeReachesTheServiceWithoutATray()
     // The next two hours of the list: the first one's alarm is due at its minute, and with every
     // planet's hour chosen, the second one's start is the first one's end.
     QList<EventEntry> hours;
-    for (const EventEntry &entry : window.EventList.entries)
+    for (const EventEntry &entry : window.eventList().entries)
         if (entry.word == QLatin1String("Hour") && entry.moment > clockFromLocal(now))
             hours << entry;
     QVERIFY(hours.size() >= 2);

@@ -226,8 +226,11 @@ void TOrmTest::trayMenu()
     // An index the image list does not hold shows the Sun rather than nothing.
     window->setTrayImage(7);
     QCOMPARE(window->trayImage(), 3);
-    window->setTrayImage(-1);
+    window->setTrayImage(-2);
     QCOMPARE(window->trayImage(), 3);
+    // A day without hours (polar day or night) shows the neutral image, not a planet's.
+    window->setTrayImage(NeutralTrayImage);
+    QCOMPARE(window->trayImage(), NeutralTrayImage);
 }
 
 void TOrmTest::toolbarItemsAndHints()

@@ -97,7 +97,7 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         slot.folder = QDir(mDir.path()).filePath(QString::number(++mSerial));
         if (!QDir().mkpath(slot.folder))
             return Status::failure(QStringLiteral("Cannot create file %1").arg(slot.folder));
-        const QStringList lines = jobLines(job.kind, job.args, mSettings, mDerived).lines;
+        const QStringList lines = jobLines(job.kind, job.args, mSettings, mDerived).lines + job.extraLines;
         slot.hoursWest = lines.size() > 1 ? momentLineHoursWest(lines.at(1)) : std::nullopt;
         slot.report = reportName(job);
         const QString jobPath = QDir(slot.folder).filePath(QLatin1String(JobFileName));

@@ -16,6 +16,7 @@ namespace orlam {
 struct ScratchJob {
     JobKind kind = JobKind::RiseSet;
     JobArgs args;
+    QStringList extraLines; // switches written after the job's own lines
 };
 
 // What one job left: the report's lines (nothing when the engine wrote none) and the clock the

@@ -1,162 +1,191 @@
 #include "hours/eventlist.h"
 
-#include "common/westerntext.h"
+#include "hours/planetaryhours.h"
 #include "hours/planets.h"
-#include "hours/riseset.h"
+#include "settings/localefacts.h"
 #include "settings/settings.h"
 
-#include <QDir>
-#include <QFile>
 #include <algorithm>
-#include <tuple>
+#include <cmath>
 
 namespace orlam {
 
 namespace {
 
-// Columns, counted from 0.
-constexpr int PaddedColumns[] = {6, 9, 17};
-constexpr int DateTimeColumn = 6;
-constexpr int DateTimeWidth = 18;
-constexpr int BodyColumn = 24;
-constexpr int BodyWidth = 8;
-constexpr int WordColumn = 39;
-constexpr int WordWidth = 8;
+constexpr qint64 SecsPerMinute = 60;
+constexpr int ReportedDays = 3; // horizon events of today and the two days after it
 
-QDateTime minuteOf(const QDateTime &moment)
+QString twoDigits(int n)
 {
-    return QDateTime(moment.date(), QTime(moment.time().hour(), moment.time().minute()), moment.timeSpec());
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-bool keptByFlags(const QString &body, const QString &word, const TSettings &settings)
+// Two entries name the same event when body and word agree and their instants lie within a
+// minute of each other (two runs of the engine may place one event a few seconds apart).
+bool sameEvent(const EventEntry &a, const EventEntry &b)
+{
+    return a.body == b.body && a.word == b.word && std::abs(a.at.secsTo(b.at)) < SecsPerMinute;
+}
+
+QDateTime wallMinute(const QDateTime &at, const QTimeZone &zone)
+{
+    const QDateTime rounded = QDateTime::fromSecsSinceEpoch(alarmMinute(at) * SecsPerMinute, zone);
+    return QDateTime(rounded.date(), rounded.time(), QTimeZone::utc());
+}
+
+EventEntry makeEntry(const QDateTime &at, const QString &body, const QString &word, const QTimeZone &zone,
+                     const LocaleFacts &locale)
+{
+    EventEntry entry;
+    entry.at = at.toUTC();
+    entry.moment = wallMinute(entry.at, zone);
+    entry.body = body;
+    entry.word = word;
+    entry.line = eventLine(entry, locale);
+    return entry;
+}
+
+} // namespace
+
+const PlaceDay *PlaceFacts::day(QDate date) const
+{
+    for (const PlaceDay &d : days)
+        if (d.date == date)
+            return &d;
+    return nullptr;
+}
+
+AlarmChoices AlarmChoices::from(const TSettings &settings)
+{
+    AlarmChoices choices;
+    std::copy(settings.HourAlarm.begin(), settings.HourAlarm.end(), choices.hour.begin());
+    std::copy(settings.RiseSetAlarm.begin(), settings.RiseSetAlarm.end(), choices.riseSet.begin());
+    return choices;
+}
+
+qint64 alarmMinute(const QDateTime &at)
+{
+    const qint64 secs = at.toSecsSinceEpoch();
+    return static_cast<qint64>(std::floor((static_cast<double>(secs) + SecsPerMinute / 2) / SecsPerMinute));
+}
+
+qint64 minuteOf(const QDateTime &now)
+{
+    const qint64 secs = now.toSecsSinceEpoch();
+    return secs >= 0 ? secs / SecsPerMinute : -((-secs + SecsPerMinute - 1) / SecsPerMinute);
+}
+
+bool keptByChoices(const QString &body, const QString &word, const AlarmChoices &choices)
 {
     if (body == QLatin1String(NodeBody))
         return false;
     if (word == QLatin1String(HourEventWord)) {
         const std::optional<int> planet = planetByName(body);
-        return !planet || settings.HourAlarm[PlanetCycle[*planet].alarmIndex];
+        return !planet || choices.hour[PlanetCycle[*planet].alarmIndex];
     }
     for (int i = 0; i < BodyCount; ++i)
         if (body == BodyKeys[i])
-            return settings.RiseSetAlarm[i];
+            return choices.riseSet[i];
     return true;
 }
 
-// Two entries name the same event when moment, body and word agree.
-bool sameEvent(const EventEntry &a, const EventEntry &b)
+QString eventLine(const EventEntry &entry, const LocaleFacts &locale)
 {
-    return CompareEventMoments(a, b) == 0 && a.body == b.body && a.word == b.word;
+    const QDate date = entry.moment.date();
+    const QTime time = entry.moment.time();
+    const QChar sep = locale.dateSeparator();
+    const QString year = QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+    const QString dateText = locale.dayFirst()
+                                 ? twoDigits(date.day()) + sep + twoDigits(date.month()) + sep + year
+                                 : twoDigits(date.month()) + sep + twoDigits(date.day()) + sep + year;
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    const QString timeText = twoDigits(hour12) + locale.timeSeparator() + twoDigits(time.minute()) +
+                             QLatin1String(time.hour() < 12 ? "am" : "pm");
+    const QString head = WeekdayTag(entry.moment) + dateText + QLatin1Char(' ') + timeText;
+    if (entry.word == QLatin1String(HourEventWord))
+        return head + QLatin1Char(' ') + entry.body.leftJustified(8, QLatin1Char(' '), true) +
+               QStringLiteral("      ") + entry.word;
+    return head + entry.body.rightJustified(8, QLatin1Char(' '), true) + QStringLiteral("       ") +
+           entry.word;
 }
 
-} // namespace
-
-QList<EventSource> readEventSources(const QString &directory, bool reportsDayFirst)
+EventList buildEventList(const PlaceFacts &facts, const AlarmChoices &choices, const QDateTime &now,
+                         const QTimeZone &zone, const LocaleFacts &locale, const EventList *carry)
 {
-    const QDir dir(directory);
-    const std::pair<const char *, bool> files[] = {{"riseset.txt", reportsDayFirst},
-                                                   {"risesetn.txt", reportsDayFirst},
-                                                   {"risesetn2.txt", reportsDayFirst},
-                                                   {"hl.txt", false}};
-    QList<EventSource> sources;
-    for (const auto &[name, dayFirst] : files) {
-        QFile file(dir.filePath(QLatin1String(name)));
-        if (!file.open(QIODevice::ReadOnly))
-            continue;
-        sources.append({splitLines(fromWestern(file.readAll())), dayFirst});
-    }
-    return sources;
-}
+    const qint64 present = minuteOf(now);
+    const QDateTime local = now.toTimeZone(zone);
+    const QDate today = local.date();
 
-QString padEventLine(const QString &line)
-{
-    QString padded = line;
-    for (int column : PaddedColumns)
-        if (column < padded.size() && padded.at(column) == QLatin1Char(' '))
-            padded[column] = QLatin1Char('0');
-    return padded;
-}
-
-int CompareEventMoments(const EventEntry &a, const EventEntry &b)
-{
-    const qint64 difference = a.moment.msecsTo(b.moment);
-    if (difference > 0)
-        return -1;
-    if (difference < 0)
-        return 1;
-    return 0;
-}
-
-void PrunePastEvents(EventList &list, const QDateTime &now)
-{
-    const QDateTime minute = minuteOf(now);
-    list.entries.removeIf([&minute](const EventEntry &entry) { return entry.moment < minute; });
-}
-
-EventBuild BuildEventList(const QList<EventSource> &sources, const TSettings &settings, const QDateTime &now,
-                          int offsetFromUtc, const EventList *previous)
-{
-    EventBuild build;
-    EventList &list = build.list;
-    for (const EventSource &source : sources) {
-        for (const QString &raw : source.lines) {
-            if (raw.trimmed().isEmpty())
-                continue;
-            EventEntry entry;
-            entry.line = padEventLine(raw);
-            entry.body = entry.line.mid(BodyColumn, BodyWidth).trimmed();
-            entry.word = entry.line.mid(WordColumn, WordWidth).trimmed();
-            if (!keptByFlags(entry.body, entry.word, settings))
-                continue;
-            const std::optional<QDateTime> moment = ReportLineMoment(entry.line, source.dayFirst);
-            if (!moment) {
-                // A header or a damaged line: the rest of the schedule still stands.
-                if (build.unreadable++ == 0)
-                    build.firstUnreadable = entry.line.mid(DateTimeColumn, DateTimeWidth).trimmed();
-                continue;
-            }
-            entry.moment = *moment;
+    EventList list;
+    const auto add = [&](const QDateTime &at, const QString &body, const QString &word) {
+        if (!at.isValid() || alarmMinute(at) < present || !keptByChoices(body, word, choices))
+            return;
+        EventEntry entry = makeEntry(at, body, word, zone, locale);
+        if (std::none_of(list.entries.begin(), list.entries.end(),
+                         [&](const EventEntry &e) { return sameEvent(e, entry); }))
             list.entries.append(entry);
-        }
+    };
+    // Last night's hours first (those still to come when the night has not ended), then today's.
+    for (const QDate base : {today.addDays(-1), today})
+        if (const PlaceDay *day = facts.day(base))
+            for (const PlaceHour &hour : day->hours)
+                add(hour.start, planetName(hour.ruler), QLatin1String(HourEventWord));
+    for (const PlaceEvent &event : facts.events) {
+        const QDate date = event.at.toTimeZone(zone).date();
+        if (date >= today && date < today.addDays(ReportedDays))
+            add(event.at, event.body, event.word);
     }
-    // The same event may come from two files (a day's report, and the same day two days ahead).
-    QList<EventEntry> unique;
-    for (const EventEntry &entry : list.entries)
-        if (std::none_of(unique.begin(), unique.end(),
-                         [&](const EventEntry &u) { return sameEvent(u, entry); }))
-            unique.append(entry);
-    list.entries = unique;
 
-    if (previous) {
-        for (const EventEntry &old : previous->entries) {
+    if (carry) {
+        for (const EventEntry &old : carry->entries) {
             auto match = std::find_if(list.entries.begin(), list.entries.end(),
                                       [&](const EventEntry &entry) { return sameEvent(entry, old); });
             if (match != list.entries.end()) {
                 match->checked = old.checked;
                 match->fired = old.fired;
-            } else if (!old.fired && keptByFlags(old.body, old.word, settings)) {
-                list.entries.append(old);
+                match->missed = old.missed;
+            } else if (!old.fired && !old.missed && keptByChoices(old.body, old.word, choices)) {
+                // Still to come, or passed unheard since the last build: shown once more, so
+                // that the user sees what the clock did not ring.
+                EventEntry kept = makeEntry(old.at, old.body, old.word, zone, locale);
+                kept.checked = old.checked;
+                kept.missed = alarmMinute(old.at) < present;
+                list.entries.append(kept);
             }
         }
     }
-    PrunePastEvents(list, now);
     std::stable_sort(list.entries.begin(), list.entries.end(),
-                     [](const EventEntry &a, const EventEntry &b) { return CompareEventMoments(a, b) < 0; });
-    list.builtOn = now.date();
-    list.builtOffset = offsetFromUtc;
+                     [](const EventEntry &a, const EventEntry &b) { return a.at < b.at; });
+    list.builtOn = today;
+    list.builtOffset = local.offsetFromUtc();
     list.built = true;
-    return build;
+    return list;
 }
 
 QList<int> dueEvents(const EventList &list, const QDateTime &now)
 {
-    const QDateTime minute = minuteOf(now);
+    const qint64 minute = minuteOf(now);
     QList<int> due;
     for (int i = 0; i < list.size(); ++i) {
         const EventEntry &entry = list.entries.at(i);
-        if (!entry.fired && minuteOf(entry.moment) == minute)
+        if (!entry.fired && !entry.missed && alarmMinute(entry.at) == minute)
             due.append(i);
     }
     return due;
+}
+
+QList<int> markMissedEvents(EventList &list, const QDateTime &now)
+{
+    const qint64 minute = minuteOf(now);
+    QList<int> missed;
+    for (int i = 0; i < list.size(); ++i) {
+        EventEntry &entry = list.entries[i];
+        if (!entry.fired && !entry.missed && alarmMinute(entry.at) < minute) {
+            entry.missed = true;
+            missed.append(i);
+        }
+    }
+    return missed;
 }
 
 QStringList alarmSounds(const EventEntry &entry, const std::function<QString(const QString &)> &find)
@@ -171,17 +200,6 @@ QStringList alarmSounds(const EventEntry &entry, const std::function<QString(con
             sounds << wordSound;
     }
     return sounds;
-}
-
-TickPlan planTick(const QDateTime &now, int offsetFromUtc, const QDateTime &pickers, const EventList &list,
-                  bool started, bool nested)
-{
-    TickPlan plan;
-    if (!started || nested)
-        return plan;
-    plan.minuteWork = minuteOf(now) != minuteOf(pickers);
-    plan.rebuild = !list.built || list.builtOn != now.date() || list.builtOffset != offsetFromUtc;
-    return plan;
 }
 
 } // namespace orlam

@@ -5,32 +5,86 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QTimeZone>
+#include <array>
 #include <functional>
 
 namespace orlam {
 
+class LocaleFacts;
 struct TSettings;
 
 constexpr auto HourEventWord = "Hour";
 constexpr auto NodeBody = "Node";
 
-// One alarm event: a line of a rise/set report or of "hl.txt", read once when the list is built.
-struct EventEntry {
-    QString line;         // the line as the event view shows it: a blank in column 7, 10 or 18 becomes "0"
-    QDateTime moment;     // local clock value of the event
-    QString body;         // trimmed columns 25-32: "Sun", "Venus", "Node" ...
-    QString word;         // trimmed columns 40-47: "rises", "Hour" ...
-    bool checked = false; // the row's check mark: fired, or silenced by the user
-    bool fired = false;   // its minute has come (with or without sound); it never fires again
+// One horizon event of a place: a rise, set or culmination of one body, as an instant.
+struct PlaceEvent {
+    QDateTime at; // UTC
+    QString body; // "Sun", "Moon", "Mercury" ... "Pluto", "Node", as the reports name them
+    QString word; // "rises", "zeniths", "sets" or "nadirs"
 };
 
-// The alarm schedule: the events still to come, in ascending order of their moments. Entry i is
-// row i of the event view, always.
+// One planetary hour of a place, as instants.
+struct PlaceHour {
+    QDateTime start; // UTC, first moment of the hour
+    QDateTime end;   // UTC, first moment after it
+    int ruler = 0;   // index into PlanetCycle
+    bool night = false;
+    int number = 0; // 0..11 within its day or night
+    QDate baseDay;  // the local date whose sunrise begins the day the hour belongs to
+};
+
+// One base day of a place: its 24 hours, or why it has none.
+struct PlaceDay {
+    QDate date;             // local date of the place
+    bool hasHours = false;  // sunrise, sunset and the next sunrise follow each other
+    bool noSunrise = false; // without hours: the Sun does not rise that day (polar night)
+    bool noSunset = false;  // without hours: it rises but does not set (midnight sun)
+    QList<PlaceHour> hours; // 24 when hasHours: 0..11 the day from sunrise, 12..23 the night
+};
+
+// The hours and horizon events of a place over a run of local dates.
+struct PlaceFacts {
+    QList<PlaceDay> days;     // consecutive local dates
+    QList<PlaceEvent> events; // every body's horizon events over those dates, each once
+
+    const PlaceDay *day(QDate date) const;
+};
+
+// The alarm flags of the settings: per hour ruler (TSettings::HourAlarm order) and per body for
+// the rise, set and culmination events (BodyKeys order).
+struct AlarmChoices {
+    std::array<bool, 7> hour{};
+    std::array<bool, 10> riseSet{};
+
+    static AlarmChoices from(const TSettings &settings);
+    bool operator==(const AlarmChoices &other) const
+    {
+        return hour == other.hour && riseSet == other.riseSet;
+    }
+    bool operator!=(const AlarmChoices &other) const { return !(*this == other); }
+};
+
+// One alarm event of the list.
+struct EventEntry {
+    QDateTime at;         // UTC instant of the event
+    QDateTime moment;     // the minute it rings and shows: `at` rounded to the minute, read on the
+                          // place's wall clock (a zone-free local clock value, common/clocktime.h)
+    QString line;         // the row the event view shows (report-line columns, see eventLine())
+    QString body;         // "Sun", "Venus" ... (the ruler for an hour)
+    QString word;         // "rises" ... or "Hour"
+    bool checked = false; // the row's check mark: fired, or silenced by the user
+    bool fired = false;   // its minute has come with the clock running; it never fires again
+    bool missed = false;  // its minute passed unheard (clock paused, computer asleep)
+};
+
+// The alarm schedule: the events from the present minute on, in ascending order of their
+// instants. Entry i is row i of the event view, always.
 class EventList {
 public:
     QList<EventEntry> entries;
-    QDate builtOn;       // local date of the build
-    int builtOffset = 0; // the zone's offset from UTC at the build, in seconds
+    QDate builtOn;       // the place's local date at the build
+    int builtOffset = 0; // the place's offset from UTC at the build, in seconds
     bool built = false;
 
     int size() const { return static_cast<int>(entries.size()); }
@@ -38,63 +92,41 @@ public:
     void clear() { *this = EventList(); }
 };
 
-// The lines of one source file; `dayFirst` tells how its dates are written ("D-M-YYYY" or
-// "M/D/YYYY", see ReportLineMoment). A missing file is an empty source.
-struct EventSource {
-    QStringList lines;
-    bool dayFirst = false;
-};
+// Minutes since the epoch of an instant rounded to the nearest minute: the minute an event
+// rings in and is shown with.
+qint64 alarmMinute(const QDateTime &at);
+// Minutes since the epoch of the minute that holds `now`.
+qint64 minuteOf(const QDateTime &now);
 
-// "riseset.txt", "risesetn.txt", "risesetn2.txt" (dates day first when `reportsDayFirst`) and
-// "hl.txt" (always month first) from `directory`, in that order; missing files are skipped.
-QList<EventSource> readEventSources(const QString &directory, bool reportsDayFirst);
+// True when `choices` let an event of `body` and `word` into the list: "Node" never; hour
+// events by the ruler's hour flag, others by the body's flag; a body without a flag always.
+bool keptByChoices(const QString &body, const QString &word, const AlarmChoices &choices);
 
-// The event line with a blank in column 7, 10 or 18 (counted from 1) replaced by "0".
-QString padEventLine(const QString &line);
+// The event view's row of an event: report-line columns (1-6 weekday tag, 7-16 date in the
+// locale's order and separator, 18-24 time "hh:mmam", 25-32 the body right-aligned, 40-47 the
+// event word), the hour lines as "hl.txt" writes them.
+QString eventLine(const EventEntry &entry, const LocaleFacts &locale);
 
-// -1 when a's moment is the earlier, 1 when it is the later, 0 when they differ by less than a
-// millisecond.
-int CompareEventMoments(const EventEntry &a, const EventEntry &b);
+// Builds the list at `now` (an instant) for the place whose wall clock is `zone`. It holds the
+// hours of the base day before the local date of `now` and of that date (the rest of last
+// night first when `now` is before sunrise), and the horizon events of that date and the two
+// after it, as `choices` let them in, from the present minute on. When `carry` is the list of an
+// earlier build of the same place and choices, every event both hold keeps its marks (checked,
+// fired, missed), and its events still to come that the new facts lack are kept; an event that
+// passed unheard since is kept once more, marked missed. Events are the same when body and word
+// agree and their instants lie within a minute: none is listed twice.
+EventList buildEventList(const PlaceFacts &facts, const AlarmChoices &choices, const QDateTime &now,
+                         const QTimeZone &zone, const LocaleFacts &locale, const EventList *carry = nullptr);
 
-// Removes the events of the minutes before `now`'s minute. The events of the present minute stay,
-// so that the tick that follows a build still fires them.
-void PrunePastEvents(EventList &list, const QDateTime &now);
-
-struct EventBuild {
-    EventList list;
-    int unreadable = 0;      // lines whose moment did not read: skipped
-    QString firstUnreadable; // the date and time text of the first of them
-};
-
-// Builds the schedule from `sources` at `now` (local clock; `offsetFromUtc` is the zone's offset
-// now, in seconds): "Node" lines are dropped; hour lines ("Hour") are kept when the body's
-// HourAlarm flag is set, other lines when its RiseSetAlarm flag is set; a body without a flag
-// is kept. Lines that do not read are skipped. The pending events of `previous` that the sources
-// no longer hold (the night's hours after midnight when the day has turned) are kept while their
-// flags allow, and an
-// event both lists hold keeps the old one's check mark and fired state; none comes twice.
-EventBuild BuildEventList(const QList<EventSource> &sources, const TSettings &settings, const QDateTime &now,
-                          int offsetFromUtc, const EventList *previous = nullptr);
-
-// The indices of the events not yet fired whose minute is `now`'s minute, in list order.
+// The indices of the events neither fired nor missed whose minute is `now`'s minute, in order.
 QList<int> dueEvents(const EventList &list, const QDateTime &now);
+// Marks missed the events neither fired nor missed whose minute lies before `now`'s minute, and
+// gives their indices.
+QList<int> markMissedEvents(EventList &list, const QDateTime &now);
 
 // The sound files of an event, in playing order: the body's ("venus.wav"), then the event word's
 // ("hour.wav") when `find` finds it. `find` turns a file name into a path, empty when there is
 // none. Without the body's sound there is no sound at all.
 QStringList alarmSounds(const EventEntry &entry, const std::function<QString(const QString &)> &find);
-
-// What one tick of the clock does besides writing the status bar.
-struct TickPlan {
-    bool minuteWork = false; // pickers to the present, silent Calculate and hours
-    bool rebuild = false;    // build the list again (after the minute work)
-};
-
-// `now` is the present clock reading, `pickers` the moment the date and time pickers show.
-// The minute work runs when the two differ in their minute (date included), once the start-up
-// has run (`started`) and not inside another tick (`nested`). The list is built again when the
-// date or the zone's offset from UTC differs from those of its build, or when it was never built.
-TickPlan planTick(const QDateTime &now, int offsetFromUtc, const QDateTime &pickers, const EventList &list,
-                  bool started, bool nested);
 
 } // namespace orlam

@@ -1,5 +1,6 @@
 #include "hours/notices.h"
 
+#include "hours/eventlist.h"
 #include "settings/localefacts.h"
 
 namespace orlam {
@@ -22,9 +23,10 @@ QString dayHalfSuffix(const QString &time)
     return time.mid(last);
 }
 
-QTime minuteOf(QTime time)
+// An instant read on the wall clock, at the minute it rounds to (the minute an alarm rings in).
+QTime wallMinute(const QDateTime &at, const QTimeZone &zone)
 {
-    return QTime(time.hour(), time.minute());
+    return QDateTime::fromSecsSinceEpoch(alarmMinute(at) * 60, zone).time();
 }
 
 } // namespace
@@ -47,21 +49,23 @@ Notice alarmNotice(const QString &body, const QString &word, QTime at, std::opti
     return {hourTitle(body), until ? timeSpanText(at, *until, locale) : locale.formatShortTime(at)};
 }
 
-std::optional<QTime> presentHourEnd(const CurrentHour &present, const QDateTime &alarmMoment)
+std::optional<QTime> presentHourEnd(const HourInForce &present, const QDateTime &alarmAt,
+                                    const QTimeZone &zone)
 {
     // The event list holds only the hours the user wants alarms for, so the hour's end comes
     // from the hours themselves.
-    if (!present.hour || present.hour->start.date() != alarmMoment.date() ||
-        minuteOf(present.hour->start.time()) != minuteOf(alarmMoment.time()))
+    if (!present.hour || alarmMinute(present.hour->start) != alarmMinute(alarmAt))
         return std::nullopt;
-    return present.hour->end.time();
+    return wallMinute(present.hour->end, zone);
 }
 
-QString presentHourTip(const QString &ruler, QTime start, QTime end, const LocaleFacts &locale)
+QString presentHourTip(const HourInForce &present, const QTimeZone &zone, const LocaleFacts &locale)
 {
     QString tip = QStringLiteral("Orlam");
-    if (!ruler.isEmpty())
-        tip += QLatin1Char('\n') + hourTitle(ruler) + QStringLiteral(", ") + timeSpanText(start, end, locale);
+    if (present.hour && !present.CurrentRuler.isEmpty())
+        tip +=
+            QLatin1Char('\n') + hourTitle(present.CurrentRuler) + QStringLiteral(", ") +
+            timeSpanText(wallMinute(present.hour->start, zone), wallMinute(present.hour->end, zone), locale);
     return tip;
 }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "hours/eventlist.h"
-#include "hours/planetaryhours.h"
+#include "hours/alarmclock.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QTime>
+#include <QTimeZone>
 
 #include <optional>
 
@@ -26,16 +27,18 @@ QString timeSpanText(QTime start, QTime end, const LocaleFacts &locale);
 // The notice of an alarm that has come. An hour's start says which hour it is and until when it
 // lasts ("Hour of Saturn" over "9:23 – 10:05 AM"), or the start alone when `until` is not known;
 // any other event says what happens and when ("Sun rises" over "6:12 AM"). `body` and `word` as
-// the event list has them ("Saturn", "Hour"; "Sun", "rises"), `at` the event's clock time.
+// the event list has them ("Saturn", "Hour"; "Sun", "rises"), `at` the minute it rings on the
+// place's wall clock.
 Notice alarmNotice(const QString &body, const QString &word, QTime at, std::optional<QTime> until,
                    const LocaleFacts &locale);
 
-// The end of the hour that begins at `alarmMoment` (a local clock value, minutes), when `present`
-// is that hour; nothing for another hour or none.
-std::optional<QTime> presentHourEnd(const CurrentHour &present, const QDateTime &alarmMoment);
+// The end, on the wall clock of `zone` (to the minute, as the alarms show), of the hour in force
+// when that hour begins in the minute of the instant `alarmAt`; nothing for another hour or none.
+std::optional<QTime> presentHourEnd(const HourInForce &present, const QDateTime &alarmAt,
+                                    const QTimeZone &zone);
 
-// The tray item's tooltip: "Orlam", and below it the present hour
-// ("Hour of Venus, 6:12 – 7:05 AM") when `ruler` is not empty.
-QString presentHourTip(const QString &ruler, QTime start, QTime end, const LocaleFacts &locale);
+// The tray item's tooltip: "Orlam", and below it the hour in force
+// ("Hour of Venus, 6:12 – 7:05 AM") when there is one.
+QString presentHourTip(const HourInForce &present, const QTimeZone &zone, const LocaleFacts &locale);
 
 } // namespace orlam

@@ -9,206 +9,151 @@ namespace orlam {
 
 namespace {
 
-constexpr qint64 MsPerMinute = 60 * 1000;
-constexpr qint64 MsPerHour = 60 * MsPerMinute;
-constexpr qint64 MsPerDay = 24 * MsPerHour;
-
-// Clock reading -> elapsed milliseconds since the epoch, and back, in the hours' zone.
-qint64 toElapsed(const QDateTime &clock, const QTimeZone &zone)
-{
-    return QDateTime(clock.date(), clock.time(), zone).toMSecsSinceEpoch();
-}
-
-QDateTime toClock(qint64 elapsed, const QTimeZone &zone)
-{
-    return clockFromLocal(QDateTime::fromMSecsSinceEpoch(elapsed, zone));
-}
-
-// Twelve hours of equal elapsed length from `from` to `to`, the first ruled by cycle index
-// `firstRuler`. Lengths are whole milliseconds; the last hour ends exactly at `to`.
-std::array<PlanetaryHour, HoursPerHalf> divide(const QDateTime &from, const QDateTime &to, int firstRuler,
-                                               bool night, const QTimeZone &zone)
-{
-    const qint64 begin = toElapsed(from, zone);
-    const qint64 length = (toElapsed(to, zone) - begin) / HoursPerHalf;
-    std::array<PlanetaryHour, HoursPerHalf> hours;
-    for (int k = 0; k < HoursPerHalf; ++k) {
-        PlanetaryHour &hour = hours[k];
-        hour.start = k == 0 ? from : toClock(begin + k * length, zone);
-        hour.end = k == HoursPerHalf - 1 ? to : toClock(begin + (k + 1) * length, zone);
-        hour.startMs = begin + k * length;
-        hour.endMs = k == HoursPerHalf - 1 ? toElapsed(to, zone) : begin + (k + 1) * length;
-        hour.ruler = (firstRuler + k) % PlanetCycleLength;
-        hour.night = night;
-        hour.number = k;
-    }
-    return hours;
-}
+constexpr qint64 SecsPerMinute = 60;
+constexpr qint64 SecsPerHour = 60 * SecsPerMinute;
+constexpr qint64 SecsPerDay = 24 * SecsPerHour;
 
 QString twoDigits(int n)
 {
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-QString onBaseDay(const QDateTime &moment, QDate baseDay, const LocaleFacts &locale)
+// The printed wall clock of an instant, as a zone-free clock reading for the locale's formats.
+QDateTime shown(const QDateTime &utc, const QTimeZone &zone)
 {
-    if (!moment.isValid() || moment.date() != baseDay)
-        return {};
-    return locale.formatShortTime(moment.time());
+    return clockFromLocal(placeMinute(utc, zone));
+}
+
+QString shortTime(const QDateTime &utc, const QTimeZone &zone, const LocaleFacts &locale)
+{
+    return utc.isValid() ? locale.formatShortTime(shown(utc, zone).time()) : QString();
+}
+
+// The last event of a kind on the day, as lines 35-43 of the report show it.
+QString lastOn(const QList<HorizonInstant> &events, const char *body, const char *word, const QTimeZone &zone,
+               const LocaleFacts &locale)
+{
+    QDateTime found;
+    for (const HorizonInstant &e : events)
+        if (e.body == QLatin1String(body) && e.word == QLatin1String(word))
+            found = e.utc;
+    return shortTime(found, zone, locale);
 }
 
 } // namespace
 
-QTimeZone hoursClockZone(int timeMode, const QTimeZone &computerZone)
-{
-    return timeMode == 2 && computerZone.isValid() ? computerZone : QTimeZone::utc();
-}
-
-PlanetaryHours computePlanetaryHours(QDate baseDay, const TRiseSetTable &table, const QTimeZone &zone)
-{
-    PlanetaryHours result;
-    result.baseDay = baseDay;
-    result.sunRise = table.SunRise;
-    result.sunSet = table.SunSet;
-    result.nextSunRise = table.NextSunRise;
-    // A field the last run did not find keeps an older day's moment: such a day has no hours.
-    const QDate nextDay = baseDay.addDays(1);
-    result.valid = table.SunRise.isValid() && table.SunSet.isValid() && table.NextSunRise.isValid() &&
-                   table.SunRise.date() == baseDay && table.NextSunRise.date() == nextDay &&
-                   table.SunRise < table.SunSet && table.SunSet < table.NextSunRise;
-    if (!result.valid)
-        return result;
-
-    const int first = firstRulerOfDay(baseDay.dayOfWeek());
-    const auto day = divide(table.SunRise, table.SunSet, first, false, zone);
-    const auto night = divide(table.SunSet, table.NextSunRise, first + HoursPerHalf, true, zone);
-    std::copy(day.begin(), day.end(), result.hours.begin());
-    std::copy(night.begin(), night.end(), result.hours.begin() + HoursPerHalf);
-    result.lightMs = toElapsed(table.SunSet, zone) - toElapsed(table.SunRise, zone);
-    result.darknessMs = toElapsed(table.NextSunRise, zone) - toElapsed(table.SunSet, zone);
-
-    const QDateTime &prev = table.PrevSunSet;
-    if (prev.isValid() && prev < table.SunRise &&
-        (prev.date() == baseDay.addDays(-1) || prev.date() == baseDay)) {
-        const int prevFirst = firstRulerOfDay(baseDay.addDays(-1).dayOfWeek());
-        result.previousNight = divide(prev, table.SunRise, prevFirst + HoursPerHalf, true, zone);
-    }
-    return result;
-}
-
-std::optional<PlanetaryHour> hourAt(const PlanetaryHours &hours, const QDateTime &moment,
-                                    const QTimeZone &zone)
-{
-    if (!hours.valid || !moment.isValid())
-        return std::nullopt;
-    // Compared as elapsed time: in the hour a clock is set back, its readings come twice.
-    const qint64 at = toElapsed(moment, zone);
-    const auto find = [&](const auto &list) -> std::optional<PlanetaryHour> {
-        for (const PlanetaryHour &hour : list)
-            if (hour.startMs <= at && at < hour.endMs)
-                return hour;
-        return std::nullopt;
-    };
-    if (at < toElapsed(hours.sunRise, zone))
-        return hours.previousNight ? find(*hours.previousNight) : std::nullopt;
-    return find(hours.hours);
-}
-
-CurrentHour currentHour(const PlanetaryHours &hours, const QDateTime &now, const QTimeZone &zone,
-                        const LocaleFacts &locale)
+CurrentHour currentHour(const HoursSpan &span, const QDateTime &nowUtc, const LocaleFacts &locale)
 {
     CurrentHour current;
-    current.hour = hourAt(hours, now, zone);
+    const QTimeZone &zone = span.place().zone;
+    current.hour = span.hourAt(nowUtc);
     if (current.hour) {
-        const HourPlanet &ruler = PlanetCycle[current.hour->ruler];
+        const HourPlanet &ruler = PlanetCycle[static_cast<std::size_t>(current.hour->ruler)];
         current.CurrentRuler = QString::fromLatin1(ruler.name);
         current.trayImage = ruler.trayImage;
         current.HourText = QStringLiteral(" [Hour of ") + current.CurrentRuler + QLatin1Char(' ') +
-                           locale.formatShortTime(current.hour->start.time()) + QLatin1Char('-') +
-                           locale.formatShortTime(current.hour->end.time()) + QLatin1Char(']');
-    } else if (!hours.valid || now < hours.sunRise) {
-        current.HourText = QLatin1String(HourNotAvailableText);
+                           shortTime(current.hour->startUtc, zone, locale) + QLatin1Char('-') +
+                           shortTime(current.hour->endUtc, zone, locale) + QLatin1Char(']');
+        return current;
+    }
+    const BaseDayHours *day = span.baseDayAt(nowUtc);
+    current.why = day ? day->noHours : NoHours::None;
+    current.HourText = QLatin1String(HourNotAvailableText);
+    if (current.why != NoHours::None) {
+        current.HourText.chop(1);
+        current.HourText += QStringLiteral(": ") + noHoursText(current.why) + QLatin1Char(']');
     }
     return current;
 }
 
-QString WeekdayTag(const QDateTime &moment)
+QString WeekdayTag(QDate date)
 {
     static const char *const tags[] = {"(Mon) ", "(Tue) ", "(Wed) ", "(Thu) ", "(Fri) ", "(Sat) ", "(Sun) "};
-    return QString::fromLatin1(tags[moment.date().dayOfWeek() - 1]);
+    return QString::fromLatin1(tags[date.dayOfWeek() - 1]);
 }
 
-QString hourLine(const PlanetaryHour &hour, const LocaleFacts &locale)
+QString hourLine(const PlanetHour &hour, const QTimeZone &zone, const LocaleFacts &locale)
 {
-    const QDate date = hour.start.date();
-    const QTime time = hour.start.time();
+    const QDateTime start = shown(hour.startUtc, zone);
+    const QDate date = start.date();
+    const QTime time = start.time();
     const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     const QChar dateSep = locale.dateSeparator();
-    return WeekdayTag(hour.start) + twoDigits(date.month()) + dateSep + twoDigits(date.day()) + dateSep +
+    return WeekdayTag(date) + twoDigits(date.month()) + dateSep + twoDigits(date.day()) + dateSep +
            QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0')) + QLatin1Char(' ') +
            twoDigits(hour12) + locale.timeSeparator() + twoDigits(time.minute()) +
            QLatin1String(time.hour() < 12 ? "am" : "pm") + QLatin1Char(' ') +
            planetName(hour.ruler).leftJustified(8, QLatin1Char(' '), true) + QStringLiteral("      Hour");
 }
 
-QStringList hourLines(const PlanetaryHours &hours, const LocaleFacts &locale)
+QStringList hourLines(const BaseDayHours &day, const QTimeZone &zone, const LocaleFacts &locale)
 {
     QStringList lines;
-    if (!hours.valid)
+    if (!day.valid())
         return lines;
-    for (const PlanetaryHour &hour : hours.hours)
-        lines << hourLine(hour, locale);
+    for (const PlanetHour &hour : day.hours)
+        lines << hourLine(hour, zone, locale);
     return lines;
 }
 
-QByteArray hoursFileBytes(const PlanetaryHours &hours, const LocaleFacts &locale)
+QByteArray hoursFileBytes(const BaseDayHours &day, const QTimeZone &zone, const LocaleFacts &locale)
 {
-    return joinCrLf(hourLines(hours, locale));
+    return joinCrLf(hourLines(day, zone, locale));
 }
 
-QString hoursMinutesText(qint64 lengthMs, const LocaleFacts &locale)
+QString hoursMinutesText(qint64 lengthSecs, const LocaleFacts &locale)
 {
-    const qint64 ofDay = ((lengthMs % MsPerDay) + MsPerDay) % MsPerDay;
-    return QString::number(ofDay / MsPerHour) + locale.timeSeparator() +
-           twoDigits(static_cast<int>((ofDay % MsPerHour) / MsPerMinute));
+    const qint64 ofDay = ((lengthSecs % SecsPerDay) + SecsPerDay) % SecsPerDay;
+    return QString::number(ofDay / SecsPerHour) + locale.timeSeparator() +
+           twoDigits(static_cast<int>((ofDay % SecsPerHour) / SecsPerMinute));
 }
 
-QStringList hoursReport(const PlanetaryHours &hours, const TRiseSetTable &table, const QString &datePattern,
+QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &datePattern,
                         const LocaleFacts &locale)
 {
+    const QTimeZone &zone = span.place().zone;
     const QString blank = QStringLiteral(" ");
     QStringList report{QStringLiteral("Planetary Hours"), blank};
-    if (hours.valid) {
-        report << QStringLiteral("Sunrise: ") + locale.formatPattern(datePattern, hours.sunRise)
+    const BaseDayHours *day = span.day(baseDay);
+    if (day && day->valid()) {
+        const auto hourRow = [&](const PlanetHour &hour) {
+            return shortTime(hour.startUtc, zone, locale) + QLatin1Char(' ') + planetName(hour.ruler);
+        };
+        report << QStringLiteral("Sunrise: ") + locale.formatPattern(datePattern, shown(day->sunRise, zone))
                << QStringLiteral("Hours of the Day");
         for (int k = 0; k < HoursPerHalf; ++k)
-            report << locale.formatShortTime(hours.hours[k].start.time()) + QLatin1Char(' ') +
-                          planetName(hours.hours[k].ruler);
-        report << blank << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, hours.sunSet)
+            report << hourRow(day->hours[static_cast<std::size_t>(k)]);
+        report << blank
+               << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, shown(day->sunSet, zone))
                << QStringLiteral("Hours of the Night");
         for (int k = HoursPerHalf; k < 2 * HoursPerHalf; ++k)
-            report << locale.formatShortTime(hours.hours[k].start.time()) + QLatin1Char(' ') +
-                          planetName(hours.hours[k].ruler);
+            report << hourRow(day->hours[static_cast<std::size_t>(k)]);
+        // The lengths are those of the printed times, so that they add up as the reader checks them.
+        const auto printedSpan = [&](const QDateTime &from, const QDateTime &to) {
+            return placeMinute(from, zone).secsTo(placeMinute(to, zone));
+        };
         report << QString()
-               << QStringLiteral("Hours of Light ") + hoursMinutesText(hours.lightMs, locale) +
-                      QStringLiteral("  Hours of Darkness ") + hoursMinutesText(hours.darknessMs, locale);
+               << QStringLiteral("Hours of Light ") +
+                      hoursMinutesText(printedSpan(day->sunRise, day->sunSet), locale) +
+                      QStringLiteral("  Hours of Darkness ") +
+                      hoursMinutesText(printedSpan(day->sunSet, day->nextSunRise), locale);
     } else {
         // The same 43 lines, so that the horizon moments keep their places.
+        const NoHours why = day ? day->noHours : NoHours::NoSunrise;
         report << QStringLiteral("The Sun does not rise and set on ") +
-                      locale.formatPattern(datePattern, clockTime(hours.baseDay)).trimmed()
-               << QStringLiteral("No planetary hours for this day.");
+                      locale.formatPattern(datePattern, clockTime(baseDay)).trimmed()
+               << QStringLiteral("No planetary hours for this day: %1.").arg(noHoursText(why));
         while (report.size() < 33)
             report << QString();
     }
-    const QDate day = hours.baseDay;
-    report << QString() << QStringLiteral("Sun   Nadir ") + onBaseDay(table.SunNadir, day, locale)
-           << QStringLiteral("Sun    Rise ") + onBaseDay(table.SunRise, day, locale)
-           << QStringLiteral("Sun  Zenith ") + onBaseDay(table.SunZenith, day, locale)
-           << QStringLiteral("Sun     Set ") + onBaseDay(table.SunSet, day, locale) << blank
-           << QStringLiteral("Moon  Nadir ") + onBaseDay(table.MoonNadir, day, locale)
-           << QStringLiteral("Moon   Rise ") + onBaseDay(table.MoonRise, day, locale)
-           << QStringLiteral("Moon Zenith ") + onBaseDay(table.MoonZenith, day, locale)
-           << QStringLiteral("Moon    Set ") + onBaseDay(table.MoonSet, day, locale);
+    const QList<HorizonInstant> events = span.eventsOn(baseDay);
+    const auto row = [&](const char *label, const char *body, const char *word) {
+        return QLatin1String(label) + lastOn(events, body, word, zone, locale);
+    };
+    report << QString() << row("Sun   Nadir ", "Sun", "nadirs") << row("Sun    Rise ", "Sun", "rises")
+           << row("Sun  Zenith ", "Sun", "zeniths") << row("Sun     Set ", "Sun", "sets") << blank
+           << row("Moon  Nadir ", "Moon", "nadirs") << row("Moon   Rise ", "Moon", "rises")
+           << row("Moon Zenith ", "Moon", "zeniths") << row("Moon    Set ", "Moon", "sets");
     return report;
 }
 

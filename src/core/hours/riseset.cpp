@@ -5,6 +5,7 @@
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
+#include "shared/risesetformat.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,13 +15,12 @@ namespace orlam {
 
 namespace {
 
-// Report columns, counted from 0.
-constexpr int DateColumn = 6;
-constexpr int DateWidth = 10;
-constexpr int TimeColumn = 17;
-constexpr int TimeWidth = 7;
-constexpr int SunColumn = 28;
-constexpr int MoonColumn = 27;
+using riseset::DateColumn;
+using riseset::DateWidth;
+using riseset::MoonColumn;
+using riseset::SunColumn;
+using riseset::TimeColumn;
+using riseset::TimeWidth;
 
 std::optional<QStringList> readReport(const QString &path)
 {
@@ -102,6 +102,30 @@ std::optional<QDateTime> ReportLineMoment(const QString &line, bool dayFirst)
     if (!clock.isValid())
         return std::nullopt;
     return clockTime(day, clock);
+}
+
+QString reportDateTime(const QDateTime &clock, bool dayFirst)
+{
+    const QDate d = clock.date();
+    const QTime t = clock.time();
+    const int hour12 = t.hour() % 12 == 0 ? 12 : t.hour() % 12;
+    const QChar sep = dayFirst ? QLatin1Char('-') : QLatin1Char('/');
+    const QString date = QStringLiteral("%1%2%3%2%4")
+                             .arg(dayFirst ? d.day() : d.month(), 2)
+                             .arg(sep)
+                             .arg(dayFirst ? d.month() : d.day(), 2)
+                             .arg(d.year(), 4, 10, QLatin1Char('0'));
+    return date + QStringLiteral(" %1:%2%3")
+                      .arg(hour12, 2)
+                      .arg(t.minute(), 2, 10, QLatin1Char('0'))
+                      .arg(QLatin1String(t.hour() < 12 ? "am" : "pm"));
+}
+
+const LocaleFacts &engineReportLocale()
+{
+    static const LocaleFacts facts = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
+                                                       QTimeZone::utc(), QDate(2000, 1, 1));
+    return facts;
 }
 
 bool isSunLine(const QString &line)

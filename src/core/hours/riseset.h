@@ -40,6 +40,14 @@ std::optional<QDateTime> LineMoment(const QString &line, const LocaleFacts &loca
 // midnight. Nothing when the columns do not hold such a date and time.
 std::optional<QDateTime> ReportLineMoment(const QString &line, bool dayFirst);
 
+// The conventions the engine's reports are read with when the engine is asked for month-first
+// dates (as the scratch jobs always ask): "6/15/2026 2:30pm" whatever the user's locale.
+const LocaleFacts &engineReportLocale();
+
+// Columns 7-24 of a report line for a clock reading: "M/D/YYYY h:mmam" with numbers below 10
+// blank-padded ("6/15/2026" as " 6/15/2026", the hour " 7:04am"), or day first "D-M-YYYY".
+QString reportDateTime(const QDateTime &clock, bool dayFirst);
+
 // A Sun line has its first " Sun" at column 29, a Moon line its first " Moon" at column 28.
 bool isSunLine(const QString &line);
 bool isMoonLine(const QString &line);

@@ -1,14 +1,55 @@
 #include "reports/calendar.h"
 
+#include "astrocalls/scratchjobs.h"
+#include "common/clocktime.h"
 #include "common/westerntext.h"
+#include "hours/hoursspan.h"
+#include "hours/planetaryhours.h"
+#include "hours/riseset.h"
+#include "shared/risesetformat.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 
 namespace orlam {
 
+namespace {
+
+constexpr auto ClockLineStart = "Times are local clock times";
+
+} // namespace
+
+QStringList placeCalendarLines(const QStringList &lines, double clockHoursWest, const QTimeZone &zone,
+                               bool dayFirst)
+{
+    QStringList placed;
+    placed.reserve(lines.size());
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String(ClockLineStart))) {
+            placed << QStringLiteral("%1 of %2, each with the offset in force at its moment, rounded to the "
+                                     "minute.")
+                          .arg(QLatin1String(ClockLineStart), QString::fromLatin1(zone.id()));
+            continue;
+        }
+        const std::optional<QDateTime> clock =
+            line.startsWith(QLatin1Char('(')) ? ReportLineMoment(line, dayFirst) : std::nullopt;
+        if (!clock) {
+            placed << line;
+            continue;
+        }
+        const QDateTime utc = QDateTime(clock->date(), clock->time(), QTimeZone::utc())
+                                  .addSecs(std::llround(clockHoursWest * 3600.0));
+        const QDateTime wall = clockFromLocal(placeMinute(utc, zone));
+        placed << WeekdayTag(wall.date()) + reportDateTime(wall, dayFirst) +
+                      line.mid(riseset::TimeColumn + riseset::TimeWidth);
+    }
+    return placed;
+}
+
 Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone, const QString &longitude,
-                           const QString &latitude, const QDateTime &date, QTime time, QStringList *lines)
+                           const QString &latitude, const QDateTime &date, QTime time,
+                           const QTimeZone &placeZone, QStringList *lines)
 {
     const QString name = QLatin1String(CalendarFileName);
     if (QFileInfo::exists(name) && !QFile::remove(name))
@@ -24,6 +65,16 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
     QStringList read;
     if (Status status = readWesternLines(name, &read); !status)
         return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
+    // The job file tells the clock the engine wrote on.
+    QStringList job;
+    const std::optional<double> west = readWesternLines(QLatin1String(JobFileName), &job) && job.size() > 1
+                                           ? momentLineHoursWest(job.at(1))
+                                           : std::nullopt;
+    if (west && placeZone.isValid()) {
+        read = placeCalendarLines(read, *west, placeZone, job.contains(QStringLiteral("-Yd")));
+        if (Status status = writeFileAtomically(name, joinCrLf(read)); !status)
+            return status;
+    }
     *lines = read;
     return Status::success();
 }

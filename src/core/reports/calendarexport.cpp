@@ -2,8 +2,9 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
-#include "hours/dayseries.h"
-#include "hours/hourseries.h"
+#include "hours/hoursspan.h"
+#include "hours/planets.h"
+#include "hours/riseset.h"
 #include "reports/icalwriter.h"
 #include "reports/transitevents.h"
 #include "settings/localefacts.h"
@@ -20,7 +21,7 @@ QString isoDay(QDate date)
     return date.toString(Qt::ISODate);
 }
 
-QString horizonSummary(const HorizonEvent &event)
+QString horizonSummary(const HorizonInstant &event)
 {
     const bool sun = event.body == QLatin1String("Sun");
     if (event.word == QLatin1String("rises"))
@@ -32,17 +33,17 @@ QString horizonSummary(const HorizonEvent &event)
     return event.body + QStringLiteral(" at lower culmination");
 }
 
-QString placeText(const TSettings &settings)
+QString placeText(const HoursPlace &place)
 {
-    return settings.Longitude + QLatin1Char(' ') + settings.Latitude;
+    return place.longitude + QLatin1Char(' ') + place.latitude;
 }
 
-QString hourDescription(const HourSpan &hour, const TSettings &settings)
+QString hourDescription(const PlanetHour &hour, const QString &where)
 {
     return QStringLiteral("Hour %1 of the %2 of %3 %4 at %5")
-        .arg(hour.isNight() ? hour.index - 11 : hour.index + 1)
-        .arg(hour.isNight() ? QStringLiteral("night") : QStringLiteral("day"),
-             QLocale::c().dayName(hour.baseDay.dayOfWeek()), isoDay(hour.baseDay), placeText(settings));
+        .arg(hour.number + 1)
+        .arg(hour.night ? QStringLiteral("night") : QStringLiteral("day"),
+             QLocale::c().dayName(hour.baseDay.dayOfWeek()), isoDay(hour.baseDay), where);
 }
 
 int hourPlanetIndex(const QString &ruler)
@@ -52,6 +53,31 @@ int hourPlanetIndex(const QString &ruler)
             return i;
     }
     return -1;
+}
+
+// The transit calendars that cover the dates `from` to `to` (engine days): a year's job for a
+// year of which four months or more are wanted, else a job for each month.
+std::vector<ScratchJob> transitJobs(const TSettings &settings, const HoursPlace &place, QDate from, QDate to)
+{
+    std::vector<ScratchJob> jobs;
+    const QTime noon(12, 0);
+    const auto job = [&](JobKind kind, QDate date) {
+        ScratchJob j;
+        j.kind = kind;
+        j.args = {settings.TimeZone, place.longitude, place.latitude, clockTime(date, noon), noon, QString()};
+        jobs.push_back(j);
+    };
+    for (int year = from.year(); year <= to.year(); ++year) {
+        const int firstMonth = year == from.year() ? from.month() : 1;
+        const int lastMonth = year == to.year() ? to.month() : 12;
+        if (lastMonth - firstMonth + 1 >= 4) {
+            job(JobKind::YearCalendar, QDate(year, 1, 1));
+            continue;
+        }
+        for (int month = firstMonth; month <= lastMonth; ++month)
+            job(JobKind::MonthCalendar, QDate(year, month, 1));
+    }
+    return jobs;
 }
 
 // The universal time of a transit calendar's clock reading.
@@ -91,79 +117,77 @@ std::optional<QDate> readCommandLineDate(const QString &text, const LocaleFacts 
     return locale.parseShortDate(trimmed);
 }
 
-Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const CalendarSelection &selection,
-                     QTime time, const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts)
+Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts)
 {
     *counts = {};
     if (Status status = selection.check(); !status)
         return status;
     const QDate first = selection.first;
     const QDate last = selection.last();
+    const auto inRange = [&](const QDateTime &utc) {
+        const QDate date = placeClock(utc, place.zone).date();
+        return first <= date && date <= last;
+    };
+    const QString where = placeText(place);
 
     QList<CalendarEvent> events;
     if (selection.hours || selection.sunMoon) {
-        DaySeries series;
-        if (Status status = series.fetch(jobs, settings, first, last, time); !status)
+        HoursSpan span;
+        const HorizonBodies bodies = HorizonBodies::SunAndMoon;
+        if (Status status = fetchHoursSpan(jobs, place, first, last, &span, bodies); !status)
             return status;
-        for (const SeriesDay &day : series.days()) {
-            if (selection.sunMoon) {
-                for (const HorizonEvent &event : day.events) {
-                    CalendarEvent out;
-                    out.kind = event.word;
-                    out.body = event.body;
-                    out.summary = horizonSummary(event);
-                    out.description = placeText(settings);
-                    out.category = QStringLiteral("Sun and Moon");
-                    out.startUtc = series.toUtc(event.clock);
-                    if (!out.startUtc.isValid())
-                        continue;
-                    events.append(out);
-                    ++counts->sunMoon;
-                }
-            }
-            if (!selection.hours)
-                continue;
-            for (const HourSpan &hour : hoursOfDay(day)) {
-                const int planet = hourPlanetIndex(hour.ruler);
-                if (planet < 0 || !selection.hourPlanets[static_cast<std::size_t>(planet)])
+        if (selection.sunMoon) {
+            for (const HorizonInstant &event : span.events()) {
+                if ((event.body != QLatin1String("Sun") && event.body != QLatin1String("Moon")) ||
+                    !inRange(event.utc))
                     continue;
                 CalendarEvent out;
-                out.kind = QStringLiteral("hour");
-                out.body = hour.ruler;
-                out.summary = QStringLiteral("Hour of %1").arg(hour.ruler);
-                out.description = hourDescription(hour, settings);
-                out.category = QStringLiteral("Planetary hours");
-                out.startUtc = hour.startUtc;
-                out.endUtc = hour.endUtc;
-                if (!out.startUtc.isValid() || !out.endUtc.isValid())
-                    continue;
+                out.kind = event.word;
+                out.body = event.body;
+                out.summary = horizonSummary(event);
+                out.description = where;
+                out.category = QStringLiteral("Sun and Moon");
+                out.startUtc = event.utc;
                 events.append(out);
-                ++counts->hours;
+                ++counts->sunMoon;
+            }
+        }
+        if (selection.hours) {
+            for (const BaseDayHours &day : span.days()) {
+                if (day.date < first || !day.valid())
+                    continue;
+                for (const PlanetHour &hour : day.hours) {
+                    const int planet = hourPlanetIndex(planetName(hour.ruler));
+                    if (planet < 0 || !selection.hourPlanets[static_cast<std::size_t>(planet)])
+                        continue;
+                    CalendarEvent out;
+                    out.kind = QStringLiteral("hour");
+                    out.body = planetName(hour.ruler);
+                    out.summary = QStringLiteral("Hour of %1").arg(out.body);
+                    out.description = hourDescription(hour, where);
+                    out.category = QStringLiteral("Planetary hours");
+                    out.startUtc = hour.startUtc;
+                    out.endUtc = hour.endUtc;
+                    events.append(out);
+                    ++counts->hours;
+                }
             }
         }
     }
 
     if (selection.transits) {
-        std::vector<ScratchJob> months;
-        for (QDate month(first.year(), first.month(), 1); month <= last; month = month.addMonths(1)) {
-            ScratchJob job;
-            job.kind = JobKind::MonthCalendar;
-            job.args = {settings.TimeZone,
-                        settings.Longitude,
-                        settings.Latitude,
-                        clockTime(std::max(month, first), time),
-                        time,
-                        QString()};
-            months.push_back(job);
-        }
+        std::vector<ScratchJob> calendars =
+            transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
         std::vector<ScratchReport> reports;
-        if (Status status = jobs.run(months, &reports); !status)
+        if (Status status = jobs.run(calendars, &reports); !status)
             return status;
         for (const ScratchReport &report : reports) {
             if (!report.lines || !report.clockHoursWest)
                 continue;
             for (const TransitEvent &transit : readTransitEvents(*report.lines, engineReportLocale())) {
-                if (transit.clock.date() < first || transit.clock.date() > last)
+                const QDateTime utc = transitUtc(transit.clock, *report.clockHoursWest);
+                if (!inRange(utc))
                     continue;
                 CalendarEvent out;
                 switch (transit.kind) {
@@ -179,9 +203,9 @@ Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const Calenda
                 }
                 out.body = transit.body;
                 out.summary = transit.text;
-                out.description = placeText(settings);
+                out.description = where;
                 out.category = QStringLiteral("Transits");
-                out.startUtc = transitUtc(transit.clock, *report.clockHoursWest);
+                out.startUtc = utc;
                 events.append(out);
                 ++counts->transits;
             }
@@ -191,7 +215,7 @@ Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const Calenda
     std::stable_sort(events.begin(), events.end(),
                      [](const CalendarEvent &a, const CalendarEvent &b) { return a.startUtc < b.startUtc; });
     const QString name = QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last));
-    *ics = writeICalendar(events, calendarPlaceKey(settings.Longitude, settings.Latitude), stampUtc, name);
+    *ics = writeICalendar(events, calendarPlaceKey(place.longitude, place.latitude), stampUtc, name);
     return Status::success();
 }
 

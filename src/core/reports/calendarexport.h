@@ -12,7 +12,9 @@
 
 namespace orlam {
 
+class LocaleFacts;
 class ScratchJobs;
+struct HoursPlace;
 
 constexpr int DefaultCalendarDays = 30;
 constexpr int MaxCalendarDays = 366;
@@ -42,12 +44,14 @@ struct CalendarCounts {
     int total() const { return hours + sunMoon + transits; }
 };
 
-// Builds the iCalendar text of `selection` at the place and in the time mode of `settings`:
-// the engine's rise/set and transit-calendar jobs run through `jobs`; `time` is the time of day
-// the jobs are made for (the time picker's); `stampUtc` the moment of the export. Events are in
-// time order, in universal time.
-Status buildCalendar(ScratchJobs &jobs, const TSettings &settings, const CalendarSelection &selection,
-                     QTime time, const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts);
+// Builds the iCalendar text of `selection` at `place`: the events whose instants fall on the
+// selected local dates of the place (in its zone, at each instant), the hours of the base days
+// of the selection. The engine's rise/set and transit-calendar jobs run through `jobs` (one
+// rise/set run for the whole range, one transit calendar per year or month); `stampUtc` is the
+// moment of the export. Events are in time order, in universal time; their identifiers depend
+// on nothing but the events and the place, so an export made at any hour gives the same ones.
+Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts);
 
 // Reads a date given on the command line: "2026-06-15", or the locale's short date.
 std::optional<QDate> readCommandLineDate(const QString &text, const LocaleFacts &locale);

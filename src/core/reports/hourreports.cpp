@@ -1,7 +1,6 @@
 #include "reports/hourreports.h"
 
-#include "common/clocktime.h"
-#include "hours/dayseries.h"
+#include "hours/planets.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
@@ -13,20 +12,26 @@ namespace {
 // the sunrise after tomorrow, more than a day from now) always holds three of its hours.
 constexpr int FirstFetchDays = 2;
 
-QString scriptDay(const QDateTime &moment)
+QString scriptDay(const QDateTime &utc, const QTimeZone &zone)
 {
-    return moment.date().toString(Qt::ISODate);
+    return placeMinute(utc, zone).date().toString(Qt::ISODate);
 }
 
-QString scriptTime(const QDateTime &moment)
+QString scriptTime(const QDateTime &utc, const QTimeZone &zone)
 {
-    return moment.time().toString(QStringLiteral("HH:mm"));
+    return placeMinute(utc, zone).time().toString(QStringLiteral("HH:mm"));
 }
 
-QString scriptHour(const HourSpan &hour)
+QString scriptHour(const PlanetHour &hour, const QTimeZone &zone)
 {
     return QStringLiteral("%1 %2-%3 %4")
-        .arg(scriptDay(hour.start), scriptTime(hour.start), scriptTime(hour.end), hour.ruler);
+        .arg(scriptDay(hour.startUtc, zone), scriptTime(hour.startUtc, zone), scriptTime(hour.endUtc, zone),
+             planetName(hour.ruler));
+}
+
+QString shortTime(const QDateTime &utc, const QTimeZone &zone, const LocaleFacts &locale)
+{
+    return locale.formatShortTime(placeMinute(utc, zone).time());
 }
 
 QString noHoursText(QDate first, QDate last, const LocaleFacts &locale)
@@ -50,23 +55,26 @@ std::optional<QString> hourPlanetName(const QString &text)
     return std::nullopt;
 }
 
-NextHours findNextHours(const DaySeries &series, const QString &planet, const QDateTime &now, int count,
+NextHours findNextHours(const HoursSpan &span, const QString &planet, const QDateTime &now, int count,
                         int searchDays)
 {
     NextHours answer;
     answer.planet = planet;
     answer.now = now;
-    const QDate today = now.date();
+    answer.zone = span.place().zone;
+    const QDate today = placeClock(now, answer.zone).date();
     for (QDate date = today.addDays(-1); date < today.addDays(searchDays); date = date.addDays(1)) {
-        const SeriesDay *day = series.day(date);
+        const BaseDayHours *day = span.day(date);
         if (day == nullptr)
             break;
         answer.searchedUntil = date;
-        const QList<HourSpan> hours = hoursOfDay(*day);
-        if (hours.isEmpty() && date >= today)
-            answer.daysWithoutHours.append(date);
-        for (const HourSpan &hour : hours) {
-            if (hour.ruler == planet && hour.end > now && answer.hours.size() < count)
+        if (!day->valid()) {
+            if (date >= today)
+                answer.daysWithoutHours.append(date);
+            continue;
+        }
+        for (const PlanetHour &hour : day->hours) {
+            if (planetName(hour.ruler) == planet && hour.endUtc > now && answer.hours.size() < count)
                 answer.hours.append(hour);
         }
         if (answer.hours.size() >= count)
@@ -77,33 +85,31 @@ NextHours findNextHours(const DaySeries &series, const QString &planet, const QD
     return answer;
 }
 
-Status searchNextHours(ScratchJobs &jobs, const TSettings &settings, const QString &planet,
+Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString &planet,
                        const QDateTime &now, NextHours *answer)
 {
-    const QDate today = now.date();
-    DaySeries series;
+    const QDate today = placeClock(now, place.zone).date();
+    HoursSpan span;
     // Only days without sunrise or sunset make the search reach further.
-    if (Status status =
-            series.fetch(jobs, settings, today.addDays(-1), today.addDays(FirstFetchDays - 1), now.time());
-        !status)
+    if (Status status = fetchHoursSpan(jobs, place, today, today.addDays(FirstFetchDays - 1), &span); !status)
         return status;
-    *answer = findNextHours(series, planet, now, NextHourCount, FirstFetchDays);
+    *answer = findNextHours(span, planet, now, NextHourCount, FirstFetchDays);
     if (answer->hours.size() >= NextHourCount)
         return Status::success();
-    if (Status status = series.fetch(jobs, settings, today.addDays(-1), today.addDays(NextHourSearchDays - 1),
-                                     now.time());
+    if (Status status = fetchHoursSpan(jobs, place, today, today.addDays(NextHourSearchDays - 1), &span);
         !status)
         return status;
-    *answer = findNextHours(series, planet, now);
+    *answer = findNextHours(span, planet, now);
     return Status::success();
 }
 
 QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, const TSettings &settings)
 {
+    const QDateTime nowShown = placeClock(answer.now, answer.zone);
     QStringList lines;
     lines << QStringLiteral("Next Hours of %1").arg(answer.planet);
     lines << QStringLiteral("From %1 %2 at %3 %4")
-                 .arg(locale.formatLongDate(answer.now.date()), locale.formatShortTime(answer.now.time()),
+                 .arg(locale.formatLongDate(nowShown.date()), locale.formatShortTime(nowShown.time()),
                       settings.Longitude, settings.Latitude);
     lines << QStringLiteral(" ");
 
@@ -120,12 +126,12 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
             lines << noHoursText(first, last, locale);
         }
     };
-    for (const HourSpan &hour : answer.hours) {
+    for (const PlanetHour &hour : answer.hours) {
         emptyDaysBefore(hour.baseDay.addDays(-1));
-        QString line =
-            QStringLiteral("%1  %2 - %3")
-                .arg(locale.formatLongDate(hour.start.date()), locale.formatShortTime(hour.start.time()),
-                     locale.formatShortTime(hour.end.time()));
+        QString line = QStringLiteral("%1  %2 - %3")
+                           .arg(locale.formatLongDate(placeMinute(hour.startUtc, answer.zone).date()),
+                                shortTime(hour.startUtc, answer.zone, locale),
+                                shortTime(hour.endUtc, answer.zone, locale));
         if (hour.contains(answer.now))
             line += QStringLiteral("  (now)");
         lines << line;
@@ -137,7 +143,7 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
                                          : QStringLiteral("No further hour of %1 in the %2 days from %3."))
                      .arg(answer.planet)
                      .arg(NextHourSearchDays)
-                     .arg(locale.formatLongDate(answer.now.date()));
+                     .arg(locale.formatLongDate(nowShown.date()));
     }
     return lines;
 }
@@ -151,28 +157,31 @@ QStringList nextHoursLines(const NextHours &answer)
             lines << answer.daysWithoutHours.at(nextDay++).toString(Qt::ISODate) +
                          QStringLiteral(" no hours");
     };
-    for (const HourSpan &hour : answer.hours) {
+    for (const PlanetHour &hour : answer.hours) {
         emptyDaysBefore(hour.baseDay.addDays(-1));
-        lines << scriptHour(hour) + (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
+        lines << scriptHour(hour, answer.zone) +
+                     (hour.contains(answer.now) ? QStringLiteral(" now") : QString());
     }
     emptyDaysBefore(answer.searchedUntil);
     return lines;
 }
 
-QStringList dayHoursLines(const SeriesDay &day)
+QStringList dayHoursLines(const HoursSpan &span, QDate date)
 {
-    const QList<HourSpan> hours = hoursOfDay(day);
-    if (hours.isEmpty())
-        return {day.date.toString(Qt::ISODate) + QStringLiteral(" no hours")};
+    const BaseDayHours *day = span.day(date);
+    if (day == nullptr || !day->valid())
+        return {date.toString(Qt::ISODate) +
+                QStringLiteral(" no hours (%1)").arg(noHoursText(day ? day->noHours : NoHours::NoSunrise))};
     QStringList lines;
-    for (const HourSpan &hour : hours)
-        lines << scriptHour(hour);
+    for (const PlanetHour &hour : day->hours)
+        lines << scriptHour(hour, span.place().zone);
     return lines;
 }
 
-QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTime &now,
+QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now,
                             const LocaleFacts &locale)
 {
+    const QTimeZone &zone = span.place().zone;
     QStringList lines;
     lines << QStringLiteral("Planetary Hours for the Week");
     lines << QStringLiteral("%1 - %2").arg(locale.formatLongDate(first),
@@ -181,21 +190,20 @@ QStringList weekHoursReport(const DaySeries &series, QDate first, const QDateTim
         const QDate date = first.addDays(i);
         lines << QStringLiteral(" ");
         lines << locale.formatLongDate(date);
-        const SeriesDay *day = series.day(date);
-        const QList<HourSpan> hours = day ? hoursOfDay(*day) : QList<HourSpan>();
-        if (hours.size() != 24) {
-            lines << QStringLiteral("No planetary hours: the Sun does not rise and set that day.");
+        const BaseDayHours *day = span.day(date);
+        if (day == nullptr || !day->valid()) {
+            lines << QStringLiteral("No planetary hours: the Sun does not rise and set that day (%1).")
+                         .arg(noHoursText(day ? day->noHours : NoHours::NoSunrise));
             continue;
         }
         lines << QStringLiteral("Sunrise %1  Sunset %2")
-                     .arg(locale.formatShortTime(hours.at(0).start.time()),
-                          locale.formatShortTime(hours.at(12).start.time()));
-        for (const HourSpan &hour : hours) {
-            if (hour.index == 0)
+                     .arg(shortTime(day->sunRise, zone, locale), shortTime(day->sunSet, zone, locale));
+        for (const PlanetHour &hour : day->hours) {
+            if (hour.index() == 0)
                 lines << QStringLiteral("Hours of the Day");
-            if (hour.index == 12)
+            if (hour.index() == 12)
                 lines << QStringLiteral("Hours of the Night");
-            QString line = locale.formatShortTime(hour.start.time()) + QLatin1Char(' ') + hour.ruler;
+            QString line = shortTime(hour.startUtc, zone, locale) + QLatin1Char(' ') + planetName(hour.ruler);
             if (hour.contains(now))
                 line += QString::fromUtf8(CurrentHourMark);
             lines << line;

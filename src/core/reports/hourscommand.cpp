@@ -3,7 +3,6 @@
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "common/westerntext.h"
-#include "hours/dayseries.h"
 #include "reports/calendarexport.h"
 #include "reports/hourreports.h"
 #include "settings/firststart.h"
@@ -22,7 +21,7 @@ HoursCommandResult failed(int code, const QString &message)
     return result;
 }
 
-HoursCommandResult nextHour(const QStringList &arguments, ScratchJobs &jobs, const TSettings &settings,
+HoursCommandResult nextHour(const QStringList &arguments, ScratchJobs &jobs, const HoursPlace &place,
                             const QDateTime &now)
 {
     if (arguments.size() != 1)
@@ -35,7 +34,7 @@ HoursCommandResult nextHour(const QStringList &arguments, ScratchJobs &jobs, con
                                      "Jupiter or Saturn.")
                           .arg(arguments.at(0)));
     NextHours answer;
-    if (Status status = searchNextHours(jobs, settings, *planet, now, &answer); !status)
+    if (Status status = searchNextHours(jobs, place, *planet, now, &answer); !status)
         return failed(1, status.message);
     HoursCommandResult result;
     result.output = nextHoursLines(answer);
@@ -44,28 +43,28 @@ HoursCommandResult nextHour(const QStringList &arguments, ScratchJobs &jobs, con
     return result;
 }
 
-HoursCommandResult dayHours(const QStringList &arguments, ScratchJobs &jobs, const TSettings &settings,
+HoursCommandResult dayHours(const QStringList &arguments, ScratchJobs &jobs, const HoursPlace &place,
                             const LocaleFacts &locale, const QDateTime &now)
 {
     if (arguments.size() > 1)
         return failed(2, QStringLiteral("--hours takes at most one date."));
-    QDate date = now.date();
+    QDate date = placeClock(now, place.zone).date();
     if (!arguments.isEmpty()) {
         const std::optional<QDate> given = readCommandLineDate(arguments.at(0), locale);
         if (!given)
             return failed(2, QStringLiteral("'%1' is not a valid date").arg(arguments.at(0)));
         date = *given;
     }
-    DaySeries series;
-    if (Status status = series.fetch(jobs, settings, date, date, now.time()); !status)
+    HoursSpan span;
+    if (Status status = fetchHoursSpan(jobs, place, date, date, &span); !status)
         return failed(1, status.message);
     HoursCommandResult result;
-    result.output = dayHoursLines(series.days().front());
+    result.output = dayHoursLines(span, date);
     return result;
 }
 
-HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, const TSettings &settings,
-                            const LocaleFacts &locale, const QDateTime &now)
+HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, const HoursPlace &place,
+                            const LocaleFacts &locale)
 {
     if (arguments.size() != 3)
         return failed(2, QStringLiteral("--ics takes three arguments: FROM TO FILE."));
@@ -91,7 +90,7 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     QByteArray ics;
     CalendarCounts counts;
     const QDateTime stamp = QDateTime::currentDateTimeUtc();
-    if (Status status = buildCalendar(jobs, settings, selection, now.time(), stamp, &ics, &counts); !status)
+    if (Status status = buildCalendar(jobs, place, selection, stamp, &ics, &counts); !status)
         return failed(1, status.message);
     if (Status status = writeFileAtomically(arguments.at(2), ics); !status)
         return failed(1, status.message);
@@ -119,8 +118,11 @@ HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &argu
         return failed(1, status.message);
     // Without a settings file the window would start at the place of the computer's time zone;
     // the hours are told for that place too, but only the window writes the new file.
-    if (isFirstStart(settingsPath))
+    if (isFirstStart(settingsPath)) {
         planFirstStart(computerZone(), zoneInfoDirectory()).apply(&settings);
+        followPlaceZone(settings, locale.zone(), &derived);
+    }
+    const HoursPlace place = settingsPlace(settings, locale.zone());
 
     ScratchJobs jobs(settings, derived, AstrologRunner::resolveProgram(settings.Astrolog));
     jobs.setComputerZone(locale.zone());
@@ -129,11 +131,11 @@ HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &argu
 
     switch (command) {
     case HoursCommand::NextHour:
-        return nextHour(arguments, jobs, settings, now);
+        return nextHour(arguments, jobs, place, now);
     case HoursCommand::Hours:
-        return dayHours(arguments, jobs, settings, locale, now);
+        return dayHours(arguments, jobs, place, locale, now);
     case HoursCommand::Ics:
-        return calendar(arguments, jobs, settings, locale, now);
+        return calendar(arguments, jobs, place, locale);
     }
     return failed(2, QString());
 }

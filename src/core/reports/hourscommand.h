@@ -25,8 +25,8 @@ struct HoursCommandResult {
     QString error;      // one message for standard error, or empty
 };
 
-// `arguments` are those after the command's option. `now` is the present moment as a local
-// clock reading.
+// `arguments` are those after the command's option. `now` is the present instant (UTC); the
+// hours are told on the wall clock of the settings' place (see hours/hoursspan.h).
 HoursCommandResult runHoursCommand(HoursCommand command, const QStringList &arguments,
                                    const QString &settingsPath, const LocaleFacts &locale,
                                    const QDateTime &now);

@@ -1,5 +1,6 @@
 #include "reports/icalwriter.h"
 
+#include "hours/hoursspan.h"
 #include "settings/settings.h"
 
 #include <libical/ical.h>
@@ -10,9 +11,15 @@ namespace orlam {
 
 namespace {
 
+// Times are given to the nearest minute, as everywhere they are shown.
+QDateTime nearestMinute(const QDateTime &utc)
+{
+    return placeMinute(utc, QTimeZone::utc());
+}
+
 icaltimetype icalUtc(const QDateTime &utc)
 {
-    return icaltime_from_timet_with_zone(static_cast<time_t>(utc.toSecsSinceEpoch()), 0,
+    return icaltime_from_timet_with_zone(static_cast<time_t>(nearestMinute(utc).toSecsSinceEpoch()), 0,
                                          icaltimezone_get_utc_timezone());
 }
 
@@ -41,7 +48,7 @@ QString calendarEventUid(const CalendarEvent &event, const QString &placeKey)
 {
     return QStringLiteral("%1-%2-%3-%4@orlam")
         .arg(lowerKey(event.kind), lowerKey(event.body),
-             event.startUtc.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmm'Z'")), placeKey);
+             nearestMinute(event.startUtc).toString(QStringLiteral("yyyyMMdd'T'HHmm'Z'")), placeKey);
 }
 
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,

@@ -20,7 +20,7 @@ struct CalendarEvent {
     QDateTime endUtc;
 };
 
-// The event's identifier: kind, body, start (universal time, to the minute) and place, so that
+// The event's identifier: kind, body, start (universal time, to the nearest minute) and place, so that
 // exporting the same days again gives the same identifiers and a calendar program updates the
 // events it has instead of adding them twice, while another place's events stay apart:
 // "hour-venus-20260615T1512Z-93w21-45n05@orlam".

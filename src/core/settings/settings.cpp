@@ -108,7 +108,6 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
         derived->DstEnd = *end;
     }
     derived->ZoneHours = locale.zoneHours();
-    derived->SystemZone = locale.zone();
 
     const IniSection ini = IniFile(mPath).readSection(SettingsSection);
     for (const SettingDef &def : settingTable()) {
@@ -122,6 +121,7 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
             **b = v.number != 0;
     }
     readRecordFields(ini, settings, false);
+    followPlaceZone(*settings, locale.zone(), derived);
 
     derived->EuroDateSwitch = locale.euroDateSwitch();
     return Status::success();
@@ -142,6 +142,29 @@ Status SettingsStore::SaveLocation(const QString &longitude, const QString &lati
     return IniFile(mPath).write(SettingsSection, {{SettingsKeys::Longitude, longitude},
                                                   {SettingsKeys::Latitude, latitude},
                                                   {SettingsKeys::TimeZone, zone}});
+}
+
+Status SettingsStore::SaveLocation(const QString &longitude, const QString &latitude, const QString &zone,
+                                   const QString &zoneName)
+{
+    return IniFile(mPath).write(SettingsSection, {{SettingsKeys::Longitude, longitude},
+                                                  {SettingsKeys::Latitude, latitude},
+                                                  {SettingsKeys::TimeZone, zone},
+                                                  {SettingsKeys::ZoneName, zoneName}});
+}
+
+QTimeZone settingsZone(const TSettings &settings)
+{
+    const QByteArray id = settings.ZoneName.trimmed().toLatin1();
+    if (id.isEmpty() || !QTimeZone::isTimeZoneIdAvailable(id))
+        return QTimeZone();
+    return QTimeZone(id);
+}
+
+void followPlaceZone(const TSettings &settings, const QTimeZone &computerZone, DerivedValues *derived)
+{
+    const QTimeZone place = settingsZone(settings);
+    derived->SystemZone = place.isValid() ? place : computerZone;
 }
 
 Status SettingsStore::saveWindowKeys(const WindowKeys &window)

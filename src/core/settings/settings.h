@@ -46,6 +46,10 @@ struct TSettings {
     QString Longitude = QStringLiteral("93W21");
     QString Latitude = QStringLiteral("45N05");
     QString TimeZone = QStringLiteral("6");
+    // Our own key "Zone Name": the place's time zone as the time-zone database names it
+    // ("Europe/Berlin"); empty when the place has none. The hours and every time shown for the
+    // place follow it (see hours/hoursspan.h: placeZone()).
+    QString ZoneName;
     bool WheelChart = false;
     bool AspectCharts = false;
     bool WheelReverse = true;
@@ -72,6 +76,14 @@ struct DerivedValues {
     // job's own moment from it; DstStart, DstEnd and ZoneHours serve only without it.
     QTimeZone SystemZone;
 };
+
+// The zone that "Zone Name" names when the time-zone database knows it; else an invalid zone.
+QTimeZone settingsZone(const TSettings &settings);
+
+// "System Locale Settings" follows the place's own zone when the settings name one, else the
+// computer's (`computerZone`): sets derived->SystemZone. LoadSettings does this; call it again
+// after a reload.
+void followPlaceZone(const TSettings &settings, const QTimeZone &computerZone, DerivedValues *derived);
 
 // The main window's layout keys.
 struct WindowKeys {
@@ -114,6 +126,7 @@ inline const QString LocalFileSave = QStringLiteral("Local File Save");
 inline const QString Longitude = QStringLiteral("Longitude");
 inline const QString Latitude = QStringLiteral("Latitude");
 inline const QString TimeZone = QStringLiteral("Time Zone");
+inline const QString ZoneName = QStringLiteral("Zone Name");
 inline const QString WheelChart = QStringLiteral("Wheel Chart");
 inline const QString AspectCharts = QStringLiteral("Aspect Charts");
 inline const QString WheelReverse = QStringLiteral("Wheel Reverse");
@@ -166,6 +179,9 @@ public:
 
     // Writes "Longitude", "Latitude" and "Time Zone". The record is not touched.
     Status SaveLocation(const QString &longitude, const QString &latitude, const QString &zone);
+    // The same and "Zone Name" in one write.
+    Status SaveLocation(const QString &longitude, const QString &latitude, const QString &zone,
+                        const QString &zoneName);
 
     // Writes the seven window keys in their order.
     Status saveWindowKeys(const WindowKeys &window);

@@ -109,6 +109,8 @@ std::vector<SettingDef> buildTable()
     t.record(
         K::TimeZone, T, [](TSettings &s) { return &s.TimeZone; }, true);
     t.record(
+        K::ZoneName, T, [](TSettings &s) { return &s.ZoneName; }, true);
+    t.record(
         K::WheelChart, B, [](TSettings &s) { return &s.WheelChart; }, true);
     t.record(
         K::AspectCharts, B, [](TSettings &s) { return &s.AspectCharts; }, true);

@@ -1,103 +1,210 @@
 #include "../thelemic/calctestsupport.h"
 
-#include "common/clocktime.h"
+#include "hours/alarmclock.h"
 #include "hours/eventlist.h"
+#include "hours/planets.h"
 #include "settings/settings.h"
 
 namespace orlam {
 namespace {
 
-using test::eventLine;
+const QTimeZone Chicago("America/Chicago");
 
-QString line(const char *date, const char *time, const char *body, const char *word)
+QDateTime at(int y, int m, int d, int h, int min, int s = 0)
 {
-    return eventLine(QString::fromLatin1(date), QString::fromLatin1(time), QString::fromLatin1(body),
-                     QString::fromLatin1(word));
+    return QDateTime(QDate(y, m, d), QTime(h, min, s), Chicago).toUTC();
 }
 
-QStringList describe(const EventList &list)
+// A base day whose sunrise, sunset and next sunrise are given: its 24 hours in equal shares.
+PlaceDay dayOf(QDate date, const QDateTime &rise, const QDateTime &set, const QDateTime &nextRise)
+{
+    PlaceDay day;
+    day.date = date;
+    day.hasHours = true;
+    const int first = firstRulerOfDay(date.dayOfWeek());
+    for (int h = 0; h < 24; ++h) {
+        const bool night = h >= 12;
+        const QDateTime from = night ? set : rise;
+        const qint64 share = from.msecsTo(night ? nextRise : set) / 12;
+        PlaceHour hour;
+        hour.start = from.addMSecs(share * (h % 12));
+        hour.end = h % 12 == 11 ? (night ? nextRise : set) : from.addMSecs(share * (h % 12 + 1));
+        hour.ruler = (first + h) % PlanetCycleLength;
+        hour.night = night;
+        hour.number = h % 12;
+        hour.baseDay = date;
+        day.hours.append(hour);
+    }
+    return day;
+}
+
+// 14 and 15 June 2026 in Chicago, with a few events of every kind.
+PlaceFacts juneFacts()
+{
+    PlaceFacts facts;
+    facts.days << dayOf(QDate(2026, 6, 14), at(2026, 6, 14, 5, 26), at(2026, 6, 14, 20, 50),
+                        at(2026, 6, 15, 5, 26, 20))
+               << dayOf(QDate(2026, 6, 15), at(2026, 6, 15, 5, 26, 20), at(2026, 6, 15, 20, 50, 40),
+                        at(2026, 6, 16, 5, 26, 40));
+    facts.events = {
+        {at(2026, 6, 15, 5, 26, 20), QStringLiteral("Sun"), QStringLiteral("rises")},
+        {at(2026, 6, 15, 9, 0), QStringLiteral("Moon"), QStringLiteral("rises")},
+        {at(2026, 6, 15, 13, 9, 40), QStringLiteral("Sun"), QStringLiteral("zeniths")},
+        {at(2026, 6, 15, 14, 0), QStringLiteral("Node"), QStringLiteral("rises")},
+        {at(2026, 6, 15, 15, 0), QStringLiteral("Chiron"), QStringLiteral("rises")},
+        {at(2026, 6, 16, 5, 26, 40), QStringLiteral("Sun"), QStringLiteral("rises")},
+        {at(2026, 6, 18, 5, 27), QStringLiteral("Sun"), QStringLiteral("rises")}, // three days on
+    };
+    return facts;
+}
+
+std::string describe(const EventList &list)
 {
     QStringList rows;
     for (const EventEntry &entry : list.entries)
         rows << entry.moment.toString(QStringLiteral("MM-dd hh:mm ")) + entry.body + QLatin1Char(' ') +
                     entry.word + (entry.checked ? QStringLiteral(" [x]") : QString()) +
-                    (entry.fired ? QStringLiteral(" fired") : QString());
-    return rows;
+                    (entry.fired ? QStringLiteral(" fired") : QString()) +
+                    (entry.missed ? QStringLiteral(" missed") : QString());
+    return rows.join(QLatin1Char('\n')).toStdString();
 }
 
-TEST(EventList, BuildFiltersPadsSortsAndPrunes)
+AlarmChoices sunOnly()
 {
-    TSettings settings;           // Sun on, Moon off; the hours of the Sun only
-    settings.HourAlarm[1] = true; // Moon's hours on
-    const QList<EventSource> sources{
-        {{line(" 6/15/2026", " 8:50pm", "Sun", "sets"), line(" 6/15/2026", " 5:26am", "Sun", "rises"),
-          line(" 6/15/2026", " 1:10pm", "Sun", "zeniths"), line(" 6/15/2026", " 9:00am", "Moon", "rises"),
-          line(" 6/15/2026", " 2:00pm", "Node", "rises"), line(" 6/15/2026", " 3:00pm", "Chiron", "rises")},
-         false},
-        {{line(" 6/16/2026", " 5:27am", "Sun", "rises")}, false},
-        // An hour line, written month first with the locale's separators whatever the reports use.
-        {{QStringLiteral("(Mon) 06/15/2026 02:12pm Moon          Hour"),
-          QStringLiteral("(Mon) 06/15/2026 03:30pm Venus         Hour"), QStringLiteral("garbage line"),
-          QStringLiteral("(Mon) 06/15/2026 04:40pm Sun           Hour")},
-         false},
+    AlarmChoices choices;
+    choices.riseSet[0] = true; // Sun
+    choices.hour[0] = true;    // the Sun's hours
+    return choices;
+}
+
+TEST(EventList, BuildTakesLastNightTodayAndTheChosenEventsFromTheMinuteOn)
+{
+    const LocaleFacts us = test::localeFor(QLocale::English, QLocale::UnitedStates);
+    const LocaleFacts de = test::localeFor(QLocale::German, QLocale::Germany);
+    struct Row {
+        const char *name;
+        QDateTime now;
+        AlarmChoices choices;
+        const char *expected;
     };
-    const QDateTime now = clockTime(2026, 6, 15, 13, 10, 30);
-    const EventBuild build = BuildEventList(sources, settings, now, -5 * 3600);
-    EXPECT_EQ(build.unreadable, 1);
-    // The Moon's rising (flag off), the Node and the past events are gone; the body without a
-    // flag stays; the zenith of the present minute stays so that this minute's tick fires it.
-    EXPECT_EQ(describe(build.list),
-              (QStringList{"06-15 13:10 Sun zeniths", "06-15 14:12 Moon Hour", "06-15 15:00 Chiron rises",
-                           "06-15 16:40 Sun Hour", "06-15 20:50 Sun sets", "06-16 05:27 Sun rises"}));
-    EXPECT_EQ(build.list.entries[0].line, line("06/15/2026", "01:10pm", "Sun", "zeniths"));
-    EXPECT_EQ(build.list.builtOn, QDate(2026, 6, 15));
+    AlarmChoices moonToo = sunOnly();
+    moonToo.riseSet[1] = true;
+    moonToo.hour[1] = true;
+    const Row rows[] = {
+        // Before sunrise: the rest of last night (a Sunday's night: its 8th hour is the Sun's)
+        // then today; the zenith at 13:09:40 rings at 13:10, its rounded minute.
+        {"night start", at(2026, 6, 15, 2, 0), sunOnly(),
+         "06-15 03:17 Sun Hour\n06-15 05:26 Sun rises\n06-15 10:34 Sun Hour\n06-15 13:10 Sun zeniths\n06-15 "
+         "15:00 Chiron rises\n"
+         "06-15 19:34 Sun Hour\n06-16 01:09 Sun Hour\n06-16 05:27 Sun rises"},
+        // The present minute stays, so the tick that follows the build fires it; the Node never
+        // comes, a body without a flag always does.
+        {"midday with the Moon", at(2026, 6, 15, 13, 10, 30), moonToo,
+         "06-15 13:10 Sun zeniths\n06-15 14:26 Moon Hour\n06-15 15:00 Chiron rises\n06-15 19:34 Sun Hour\n"
+         "06-15 22:17 Moon Hour\n06-16 01:09 Sun Hour\n06-16 03:18 Moon Hour\n06-16 05:27 Sun rises"},
+        {"a minute later", at(2026, 6, 15, 13, 11), sunOnly(),
+         "06-15 15:00 Chiron rises\n06-15 19:34 Sun Hour\n06-16 01:09 Sun Hour\n06-16 05:27 Sun rises"},
+    };
+    for (const Row &row : rows) {
+        const EventList list = buildEventList(juneFacts(), row.choices, row.now, Chicago, us);
+        EXPECT_EQ(describe(list), std::string(row.expected)) << row.name;
+        EXPECT_EQ(list.builtOn, QDate(2026, 6, 15)) << row.name;
+        EXPECT_EQ(list.builtOffset, -5 * 3600) << row.name;
+    }
 
-    // Day-first reports: "16- 6-2026" is 16 June, padded to "16-06-2026".
-    const EventBuild dayFirst =
-        BuildEventList({{{line("16- 6-2026", " 7:05am", "Sun", "rises")}, true}}, settings, now, 0);
-    ASSERT_EQ(dayFirst.list.size(), 1);
-    EXPECT_EQ(dayFirst.list.entries[0].moment, clockTime(2026, 6, 16, 7, 5));
-    EXPECT_TRUE(dayFirst.list.entries[0].line.contains(QLatin1String("16-06-2026 07:05am")));
+    // The rows read as the reports and "hl.txt" write them; dates in the locale's order.
+    const EventList list = buildEventList(juneFacts(), sunOnly(), at(2026, 6, 15, 2, 0), Chicago, us);
+    EXPECT_EQ(list.entries[0].line.toStdString(), "(Mon) 06/15/2026 03:17am Sun           Hour");
+    EXPECT_EQ(list.entries[1].line.toStdString(), "(Mon) 06/15/2026 05:26am     Sun       rises");
+    const EventList german = buildEventList(juneFacts(), sunOnly(), at(2026, 6, 15, 2, 0), Chicago, de);
+    EXPECT_EQ(german.entries[1].line.toStdString(), "(Mon) 15.06.2026 05:26am     Sun       rises");
 }
 
-TEST(EventList, RebuildCarriesPendingEventsAndMarksWithoutDuplicates)
+TEST(EventList, RebuildCarriesMarksOfTheSamePlaceAndNeverTwice)
 {
-    TSettings settings;
-    for (bool &flag : settings.HourAlarm)
-        flag = true;
-    // Built on the evening of 15 June: the night's hours run past midnight.
-    const QList<EventSource> evening{{{line(" 6/16/2026", " 5:27am", "Sun", "rises")}, false},
-                                     {{QStringLiteral("(Mon) 06/15/2026 11:20pm Mars          Hour"),
-                                       QStringLiteral("(Tue) 06/16/2026 12:30am Sun           Hour"),
-                                       QStringLiteral("(Tue) 06/16/2026 01:40am Venus         Hour"),
-                                       QStringLiteral("(Tue) 06/16/2026 02:50am Mercury       Hour")},
-                                      false}};
-    EventList old = BuildEventList(evening, settings, clockTime(2026, 6, 15, 22, 0), 0).list;
-    ASSERT_EQ(old.size(), 5);
-    old.entries[0].checked = old.entries[0].fired = true; // Mars fired at 23:20
-    old.entries[2].checked = true;                        // the user silenced Venus
+    const LocaleFacts us = test::localeFor(QLocale::English, QLocale::UnitedStates);
+    AlarmChoices all;
+    all.hour.fill(true);
+    all.riseSet.fill(true);
+    EventList old = buildEventList(juneFacts(), all, at(2026, 6, 15, 13, 0), Chicago, us);
+    ASSERT_GE(old.size(), 10);
+    // The zenith's minute came (it fired); the user silenced the next row; the row after it was
+    // passed over unheard (a jump).
+    old.entries[1].fired = old.entries[1].checked = true;
+    old.entries[2].checked = true;
+    const QString silenced = old.entries[2].body + QLatin1Char(' ') + old.entries[2].word;
+    // An event the new facts lack (an earlier run placed it): still to come, it stays.
+    EventEntry extra = old.entries[3];
+    extra.at = at(2026, 6, 15, 23, 30);
+    extra.body = QStringLiteral("Mars");
+    extra.word = QStringLiteral("rises");
+    old.entries.append(extra);
 
-    // After midnight the reports and "hl.txt" are those of 16 June, from its sunrise on.
-    const QList<EventSource> morning{
-        {{line(" 6/16/2026", " 5:27am", "Sun", "rises")}, false},
-        {{QStringLiteral("(Tue) 06/16/2026 05:27am Mars          Hour")}, false}};
-    const QDateTime now = clockTime(2026, 6, 16, 0, 30, 1);
-    const EventList rebuilt = BuildEventList(morning, settings, now, 0, &old).list;
-    EXPECT_EQ(describe(rebuilt),
-              (QStringList{"06-16 00:30 Sun Hour", "06-16 01:40 Venus Hour [x]", "06-16 02:50 Mercury Hour",
-                           "06-16 05:27 Sun rises", "06-16 05:27 Mars Hour"}));
-    EXPECT_EQ(dueEvents(rebuilt, now), (QList<int>{0}));
-    EXPECT_EQ(rebuilt.builtOn, QDate(2026, 6, 16));
+    const QDateTime now = at(2026, 6, 15, 13, 10, 50); // the zenith's minute: it has fired
+    const EventList rebuilt = buildEventList(juneFacts(), all, now, Chicago, us, &old);
+    const QString rows = QString::fromStdString(describe(rebuilt));
+    EXPECT_TRUE(rows.contains(QLatin1String("06-15 13:10 Sun zeniths [x] fired")));
+    EXPECT_TRUE(rows.contains(silenced + QStringLiteral(" [x]")));
+    EXPECT_TRUE(rows.contains(QLatin1String("06-15 23:30 Mars rises")));
+    EXPECT_EQ(rows.split(QLatin1Char('\n')).removeDuplicates(), 0);
+    EXPECT_TRUE(dueEvents(rebuilt, now).isEmpty()) << "the zenith does not ring twice";
 
-    // A build in the very minute an event fired keeps it fired: it does not ring twice.
-    EventList fired = rebuilt;
-    fired.entries[0].checked = fired.entries[0].fired = true;
-    const EventList again = BuildEventList(evening, settings, now, 0, &fired).list;
-    EXPECT_TRUE(again.entries[0].fired);
-    EXPECT_TRUE(dueEvents(again, now).isEmpty());
+    // A jump over events: a tick marks them missed once; a build that comes first keeps them
+    // once more, marked missed, and the build after it drops them.
+    const QDateTime jump = at(2026, 6, 15, 16, 0);
+    EventList ticked = rebuilt;
+    const QList<int> missed = markMissedEvents(ticked, jump);
+    ASSERT_FALSE(missed.isEmpty());
+    for (int i : missed)
+        EXPECT_TRUE(ticked.entries[i].missed);
+    EXPECT_TRUE(markMissedEvents(ticked, jump).isEmpty()) << "marked once";
+    EXPECT_TRUE(dueEvents(ticked, jump).isEmpty());
+    const EventList carried = buildEventList(juneFacts(), all, jump, Chicago, us, &rebuilt);
+    EXPECT_NE(describe(carried).find("06-15 15:00 Chiron rises missed"), std::string::npos);
+    const EventList next = buildEventList(juneFacts(), all, jump, Chicago, us, &carried);
+    EXPECT_EQ(describe(next).find("missed"), std::string::npos);
 }
 
-TEST(EventList, SoundsAndTickPlan)
+TEST(EventList, HourInForceAndWhyThereIsNone)
+{
+    const LocaleFacts us = test::localeFor(QLocale::English, QLocale::UnitedStates);
+    PlaceFacts polar;
+    PlaceDay night;
+    night.date = QDate(2026, 12, 20);
+    night.noSunrise = true;
+    PlaceDay midnightSun;
+    midnightSun.date = QDate(2026, 6, 20);
+    midnightSun.noSunset = true;
+    polar.days << night << midnightSun;
+    struct Row {
+        const char *name;
+        PlaceFacts facts;
+        QDateTime now;
+        std::string text;
+        int tray;
+    };
+    const Row rows[] = {
+        // A Monday's first hour is the Moon's, from sunrise at 5:26:20 (printed 5:26).
+        {"first hour", juneFacts(), at(2026, 6, 15, 5, 26, 20), " [Hour of Moon 5:26 AM-6:43 AM]", 6},
+        {"last night's hour", juneFacts(), at(2026, 6, 15, 2, 0), " [Hour of Jupiter 1:51 AM-2:34 AM]", 1},
+        {"polar night", polar, at(2026, 12, 20, 12, 0), " [No sunrise today]", -1},
+        {"midnight sun", polar, at(2026, 6, 20, 12, 0), " [No sunset today]", -1},
+        {"not known", PlaceFacts(), at(2026, 6, 20, 12, 0), " [Hour not available]", -1},
+    };
+    for (const Row &row : rows) {
+        const HourInForce hour = hourInForce(row.facts, row.now, Chicago, us);
+        EXPECT_EQ(hour.HourText.toStdString(), row.text) << row.name;
+        EXPECT_EQ(hour.trayImage, row.tray) << row.name;
+    }
+    EXPECT_TRUE(hourInForce(polar, at(2026, 12, 20, 12, 0), Chicago, us).noSunrise);
+
+    const QStringList file = hoursFileLines(juneFacts(), QDate(2026, 6, 15), Chicago, us);
+    ASSERT_EQ(file.size(), 24);
+    EXPECT_EQ(file[0].toStdString(), "(Mon) 06/15/2026 05:26am Moon          Hour");
+    EXPECT_TRUE(hoursFileLines(polar, QDate(2026, 12, 20), Chicago, us).isEmpty());
+}
+
+TEST(EventList, Sounds)
 {
     const auto find = [](const QString &name) {
         return name == QLatin1String("sun.wav") || name == QLatin1String("hour.wav")
@@ -114,35 +221,6 @@ TEST(EventList, SoundsAndTickPlan)
     EventEntry moonHour = sunHour;
     moonHour.body = QStringLiteral("Moon"); // no body sound, so no hour sound either
     EXPECT_TRUE(alarmSounds(moonHour, find).isEmpty());
-
-    EventList list;
-    const QDateTime now = clockTime(2026, 6, 15, 23, 59, 59);
-    const QDateTime pickers = clockTime(2026, 6, 15, 23, 59, 0);
-    EXPECT_TRUE(planTick(now, 0, pickers, list, true, false).rebuild) << "never built";
-    list.built = true;
-    list.builtOn = QDate(2026, 6, 15);
-    list.builtOffset = -5 * 3600;
-    struct Row {
-        const char *name;
-        QDateTime now;
-        int offset;
-        bool started, nested;
-        bool minuteWork, rebuild;
-    };
-    const Row rows[] = {
-        {"same minute", now, -5 * 3600, true, false, false, false},
-        {"next minute, next day", clockTime(2026, 6, 16, 0, 0, 0), -5 * 3600, true, false, true, true},
-        {"an hour on, same minute number", clockTime(2026, 6, 16, 0, 59, 0), -5 * 3600, true, false, true,
-         true},
-        {"offset changed", clockTime(2026, 6, 15, 23, 59, 30), -6 * 3600, true, false, false, true},
-        {"inside a tick", clockTime(2026, 6, 16, 0, 0, 0), -5 * 3600, true, true, false, false},
-        {"before the start-up", clockTime(2026, 6, 16, 0, 0, 0), -5 * 3600, false, false, false, false},
-    };
-    for (const Row &row : rows) {
-        const TickPlan plan = planTick(row.now, row.offset, pickers, list, row.started, row.nested);
-        EXPECT_EQ(plan.minuteWork, row.minuteWork) << row.name;
-        EXPECT_EQ(plan.rebuild, row.rebuild) << row.name;
-    }
 }
 
 } // namespace

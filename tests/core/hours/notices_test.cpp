@@ -1,7 +1,6 @@
 // What the desktop notices and the tray's tooltip say about an alarm and the present hour.
 #include "../thelemic/calctestsupport.h"
 
-#include "common/clocktime.h"
 #include "hours/notices.h"
 
 namespace orlam {
@@ -41,23 +40,22 @@ TEST(Notices, TimeSpansWriteASharedDayHalfOnce)
     }
 }
 
-EventEntry event(const char *body, const char *word, int hour, int minute)
+const QTimeZone Chicago("America/Chicago");
+
+// An instant given on Chicago's wall clock.
+QDateTime chicago(int day, int hour, int minute, int second = 0)
 {
-    EventEntry entry;
-    entry.moment = clockTime(2026, 6, 13, hour, minute);
-    entry.body = QLatin1String(body);
-    entry.word = QLatin1String(word);
-    return entry;
+    return QDateTime(QDate(2026, 6, day), QTime(hour, minute, second), Chicago).toUTC();
 }
 
-// The clock in Saturn's hour of Saturday 13 June 2026, 9:23:40 to 10:05:12.
-CurrentHour saturnHour()
+// The clock in Saturn's hour of Saturday 13 June 2026, 9:23:40 to 10:04:50 (10:05 to the minute).
+HourInForce saturnHour()
 {
-    CurrentHour present;
+    HourInForce present;
     present.CurrentRuler = QStringLiteral("Saturn");
-    PlanetaryHour hour;
-    hour.start = clockTime(2026, 6, 13, 9, 23).addSecs(40);
-    hour.end = clockTime(2026, 6, 13, 10, 5).addSecs(12);
+    PlaceHour hour;
+    hour.start = chicago(13, 9, 23, 40);
+    hour.end = chicago(13, 10, 4, 50);
     present.hour = hour;
     return present;
 }
@@ -65,39 +63,43 @@ CurrentHour saturnHour()
 TEST(Notices, AnAlarmSaysWhatHappensAndUntilWhen)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    const CurrentHour saturn = saturnHour();
+    const HourInForce saturn = saturnHour();
     struct Row {
         const char *name;
-        EventEntry entry;
-        CurrentHour present;
-        QString summary, body;
+        const char *body, *word;
+        QDateTime at; // the event's instant
+        HourInForce present;
+        QString summary, text;
     } rows[] = {
-        {"the hour the clock is in", event("Saturn", "Hour", 9, 23), saturn, "Hour of Saturn",
-         "9:23 " + Dash + " 10:05 AM"},
+        // The alarm rings in the minute its instant rounds to, 9:24.
+        {"the hour in force", "Saturn", "Hour", chicago(13, 9, 23, 40), saturn, "Hour of Saturn",
+         "9:24 " + Dash + " 10:05 AM"},
         // An alarm that comes when the hours have moved on (or were never found) cannot say
         // when its hour ends, and does not borrow another hour's end.
-        {"another hour", event("Saturn", "Hour", 16, 40), saturn, "Hour of Saturn", "4:40 PM"},
-        {"hours unknown", event("Venus", "Hour", 9, 23), CurrentHour(), "Hour of Venus", "9:23 AM"},
-        {"a rising", event("Sun", "rises", 5, 26), saturn, "Sun rises", "5:26 AM"},
-        {"a culmination", event("Moon", "zeniths", 21, 2), CurrentHour(), "Moon zeniths", "9:02 PM"},
+        {"another hour", "Saturn", "Hour", chicago(13, 16, 40), saturn, "Hour of Saturn", "4:40 PM"},
+        {"the same minute a day before", "Saturn", "Hour", chicago(12, 9, 23, 40), saturn, "Hour of Saturn",
+         "9:24 AM"},
+        {"hours unknown", "Venus", "Hour", chicago(13, 9, 23, 40), HourInForce(), "Hour of Venus", "9:24 AM"},
+        {"a rising", "Sun", "rises", chicago(13, 5, 26), saturn, "Sun rises", "5:26 AM"},
+        {"a culmination", "Moon", "zeniths", chicago(13, 21, 2), HourInForce(), "Moon zeniths", "9:02 PM"},
     };
     for (const Row &row : rows) {
-        const EventEntry &e = row.entry;
-        const Notice notice =
-            alarmNotice(e.body, e.word, e.moment.time(), presentHourEnd(row.present, e.moment), us);
+        const QTime ringing = QDateTime::fromSecsSinceEpoch(alarmMinute(row.at) * 60, Chicago).time();
+        const Notice notice = alarmNotice(QLatin1String(row.body), QLatin1String(row.word), ringing,
+                                          presentHourEnd(row.present, row.at, Chicago), us);
         EXPECT_EQ(notice.summary, row.summary) << row.name;
-        EXPECT_EQ(notice.body, row.body) << row.name;
+        EXPECT_EQ(notice.body, row.text) << row.name;
     }
-    // Saturn's hour of the day before, at the same minute, is not the present one.
-    EXPECT_FALSE(presentHourEnd(saturn, event("Saturn", "Hour", 9, 23).moment.addDays(-1)));
 }
 
 TEST(Notices, TheTooltipNamesTheProgramAndThePresentHour)
 {
     const LocaleFacts gb = localeFor(QLocale::English, QLocale::UnitedKingdom);
-    EXPECT_EQ(presentHourTip(QStringLiteral("Saturn"), QTime(9, 23, 40), QTime(10, 5, 12), gb),
-              "Orlam\nHour of Saturn, 09:23 " + Dash + " 10:05");
-    EXPECT_EQ(presentHourTip(QString(), QTime(), QTime(), gb), QStringLiteral("Orlam"));
+    EXPECT_EQ(presentHourTip(saturnHour(), Chicago, gb), "Orlam\nHour of Saturn, 09:24 " + Dash + " 10:05");
+    // The same hour on another wall clock.
+    EXPECT_EQ(presentHourTip(saturnHour(), QTimeZone("Europe/London"), gb),
+              "Orlam\nHour of Saturn, 15:24 " + Dash + " 16:05");
+    EXPECT_EQ(presentHourTip(HourInForce(), Chicago, gb), QStringLiteral("Orlam"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "../thelemic/calctestsupport.h"
 
 #include "common/clocktime.h"
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
 #include "hours/riseset.h"
@@ -14,19 +15,34 @@ using test::showBytes;
 
 const QTimeZone Utc = QTimeZone::utc();
 
-// Sunday 14 May 2000: sunrise 6:00, sunset 18:00, next sunrise 6:00; Saturday's sunset 18:00.
-TRiseSetTable sundayTable()
+QDateTime utc(int y, int m, int d, int h = 0, int min = 0, int s = 0)
 {
-    TRiseSetTable table;
-    table.SunRise = clockTime(2000, 5, 14, 6, 0);
-    table.SunSet = clockTime(2000, 5, 14, 18, 0);
-    table.NextSunRise = clockTime(2000, 5, 15, 6, 0);
-    table.SunNadir = clockTime(2000, 5, 14, 0, 1);
-    table.SunZenith = clockTime(2000, 5, 14, 12, 0);
-    table.MoonRise = clockTime(2000, 5, 14, 15, 30);
-    table.MoonSet = clockTime(2000, 5, 15, 2, 10);    // on the next day: not printed
-    table.MoonZenith = clockTime(2000, 5, 13, 20, 0); // an older run's moment: not printed
-    return table;
+    return QDateTime(QDate(y, m, d), QTime(h, min, s), Utc);
+}
+
+HorizonInstant event(const char *body, const char *word, const QDateTime &at)
+{
+    return {at, QString::fromLatin1(body), QString::fromLatin1(word)};
+}
+
+HoursPlace placeIn(const QTimeZone &zone)
+{
+    return {QStringLiteral("0E00"), QStringLiteral("51N30"), zone};
+}
+
+// Sunday 14 May 2000 on a clock at UTC: sunrise 6:00, sunset 18:00, next sunrise 6:00;
+// Saturday's sunset 18:00 and sunrise 6:00.
+QList<HorizonInstant> sundayEvents()
+{
+    return {
+        event("Sun", "rises", utc(2000, 5, 13, 6)),     event("Sun", "sets", utc(2000, 5, 13, 18)),
+        event("Sun", "nadirs", utc(2000, 5, 14, 0, 1)), event("Sun", "rises", utc(2000, 5, 14, 6)),
+        event("Sun", "zeniths", utc(2000, 5, 14, 12)),  event("Sun", "sets", utc(2000, 5, 14, 18)),
+        event("Sun", "rises", utc(2000, 5, 15, 6)),     event("Moon", "rises", utc(2000, 5, 14, 15, 30)),
+        event("Moon", "sets", utc(2000, 5, 15, 2, 10)), // the next day's: not printed
+        event("Moon", "zeniths", utc(2000, 5, 13, 20)), // the day before's: not printed
+        event("Sun", "sets", utc(2000, 5, 15, 18)),     event("Sun", "rises", utc(2000, 5, 16, 6)),
+    };
 }
 
 TEST(PlanetCycle, DaysStartThreePlacesOnAndTheTableIsConsistent)
@@ -53,206 +69,310 @@ TEST(PlanetCycle, DaysStartThreePlacesOnAndTheTableIsConsistent)
 TEST(PlanetaryHours, SundayRulersFileAndReport)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    const TRiseSetTable table = sundayTable();
-    const PlanetaryHours hours = computePlanetaryHours(QDate(2000, 5, 14), table, Utc);
-    ASSERT_TRUE(hours.valid);
+    const QDate sunday(2000, 5, 14);
+    const HoursSpan span = HoursSpan::fromEvents(placeIn(Utc), sunday, sunday, sundayEvents());
+    const BaseDayHours *day = span.day(sunday);
+    ASSERT_NE(day, nullptr);
+    ASSERT_TRUE(day->valid());
+    ASSERT_EQ(span.days().size(), 2u) << "the day before is there for its night";
     QStringList rulers;
-    for (const PlanetaryHour &hour : hours.hours) {
-        EXPECT_EQ(hour.start.msecsTo(hour.end), 3600 * 1000) << hour.start.toString().toStdString();
+    for (const PlanetHour &hour : day->hours) {
+        EXPECT_EQ(hour.startUtc.secsTo(hour.endUtc), 3600) << hour.startUtc.toString().toStdString();
         rulers << planetName(hour.ruler);
     }
     EXPECT_EQ(rulers.join(QLatin1Char(' ')),
               QStringLiteral("Sun Venus Mercury Moon Saturn Jupiter Mars Sun Venus Mercury Moon Saturn "
                              "Jupiter Mars Sun Venus Mercury Moon Saturn Jupiter Mars Sun Venus Mercury"));
-    EXPECT_EQ(hours.hours[12].start, clockTime(2000, 5, 14, 18, 0));
-    EXPECT_EQ(hours.hours[23].end, clockTime(2000, 5, 15, 6, 0));
+    EXPECT_EQ(day->hours[12].startUtc, utc(2000, 5, 14, 18));
+    EXPECT_EQ(day->hours[23].endUtc, utc(2000, 5, 15, 6));
 
     const QByteArray golden = readBytes(QStringLiteral(ORLAM_TEST_DATA "/hours/hl_sunday.txt"));
     ASSERT_FALSE(golden.isEmpty());
-    EXPECT_EQ(showBytes(hoursFileBytes(hours, us)), showBytes(golden));
+    EXPECT_EQ(showBytes(hoursFileBytes(*day, Utc, us)), showBytes(golden));
 
-    const QStringList report = hoursReport(hours, table, QStringLiteral("ddddd \"e.v. \""), us);
+    const QStringList report = hoursReport(span, sunday, QStringLiteral("ddddd \"e.v. \""), us);
     ASSERT_EQ(report.size(), 43);
-    EXPECT_EQ(report[0], QStringLiteral("Planetary Hours"));
-    EXPECT_EQ(report[1], QStringLiteral(" "));
-    EXPECT_EQ(report[2], QStringLiteral("Sunrise: 5/14/2000 e.v. "));
-    EXPECT_EQ(report[3], QStringLiteral("Hours of the Day"));
-    EXPECT_EQ(report[4], QStringLiteral("6:00 AM Sun"));
-    EXPECT_EQ(report[15], QStringLiteral("5:00 PM Saturn"));
-    EXPECT_EQ(report[17], QStringLiteral("Sunset 5/14/2000 e.v. "));
-    EXPECT_EQ(report[19], QStringLiteral("6:00 PM Jupiter"));
-    EXPECT_EQ(report[30], QStringLiteral("5:00 AM Mercury"));
-    EXPECT_EQ(report[31], QString());
-    EXPECT_EQ(report[32], QStringLiteral("Hours of Light 12:00  Hours of Darkness 12:00"));
-    EXPECT_EQ(report[34], QStringLiteral("Sun   Nadir 12:01 AM"));
-    EXPECT_EQ(report[35], QStringLiteral("Sun    Rise 6:00 AM"));
-    EXPECT_EQ(report[38], QStringLiteral(" "));
-    EXPECT_EQ(report[39], QStringLiteral("Moon  Nadir ")); // never found
-    EXPECT_EQ(report[40], QStringLiteral("Moon   Rise 3:30 PM"));
-    EXPECT_EQ(report[41], QStringLiteral("Moon Zenith ")); // another day's
-    EXPECT_EQ(report[42], QStringLiteral("Moon    Set ")); // the next day's
+    const std::pair<int, const char *> lines[] = {
+        {0, "Planetary Hours"},
+        {1, " "},
+        {2, "Sunrise: 5/14/2000 e.v. "},
+        {3, "Hours of the Day"},
+        {4, "6:00 AM Sun"},
+        {15, "5:00 PM Saturn"},
+        {17, "Sunset 5/14/2000 e.v. "},
+        {19, "6:00 PM Jupiter"},
+        {30, "5:00 AM Mercury"},
+        {31, ""},
+        {32, "Hours of Light 12:00  Hours of Darkness 12:00"},
+        {34, "Sun   Nadir 12:01 AM"},
+        {35, "Sun    Rise 6:00 AM"},
+        {38, " "},
+        {39, "Moon  Nadir "}, // never found
+        {40, "Moon   Rise 3:30 PM"},
+        {41, "Moon Zenith "}, // the day before's
+        {42, "Moon    Set "}, // the next day's
+    };
+    for (const auto &[index, text] : lines)
+        EXPECT_EQ(report[index], QString::fromUtf8(text)) << index;
 
     // Under a locale with the full stop as its separators, the file and line 33 follow them.
     const LocaleFacts finnish = localeFor(QLocale::Finnish, QLocale::Finland);
-    EXPECT_EQ(hourLine(hours.hours[0], finnish),
+    EXPECT_EQ(hourLine(day->hours[0], Utc, finnish),
               QStringLiteral("(Sun) 05.14.2000 06.00am Sun           Hour"));
-    EXPECT_EQ(hoursReport(hours, table, QStringLiteral("ddddd"), finnish)[32],
+    EXPECT_EQ(hoursReport(span, sunday, QStringLiteral("ddddd"), finnish)[32],
               QStringLiteral("Hours of Light 12.00  Hours of Darkness 12.00"));
 }
 
-TEST(PlanetaryHours, CurrentHourThroughTheDay)
+TEST(PlanetaryHours, CurrentHourThroughTheDayAndTheNightBefore)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    TRiseSetTable table = sundayTable();
-    const PlanetaryHours noNightBefore = computePlanetaryHours(QDate(2000, 5, 14), table, Utc);
-    table.PrevSunSet = clockTime(2000, 5, 13, 18, 0);
-    const PlanetaryHours hours = computePlanetaryHours(QDate(2000, 5, 14), table, Utc);
+    const QDate sunday(2000, 5, 14);
+    const HoursSpan span = HoursSpan::fromEvents(placeIn(Utc), sunday, sunday, sundayEvents());
+    QList<HorizonInstant> withoutSaturday = sundayEvents();
+    withoutSaturday.removeFirst();
+    withoutSaturday.removeFirst();
+    const HoursSpan noNightBefore = HoursSpan::fromEvents(placeIn(Utc), sunday, sunday, withoutSaturday);
 
     struct Row {
         const char *name;
+        const HoursSpan &span;
         QDateTime now;
         const char *text;
         int tray;
     };
     const Row rows[] = {
-        {"at the start of day hour 3", clockTime(2000, 5, 14, 9, 0), " [Hour of Moon 9:00 AM-10:00 AM]", 6},
-        {"a millisecond before it", clockTime(2000, 5, 14, 8, 59, 59, 999),
-         " [Hour of Mercury 8:00 AM-9:00 AM]", 5},
-        {"at sunrise", clockTime(2000, 5, 14, 6, 0), " [Hour of Sun 6:00 AM-7:00 AM]", 3},
-        {"at sunset", clockTime(2000, 5, 14, 18, 0), " [Hour of Jupiter 6:00 PM-7:00 PM]", 1},
-        {"in the twelfth hour of the night", clockTime(2000, 5, 15, 5, 59),
+        {"at the start of day hour 3", span, utc(2000, 5, 14, 9), " [Hour of Moon 9:00 AM-10:00 AM]", 6},
+        {"a second before it", span, utc(2000, 5, 14, 8, 59, 59), " [Hour of Mercury 8:00 AM-9:00 AM]", 5},
+        {"at sunrise", span, utc(2000, 5, 14, 6), " [Hour of Sun 6:00 AM-7:00 AM]", 3},
+        {"at sunset", span, utc(2000, 5, 14, 18), " [Hour of Jupiter 6:00 PM-7:00 PM]", 1},
+        {"in the twelfth hour of the night", span, utc(2000, 5, 15, 5, 59),
          " [Hour of Mercury 5:00 AM-6:00 AM]", 5},
-        {"at the next sunrise", clockTime(2000, 5, 15, 6, 0), "", -1},
         // Saturday's night goes on after midnight: its tenth hour is Saturn's.
-        {"after midnight before sunrise", clockTime(2000, 5, 14, 3, 30), " [Hour of Saturn 3:00 AM-4:00 AM]",
+        {"after midnight before sunrise", span, utc(2000, 5, 14, 3, 30), " [Hour of Saturn 3:00 AM-4:00 AM]",
          0},
-        {"before Saturday's sunset", clockTime(2000, 5, 13, 17, 0), HourNotAvailableText, -1},
+        {"after midnight, no Saturday sunset known", noNightBefore, utc(2000, 5, 14, 3, 30),
+         " [Hour not available: no sunrise]", -1},
+        {"past the span", span, utc(2000, 5, 17, 12), HourNotAvailableText, -1},
     };
     for (const Row &row : rows) {
-        const CurrentHour current = currentHour(hours, row.now, Utc, us);
+        const CurrentHour current = currentHour(row.span, row.now, us);
         EXPECT_EQ(current.HourText, QLatin1String(row.text)) << row.name;
         EXPECT_EQ(current.trayImage, row.tray) << row.name;
         EXPECT_EQ(current.CurrentRuler.isEmpty(), row.tray < 0) << row.name;
     }
-    // Without Saturday's sunset the hours before sunrise are not known.
-    const CurrentHour early = currentHour(noNightBefore, clockTime(2000, 5, 14, 3, 30), Utc, us);
-    EXPECT_EQ(early.HourText, QLatin1String(HourNotAvailableText));
-    EXPECT_EQ(early.trayImage, -1);
-    // The rulers are those of the base day's weekday, whatever day `now` falls on.
-    EXPECT_EQ(hourAt(hours, clockTime(2000, 5, 15, 0, 30), Utc)->ruler,
-              *planetByName(QStringLiteral("Saturn")));
+    // The rulers are those of the base day's weekday, whatever date the instant has.
+    EXPECT_EQ(span.hourAt(utc(2000, 5, 15, 0, 30))->ruler, *planetByName(QStringLiteral("Saturn")));
+    EXPECT_EQ(span.hourAt(utc(2000, 5, 15, 0, 30))->baseDay, sunday);
 }
 
-TEST(PlanetaryHours, DaysWithoutAProperSunriseAndSunset)
+// Which days have hours, from sunrise S, the first sunset T after it and the next sunrise S',
+// wherever local midnight falls.
+TEST(PlanetaryHours, ValidityFollowsTheEventsNotMidnight)
 {
-    const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
+    const QTimeZone reykjavik("Atlantic/Reykjavik");
+    const QTimeZone tromso("Europe/Oslo");
     struct Row {
         const char *name;
-        QDateTime rise, set, next;
+        QTimeZone zone;
+        QDate day;
+        QList<HorizonInstant> events;
+        NoHours expected;
     };
-    const QDate day(2026, 5, 17);
     const Row rows[] = {
-        // At 69 degrees north the Sun sets at 00:03 (the night before) and rises at 01:18.
-        {"set before rise", clockTime(2026, 5, 17, 1, 18), clockTime(2026, 5, 17, 0, 3),
-         clockTime(2026, 5, 18, 1, 0)},
-        {"sunrise of an older run", clockTime(2026, 5, 15, 1, 30), clockTime(2026, 5, 17, 23, 50),
-         clockTime(2026, 5, 18, 1, 0)},
-        {"next sunrise two days on", clockTime(2026, 5, 17, 1, 18), clockTime(2026, 5, 17, 23, 50),
-         clockTime(2026, 5, 19, 1, 0)},
-        {"never found", QDateTime(), QDateTime(), QDateTime()},
+        {"sunset after local midnight",
+         reykjavik,
+         {2026, 6, 21},
+         {event("Sun", "sets", utc(2026, 6, 21, 0, 3)), event("Sun", "rises", utc(2026, 6, 21, 2, 55)),
+          event("Sun", "sets", utc(2026, 6, 22, 0, 4)), event("Sun", "rises", utc(2026, 6, 22, 2, 56))},
+         NoHours::None},
+        {"the set after midnight, the rise soon after",
+         tromso,
+         {2026, 5, 17},
+         {event("Sun", "rises", utc(2026, 5, 16, 23, 40)), event("Sun", "sets", utc(2026, 5, 17, 22, 20)),
+          event("Sun", "rises", utc(2026, 5, 17, 23, 18))},
+         NoHours::None},
+        {"midnight sun: a rise, then no set",
+         tromso,
+         {2026, 5, 18},
+         {event("Sun", "rises", utc(2026, 5, 17, 23, 18))},
+         NoHours::NoSunset},
+        {"polar night: no rise at all",
+         tromso,
+         {2026, 12, 10},
+         {event("Sun", "zeniths", utc(2026, 12, 10, 10, 50))},
+         NoHours::NoSunrise},
+        {"the last sunset before the polar night",
+         tromso,
+         {2026, 11, 26},
+         {event("Sun", "rises", utc(2026, 11, 26, 10, 0)), event("Sun", "sets", utc(2026, 11, 26, 11, 0)),
+          event("Sun", "rises", utc(2027, 1, 15, 11, 0))},
+         NoHours::NoSunrise},
+        {"a rise again before any set",
+         tromso,
+         {2026, 5, 20},
+         {event("Sun", "rises", utc(2026, 5, 20, 0, 10)), event("Sun", "rises", utc(2026, 5, 20, 23, 50)),
+          event("Sun", "sets", utc(2026, 5, 21, 0, 20))},
+         NoHours::NoSunset},
     };
     for (const Row &row : rows) {
-        TRiseSetTable table;
-        table.SunRise = row.rise;
-        table.SunSet = row.set;
-        table.NextSunRise = row.next;
-        const PlanetaryHours hours = computePlanetaryHours(day, table, Utc);
-        EXPECT_FALSE(hours.valid) << row.name;
-        EXPECT_TRUE(hoursFileBytes(hours, us).isEmpty()) << row.name;
-        const CurrentHour current = currentHour(hours, clockTime(2026, 5, 17, 12, 0), Utc, us);
-        EXPECT_EQ(current.HourText, QLatin1String(HourNotAvailableText)) << row.name;
-        EXPECT_EQ(current.trayImage, -1) << row.name;
-        const QStringList report = hoursReport(hours, table, QStringLiteral("ddddd \"e.v. \""), us);
-        EXPECT_EQ(report.size(), 43) << row.name;
-        EXPECT_EQ(report[2], QStringLiteral("The Sun does not rise and set on 5/17/2026 e.v.")) << row.name;
+        const HoursSpan span = HoursSpan::fromEvents(placeIn(row.zone), row.day, row.day, row.events);
+        const BaseDayHours *day = span.day(row.day);
+        ASSERT_NE(day, nullptr) << row.name;
+        EXPECT_EQ(day->noHours, row.expected) << row.name;
+        if (day->valid()) {
+            EXPECT_LT(day->sunRise, day->sunSet) << row.name;
+            EXPECT_LT(day->sunSet, day->nextSunRise) << row.name;
+            EXPECT_EQ(day->hours[23].endUtc, day->nextSunRise) << row.name;
+        }
     }
-    // A sunset just after midnight still makes a day.
-    TRiseSetTable late;
-    late.SunRise = clockTime(2026, 5, 17, 1, 18);
-    late.SunSet = clockTime(2026, 5, 18, 0, 3);
-    late.NextSunRise = clockTime(2026, 5, 18, 1, 10);
-    EXPECT_TRUE(computePlanetaryHours(day, late, Utc).valid);
+    EXPECT_EQ(noHoursText(NoHours::NoSunrise), QStringLiteral("no sunrise"));
+    EXPECT_EQ(noHoursText(NoHours::NoSunset), QStringLiteral("no sunset"));
 }
 
+// Chicago, the nights the clocks change: hours are equal shares of elapsed time and each start is
+// printed with the offset in force at its own instant.
 TEST(PlanetaryHours, DaylightSavingNightsDivideElapsedTime)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
     const QTimeZone chicago("America/Chicago");
-    ASSERT_EQ(hoursClockZone(2, chicago), chicago);
-    ASSERT_EQ(hoursClockZone(0, chicago), Utc);
     struct Row {
         const char *name;
         QDate day;
-        QDateTime rise, set, next;
+        QDateTime rise, set, next; // instants
         qint64 darknessMinutes;
+        int hour;            // a night hour
+        const char *printed; // its start on the wall clock
     };
     const Row rows[] = {
         // Clocks go forward at 2:00 on 8 March 2026: the night is an hour shorter than the clock says.
-        {"spring", QDate(2026, 3, 7), clockTime(2026, 3, 7, 6, 20), clockTime(2026, 3, 7, 17, 50),
-         clockTime(2026, 3, 8, 7, 21), 12 * 60 + 31},
+        {"spring",
+         {2026, 3, 7},
+         utc(2026, 3, 7, 12, 20),
+         utc(2026, 3, 7, 23, 50),
+         utc(2026, 3, 8, 12, 21),
+         12 * 60 + 31,
+         20,
+         "3:11 AM"},
         // Clocks go back at 2:00 on 1 November 2026.
-        {"autumn", QDate(2026, 10, 31), clockTime(2026, 10, 31, 7, 30), clockTime(2026, 10, 31, 18, 0),
-         clockTime(2026, 11, 1, 6, 32), 13 * 60 + 32},
+        {"autumn",
+         {2026, 10, 31},
+         utc(2026, 10, 31, 12, 30),
+         utc(2026, 10, 31, 23, 0),
+         utc(2026, 11, 1, 12, 32),
+         13 * 60 + 32,
+         20,
+         "2:01 AM"},
     };
     for (const Row &row : rows) {
-        TRiseSetTable table;
-        table.SunRise = row.rise;
-        table.SunSet = row.set;
-        table.NextSunRise = row.next;
-        const PlanetaryHours hours = computePlanetaryHours(row.day, table, chicago);
-        ASSERT_TRUE(hours.valid) << row.name;
-        EXPECT_EQ(hours.darknessMs, row.darknessMinutes * 60 * 1000) << row.name;
-        const qint64 length = hours.darknessMs / 12;
-        for (int k = 12; k < 24; ++k) {
-            const PlanetaryHour &hour = hours.hours[k];
-            // Every start is a reading the clock really shows, and hours last the same time.
-            EXPECT_EQ(clockFromLocal(QDateTime::fromMSecsSinceEpoch(hour.startMs, chicago)), hour.start)
+        const HoursSpan span =
+            HoursSpan::fromEvents(placeIn(chicago), row.day, row.day,
+                                  {event("Sun", "rises", row.rise), event("Sun", "sets", row.set),
+                                   event("Sun", "rises", row.next)});
+        const BaseDayHours *day = span.day(row.day);
+        ASSERT_TRUE(day && day->valid()) << row.name;
+        EXPECT_EQ(day->darknessSecs(), row.darknessMinutes * 60) << row.name;
+        for (int k = 12; k < 23; ++k)
+            EXPECT_EQ(day->hours[k].startUtc.secsTo(day->hours[k].endUtc), row.darknessMinutes * 5)
                 << row.name << k;
-            EXPECT_FALSE(hour.start.time() >= QTime(2, 0) && hour.start.time() < QTime(3, 0) &&
-                         hour.start.date() == QDate(2026, 3, 8))
-                << row.name << k;
-            if (k < 23) {
-                EXPECT_EQ(hour.endMs - hour.startMs, length) << row.name << k;
-            }
-        }
-        // The hour that contains a moment is found on both sides of the change (a reading of the
-        // hour that is set back is taken at its first pass).
-        for (int k = 12; k < 24; ++k) {
-            const QDateTime middle =
-                clockFromLocal(QDateTime::fromMSecsSinceEpoch(hours.hours[k].startMs + length / 2, chicago));
-            if (middle.date() != QDate(2026, 11, 1) || middle.time().hour() != 1) {
-                EXPECT_EQ(hourAt(hours, middle, chicago)->number, k - 12) << row.name << k;
-            }
-        }
+        EXPECT_EQ(hoursReport(span, row.day, QStringLiteral("ddddd"), us)[row.hour + 7],
+                  QLatin1String(row.printed) + QLatin1Char(' ') + planetName(day->hours[row.hour].ruler))
+            << row.name;
+        const QDateTime middle = day->hours[row.hour].startUtc.addSecs(row.darknessMinutes * 5 / 2);
+        EXPECT_EQ(span.hourAt(middle)->index(), row.hour) << row.name;
     }
-    // The spring night's hour 8 starts at 2:10 standard time, that is 3:10 daylight time.
-    TRiseSetTable spring;
-    spring.SunRise = rows[0].rise;
-    spring.SunSet = rows[0].set;
-    spring.NextSunRise = rows[0].next;
-    const PlanetaryHours hours = computePlanetaryHours(rows[0].day, spring, chicago);
-    EXPECT_EQ(hours.hours[19].start.toString(QStringLiteral("hh:mm")), QStringLiteral("01:08"));
-    EXPECT_EQ(hours.hours[20].start.toString(QStringLiteral("hh:mm")), QStringLiteral("03:10"));
-    EXPECT_EQ(hoursReport(hours, spring, QStringLiteral("ddddd"), us)[32],
-              QStringLiteral("Hours of Light 11:30  Hours of Darkness 12:31"));
 }
 
-TEST(PlanetaryHours, LengthsAreTruncatedToTheMinuteOfADay)
+TEST(PlanetaryHours, PrintedTimesAreRoundedToTheNearestMinute)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    EXPECT_EQ(hoursMinutesText((13 * 60 + 59) * 60000LL + 59999, us), QStringLiteral("13:59"));
-    EXPECT_EQ(hoursMinutesText(5 * 60000LL, us), QStringLiteral("0:05"));
-    EXPECT_EQ(hoursMinutesText((24 * 60 + 70) * 60000LL, us), QStringLiteral("1:10"));
+    struct Row {
+        QDateTime at;
+        const char *shown;
+    };
+    const Row rows[] = {
+        {utc(2026, 6, 15, 6, 36, 29), "06:36"},
+        {utc(2026, 6, 15, 6, 36, 30), "06:37"},
+        {utc(2026, 6, 15, 23, 59, 31), "00:00"},
+        {QDateTime(QDate(1969, 12, 31), QTime(23, 59, 40), Utc), "00:00"},
+    };
+    for (const Row &row : rows)
+        EXPECT_EQ(placeMinute(row.at, Utc).toString(QStringLiteral("HH:mm")), QLatin1String(row.shown))
+            << row.at.toString(Qt::ISODate).toStdString();
+    EXPECT_EQ(placeMinute(utc(2026, 6, 15, 23, 59, 31), Utc).date(), QDate(2026, 6, 16));
+    // Lengths are the differences of the printed times.
+    EXPECT_EQ(hoursMinutesText((13 * 60 + 59) * 60LL + 59, us), QStringLiteral("13:59"));
+    EXPECT_EQ(hoursMinutesText((24 * 60 + 70) * 60LL, us), QStringLiteral("1:10"));
+}
+
+// Report lines become instants at once: the line's clock less the job's offset.
+TEST(HorizonLine, ReportLinesBecomeInstants)
+{
+    const auto line = [](const char *date, const char *time, const char *body, const char *word,
+                         const char *seconds = nullptr) {
+        QString text = test::eventLine(QString::fromLatin1(date), QString::fromLatin1(time),
+                                       QString::fromLatin1(body), QString::fromLatin1(word));
+        if (seconds)
+            text = text.leftJustified(48, QLatin1Char(' ')) + QLatin1String(seconds);
+        return text;
+    };
+    struct Row {
+        const char *name;
+        QString line;
+        double hoursWest;
+        bool dayFirst;
+        QDateTime expected; // invalid: not an event
+        const char *word;
+    };
+    const Row rows[] = {
+        {"standard time six hours west", line(" 3/14/2027", " 6:04am", "Sun", "rises"), 6, false,
+         utc(2027, 3, 14, 12, 4), "rises"},
+        {"daylight job: five hours west", line(" 3/14/2027", " 7:04am", "Sun", "rises"), 5, false,
+         utc(2027, 3, 14, 12, 4), "rises"},
+        {"seconds field", line(" 3/14/2027", " 6:04am", "Sun", "rises", "06:04:21"), 6, false,
+         utc(2027, 3, 14, 12, 4, 21), "rises"},
+        {"seconds of the day before the rounded minute",
+         line(" 3/14/2027", "12:00am", "Sun", "nadirs", "23:59:55"), 6, false, utc(2027, 3, 14, 5, 59, 55),
+         "nadirs"},
+        {"east of Greenwich, day first", line("5-4-2026", " 6:36am", "Sun", "rises"), -12, true,
+         utc(2026, 4, 4, 18, 36), "rises"},
+        {"a Node line is an event too", line(" 3/14/2027", " 9:00pm", "Node", "sets"), 6, false,
+         utc(2027, 3, 15, 3, 0), "sets"},
+        {"no event word", line(" 3/14/2027", " 9:00pm", "Sun", ""), 6, false, QDateTime(), ""},
+        {"no time", QStringLiteral("(Sun)  3/14/2027"), 6, false, QDateTime(), ""},
+    };
+    for (const Row &row : rows) {
+        const std::optional<HorizonInstant> read = readHorizonLine(row.line, row.hoursWest, row.dayFirst);
+        ASSERT_EQ(read.has_value(), row.expected.isValid()) << row.name;
+        if (read) {
+            EXPECT_EQ(read->utc, row.expected) << row.name;
+            EXPECT_EQ(read->word, QLatin1String(row.word)) << row.name;
+        }
+    }
+}
+
+TEST(HoursSpan, EventsOfOverlappingReportsCountOnce)
+{
+    const QTimeZone chicago("America/Chicago");
+    const QDate sunday(2027, 3, 14);
+    // Two reports of a change night: each event twice, once a few seconds apart (a report with
+    // seconds, one without).
+    QList<HorizonInstant> events;
+    for (int copy = 0; copy < 2; ++copy) {
+        events << event("Sun", "nadirs", utc(2027, 3, 14, 6, 0, copy ? 0 : 11))
+               << event("Sun", "rises", utc(2027, 3, 14, 12, 4, copy ? 0 : 21))
+               << event("Sun", "sets", utc(2027, 3, 14, 23, 56))
+               << event("Sun", "rises", utc(2027, 3, 15, 12, 3))
+               << event("Sun", "rises", utc(2027, 3, 13, 12, 6))
+               << event("Sun", "sets", utc(2027, 3, 13, 23, 55));
+    }
+    const HoursSpan span = HoursSpan::fromEvents(placeIn(chicago), sunday, sunday, events);
+    EXPECT_EQ(span.events().size(), 6);
+    const QList<HorizonInstant> on = span.eventsOn(sunday);
+    ASSERT_EQ(on.size(), 3) << "the nadir, the rise and the set of the Sunday";
+    EXPECT_EQ(placeMinute(on[1].utc, chicago).time(), QTime(7, 4)) << "sunrise on daylight time";
+    EXPECT_EQ(placeMinute(on[0].utc, chicago).time(), QTime(0, 0)) << "the nadir on standard time";
+    ASSERT_TRUE(span.day(sunday)->valid());
+    EXPECT_EQ(planetName(span.day(sunday)->hours[0].ruler), QStringLiteral("Sun"));
 }
 
 TEST(ReportLineMoment, EngineFormsWhateverTheLocale)

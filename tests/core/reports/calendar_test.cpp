@@ -4,6 +4,7 @@
 #include "../thelemic/calctestsupport.h"
 
 #include "common/clocktime.h"
+#include "hours/riseset.h"
 #include "reports/calendar.h"
 #include "reports/viewer.h"
 
@@ -31,8 +32,9 @@ struct CalendarRig {
     Status make(JobKind kind, QDate date, QStringList *lines)
     {
         return makeTransitCalendar(astro, kind, settings.TimeZone, settings.Longitude, settings.Latitude,
-                                   clockTime(date, QTime(14, 30)), QTime(14, 30), lines);
+                                   clockTime(date, QTime(14, 30)), QTime(14, 30), placeZone, lines);
     }
+    QTimeZone placeZone{"America/Chicago"};
     test::ScopedWorkDir work;
     TSettings settings;
     DerivedValues derived;
@@ -86,6 +88,45 @@ TEST(TransitCalendar, DayFirstLocaleGivesDayFirstDatesOfTheRightMonth)
     for (const QString &line : events)
         EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\(\\w+\\)\\s+\\d+- 2-2026 ")).match(line).hasMatch())
             << line.toStdString();
+}
+
+// A year's calendar shows each event on the wall clock of its own moment: the job's one clock,
+// whether standard time or the daylight state of the picked date, makes no difference.
+TEST(TransitCalendar, EveryEventKeepsItsOwnOffset)
+{
+    ASSERT_TRUE(QFileInfo(enginePath()).isExecutable()) << "orlam-ephem has not been built";
+    const auto eventLines = [](const QStringList &lines) {
+        return lines.filter(QRegularExpression(QStringLiteral("^\\(\\w+\\)")));
+    };
+    CalendarRig standard(enginePath());
+    QStringList onStandard;
+    ASSERT_TRUE(standard.make(JobKind::YearCalendar, QDate(2026, 6, 15), &onStandard));
+
+    CalendarRig summer(enginePath());
+    summer.settings.TimeMode = 2;
+    summer.derived.SystemZone = QTimeZone("America/Chicago");
+    QStringList onSummerDate;
+    ASSERT_TRUE(summer.make(JobKind::YearCalendar, QDate(2026, 6, 15), &onSummerDate));
+
+    const QStringList a = eventLines(onStandard);
+    const QStringList b = eventLines(onSummerDate);
+    ASSERT_GT(a.size(), 100);
+    ASSERT_EQ(a.size(), b.size());
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        // The same events at the same moments (the engine's search may land a second apart).
+        EXPECT_EQ(a[i].mid(24), b[i].mid(24)) << i;
+        const std::optional<QDateTime> ta = ReportLineMoment(a[i], false);
+        const std::optional<QDateTime> tb = ReportLineMoment(b[i], false);
+        ASSERT_TRUE(ta && tb) << a[i].toStdString();
+        EXPECT_LE(std::abs(ta->secsTo(*tb)), 60) << a[i].toStdString() << " / " << b[i].toStdString();
+    }
+    // The Full Moon of 3 January on Central Standard Time, the summer's events on daylight time.
+    EXPECT_EQ(
+        onSummerDate.filter(QStringLiteral(" 1/ 3/2026  4:03am")).filter(QStringLiteral("Full Moon")).size(),
+        1)
+        << onSummerDate.mid(0, 12).join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(onSummerDate.filter(QStringLiteral("Times are local clock times of America/Chicago")).size(),
+              1);
 }
 
 TEST(TransitCalendar, FailedRunNeverShowsTheOlderCalendar)

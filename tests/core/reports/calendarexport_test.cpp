@@ -6,8 +6,7 @@
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/westerntext.h"
-#include "hours/dayseries.h"
-#include "hours/hourseries.h"
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
 #include "hours/riseset.h"
@@ -127,7 +126,7 @@ void expectBothParsersRead(const QByteArray &ics, const QList<CalendarEvent> &wr
     ASSERT_EQ(byPython.size(), static_cast<std::size_t>(written.size()));
     for (qsizetype i = 0; i < written.size(); ++i) {
         const auto n = static_cast<std::size_t>(i);
-        const QDateTime start = written[i].startUtc.addMSecs(-written[i].startUtc.time().msec());
+        const QDateTime start = placeMinute(written[i].startUtc, QTimeZone::utc());
         for (const ParsedEvent &parsed : {byLibical[n], byPython[n]}) {
             SCOPED_TRACE(parsed.uid.toStdString());
             EXPECT_EQ(parsed.uid, calendarEventUid(written[i], placeKey));
@@ -150,7 +149,7 @@ TEST(ICalendarWriter, BothParsersReadBackWhatWasWritten)
     QList<CalendarEvent> events;
     events.append({QStringLiteral("hour"), QStringLiteral("Venus"), QStringLiteral("Hour of Venus"),
                    QStringLiteral("Hour 4 of the day of Monday 2026-06-15 at 93W21 45N05"),
-                   QStringLiteral("Planetary hours"), utc(2026, 6, 15, 14, 12, 31),
+                   QStringLiteral("Planetary hours"), utc(2026, 6, 15, 14, 12, 29),
                    utc(2026, 6, 15, 15, 20, 2)});
     events.append({QStringLiteral("rises"),
                    QStringLiteral("Sun"),
@@ -178,7 +177,7 @@ TEST(ICalendarWriter, BothParsersReadBackWhatWasWritten)
     for (const QByteArray &line : ics.split('\n'))
         EXPECT_LE(line.size(), 76) << "lines are folded at 75 octets: " << line.toStdString();
     EXPECT_TRUE(ics.contains("UID:hour-venus-20260615T1412Z-93w21-45n05@orlam\r\n"));
-    EXPECT_TRUE(ics.contains("DTSTART:20260615T141231Z\r\n")) << "times are universal time";
+    EXPECT_TRUE(ics.contains("DTSTART:20260615T141200Z\r\n")) << "universal time, to the nearest minute";
     EXPECT_EQ(ics.count("TRANSP:TRANSPARENT"), 3) << "no event marks the user busy";
     EXPECT_EQ(ics.count("DTEND"), 1) << "instants have no end";
 }
@@ -187,9 +186,9 @@ TEST(ICalendarWriter, IdentifiersFollowKindBodyStartAndPlace)
 {
     const CalendarEvent hour{
         QStringLiteral("hour"),       QStringLiteral("Venus"), QStringLiteral("Hour of Venus"), {}, {},
-        utc(2026, 6, 15, 14, 12, 59), utc(2026, 6, 15, 15, 20)};
+        utc(2026, 6, 15, 14, 12, 20), utc(2026, 6, 15, 15, 20)};
     CalendarEvent sameMinute = hour;
-    sameMinute.startUtc = utc(2026, 6, 15, 14, 12, 0);
+    sameMinute.startUtc = utc(2026, 6, 15, 14, 11, 40);
     sameMinute.description = QStringLiteral("another text");
     CalendarEvent otherBody = hour;
     otherBody.body = QStringLiteral("Mars");
@@ -301,20 +300,19 @@ TEST_F(WithEngine, JobsLeaveTheWorkingFolderAlone)
     derived.EuroDateSwitch = QStringLiteral("-Yd");
     {
         ScratchJobs jobs(settings, derived, EnginePath);
-        DaySeries series;
+        HoursSpan span;
+        const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(-6 * 3600)};
         const Status status =
-            jobs.ready() ? series.fetch(jobs, settings, {2026, 6, 14}, {2026, 6, 16}, {12, 0}) : jobs.ready();
+            jobs.ready() ? fetchHoursSpan(jobs, place, {2026, 6, 14}, {2026, 6, 16}, &span) : jobs.ready();
         ASSERT_TRUE(status) << status.message.toStdString();
-        ASSERT_EQ(series.days().size(), 3u);
-        // Month-first dates whatever the caller's record says, so every locale reads them.
-        const SeriesDay &day = series.days()[1];
-        EXPECT_EQ(day.table.SunRise.date(), QDate(2026, 6, 15));
-        EXPECT_EQ(day.table.NextSunRise.date(), QDate(2026, 6, 16));
-        EXPECT_EQ(day.events.size(), 8) << "Sun and Moon each rise, culminate, set and pass the nadir";
-        // Standard time six hours west: the clock reading plus six hours.
-        EXPECT_EQ(series.toUtc(day.table.SunRise),
-                  QDateTime(day.table.SunRise.date(), day.table.SunRise.time(), Qt::UTC).addSecs(6 * 3600));
-        EXPECT_FALSE(series.toUtc(clockTime(2026, 7, 1)).isValid()) << "outside the series";
+        ASSERT_EQ(span.days().size(), 4u) << "the three days and the one before";
+        const BaseDayHours *day = span.day({2026, 6, 15});
+        ASSERT_TRUE(day && day->valid());
+        EXPECT_EQ(placeClock(day->sunRise, place.zone).date(), QDate(2026, 6, 15));
+        EXPECT_EQ(placeClock(day->nextSunRise, place.zone).date(), QDate(2026, 6, 16));
+        EXPECT_EQ(span.eventsOn({2026, 6, 15}).size(), 4 * 11)
+            << "ten bodies and the Node each rise, culminate, set and pass the nadir";
+        EXPECT_NE(day->sunRise.time().second(), 0) << "the engine gives the seconds";
     }
     EXPECT_TRUE(QDir(work.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
     QDir::setCurrent(before);
@@ -325,45 +323,23 @@ TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
     TSettings settings;
     DerivedValues derived;
     ScratchJobs jobs(settings, derived, QStringLiteral("/nonexistent/engine"));
-    DaySeries series;
-    const Status status = series.fetch(jobs, settings, {2026, 6, 14}, {2026, 6, 14}, {12, 0});
+    HoursSpan span;
+    const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(-6 * 3600)};
+    const Status status = fetchHoursSpan(jobs, place, {2026, 6, 14}, {2026, 6, 14}, &span);
     EXPECT_FALSE(status);
     EXPECT_TRUE(status.message.contains(QLatin1String("/nonexistent/engine")));
 
     TSettings unsafe;
     unsafe.Longitude = QStringLiteral("93W21\n/os ../../escape.txt");
     ScratchJobs guarded(unsafe, derived, EnginePath);
-    EXPECT_FALSE(series.fetch(guarded, unsafe, {2026, 6, 14}, {2026, 6, 14}, {12, 0}));
-}
-
-// The window's road to the hours of a day: the rise/set jobs in the working folder, the reports
-// read as the window reads them, the hours core.
-PlanetaryHours windowHours(QDate day, const TSettings &settings)
-{
-    QTemporaryDir work;
-    const QString before = QDir::currentPath();
-    QDir::setCurrent(work.path());
-    DerivedValues derived;
-    SilentSink sink;
-    AstrologRunner runner(sink, EnginePath);
-    Astrocalls astro(settings, derived, runner);
-    TRiseSetTable table;
-    for (const RiseSetReport &report : RiseSetReports) {
-        if (!astro.RiseSetJob(settings.TimeZone, settings.Longitude, settings.Latitude,
-                              clockTime(day.addDays(report.dayOffset), QTime(12, 0)), QTime(12, 0),
-                              QString::fromLatin1(report.fileName)))
-            ADD_FAILURE() << "rise/set job";
-    }
-    const LocaleFacts us = LocaleFacts::make(QLocale(QLocale::English, QLocale::UnitedStates),
-                                             QTimeZone("America/Chicago"), {2026, 1, 1});
-    readRiseSetFiles(work.path(), us, table, sink);
-    QDir::setCurrent(before);
-    return computePlanetaryHours(day, table, QTimeZone::utc());
+    EXPECT_FALSE(fetchHoursSpan(guarded, {unsafe.Longitude, unsafe.Latitude, QTimeZone(-6 * 3600)},
+                                {2026, 6, 14}, {2026, 6, 14}, &span));
 }
 
 TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
 {
     TSettings settings; // 93W21 45N05, six hours west, standard time
+    const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(-6 * 3600)};
     CalendarSelection selection;
     selection.first = QDate(2026, 6, 1);
     ASSERT_EQ(selection.dayCount, 30);
@@ -372,11 +348,9 @@ TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdenti
     CalendarCounts counts, againCounts;
     {
         ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
-        Status status =
-            buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 1, 8, 0), &first, &counts);
+        Status status = buildCalendar(jobs, place, selection, utc(2026, 5, 1, 8, 0), &first, &counts);
         ASSERT_TRUE(status) << status.message.toStdString();
-        status = buildCalendar(jobs, settings, selection, QTime(12, 0), utc(2026, 5, 2, 9, 30), &second,
-                               &againCounts);
+        status = buildCalendar(jobs, place, selection, utc(2026, 5, 2, 9, 30), &second, &againCounts);
         ASSERT_TRUE(status) << status.message.toStdString();
     }
     EXPECT_EQ(counts.hours, 720);
@@ -401,23 +375,19 @@ TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdenti
     EXPECT_EQ(QString::fromUtf8(first).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))),
               QString::fromUtf8(second).remove(QRegularExpression(QStringLiteral("DTSTAMP:\\S+"))));
 
-    // The first hour starts at the window's sunrise of 1 June and the last at the window's last
-    // night hour of 30 June, six hours later in universal time.
+    // The first hour starts at the sunrise of 1 June and the last ends at the sunrise after 30 June.
     std::vector<ParsedEvent> hours;
     std::copy_if(events.begin(), events.end(), std::back_inserter(hours),
                  [](const ParsedEvent &e) { return e.summary.startsWith(QLatin1String("Hour of ")); });
     ASSERT_EQ(hours.size(), 720u);
-    const PlanetaryHours june1 = windowHours(QDate(2026, 6, 1), settings);
-    const PlanetaryHours june30 = windowHours(QDate(2026, 6, 30), settings);
-    ASSERT_TRUE(june1.valid && june30.valid);
-    auto asUtc = [](const QDateTime &clock) {
-        return QDateTime(clock.date(), clock.time(), QTimeZone::utc()).addSecs(6 * 3600);
-    };
-    EXPECT_EQ(hours.front().start, asUtc(june1.hours[0].start));
+    HoursSpan span;
+    {
+        ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+        ASSERT_TRUE(fetchHoursSpan(jobs, place, {2026, 6, 1}, {2026, 6, 30}, &span));
+    }
+    EXPECT_EQ(hours.front().start, placeMinute(span.day({2026, 6, 1})->sunRise, QTimeZone::utc()));
     EXPECT_EQ(hours.front().summary, QStringLiteral("Hour of Moon")) << "1 June 2026 is a Monday";
-    EXPECT_NEAR(hours.back().start.secsTo(asUtc(june30.hours[23].start)), 0, 1);
-    EXPECT_EQ(hours.back().end, asUtc(june30.nextSunRise));
-    EXPECT_EQ(hours.back().summary, QStringLiteral("Hour of ") + planetName(june30.hours[23].ruler));
+    EXPECT_EQ(hours.back().end, placeMinute(span.day({2026, 6, 30})->nextSunRise, QTimeZone::utc()));
 }
 
 } // namespace

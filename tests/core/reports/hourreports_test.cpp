@@ -3,8 +3,9 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
-#include "hours/dayseries.h"
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
+#include "hours/planets.h"
 #include "reports/hourreports.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -23,23 +24,29 @@ LocaleFacts localeOf(QLocale::Language language, QLocale::Territory territory, c
     return LocaleFacts::make(QLocale(language, territory), QTimeZone(zone), QDate(2026, 1, 1));
 }
 
+const QTimeZone SixWest(-6 * 3600);
+
+// A wall-clock reading six hours west of Greenwich, as an instant.
+QDateTime local(int y, int m, int d, int h, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min), SixWest).toUTC();
+}
+
 // Days from `first` whose Sun rises at 6:00 and sets at 18:00 (every hour lasts an hour), on a
 // clock six hours west; the days listed in `withoutHours` have no sunset.
-DaySeries evenDays(QDate first, int count, const QList<QDate> &withoutHours = {})
+HoursSpan evenDays(QDate first, int count, const QList<QDate> &withoutHours = {})
 {
-    std::vector<SeriesDay> days;
-    for (int i = 0; i < count; ++i) {
-        SeriesDay day;
-        day.date = first.addDays(i);
-        day.table.SunRise = clockTime(day.date, QTime(6, 0));
-        if (!withoutHours.contains(day.date))
-            day.table.SunSet = clockTime(day.date, QTime(18, 0));
-        day.table.NextSunRise = clockTime(day.date.addDays(1), QTime(6, 0));
-        day.hoursZone = QTimeZone::utc();
-        day.hoursWest = 6.0;
-        days.push_back(day);
+    QList<HorizonInstant> events;
+    for (int i = -1; i <= count; ++i) {
+        const QDate date = first.addDays(i);
+        events.append(
+            {QDateTime(date, QTime(6, 0), SixWest).toUTC(), QStringLiteral("Sun"), QStringLiteral("rises")});
+        if (!withoutHours.contains(date))
+            events.append({QDateTime(date, QTime(18, 0), SixWest).toUTC(), QStringLiteral("Sun"),
+                           QStringLiteral("sets")});
     }
-    return DaySeries::fromDays(days);
+    return HoursSpan::fromEvents({QStringLiteral("87W39"), QStringLiteral("41N51"), SixWest}, first,
+                                 first.addDays(count - 1), events);
 }
 
 struct Expected {
@@ -52,7 +59,7 @@ struct Expected {
 // night Venus 18:00, Mercury, Moon 20:00.
 TEST(NextHours, AcrossMidnightAndSunrise)
 {
-    const DaySeries series = evenDays(QDate(2026, 6, 13), 6);
+    const HoursSpan series = evenDays(QDate(2026, 6, 13), 6);
     struct Row {
         const char *name;
         QDateTime now;
@@ -63,39 +70,39 @@ TEST(NextHours, AcrossMidnightAndSunrise)
     const QDate sunday(2026, 6, 14), monday(2026, 6, 15);
     const Row rows[] = {
         {"the next Saturn hour is Sunday's night hour after midnight",
-         clockTime(2026, 6, 14, 23, 30),
+         local(2026, 6, 14, 23, 30),
          "Saturn",
-         {{clockTime(2026, 6, 15, 0, 0), sunday},
-          {clockTime(2026, 6, 15, 7, 0), monday},
-          {clockTime(2026, 6, 15, 14, 0), monday}},
+         {{local(2026, 6, 15, 0, 0), sunday},
+          {local(2026, 6, 15, 7, 0), monday},
+          {local(2026, 6, 15, 14, 0), monday}},
          false},
         {"the running hour counts and is marked",
-         clockTime(2026, 6, 14, 23, 30),
+         local(2026, 6, 14, 23, 30),
          "Moon",
-         {{clockTime(2026, 6, 14, 23, 0), sunday},
-          {clockTime(2026, 6, 15, 6, 0), monday},
-          {clockTime(2026, 6, 15, 13, 0), monday}},
+         {{local(2026, 6, 14, 23, 0), sunday},
+          {local(2026, 6, 15, 6, 0), monday},
+          {local(2026, 6, 15, 13, 0), monday}},
          true},
         {"before sunrise the night of the day before runs; the Moon comes with Monday's sunrise",
-         clockTime(2026, 6, 15, 5, 30),
+         local(2026, 6, 15, 5, 30),
          "Moon",
-         {{clockTime(2026, 6, 15, 6, 0), monday},
-          {clockTime(2026, 6, 15, 13, 0), monday},
-          {clockTime(2026, 6, 15, 20, 0), monday}},
+         {{local(2026, 6, 15, 6, 0), monday},
+          {local(2026, 6, 15, 13, 0), monday},
+          {local(2026, 6, 15, 20, 0), monday}},
          false},
         {"before sunrise, in Sunday's last night hour",
-         clockTime(2026, 6, 15, 5, 30),
+         local(2026, 6, 15, 5, 30),
          "Mercury",
-         {{clockTime(2026, 6, 15, 5, 0), sunday},
-          {clockTime(2026, 6, 15, 12, 0), monday},
-          {clockTime(2026, 6, 15, 19, 0), monday}},
+         {{local(2026, 6, 15, 5, 0), sunday},
+          {local(2026, 6, 15, 12, 0), monday},
+          {local(2026, 6, 15, 19, 0), monday}},
          true},
         {"an hour that ends at now is over",
-         clockTime(2026, 6, 15, 7, 0),
+         local(2026, 6, 15, 7, 0),
          "Moon",
-         {{clockTime(2026, 6, 15, 13, 0), monday},
-          {clockTime(2026, 6, 15, 20, 0), monday},
-          {clockTime(2026, 6, 16, 3, 0), monday}},
+         {{local(2026, 6, 15, 13, 0), monday},
+          {local(2026, 6, 15, 20, 0), monday},
+          {local(2026, 6, 16, 3, 0), monday}},
          false},
     };
     for (const Row &row : rows) {
@@ -103,14 +110,11 @@ TEST(NextHours, AcrossMidnightAndSunrise)
         const NextHours answer = findNextHours(series, QString::fromLatin1(row.planet), row.now);
         ASSERT_EQ(answer.hours.size(), static_cast<qsizetype>(row.hours.size()));
         for (std::size_t i = 0; i < row.hours.size(); ++i) {
-            const HourSpan &hour = answer.hours[static_cast<qsizetype>(i)];
-            EXPECT_EQ(hour.start, row.hours[i].start) << i;
-            EXPECT_EQ(hour.end, row.hours[i].start.addSecs(3600)) << i;
+            const PlanetHour &hour = answer.hours[static_cast<qsizetype>(i)];
+            EXPECT_EQ(hour.startUtc, row.hours[i].start) << i;
+            EXPECT_EQ(hour.endUtc, row.hours[i].start.addSecs(3600)) << i;
             EXPECT_EQ(hour.baseDay, row.hours[i].baseDay) << i;
-            EXPECT_EQ(hour.ruler, QString::fromLatin1(row.planet));
-            // Six hours west: universal time is six hours later.
-            EXPECT_EQ(hour.startUtc,
-                      QDateTime(hour.start.date(), hour.start.time(), QTimeZone::utc()).addSecs(6 * 3600));
+            EXPECT_EQ(planetName(hour.ruler), QString::fromLatin1(row.planet));
         }
         EXPECT_EQ(answer.hours.front().contains(row.now), row.firstRunning);
         EXPECT_TRUE(answer.daysWithoutHours.isEmpty());
@@ -121,13 +125,13 @@ TEST(NextHours, AcrossMidnightAndSunrise)
 TEST(NextHours, DaysWithoutHoursAreNamedAndPassed)
 {
     const QDate sunday(2026, 6, 14);
-    const DaySeries series = evenDays(sunday.addDays(-1), 16, {sunday, sunday.addDays(1), sunday.addDays(2)});
-    const NextHours answer = findNextHours(series, QStringLiteral("Venus"), clockTime(2026, 6, 14, 9, 0));
+    const HoursSpan series = evenDays(sunday.addDays(-1), 16, {sunday, sunday.addDays(1), sunday.addDays(2)});
+    const NextHours answer = findNextHours(series, QStringLiteral("Venus"), local(2026, 6, 14, 9, 0));
     EXPECT_EQ(answer.daysWithoutHours, (QList<QDate>{sunday, sunday.addDays(1), sunday.addDays(2)}));
     ASSERT_EQ(answer.hours.size(), 3);
     EXPECT_EQ(answer.hours.front().baseDay, sunday.addDays(3))
         << "Wednesday: Mercury 6:00, Moon, Saturn, Jupiter, Mars, Sun, Venus 12:00";
-    EXPECT_EQ(answer.hours.front().start, clockTime(2026, 6, 17, 12, 0));
+    EXPECT_EQ(answer.hours.front().startUtc, local(2026, 6, 17, 12, 0));
     EXPECT_EQ(nextHoursLines(answer),
               (QStringList{"2026-06-14 no hours", "2026-06-15 no hours", "2026-06-16 no hours",
                            "2026-06-17 12:00-13:00 Venus", "2026-06-17 19:00-20:00 Venus",
@@ -148,8 +152,8 @@ TEST(NextHours, DaysWithoutHoursAreNamedAndPassed)
 TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
 {
     const QDate sunday(2026, 6, 14);
-    const DaySeries series = evenDays(sunday, 7, {sunday.addDays(3)});
-    const QDateTime now = clockTime(2026, 6, 15, 19, 30); // Monday's second night hour, Mercury
+    const HoursSpan series = evenDays(sunday, 7, {sunday.addDays(3)});
+    const QDateTime now = local(2026, 6, 15, 19, 30); // Monday's second night hour, Mercury
     struct Row {
         const char *name;
         LocaleFacts locale;
@@ -188,30 +192,35 @@ TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
     }
     // Outside the week nothing is marked.
     const QStringList later =
-        weekHoursReport(series, sunday, clockTime(2026, 6, 21, 9, 0),
+        weekHoursReport(series, sunday, local(2026, 6, 21, 9, 0),
                         localeOf(QLocale::English, QLocale::UnitedKingdom, "Europe/London"));
     EXPECT_TRUE(later.filter(QStringLiteral("\u00ab now")).isEmpty());
 }
 
-// Under "Time" 2 the hours follow the computer's zone: on the night daylight saving begins the
-// night is an hour shorter in elapsed time, and universal times come from the zone's own offsets.
+// On the night daylight saving begins the night is an hour shorter in elapsed time than the clock
+// says, and the hours are equal shares of the elapsed time.
 TEST(HourTimes, UniversalTimeAcrossADaylightSavingNight)
 {
-    SeriesDay saturday;
-    saturday.date = QDate(2026, 3, 7);
-    saturday.table.SunRise = clockTime(2026, 3, 7, 6, 20);
-    saturday.table.SunSet = clockTime(2026, 3, 7, 17, 56);
-    saturday.table.NextSunRise = clockTime(2026, 3, 8, 7, 18); // daylight time from 2:00
-    saturday.hoursZone = QTimeZone("America/Chicago");
-    saturday.hoursWest = 6.0;
-    const QList<HourSpan> hours = hoursOfDay(saturday);
-    ASSERT_EQ(hours.size(), 24);
-    EXPECT_EQ(hours.front().startUtc, QDateTime(QDate(2026, 3, 7), QTime(12, 20), QTimeZone::utc()));
-    EXPECT_EQ(hours.at(12).startUtc, QDateTime(QDate(2026, 3, 7), QTime(23, 56), QTimeZone::utc()));
-    EXPECT_EQ(hours.back().endUtc, QDateTime(QDate(2026, 3, 8), QTime(12, 18), QTimeZone::utc()));
+    const QTimeZone chicago("America/Chicago");
+    const auto at = [&](int d, int h, int min) {
+        return QDateTime(QDate(2026, 3, d), QTime(h, min), chicago).toUTC();
+    };
+    const HoursSpan span = HoursSpan::fromEvents(
+        {QStringLiteral("87W39"), QStringLiteral("41N51"), chicago}, {2026, 3, 7}, {2026, 3, 7},
+        {{at(7, 6, 20), QStringLiteral("Sun"), QStringLiteral("rises")},
+         {at(7, 17, 56), QStringLiteral("Sun"), QStringLiteral("sets")},
+         {at(8, 7, 18), QStringLiteral("Sun"), QStringLiteral("rises")}}); // daylight time from 2:00
+    const BaseDayHours *saturday = span.day({2026, 3, 7});
+    ASSERT_TRUE(saturday && saturday->valid());
+    EXPECT_EQ(saturday->hours.front().startUtc,
+              QDateTime(QDate(2026, 3, 7), QTime(12, 20), QTimeZone::utc()));
+    EXPECT_EQ(saturday->hours.at(12).startUtc, QDateTime(QDate(2026, 3, 7), QTime(23, 56), QTimeZone::utc()));
+    EXPECT_EQ(saturday->hours.back().endUtc, QDateTime(QDate(2026, 3, 8), QTime(12, 18), QTimeZone::utc()));
     // Twelve equal night hours of 12 h 22 min elapsed, not of the 13 h 22 min the clock shows.
-    EXPECT_EQ(hours.at(12).startUtc.secsTo(hours.at(12).endUtc), (12 * 60 + 22) * 60 / 12);
-    EXPECT_EQ(hours.front().ruler, QStringLiteral("Saturn"));
+    EXPECT_EQ(saturday->hours.at(12).startUtc.secsTo(saturday->hours.at(12).endUtc),
+              (12 * 60 + 22) * 60 / 12);
+    EXPECT_EQ(planetName(saturday->hours.front().ruler), QStringLiteral("Saturn"));
+    EXPECT_EQ(dayHoursLines(span, {2026, 3, 7}).last(), QStringLiteral("2026-03-08 06:16-07:18 Mars"));
 }
 
 class PolarEngine : public ::testing::Test {
@@ -232,9 +241,12 @@ protected:
 TEST_F(PolarEngine, TheAnswerLooksPastDaysWithoutHours)
 {
     ScratchJobs jobs(settings, derived, EnginePath);
+    const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone("Europe/Oslo")};
+    const auto noon = [&](int m, int d) {
+        return QDateTime(QDate(2026, m, d), QTime(12, 0), place.zone).toUTC();
+    };
     NextHours june;
-    Status status =
-        searchNextHours(jobs, settings, QStringLiteral("Venus"), clockTime(2026, 6, 15, 12, 0), &june);
+    Status status = searchNextHours(jobs, place, QStringLiteral("Venus"), noon(6, 15), &june);
     ASSERT_TRUE(status) << status.message.toStdString();
     EXPECT_TRUE(june.hours.isEmpty());
     EXPECT_EQ(june.daysWithoutHours.size(), NextHourSearchDays);
@@ -245,19 +257,19 @@ TEST_F(PolarEngine, TheAnswerLooksPastDaysWithoutHours)
 
     // The week when the Sun begins to set again: days without hours, then Venus hours.
     NextHours july;
-    status = searchNextHours(jobs, settings, QStringLiteral("Venus"), clockTime(2026, 7, 22, 12, 0), &july);
+    status = searchNextHours(jobs, place, QStringLiteral("Venus"), noon(7, 22), &july);
     ASSERT_TRUE(status) << status.message.toStdString();
     ASSERT_EQ(july.hours.size(), 3);
     ASSERT_FALSE(july.daysWithoutHours.isEmpty());
     EXPECT_EQ(july.daysWithoutHours.front(), QDate(2026, 7, 22));
     for (const QDate &day : july.daysWithoutHours)
         EXPECT_LT(day, july.hours.front().baseDay);
-    for (const HourSpan &hour : july.hours) {
-        EXPECT_EQ(hour.ruler, QStringLiteral("Venus"));
-        EXPECT_LT(hour.start, hour.end);
+    for (const PlanetHour &hour : july.hours) {
+        EXPECT_EQ(planetName(hour.ruler), QStringLiteral("Venus"));
+        EXPECT_LT(hour.startUtc, hour.endUtc);
     }
-    EXPECT_LT(july.hours.at(0).start, july.hours.at(1).start);
-    EXPECT_LT(july.hours.at(1).start, july.hours.at(2).start);
+    EXPECT_LT(july.hours.at(0).startUtc, july.hours.at(1).startUtc);
+    EXPECT_LT(july.hours.at(1).startUtc, july.hours.at(2).startUtc);
 }
 
 } // namespace

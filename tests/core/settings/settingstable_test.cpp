@@ -27,8 +27,9 @@ TEST(SettingTable, EveryKeyOnceAndEveryDialogKeyKnown)
     // keys set by hand are not.
     for (const SettingDef &def : settingTable()) {
         const bool handOrLocation = def.key == SettingsKeys::Longitude || def.key == SettingsKeys::Latitude ||
-                                    def.key == SettingsKeys::TimeZone || def.key == SettingsKeys::ForceExe ||
-                                    def.key == SettingsKeys::Astrolog || def.key == SettingsKeys::Notify;
+                                    def.key == SettingsKeys::TimeZone || def.key == SettingsKeys::ZoneName ||
+                                    def.key == SettingsKeys::ForceExe || def.key == SettingsKeys::Astrolog ||
+                                    def.key == SettingsKeys::Notify;
         EXPECT_EQ(dialog.contains(def.key), !def.windowField && !handOrLocation) << def.key.toStdString();
     }
 }

@@ -1,0 +1,367 @@
+#include "hours/hoursspan.h"
+
+#include "astrocalls/scratchjobs.h"
+#include "common/clocktime.h"
+#include "hours/planets.h"
+#include "hours/riseset.h"
+#include "settings/settings.h"
+#include "shared/risesetformat.h"
+
+#include <QHash>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+
+namespace orlam {
+
+namespace {
+
+constexpr qint64 SecsPerHour = 3600;
+constexpr qint64 SecsPerDay = 24 * SecsPerHour;
+// A day and a night together: the next sunrise comes within this of the sunrise.
+constexpr qint64 MaxDayAndNightSecs = 30 * SecsPerHour;
+// Days of reports beyond each end of the span: enough for a place whose zone lies up to a day
+// away from the job's clock, and for the next sunrise after the last day's sunset.
+constexpr int MarginDays = 2;
+constexpr int MaxSpanDays = riseset::MaxSpanDays - 2 * MarginDays;
+
+const QString SunName = QStringLiteral("Sun");
+const QString RisesWord = QStringLiteral("rises");
+const QString SetsWord = QStringLiteral("sets");
+
+// The Sun's rises and sets in time order, each rise with its local date.
+struct SunEvents {
+    std::vector<QDateTime> rises, sets;
+    std::vector<QDate> riseDates;
+};
+
+SunEvents sunEvents(const QList<HorizonInstant> &events, const QTimeZone &zone)
+{
+    SunEvents sun;
+    for (const HorizonInstant &e : events) {
+        if (e.body != SunName)
+            continue;
+        if (e.word == RisesWord) {
+            sun.rises.push_back(e.utc);
+            sun.riseDates.push_back(placeClock(e.utc, zone).date());
+        } else if (e.word == SetsWord) {
+            sun.sets.push_back(e.utc);
+        }
+    }
+    return sun;
+}
+
+// The first of `times` (in order) after `from`, or an invalid instant.
+QDateTime firstAfter(const std::vector<QDateTime> &times, const QDateTime &from)
+{
+    const auto found = std::upper_bound(times.begin(), times.end(), from);
+    return found == times.end() ? QDateTime() : *found;
+}
+
+std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, int firstRuler, bool night,
+                                  QDate baseDay)
+{
+    const qint64 begin = from.toMSecsSinceEpoch();
+    const qint64 length = to.toMSecsSinceEpoch() - begin;
+    std::array<PlanetHour, 12> hours;
+    for (int k = 0; k < 12; ++k) {
+        PlanetHour &hour = hours[static_cast<std::size_t>(k)];
+        hour.startUtc = QDateTime::fromMSecsSinceEpoch(begin + length * k / 12, QTimeZone::utc());
+        hour.endUtc =
+            k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, QTimeZone::utc());
+        hour.ruler = (firstRuler + k) % PlanetCycleLength;
+        hour.night = night;
+        hour.number = k;
+        hour.baseDay = baseDay;
+    }
+    return hours;
+}
+
+BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
+{
+    BaseDayHours day;
+    day.date = date;
+    const auto rise = std::find(sun.riseDates.begin(), sun.riseDates.end(), date);
+    if (rise == sun.riseDates.end()) {
+        day.noHours = NoHours::NoSunrise;
+        return day;
+    }
+    day.sunRise = sun.rises[static_cast<std::size_t>(rise - sun.riseDates.begin())];
+    day.sunSet = firstAfter(sun.sets, day.sunRise);
+    const QDateTime riseAgain = firstAfter(sun.rises, day.sunRise);
+    if (!day.sunSet.isValid() || (riseAgain.isValid() && riseAgain < day.sunSet) ||
+        day.sunRise.secsTo(day.sunSet) >= MaxDayAndNightSecs) {
+        day.sunSet = QDateTime();
+        day.noHours = NoHours::NoSunset;
+        return day;
+    }
+    day.nextSunRise = riseAgain;
+    if (!day.nextSunRise.isValid() || day.sunRise.secsTo(day.nextSunRise) >= MaxDayAndNightSecs) {
+        day.nextSunRise = QDateTime();
+        day.noHours = NoHours::NoSunrise;
+        return day;
+    }
+    day.noHours = NoHours::None;
+    const int first = firstRulerOfDay(date.dayOfWeek());
+    const auto light = divide(day.sunRise, day.sunSet, first, false, date);
+    const auto dark = divide(day.sunSet, day.nextSunRise, first + 12, true, date);
+    std::copy(light.begin(), light.end(), day.hours.begin());
+    std::copy(dark.begin(), dark.end(), day.hours.begin() + 12);
+    return day;
+}
+
+// The exact time of the seconds field, on the day that puts it nearest the line's own minute.
+QDateTime withSeconds(const QDateTime &minute, const QString &line)
+{
+    static const QRegularExpression secondsPattern(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)$"));
+    const QRegularExpressionMatch match =
+        secondsPattern.match(line.mid(riseset::SecondsColumn, riseset::SecondsWidth));
+    if (line.size() < riseset::SecondsColumn + riseset::SecondsWidth || !match.hasMatch())
+        return {};
+    const QTime time(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    if (!time.isValid())
+        return {};
+    QDateTime exact = clockTime(minute.date(), time);
+    const qint64 off = minute.secsTo(exact);
+    if (off > SecsPerDay / 2)
+        exact = exact.addDays(-1);
+    else if (off < -SecsPerDay / 2)
+        exact = exact.addDays(1);
+    return exact;
+}
+
+// Which programs took the span and seconds switches when last asked.
+QHash<QString, bool> &spanSupport()
+{
+    static QHash<QString, bool> known;
+    return known;
+}
+
+ScratchJob riseSetJob(const TSettings &settings, const HoursPlace &place, QDate date, HorizonBodies bodies)
+{
+    ScratchJob job;
+    job.kind = JobKind::RiseSet;
+    const QTime noon(12, 0);
+    job.args = {settings.TimeZone,
+                place.longitude,
+                place.latitude,
+                clockTime(date, noon),
+                noon,
+                QStringLiteral("riseset.txt")};
+    if (bodies == HorizonBodies::SunAndMoon)
+        job.extraLines << QStringLiteral("/R0 sun moo");
+    return job;
+}
+
+void gather(const std::vector<ScratchReport> &reports, bool dayFirst, QList<HorizonInstant> *events)
+{
+    for (const ScratchReport &report : reports) {
+        if (!report.lines || !report.clockHoursWest)
+            continue;
+        for (const QString &line : *report.lines) {
+            if (std::optional<HorizonInstant> e = readHorizonLine(line, *report.clockHoursWest, dayFirst))
+                events->append(*e);
+        }
+    }
+}
+
+bool hasSeconds(const std::vector<ScratchReport> &reports)
+{
+    for (const ScratchReport &report : reports) {
+        if (!report.lines)
+            continue;
+        for (const QString &line : *report.lines)
+            if (withSeconds(clockTime(QDate(2000, 1, 1)), line).isValid())
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
+QTimeZone placeZone(const TSettings &settings, const QTimeZone &computerZone)
+{
+    if (const QTimeZone named = settingsZone(settings); named.isValid())
+        return named;
+    if (settings.TimeMode == 2 && computerZone.isValid())
+        return computerZone;
+    if (const std::optional<double> west =
+            momentLineHoursWest(QStringLiteral("/qb 1 1 2000 0:00AM %1 %2 0E00 0N00")
+                                    .arg(settings.TimeMode == 1 ? QStringLiteral("DT") : QStringLiteral("ST"),
+                                         settings.TimeZone.trimmed())))
+        return QTimeZone(static_cast<int>(std::lround(-*west * SecsPerHour)));
+    return computerZone.isValid() ? computerZone : QTimeZone::utc();
+}
+
+HoursPlace settingsPlace(const TSettings &settings, const QTimeZone &computerZone)
+{
+    return {settings.Longitude, settings.Latitude, placeZone(settings, computerZone)};
+}
+
+QString noHoursText(NoHours why)
+{
+    switch (why) {
+    case NoHours::None:
+        break;
+    case NoHours::NoSunrise:
+        return QStringLiteral("no sunrise");
+    case NoHours::NoSunset:
+        return QStringLiteral("no sunset");
+    }
+    return {};
+}
+
+std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockHoursWest, bool dayFirst)
+{
+    QString word;
+    for (const char *candidate : riseset::EventWords) {
+        if (line.indexOf(QLatin1String(candidate)) >= riseset::WordColumn) {
+            word = QLatin1String(candidate);
+            break;
+        }
+    }
+    const QString body = line.mid(riseset::BodyColumn, riseset::BodyWidth).trimmed();
+    if (word.isEmpty() || body.isEmpty())
+        return std::nullopt;
+    const std::optional<QDateTime> minute = ReportLineMoment(line, dayFirst);
+    if (!minute)
+        return std::nullopt;
+    const QDateTime exact = withSeconds(*minute, line);
+    const QDateTime clock = exact.isValid() ? exact : *minute;
+    HorizonInstant event;
+    event.utc = QDateTime(clock.date(), clock.time(), QTimeZone::utc())
+                    .addSecs(std::llround(clockHoursWest * static_cast<double>(SecsPerHour)));
+    event.body = body;
+    event.word = word;
+    return event;
+}
+
+const BaseDayHours *HoursSpan::day(QDate date) const
+{
+    for (const BaseDayHours &d : mDays)
+        if (d.date == date)
+            return &d;
+    return nullptr;
+}
+
+QList<HorizonInstant> HoursSpan::eventsOn(QDate date) const
+{
+    QList<HorizonInstant> on;
+    for (const HorizonInstant &e : mEvents)
+        if (placeClock(e.utc, mPlace.zone).date() == date)
+            on.append(e);
+    return on;
+}
+
+std::optional<PlanetHour> HoursSpan::hourAt(const QDateTime &utc) const
+{
+    for (const BaseDayHours &d : mDays) {
+        if (!d.valid() || utc < d.sunRise || utc >= d.nextSunRise)
+            continue;
+        for (const PlanetHour &hour : d.hours)
+            if (hour.contains(utc))
+                return hour;
+    }
+    return std::nullopt;
+}
+
+const BaseDayHours *HoursSpan::baseDayAt(const QDateTime &utc) const
+{
+    for (const BaseDayHours &d : mDays)
+        if (d.valid() && d.sunRise <= utc && utc < d.nextSunRise)
+            return &d;
+    // Before the day's sunrise the night is the day before's.
+    const QDate date = placeClock(utc, mPlace.zone).date();
+    const BaseDayHours *found = day(date);
+    if (found && found->sunRise.isValid() && utc < found->sunRise && day(date.addDays(-1)))
+        return day(date.addDays(-1));
+    return found;
+}
+
+HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last,
+                                QList<HorizonInstant> events)
+{
+    HoursSpan span;
+    span.mPlace = place;
+    span.mFirst = first;
+    span.mLast = last;
+    std::stable_sort(events.begin(), events.end(),
+                     [](const HorizonInstant &a, const HorizonInstant &b) { return a.utc < b.utc; });
+    // Reports of neighbouring days may both hold an event near their common edge: the same body
+    // and word within a minute count once.
+    for (const HorizonInstant &e : events) {
+        bool seen = false;
+        for (auto k = span.mEvents.crbegin(); k != span.mEvents.crend() && k->utc.secsTo(e.utc) < 60; ++k)
+            seen = seen || (k->body == e.body && k->word == e.word);
+        if (!seen)
+            span.mEvents.append(e);
+    }
+    const SunEvents sun = sunEvents(span.mEvents, place.zone);
+    if (first.isValid() && last.isValid())
+        for (QDate date = first.addDays(-1); date <= last; date = date.addDays(1))
+            span.mDays.push_back(baseDayHours(date, sun));
+    return span;
+}
+
+Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last, HoursSpan *span,
+                      HorizonBodies bodies)
+{
+    if (!first.isValid() || !last.isValid() || last < first || first.daysTo(last) >= MaxSpanDays)
+        return Status::failure(
+            QStringLiteral("The range of days must run forward and hold at most %1 days.").arg(MaxSpanDays));
+    if (!place.zone.isValid())
+        return Status::failure(QStringLiteral("The place has no valid time zone."));
+    const QDate from = first.addDays(-MarginDays);
+    const int days = static_cast<int>(from.daysTo(last.addDays(MarginDays))) + 1;
+    const TSettings &settings = jobs.settings();
+    QList<HorizonInstant> events;
+    std::vector<ScratchReport> reports;
+
+    // One job for the whole span when the engine takes the span and seconds switches.
+    auto &known = spanSupport();
+    const auto support = known.constFind(jobs.program());
+    if (support == known.cend() || *support) {
+        ScratchJob job = riseSetJob(settings, place, from, bodies);
+        job.extraLines << QStringLiteral("%1 %2").arg(QLatin1String(riseset::SpanSwitch)).arg(days)
+                       << QLatin1String(riseset::SecondsSwitch);
+        const Status status = jobs.run({job}, &reports);
+        if (status) {
+            const bool empty = !reports.front().lines || reports.front().lines->isEmpty();
+            const bool seconds = hasSeconds(reports);
+            if (!empty)
+                known.insert(jobs.program(), seconds);
+            // A report without events (the poles in their night) tells nothing about the engine.
+            if (seconds || (empty && known.value(jobs.program(), false))) {
+                gather(reports, false, &events);
+                *span = HoursSpan::fromEvents(place, first, last, events);
+                return Status::success();
+            }
+        }
+        // An engine that refuses the switches, or that ignored them, gets the standard jobs.
+        reports.clear();
+    }
+
+    std::vector<ScratchJob> perDay;
+    for (int i = 0; i < days; ++i)
+        perDay.push_back(riseSetJob(settings, place, from.addDays(i), bodies));
+    if (Status status = jobs.run(perDay, &reports); !status)
+        return status;
+    gather(reports, false, &events);
+    *span = HoursSpan::fromEvents(place, first, last, events);
+    return Status::success();
+}
+
+QDateTime placeClock(const QDateTime &utc, const QTimeZone &zone)
+{
+    return utc.toTimeZone(zone);
+}
+
+QDateTime placeMinute(const QDateTime &utc, const QTimeZone &zone)
+{
+    constexpr qint64 minute = 60 * 1000;
+    const qint64 shifted = utc.toMSecsSinceEpoch() + minute / 2;
+    const qint64 floorMinutes = shifted / minute - (shifted % minute < 0 ? 1 : 0);
+    return QDateTime::fromMSecsSinceEpoch(floorMinutes * minute, zone);
+}
+
+} // namespace orlam
