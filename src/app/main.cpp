@@ -120,21 +120,10 @@ int main(int argc, char **argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine commandLine = parseCommandLine(arguments);
     commandLine.startFolder = QDir::currentPath();
-<<<<<<< HEAD
-    if (commandLine.mode == CommandLine::Mode::Usage) {
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (commandLine.mode == CommandLine::Mode::Version) {
-        std::fprintf(stdout, "orlam %s\n", VersionNumber);
-        return 0;
-    }
-=======
     if (commandLine.mode == CommandLine::Mode::Usage)
         return printed(printText(usageText())) ? 0 : 1;
     if (commandLine.mode == CommandLine::Mode::Version)
-        return printed(printLines({VersionText})) ? 0 : 1;
->>>>>>> main
+        return printed(printLines({QStringLiteral("orlam ") + VersionText})) ? 0 : 1;
     // The hour commands only read the settings and run their jobs in a folder of their own, so
     // they run beside a window: no lock, no display.
     if (commandLine.isHoursCommand()) {
