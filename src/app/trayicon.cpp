@@ -2,6 +2,7 @@
 
 #include "appicons.h"
 #include "desktopnotifier.h"
+#include "reports/verses.h"
 
 #include <QSystemTrayIcon>
 
@@ -15,7 +16,16 @@ TrayIcon::TrayIcon(QMenu *menu, QObject *parent)
     mIcon->setContextMenu(menu);
     setImage(mImage);
     mIcon->setToolTip(QStringLiteral("Orlam"));
-    // A click on the icon itself does nothing; the menu is the way back.
+    connect(mIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            click();
+    });
+}
+
+void TrayIcon::click()
+{
+    if (mClick)
+        mClick();
 }
 
 TrayIcon::~TrayIcon() = default;
@@ -38,7 +48,7 @@ void TrayIcon::showBalloon(const QString &title, const QString &text, BalloonIco
     static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
                                                          QSystemTrayIcon::Information,
                                                          QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
-    mIcon->showMessage(title.left(63), text.left(255), kinds[static_cast<int>(icon)],
+    mIcon->showMessage(balloonTitle(title), balloonText(text), kinds[static_cast<int>(icon)],
                        qMax(0, seconds) * 1000);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 #include <memory>
 
@@ -38,12 +39,17 @@ public:
     static bool trayAvailable();
     // True when a balloon can be seen: a notification service runs, or there is a tray.
     static bool balloonsSeen();
+    // What a left click on the icon does (nothing by default); a double click counts once.
+    void setClickHandler(std::function<void()> handler) { mClick = std::move(handler); }
+    // The click as the desktop reports it, for tests.
+    void click();
 
 private:
     QSystemTrayIcon *mIcon = nullptr;
     std::unique_ptr<DesktopNotifier> mNotifier;
     int mImage = 3;
     bool mShown = false;
+    std::function<void()> mClick;
 };
 
 } // namespace orlam

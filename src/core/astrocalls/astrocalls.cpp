@@ -224,8 +224,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
     if (!args.date.isValid() || !args.time.isValid())
         return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
 
-    return writeWorkFile(QString::fromLatin1(JobFileName), joinCrLf(jobLines(kind, args, mSettings, mDerived).lines),
-                         WorkFile::Scratch);
+    return writeWorkFile(QString::fromLatin1(JobFileName),
+                         joinCrLf(jobLines(kind, args, mSettings, mDerived).lines), WorkFile::Scratch);
 }
 
 Status Astrocalls::run(JobKind kind, const JobArgs &args)
