@@ -469,12 +469,8 @@ void TOrm::applyWindowKeys()
     // desktop the layout keys were first defined for.
     resize(mWindowKeys.ClientWidth, mWindowKeys.ClientHeight + menuBarHeight());
     // A place stored on a screen that is no longer there (or beyond its edge) comes back.
-    QList<QRect> screens;
-    for (const QScreen *screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    if (const QScreen *primary = QGuiApplication::primaryScreen(); primary && !screens.isEmpty())
-        screens.move(screens.indexOf(primary->availableGeometry()), 0);
-    const QRect placed = keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), screens);
+    const QRect placed =
+        keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), availableScreenAreas());
     resize(placed.size());
     move(placed.topLeft());
     // Without a stored size the window grows to fit the date lines once they are known.
@@ -1133,6 +1129,20 @@ void TOrm::startUpSteps(bool interactive)
         fitFirstSize();
 }
 
+QList<QRect> TOrm::availableScreenAreas()
+{
+    // The primary screen first: a window that is nowhere goes there.
+    QList<QRect> areas;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen == primary)
+            areas.prepend(screen->availableGeometry());
+        else
+            areas.append(screen->availableGeometry());
+    }
+    return areas;
+}
+
 void TOrm::fitFirstSize()
 {
     mFitFirstSize = false;
@@ -1153,13 +1163,18 @@ void TOrm::fitFirstSize()
     if (const QScreen *here = screen())
         fitted = fitted.boundedTo(here->availableGeometry().size() - (frameGeometry().size() - size()));
     resize(fitted);
-    // Grown past the screen's right or bottom edge, it moves back onto the screen.
+    // Grown past the screen's right or bottom edge, it moves back onto the screen; a window
+    // that fits stays exactly where it is.
     if (const QScreen *here = screen()) {
         const QRect area = here->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveLeft(qMax(area.left(), qMin(frame.left(), area.right() - frame.width() + 1)));
-        frame.moveTop(qMax(area.top(), qMin(frame.top(), area.bottom() - frame.height() + 1)));
-        move(frame.topLeft());
+        const QRect frame(pos(), frameGeometry().size());
+        QPoint moved = frame.topLeft();
+        if (frame.right() > area.right())
+            moved.setX(qMax(area.left(), area.right() - frame.width() + 1));
+        if (frame.bottom() > area.bottom())
+            moved.setY(qMax(area.top(), area.bottom() - frame.height() + 1));
+        if (moved != frame.topLeft())
+            move(moved);
     }
 }
 

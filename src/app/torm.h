@@ -199,6 +199,7 @@ private:
     // Without a stored layout: the window grows to show the date lines whole, whatever day
     // they name, and the caption with its hour; it stays on its screen.
     void fitFirstSize();
+    static QList<QRect> availableScreenAreas();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
     // The clock's wiring and what its signals show.
     void buildClock();
