@@ -179,7 +179,7 @@ def application(session):
 
     def found():
         for app in children(desktop):
-            if app is not None and app.name == "orlam" and children(app):
+            if app is not None and app.name.lower() == "orlam" and children(app):
                 return app
         return None
 
