@@ -304,7 +304,8 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
 }
 
 Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last, HoursSpan *span,
-                      HorizonBodies bodies)
+                      HorizonBodies bodies, const std::vector<ScratchJob> &alongside,
+                      std::vector<ScratchReport> *alongsideReports)
 {
     if (!first.isValid() || !last.isValid() || last < first || first.daysTo(last) >= MaxSpanDays)
         return Status::failure(
@@ -316,16 +317,26 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
     const TSettings &settings = jobs.settings();
     QList<HorizonInstant> events;
     std::vector<ScratchReport> reports;
+    bool alongsideDone = false;
+    const auto keepAlongside = [&](std::vector<ScratchReport>::const_iterator begin) {
+        if (alongsideReports)
+            alongsideReports->assign(begin, reports.cend());
+        alongsideDone = true;
+    };
 
-    // One job for the whole span when the engine takes the span and seconds switches.
+    // One job for the whole span when the engine takes the span and seconds switches, run
+    // beside the caller's other jobs.
     auto &known = spanSupport();
     const auto support = known.constFind(jobs.program());
     if (support == known.cend() || *support) {
         ScratchJob job = riseSetJob(settings, place, from, bodies);
         job.extraLines << QStringLiteral("%1 %2").arg(QLatin1String(riseset::SpanSwitch)).arg(days)
                        << QLatin1String(riseset::SecondsSwitch);
-        const Status status = jobs.run({job}, &reports);
-        if (status) {
+        std::vector<ScratchJob> all{job};
+        all.insert(all.end(), alongside.begin(), alongside.end());
+        if (const Status status = jobs.run(all, &reports); status) {
+            keepAlongside(reports.cbegin() + 1);
+            reports.resize(1);
             const bool empty = !reports.front().lines || reports.front().lines->isEmpty();
             const bool seconds = hasSeconds(reports);
             if (!empty)
@@ -338,6 +349,12 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
             }
         }
         // An engine that refuses the switches, or that ignored them, gets the standard jobs.
+        reports.clear();
+    }
+    if (!alongsideDone && !alongside.empty()) {
+        if (Status status = jobs.run(alongside, &reports); !status)
+            return status;
+        keepAlongside(reports.cbegin());
         reports.clear();
     }
 
