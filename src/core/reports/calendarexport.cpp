@@ -214,8 +214,18 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         }
     }
 
-    std::stable_sort(events.begin(), events.end(),
-                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.startUtc < b.startUtc; });
+    // In time order; the events themselves are moved once, the sort works on their instants.
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(static_cast<std::size_t>(events.size()));
+    for (qsizetype i = 0; i < events.size(); ++i)
+        order.emplace_back(events.at(i).startUtc.toMSecsSinceEpoch(), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<CalendarEvent> sorted;
+    sorted.reserve(events.size());
+    for (const auto &entry : order)
+        sorted.append(std::move(events[entry.second]));
+    events = std::move(sorted);
     const QString name = QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last));
     *ics = writeICalendar(events, calendarPlaceKey(place.longitude, place.latitude), stampUtc, name);
     return Status::success();
