@@ -28,3 +28,19 @@ function(orlam_add_test)
         set_tests_properties(${T_NAME} PROPERTIES LABELS "${T_LABELS}")
     endif()
 endfunction()
+
+# orlam_add_fuzz_smoke(TARGET)
+# A libFuzzer target run by CTest for a few seconds from an empty corpus (label "fuzz"), so that
+# every build of the fuzz targets also proves they start, read and find nothing at once.
+function(orlam_add_fuzz_smoke target)
+    if(NOT BUILD_TESTING)
+        return()
+    endif()
+    add_test(NAME ${target}_smoke
+             COMMAND ${target} -max_total_time=5 -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+             WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    set_tests_properties(${target}_smoke PROPERTIES
+        LABELS fuzz
+        TIMEOUT 120
+        ENVIRONMENT "LC_ALL=en_US.UTF-8;TZ=America/Chicago;QT_QPA_PLATFORM=offscreen;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan-suppressions.txt:print_suppressions=0;UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1")
+endfunction()

@@ -98,7 +98,8 @@ QString usageText()
         "the ephemeris reports, td.txt and hl.txt are kept there, and it reads your verses.txt,\n"
         "city.tab and alarm sounds from there. Only one copy of Orlam runs at a time in that\n"
         "folder; another copy ends at once (exit status 3; the modes x and INPUT OUTPUT then say\n"
-        "so on standard error).\n"
+        "so on standard error). A work folder that cannot be made or locked is named with the\n"
+        "reason (exit status 1).\n"
         "The settings file is $XDG_CONFIG_HOME/Orlam/Orlam.ini (~/.config/Orlam/Orlam.ini), or\n"
         "Orlam.ini beside the program when that file exists and you may write it; the environment\n"
         "variable ORLAM_SETTINGS names another file.\n");

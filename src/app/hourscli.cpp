@@ -1,5 +1,6 @@
 #include "hourscli.h"
 
+#include "common/standardoutput.h"
 #include "reports/hourscommand.h"
 #include "settings/localefacts.h"
 
@@ -23,11 +24,15 @@ int runHoursCommandLine(int &argc, char **argv, const CommandLine &commandLine, 
 
     const HoursCommandResult result = runHoursCommand(command, commandLine.hourArguments, settingsPath,
                                                       LocaleFacts::system(), QDateTime::currentDateTimeUtc());
-    for (const QString &line : result.output)
-        std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
+    const Status printed = printLines(result.output);
+    for (const QString &note : result.notes)
+        std::fprintf(stderr, "orlam: %s\n", note.toLocal8Bit().constData());
     if (!result.error.isEmpty())
         std::fprintf(stderr, "orlam: %s\n", result.error.toLocal8Bit().constData());
+    if (!printed) {
+        std::fprintf(stderr, "orlam: %s\n", printed.message.toLocal8Bit().constData());
+        return result.exitCode == 0 ? 1 : result.exitCode;
+    }
     return result.exitCode;
 }
 

@@ -8,6 +8,7 @@
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "reports/calendarexport.h"
@@ -133,7 +134,7 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
         !status)
         return status;
     *eventCount = counts.total();
-    return writeFileAtomically(path, ics);
+    return writeOutputFile(path, ics);
 }
 
 bool HoursMenu::chooseExport(CalendarSelection *selection, QString *path)

@@ -1,10 +1,14 @@
 #include "appicons.h"
+#include "astrocalls/enginegroups.h"
 #include "clipboardkeeper.h"
 #include "commandline.h"
+#include "common/standardoutput.h"
+#include "common/xdgpaths.h"
 #include "hourscli.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
+#include "settings/settingsjournal.h"
 #include "shellmessages.h"
 #include "singleinstance.h"
 #include "torm.h"
@@ -36,13 +40,20 @@ bool haveDisplay()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-void printLines(const QString &text)
+// Standard output carries the answer of a command-line mode; an answer that could not be
+// written there is a failure, said on standard error.
+bool printed(const Status &status)
 {
-    const QStringList lines =
-        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
-    for (const QString &line : lines)
-        std::fprintf(stdout, "%s\n", line.toLocal8Bit().constData());
-    std::fflush(stdout);
+    if (!status)
+        std::fprintf(stderr, "orlam: %s\n", status.message.toLocal8Bit().constData());
+    return status.ok;
+}
+
+// The date's lines as the view holds them (CR LF or LF between them), one a line.
+Status printDate(const QString &text)
+{
+    return printLines(
+        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n')));
 }
 
 // Outside a desktop session (cron, ssh) Qt notes on every start that XDG_RUNTIME_DIR is unset
@@ -79,10 +90,28 @@ QString applyFirstStart(TOrm &window, const QString &settingsFile, const Command
     return plan.statusText();
 }
 
+// A start that cannot go on: the message on standard error for the command-line modes, in a
+// message box for the window (on standard error too when there is no screen to show it on).
+int failStart(int &argc, char **argv, const CommandLine &commandLine, const QString &message)
+{
+    if (commandLine.endsAfterStart()) {
+        std::fprintf(stderr, "orlam: %s\n", message.toLocal8Bit().constData());
+        return 1;
+    }
+    QApplication app(argc, argv);
+    showUserMessage(nullptr, message);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    // Before anything reads them: Qt's standard paths, the settings, the engine's environment.
+    ignoreRelativeXdgPaths();
+    // Ended by TERM, INT or HUP, the program takes every running engine with it.
+    endEnginesOnSignals();
+
     if (argc == 3 && qstrcmp(argv[1], KeepClipboardArgument) == 0)
         return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
 
@@ -91,26 +120,27 @@ int main(int argc, char **argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine commandLine = parseCommandLine(arguments);
     commandLine.startFolder = QDir::currentPath();
-    if (commandLine.mode == CommandLine::Mode::Usage) {
-        std::fputs(usageText().toLocal8Bit().constData(), stdout);
-        return 0;
-    }
-    if (commandLine.mode == CommandLine::Mode::Version) {
-        std::fprintf(stdout, "%s\n", VersionText.toLatin1().constData());
-        return 0;
-    }
+    if (commandLine.mode == CommandLine::Mode::Usage)
+        return printed(printText(usageText())) ? 0 : 1;
+    if (commandLine.mode == CommandLine::Mode::Version)
+        return printed(printLines({VersionText})) ? 0 : 1;
     // The hour commands only read the settings and run their jobs in a folder of their own, so
     // they run beside a window: no lock, no display.
-    if (commandLine.isHoursCommand())
+    if (commandLine.isHoursCommand()) {
+        // They read the settings as a write cut off in the window's folder left them.
+        SettingsJournal::setFolder(desktopWorkFolder());
         return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
+    }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         if (!haveDisplay()) {
             if (!commandLine.endsAfterStart()) {
-                std::fputs("orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
-                           "set).\n"
-                           "Without a display Orlam runs only as \"orlam x\" or \"orlam INPUT OUTPUT\".\n",
-                           stderr);
+                std::fputs(
+                    "orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
+                    "set).\n"
+                    "Without a display these run: orlam x, orlam INPUT OUTPUT, orlam --hours [DATE], "
+                    "orlam --next-hour PLANET, orlam --ics FROM TO FILE, orlam --help, orlam --version.\n",
+                    stderr);
                 return 1;
             }
             // The command-line modes never show a window.
@@ -131,21 +161,25 @@ int main(int argc, char **argv)
     // Every start works in a folder of Orlam's own, never in the user's current folder, where
     // the job file and the reports would replace the user's files of the same names.
     const QString workFolder = desktopWorkFolder();
-    if (!QDir().mkpath(workFolder)) {
-        std::fprintf(stderr, "orlam: Cannot create folder %s\n", workFolder.toLocal8Bit().constData());
-        return 1;
-    }
+    if (const Status made = makeWorkFolder(workFolder); !made)
+        return failStart(argc, argv, commandLine, made.message);
 
     // One copy at a time, taken before anything else: a second copy ends at once and silently,
     // leaving the running one alone.
     SingleInstanceLock lock(SingleInstanceLock::pathIn(workFolder));
-    if (!lock.tryAcquire()) {
+    switch (lock.tryAcquire()) {
+    case SingleInstanceLock::Outcome::Acquired:
+        break;
+    case SingleInstanceLock::Outcome::HeldByAnother:
         // A second window stays silent. A command-line mode is asked for an answer, though: a
         // script or a terminal gets one line on standard error instead of an unexplained
         // empty result.
         if (commandLine.endsAfterStart())
             std::fputs("orlam: another copy of Orlam is running; only one copy runs at a time.\n", stderr);
         return 3;
+    case SingleInstanceLock::Outcome::Failed:
+        // Not another copy: a full disk, a folder that cannot be written. Said, never silent.
+        return failStart(argc, argv, commandLine, lock.failure());
     }
 
     previousHandler = qInstallMessageHandler(filterQtMessages);
@@ -165,6 +199,10 @@ int main(int argc, char **argv)
 
     const LocaleFacts locale = LocaleFacts::system();
     const QString settingsFile = settingsPath(commandLine.startFolder);
+    // A settings write that a crash cut off is finished before the file is read.
+    SettingsJournal::setFolder(workFolder);
+    if (const Status recovered = SettingsJournal::recover(settingsFile); !recovered)
+        showUserMessage(nullptr, recovered.message);
     const bool firstStart = isFirstStart(settingsFile);
     TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
@@ -178,8 +216,10 @@ int main(int argc, char **argv)
     if (commandLine.endsAfterStart()) {
         const TOrm::StartResult result = window.FormShow();
         if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty()) {
-            printLines(window.commandLineOutput());
+            const bool shown = printed(printDate(window.commandLineOutput()));
             keepClipboardAfterExit(window.commandLineOutput());
+            if (!shown)
+                return 1;
         }
         if (result.endProgram)
             return result.exitCode;

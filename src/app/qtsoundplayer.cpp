@@ -1,5 +1,7 @@
 #include "qtsoundplayer.h"
 
+#include <algorithm>
+
 #include <QAudioDevice>
 #include <QFile>
 #include <QMediaDevices>
@@ -77,6 +79,15 @@ qint64 QtSoundPlayer::waveLengthMs(const QString &path)
     return -1;
 }
 
+int QtSoundPlayer::boundMs(qint64 lengthMs)
+{
+    // A header can claim four billion bytes at one byte a second: weeks, beyond what a timer
+    // holds. No alarm sound lasts an hour.
+    constexpr qint64 LongestBoundMs = 60 * 60 * 1000;
+    const qint64 bound = (lengthMs >= 0 ? lengthMs : UnknownLengthMs) + BoundMarginMs;
+    return static_cast<int>(std::min(bound, LongestBoundMs));
+}
+
 void QtSoundPlayer::enqueue(const QStringList &paths)
 {
     for (const QString &path : paths)
@@ -97,7 +108,7 @@ void QtSoundPlayer::startNext()
         return;
     }
     const qint64 length = waveLengthMs(mCurrentPath);
-    mBound->start(static_cast<int>((length >= 0 ? length : UnknownLengthMs) + BoundMarginMs));
+    mBound->start(boundMs(length));
     mStarted = false;
     mEffect = new QSoundEffect(QMediaDevices::defaultAudioOutput(), this);
     connect(mEffect, &QSoundEffect::statusChanged, this, [this] {

@@ -38,6 +38,9 @@ public:
     // The length of a wave file's sound in milliseconds, from its header; -1 when the file is
     // not a readable PCM wave file.
     static qint64 waveLengthMs(const QString &path);
+    // How long a sound of `lengthMs` (-1: unknown) may play before it is cut, in milliseconds:
+    // its length and a margin, at most an hour, whatever a header claims.
+    static int boundMs(qint64 lengthMs);
     static bool hasOutputDevice();
 
 private:

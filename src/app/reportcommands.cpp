@@ -2,6 +2,7 @@
 
 #include "desktopshell.h"
 
+#include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "reports/calendar.h"
@@ -189,9 +190,9 @@ void ReportCommands::Save1Click()
     if (name.isEmpty())
         return;
     // Rich text whatever the name ends in; written beside the target and renamed over it, so an
-    // old file is either kept whole or replaced whole.
+    // old file is either kept whole or replaced whole. A device or a pipe is written into.
     const QByteArray rtf = rtfFromLines(splitLines(mView.toPlainText()));
-    if (const Status status = writeFileAtomically(name, rtf); !status)
+    if (const Status status = writeOutputFile(name, rtf); !status)
         mWindow.showMessage(status.message);
 }
 

@@ -16,18 +16,30 @@ constexpr auto SingleInstanceGuid = "{5E0C93B2-7A41-4F1D-9C6E-2B8D0F4A17C3}";
 // holder's process id.
 class SingleInstanceLock {
 public:
+    enum class Outcome {
+        Acquired,      // this process holds the lock now
+        HeldByAnother, // a running copy holds it
+        Failed         // the lock cannot be made: failure() says why
+    };
+
     explicit SingleInstanceLock(const QString &path);
 
-    // True when this process now holds the lock; false when another copy holds it or the lock
-    // cannot be made.
-    bool tryAcquire();
+    // Anything but a plain file under the lock's name (a link, a pipe) is removed first: it is
+    // the program's own name in its own folder, and a link there is never followed.
+    Outcome tryAcquire();
     const QString &path() const { return mPath; }
+    // Why the lock could not be made, naming the folder: "Orlam cannot lock its work folder
+    // /home/u/.local/share/Orlam: No space left on device."
+    const QString &failure() const { return mFailure; }
 
     // The lock file in `workFolder`.
     static QString pathIn(const QString &workFolder);
 
 private:
+    Outcome fail(const QString &reason);
+
     QString mPath;
+    QString mFailure;
     std::unique_ptr<QLockFile> mLock;
 };
 

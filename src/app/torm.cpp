@@ -12,10 +12,10 @@
 #include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/reportfacts.h"
-#include "qtsoundplayer.h"
 #include "hoursmenu.h"
-#include "reports/batch.h"
+#include "qtsoundplayer.h"
 #include "reportcommands.h"
+#include "reports/batch.h"
 #include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
@@ -349,7 +349,8 @@ void TOrm::buildMenus()
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
     item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"), [this] { InsertintoWord971Click(); });
+    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"),
+         [this] { InsertintoWord971Click(); });
 
     QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
     Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
@@ -893,7 +894,8 @@ void TOrm::showEventList(const orlam::EventList &list)
         hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
     if (lines.isEmpty())
         return;
-    if (const Status written = writeFileAtomically(QLatin1String(HoursFileName), joinCrLf(lines)); !written)
+    if (const Status written = writeWorkFile(QLatin1String(HoursFileName), joinCrLf(lines), WorkFile::Kept);
+        !written)
         showMessage(written.message);
 }
 
@@ -924,8 +926,9 @@ void TOrm::HoursButtonClick(Calculator::Output output)
     // The tray and the caption show the hour in force, which the clock keeps.
     showCaption();
     const BaseDayHours *day = span.day(baseDay);
-    const Status written = writeFileAtomically(
-        QLatin1String(HoursFileName), day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray());
+    const Status written =
+        writeWorkFile(QLatin1String(HoursFileName),
+                      day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray(), WorkFile::Kept);
     if (!written) {
         showMessage(written.message);
         return;

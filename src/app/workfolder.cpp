@@ -1,5 +1,6 @@
 #include "workfolder.h"
 
+#include "common/safefile.h"
 #include "weblinks.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 
 namespace orlam {
 
@@ -39,13 +44,41 @@ QString installedHelpPage()
     return installedDataFile(QLatin1String(HelpPageName));
 }
 
+Status makeWorkFolder(const QString &folder)
+{
+    const QString absolute = QDir::cleanPath(QDir(folder).absolutePath());
+    // Folders the program makes for itself are the user's alone, as the XDG rules ask.
+    QString made;
+    int error = 0;
+    for (const QString &part : absolute.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        made += QLatin1Char('/') + part;
+        const QByteArray name = QFile::encodeName(made);
+        if (::mkdir(name.constData(), 0700) == 0)
+            continue;
+        if (errno != EEXIST) {
+            error = errno;
+            break;
+        }
+        struct stat info {};
+        if (::stat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            error = ENOTDIR;
+            break;
+        }
+    }
+    if (error == 0)
+        return Status::success();
+    return Status::failure(QStringLiteral("Orlam cannot create its work folder %1: %2.")
+                               .arg(absolute, QString::fromLocal8Bit(std::strerror(error))));
+}
+
 Status enterWorkFolder(const QString &folder, const QString &helpPage)
 {
-    if (!QDir().mkpath(folder))
-        return Status::failure(QStringLiteral("Cannot create folder %1").arg(folder));
+    if (Status made = makeWorkFolder(folder); !made)
+        return made;
     const QString target = QDir(folder).filePath(QLatin1String(HelpPageName));
-    if (!helpPage.isEmpty() && !QFileInfo::exists(target))
-        QFile::copy(helpPage, target); // the help page is a convenience; the program runs without it
+    // The help page is a convenience; the program runs without it.
+    if (!helpPage.isEmpty())
+        copyWorkFileWhenMissing(helpPage, target);
     if (!QDir::setCurrent(folder))
         return Status::failure(QStringLiteral("Cannot use folder %1").arg(folder));
     return Status::success();

@@ -24,6 +24,10 @@ QString userOrInstalledDataFile(const QString &name);
 // The installed help page. Empty when none is found.
 QString installedHelpPage();
 
+// Creates `folder` and the folders above it when missing. A failure names the folder and the
+// reason: "Orlam cannot create its work folder /home/u/.local/share/Orlam: Not a directory."
+Status makeWorkFolder(const QString &folder);
+
 // Creates `folder` when missing, copies the help page into it when it has none, and makes it
 // the current folder. A failure names the folder; the current folder is then unchanged.
 Status enterWorkFolder(const QString &folder, const QString &helpPage);

@@ -10,109 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "processrig.h"
+
 #include <sys/stat.h>
 
+using namespace orlam::test;
+
 namespace {
-
-const QString Program = QStringLiteral(ORLAM_BIN_DIR "/orlam");
-const QString RealEngine = QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The user's current folder, a data folder (which holds Orlam's work folder), a runtime folder
-// and a settings file, all of the test's own. The engine is the real one when it has been built,
-// else the stand-in.
-class ProcessRig {
-public:
-    explicit ProcessRig(const QByteArray &engine = {})
-    {
-        QDir(mDir.path()).mkpath(QStringLiteral("run"));
-        QDir(mDir.path()).mkpath(QStringLiteral("user"));
-        QByteArray keys = "[orlam]\r\n";
-        if (!engine.isEmpty())
-            keys += "Astrolog=" + engine + "\r\n";
-        else if (!QFileInfo(RealEngine).isExecutable())
-            keys += "Astrolog=" ORLAM_TEST_DATA "/app/fake-engine.sh\r\n";
-        writeAll(settings(), keys);
-    }
-    QString settings() const { return mDir.filePath(QStringLiteral("Orlam.ini")); }
-    // Orlam's work folder: $XDG_DATA_HOME/Orlam.
-    QString work(const QString &name = {}) const { return mDir.filePath(QStringLiteral("data/Orlam/") + name); }
-    // The folder the user stands in when starting the program.
-    QString user(const QString &name = {}) const { return mDir.filePath(QStringLiteral("user/") + name); }
-    QString path(const QString &name) const { return mDir.filePath(name); }
-    void setRuntimeFolder(const QString &name) { mRuntime = name; }
-
-    // Offscreen: Qt's platform without a screen, chosen by the caller. NoDisplay: no display and
-    // no platform chosen, as in a cron job or an ssh session. Unreachable: a display named that
-    // does not exist (a stale DISPLAY). X11: the display named by setX11Display().
-    enum class Display { Offscreen, NoDisplay, Unreachable, X11 };
-    void setX11Display(const QString &name) { mX11 = name; }
-
-    QProcessEnvironment environment(Display display = Display::Offscreen) const
-    {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), mDir.filePath(mRuntime));
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), mDir.filePath(QStringLiteral("data")));
-        environment.insert(QStringLiteral("ORLAM_SETTINGS"), settings());
-        if (display == Display::Offscreen) {
-            environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        } else {
-            for (const char *name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
-                environment.remove(QString::fromLatin1(name));
-            if (display == Display::Unreachable)
-                environment.insert(QStringLiteral("DISPLAY"), QStringLiteral(":4711"));
-            if (display == Display::X11)
-                environment.insert(QStringLiteral("DISPLAY"), mX11);
-        }
-        return environment;
-    }
-
-    void prepare(QProcess &process, const QStringList &arguments, Display display = Display::Offscreen) const
-    {
-        process.setProcessEnvironment(environment(display));
-        process.setWorkingDirectory(user());
-        process.setProgram(Program);
-        process.setArguments(arguments);
-    }
-
-    struct Run {
-        int exitCode = -1;
-        QString out;
-        QString err;
-    };
-    Run run(const QStringList &arguments, Display display = Display::Offscreen) const
-    {
-        QProcess process;
-        prepare(process, arguments, display);
-        process.start();
-        Run result;
-        if (!process.waitForFinished(30000)) {
-            process.kill();
-            process.waitForFinished();
-            return result;
-        }
-        result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-        result.out = QString::fromUtf8(process.readAllStandardOutput());
-        result.err = QString::fromUtf8(process.readAllStandardError());
-        return result;
-    }
-
-private:
-    QTemporaryDir mDir;
-    QString mRuntime = QStringLiteral("run");
-    QString mX11;
-};
 
 // A stand-in engine that notes each job's moment line in jobs.log beside it and leaves the
 // fixed chart listing; it ends as FAKE_ENGINE_EXIT says.
@@ -130,7 +34,8 @@ QByteArray recordingEngine(const QTemporaryDir &dir)
 
 QStringList recordedJobs(const QTemporaryDir &dir)
 {
-    return QString::fromUtf8(readAll(dir.filePath(QStringLiteral("jobs.log")))).split('\n', Qt::SkipEmptyParts);
+    return QString::fromUtf8(readAll(dir.filePath(QStringLiteral("jobs.log"))))
+        .split('\n', Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -282,7 +187,8 @@ void ProcessTest::usersFilesAreLeftAlone()
     const ProcessRig::Run batch = rig.run({QStringLiteral("input.txt"), QStringLiteral("chart.txt")});
     QCOMPARE(batch.exitCode, 0);
     QCOMPARE(readAll(rig.user(QStringLiteral("input.txt"))), moments);
-    QVERIFY(readAll(rig.user(QStringLiteral("chart.txt"))).startsWith("a,b,6/15/2026,14:30,6,93W21,45N05,v12,"));
+    QVERIFY(
+        readAll(rig.user(QStringLiteral("chart.txt"))).startsWith("a,b,6/15/2026,14:30,6,93W21,45N05,v12,"));
     QCOMPARE(readAll(rig.user(QStringLiteral("riseset.txt"))), QByteArray("mine"));
     QCOMPARE(QDir(rig.user()).entryList(QDir::Files | QDir::Hidden).size(), 4);
     // Orlam's own files are in its work folder.
@@ -334,9 +240,10 @@ void ProcessTest::failedEngineEndsTheModesWithStatusOne()
     QVERIFY(writeAll(rig.user(QStringLiteral("in.csv")), "a,b,6/15/2026,14:30,six,93W21,45N05\r\n"));
     const ProcessRig::Run batch = rig.run({QStringLiteral("in.csv"), QStringLiteral("out.csv")});
     QCOMPARE(batch.exitCode, 1);
-    QVERIFY2(batch.err.contains(QLatin1String("orlam: Astrolog return code 2: input.txt:2: zone \"six\" is not "
-                                              "hours west (line 1 of in.csv)")),
-             qPrintable(batch.err));
+    QVERIFY2(
+        batch.err.contains(QLatin1String("orlam: Astrolog return code 2: input.txt:2: zone \"six\" is not "
+                                         "hours west (line 1 of in.csv)")),
+        qPrintable(batch.err));
     QVERIFY(!QFileInfo::exists(rig.user(QStringLiteral("out.csv"))));
 
     // A missing engine is a failure too.
@@ -360,9 +267,10 @@ void ProcessTest::oldDatesAreChartedAsGiven()
     QVERIFY(writeAll(rig.user(QStringLiteral("early.csv")), "a,b,12/31/999,12:00,6,93W21,45N05\r\n"));
     const ProcessRig::Run early = rig.run({QStringLiteral("early.csv"), QStringLiteral("early-out.csv")});
     QCOMPARE(early.exitCode, 1);
-    QVERIFY2(early.err.contains(QLatin1String("'12/31/999' is outside the years 1000 to 2999 that Orlam can chart "
-                                              "(line 1 of early.csv)")),
-             qPrintable(early.err));
+    QVERIFY2(
+        early.err.contains(QLatin1String("'12/31/999' is outside the years 1000 to 2999 that Orlam can chart "
+                                         "(line 1 of early.csv)")),
+        qPrintable(early.err));
 }
 
 void ProcessTest::pipesAndDevices()
@@ -405,24 +313,67 @@ void ProcessTest::settingsFileThatIsAPipeIsRefused()
     clock.start();
     const ProcessRig::Run run = rig.run({QStringLiteral("x")});
     QCOMPARE(run.exitCode, 1);
-    QVERIFY2(run.err.contains(rig.settings() + QStringLiteral(" is not a regular file")), qPrintable(run.err));
+    QVERIFY2(run.err.contains(rig.settings() + QStringLiteral(" is not a regular file")),
+             qPrintable(run.err));
     QVERIFY(clock.elapsed() < 10000);
 }
 
 void ProcessTest::runScriptWithoutDisplay()
 {
-    // Without a display the script says so before it builds anything, instead of starting a
-    // window that nobody can see or close.
+    // The script in a tree of its own, where installing, configuring and building do nothing and
+    // the program only says how it was started: what passes the script's gate shows.
     ProcessRig rig;
-    QProcess script;
+    const QString tree = rig.path(QStringLiteral("tree"));
+    QVERIFY(QDir().mkpath(tree + QStringLiteral("/scripts")) &&
+            QDir().mkpath(tree + QStringLiteral("/build/bin")) &&
+            QDir().mkpath(tree + QStringLiteral("/stubs")));
+    QVERIFY(
+        QFile::copy(QStringLiteral(ORLAM_SOURCE_DIR "/scripts/run"), tree + QStringLiteral("/scripts/run")));
+    scriptEngine(tree + QStringLiteral("/scripts/deps"), "exit 0\n");
+    scriptEngine(tree + QStringLiteral("/stubs/cmake"), "exit 0\n");
+    scriptEngine(tree + QStringLiteral("/build/bin/orlam"), "echo \"started: $*\"\n");
     QProcessEnvironment environment = rig.environment(ProcessRig::Display::NoDisplay);
-    script.setProcessEnvironment(environment);
-    script.start(QStringLiteral(ORLAM_SOURCE_DIR "/scripts/run"), {});
-    QVERIFY(script.waitForFinished(20000));
-    QCOMPARE(script.exitCode(), 1);
-    const QString err = QString::fromUtf8(script.readAllStandardError());
-    QVERIFY2(err.contains(QLatin1String("no display")) && err.contains(QLatin1String("scripts/run x")),
-             qPrintable(err));
+    environment.insert(QStringLiteral("PATH"),
+                       tree + QStringLiteral("/stubs:") + environment.value(QStringLiteral("PATH")));
+
+    const struct {
+        QStringList arguments;
+        bool runs;
+    } rows[] = {
+        {{}, false},
+        {{"a", "b", "c"}, false},
+        {{"--desktop"}, false},
+        {{"x"}, true},
+        {{"--help"}, true},
+        {{"--version"}, true},
+        {{"in.txt", "out.txt"}, true},
+        {{"--hours"}, true},
+        {{"--hours", "2026-06-15"}, true},
+        {{"--next-hour", "Venus"}, true},
+        {{"--ics", "2026-06-01", "2026-06-30", "june.ics"}, true},
+        {{"--desktop", "--ics", "2026-06-01", "2026-06-30", "june.ics"}, true},
+    };
+    for (const auto &row : rows) {
+        QProcess script;
+        script.setProcessEnvironment(environment);
+        script.start(tree + QStringLiteral("/scripts/run"), row.arguments);
+        QVERIFY(script.waitForFinished(20000));
+        const QString out = QString::fromUtf8(script.readAllStandardOutput());
+        const QString err = QString::fromUtf8(script.readAllStandardError());
+        const QString shown = row.arguments.join(QLatin1Char(' '));
+        if (row.runs) {
+            QVERIFY2(script.exitCode() == 0 && out == QStringLiteral("started: ") + shown + QLatin1Char('\n'),
+                     qPrintable(shown + QStringLiteral(": ") + out + err));
+            continue;
+        }
+        // Without a display the script says so before it builds anything, and names every
+        // mode that runs without one.
+        QVERIFY2(script.exitCode() == 1 && out.isEmpty(), qPrintable(shown));
+        QVERIFY2(err.contains(QLatin1String("no display")), qPrintable(err));
+        for (const char *mode : {"scripts/run x", "scripts/run INPUT OUTPUT", "--hours", "--next-hour",
+                                 "--ics", "--help", "--version"})
+            QVERIFY2(err.contains(QLatin1String(mode)), qPrintable(err));
+    }
 }
 
 namespace {
@@ -466,7 +417,8 @@ QString clipboardText(const QProcessEnvironment &environment)
 {
     QProcess xclip;
     xclip.setProcessEnvironment(environment);
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    xclip.start(QStringLiteral("xclip"),
+                {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     if (!xclip.waitForFinished(5000) || xclip.exitCode() != 0)
         return QString();
     return QString::fromUtf8(xclip.readAllStandardOutput());
@@ -510,7 +462,9 @@ void ProcessTest::clipboardOutlivesCopyDate()
     QProcess shell;
     shell.setProcessEnvironment(environment);
     shell.setWorkingDirectory(rig.user());
-    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("date=$(\"$0\" x) && echo \"$date\""), QStringLiteral(ORLAM_BIN_DIR "/orlam")});
+    shell.start(QStringLiteral("/bin/sh"),
+                {QStringLiteral("-c"), QStringLiteral("date=$(\"$0\" x) && echo \"$date\""),
+                 QStringLiteral(ORLAM_BIN_DIR "/orlam")});
     QVERIFY(shell.waitForFinished(20000));
     QCOMPARE(shell.exitCode(), 0);
     // The newer server took over from the older one, which ended.
@@ -519,7 +473,8 @@ void ProcessTest::clipboardOutlivesCopyDate()
     // Another program takes the clipboard over: the server ends.
     QProcess other;
     other.setProcessEnvironment(environment);
-    other.start(QStringLiteral("xclip"), {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+    other.start(QStringLiteral("xclip"),
+                {QStringLiteral("-i"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
     QVERIFY2(other.waitForStarted(), "xclip (installed by scripts/deps) did not start");
     other.write("something else");
     other.closeWriteChannel();
@@ -547,8 +502,8 @@ void ProcessTest::batchLinesAreNotSyncedToDisk()
     strace.setProcessEnvironment(environment);
     strace.setWorkingDirectory(rig.user());
     strace.start(QStringLiteral("strace"), {QStringLiteral("-f"), QStringLiteral("-o"), log,
-                                            QStringLiteral("-e"), QStringLiteral("trace=fsync,fdatasync"), Program,
-                                            QStringLiteral("in.csv"), QStringLiteral("out.csv")});
+                                            QStringLiteral("-e"), QStringLiteral("trace=fsync,fdatasync"),
+                                            Program, QStringLiteral("in.csv"), QStringLiteral("out.csv")});
     QVERIFY2(strace.waitForStarted(), "strace (installed by scripts/deps) did not start");
     QVERIFY(strace.waitForFinished(60000));
     QCOMPARE(strace.exitCode(), 0);

@@ -37,6 +37,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void shippedSounds();
+    void hostileHeaderIsBounded();
     void playsInOrderWithoutHoldingTheWindow();
 
 private:
@@ -99,6 +100,49 @@ void SoundTest::shippedSounds()
         QVERIFY(file.size() < 40000);
     }
     QCOMPARE(QtSoundPlayer::waveLengthMs(QStringLiteral(ORLAM_SOURCE_DIR "/README.md")), qint64(-1));
+}
+
+// A header may claim any size at any byte rate; the time a sound may play stays within an hour.
+void SoundTest::hostileHeaderIsBounded()
+{
+    const auto wave = [](quint32 byteRate, quint32 dataSize) {
+        QByteArray bytes("RIFF\0\0\0\0WAVEfmt ", 16);
+        char field[4];
+        const auto add32 = [&](quint32 value) {
+            qToLittleEndian(value, field);
+            bytes.append(field, 4);
+        };
+        add32(16);
+        bytes.append("\x01\x00\x01\x00", 4); // PCM, mono
+        add32(byteRate);                     // sample rate, taken as the byte rate too
+        add32(byteRate);
+        bytes.append("\x01\x00\x08\x00", 4); // block align 1, 8 bits
+        bytes.append("data", 4);
+        add32(dataSize);
+        return bytes;
+    };
+    const struct {
+        const char *what;
+        quint32 byteRate, dataSize;
+        qint64 length;
+        int bound;
+    } rows[] = {
+        {"half a second", 8000, 4000, 500, 4500},
+        {"four billion bytes at one a second", 1, 0xFFFFFFFFu, 4294967295000LL, 3600000},
+        {"just under an hour", 1000, 3595000, 3595000, 3599000},
+    };
+    QTemporaryDir dir;
+    for (const auto &row : rows) {
+        const QString path = dir.filePath(QStringLiteral("sound.wav"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(wave(row.byteRate, row.dataSize));
+        file.close();
+        const qint64 length = QtSoundPlayer::waveLengthMs(path);
+        QVERIFY2(length == row.length, row.what);
+        QVERIFY2(QtSoundPlayer::boundMs(length) == row.bound, row.what);
+    }
+    QCOMPARE(QtSoundPlayer::boundMs(-1), 14000);
 }
 
 // Three sounds, then a file that is no sound, then one more: they end one after another in the

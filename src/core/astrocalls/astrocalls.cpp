@@ -4,6 +4,7 @@
 #include "common/clocktime.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
+#include "settings/zonetext.h"
 
 namespace orlam {
 
@@ -198,6 +199,12 @@ Status checkJobText(const JobArgs &args)
             message += QStringLiteral(" Correct it in the options.");
         return Status::failure(message);
     }
+    // A zone that reads but lies off the Earth's clocks would chart another day without a word.
+    // One that does not read at all is the engine's to refuse, with its own message.
+    const std::optional<double> hours = zoneHoursWest(args.zone);
+    if (hours && !checkZoneText(args.zone))
+        return Status::failure(checkZoneText(args.zone).message +
+                               QStringLiteral(" The job was not run. Correct it in the options."));
     return Status::success();
 }
 
@@ -217,8 +224,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
     if (!args.date.isValid() || !args.time.isValid())
         return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
 
-    return writeScratchFile(QString::fromLatin1(JobFileName),
-                            joinCrLf(jobLines(kind, args, mSettings, mDerived).lines));
+    return writeWorkFile(QString::fromLatin1(JobFileName),
+                         joinCrLf(jobLines(kind, args, mSettings, mDerived).lines), WorkFile::Scratch);
 }
 
 Status Astrocalls::run(JobKind kind, const JobArgs &args)

@@ -1,18 +1,18 @@
 #include "astrocalls/runner.h"
 
 #include "astrocalls/astrocalls.h"
+#include "astrocalls/enginegroups.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 
-#include <csignal>
+#include <algorithm>
 #include <cstdio>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace orlam {
 
@@ -20,6 +20,10 @@ namespace {
 
 constexpr auto EngineName = "orlam-ephem";
 constexpr auto ErrorExecuting = "Error executing Astrolog";
+// How much of the engine's error output is kept to explain a failure: its last lines.
+constexpr qsizetype KeptErrorBytes = 64 * 1024;
+// How long one wait for the engine's output lasts before the clock is looked at again.
+constexpr int WaitStepMs = 1000;
 
 QString executableDir()
 {
@@ -147,10 +151,7 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
     process.setProcessChannelMode(QProcess::SeparateChannels);
     // A group of its own, so that a hung engine can be ended with everything it started; and
     // it does not outlive us when we are killed while it runs.
-    process.setChildProcessModifier([] {
-        ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-    });
+    runInOwnGroup(process);
 
     const int limit = mTimeoutMs > 0 ? mTimeoutMs : -1;
     process.start();
@@ -164,23 +165,49 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
         process.waitForFinished(-1);
         return fail(Outcome::Failed, QString::fromLatin1(ErrorExecuting));
     }
+    EngineGroup group(process);
 
-    const bool finished = process.waitForFinished(limit);
+    // The error output is passed on as it comes and only its end is kept: an engine that
+    // floods it must not fill the memory.
+    QByteArray tail;
+    const auto drain = [&process, &tail] {
+        const QByteArray chunk = process.readAllStandardError();
+        if (chunk.isEmpty())
+            return;
+        std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stderr);
+        tail += chunk;
+        if (tail.size() > KeptErrorBytes)
+            tail = tail.right(KeptErrorBytes);
+    };
+    process.setReadChannel(QProcess::StandardError);
+    QElapsedTimer clock;
+    clock.start();
+    bool finished = false;
+    for (;;) {
+        const qint64 left = limit < 0 ? WaitStepMs : limit - clock.elapsed();
+        if (left <= 0)
+            break;
+        const int step = int(std::min<qint64>(left, WaitStepMs));
+        const bool readable = process.waitForReadyRead(step);
+        drain();
+        if (readable)
+            continue;
+        // Nothing to read: the engine has ended, or it has closed its error output and goes on.
+        if (process.state() == QProcess::NotRunning || process.waitForFinished(step)) {
+            finished = true;
+            break;
+        }
+    }
     const bool timedOut = !finished && process.state() != QProcess::NotRunning;
     if (timedOut) {
-        // The engine has not been reaped yet, so its process id still names its group.
-        const qint64 pid = process.processId();
-        if (pid > 0)
-            ::kill(-pid_t(pid), SIGKILL);
+        group.kill();
         process.kill();
         process.waitForFinished(-1);
     }
-    const QByteArray errors = process.readAllStandardError();
-    if (!errors.isEmpty()) {
-        std::fwrite(errors.constData(), 1, size_t(errors.size()), stderr);
-        std::fflush(stderr);
-        mEngineErrors = oneLine(errors);
-    }
+    drain();
+    std::fflush(stderr);
+    if (!tail.isEmpty())
+        mEngineErrors = oneLine(tail);
     if (timedOut) {
         mEngineErrors = QStringLiteral("the ephemeris program ran longer than %1 seconds and was stopped")
                             .arg(QString::number(mTimeoutMs / 1000.0));

@@ -1,7 +1,9 @@
 #include "astrocalls/scratchjobs.h"
 
+#include "astrocalls/enginegroups.h"
 #include "astrocalls/runner.h"
 #include "common/westerntext.h"
+#include "settings/zonetext.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,9 +11,16 @@
 #include <QRegularExpression>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace orlam {
 
 namespace {
+
+constexpr auto OwnerMarker = "owner.lock";
 
 QString reportName(const ScratchJob &job)
 {
@@ -33,6 +42,7 @@ QString reportName(const ScratchJob &job)
 
 struct Running {
     std::unique_ptr<QProcess> process;
+    std::unique_ptr<EngineGroup> group;
     QString folder;
     QString report;
     std::optional<double> hoursWest;
@@ -46,28 +56,59 @@ std::optional<double> momentLineHoursWest(const QString &momentLine)
     if (fields.size() < 7 || fields.at(0) != QLatin1String("/qb"))
         return std::nullopt;
     const QString &word = fields.at(5);
-    static const QRegularExpression zonePattern(
-        QStringLiteral("^([+-]?)(\\d{1,2})(?::(\\d\\d)|\\.(\\d{1,4}))?$"));
-    const QRegularExpressionMatch match = zonePattern.match(fields.at(6));
-    if (!match.hasMatch() || (word != QLatin1String("ST") && word != QLatin1String("DT")))
+    const std::optional<double> hours = zoneHoursWest(fields.at(6));
+    if (!hours || (word != QLatin1String("ST") && word != QLatin1String("DT")))
         return std::nullopt;
-    double hours = match.captured(2).toInt();
-    if (!match.captured(3).isEmpty())
-        hours += match.captured(3).toInt() / 60.0;
-    else if (!match.captured(4).isEmpty())
-        hours += QStringLiteral("0.%1").arg(match.captured(4)).toDouble();
-    if (match.captured(1) == QLatin1String("-"))
-        hours = -hours;
-    return word == QLatin1String("DT") ? hours - 1.0 : hours;
+    return word == QLatin1String("DT") ? *hours - 1.0 : *hours;
+}
+
+int removeStaleScratchFolders(const QString &folder)
+{
+    static const QRegularExpression ownName(QStringLiteral("^orlam-[A-Za-z0-9]{6}$"));
+    int removed = 0;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (!ownName.match(name).hasMatch())
+            continue;
+        const QString path = dir.filePath(name);
+        struct stat info {};
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            info.st_uid != ::geteuid())
+            continue;
+        const QByteArray marker = QFile::encodeName(QDir(path).filePath(QLatin1String(OwnerMarker)));
+        const int fd = ::open(marker.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        const bool ownerGone = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+        ::close(fd);
+        if (ownerGone && QDir(path).removeRecursively())
+            ++removed;
+    }
+    return removed;
 }
 
 ScratchJobs::ScratchJobs(const TSettings &settings, const DerivedValues &derived, QString program)
     : mSettings(settings), mDerived(derived), mProgram(std::move(program)),
       mDir(QDir(QDir::tempPath()).filePath(QStringLiteral("orlam-XXXXXX")))
 {
+    removeStaleScratchFolders(QDir::tempPath());
+    if (mDir.isValid()) {
+        // Held for the object's life; a process that dies lets go of it, and the next one then
+        // knows the folder is nobody's.
+        const QByteArray marker = QFile::encodeName(QDir(mDir.path()).filePath(QLatin1String(OwnerMarker)));
+        mOwnerLock = ::open(marker.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (mOwnerLock >= 0)
+            ::flock(mOwnerLock, LOCK_EX);
+    }
     // The reports are read by the program alone, never shown: month-first dates read the same
     // under every locale, also under those that write the year first.
     mDerived.EuroDateSwitch.clear();
+}
+
+ScratchJobs::~ScratchJobs()
+{
+    if (mOwnerLock >= 0)
+        ::close(mOwnerLock);
 }
 
 Status ScratchJobs::ready() const
@@ -91,7 +132,11 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
 
     auto start = [&](std::size_t index) -> Status {
         const ScratchJob &job = jobs[index];
-        if (Status check = checkJobText(job.args); !check)
+        JobArgs checked = job.args;
+        // With the system's zone the zone text is not written, so it cannot break the job.
+        if (mSettings.TimeMode == 2)
+            checked.zone.clear();
+        if (Status check = checkJobText(checked); !check)
             return check;
         Running &slot = running[index];
         slot.folder = QDir(mDir.path()).filePath(QString::number(++mSerial));
@@ -101,7 +146,7 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         slot.hoursWest = lines.size() > 1 ? momentLineHoursWest(lines.at(1)) : std::nullopt;
         slot.report = reportName(job);
         const QString jobPath = QDir(slot.folder).filePath(QLatin1String(JobFileName));
-        if (Status written = writeFileAtomically(jobPath, joinCrLf(lines)); !written)
+        if (Status written = writeWorkFile(jobPath, joinCrLf(lines), WorkFile::Scratch); !written)
             return written;
         slot.process = std::make_unique<QProcess>();
         QProcess &process = *slot.process;
@@ -111,7 +156,10 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         process.setStandardInputFile(QProcess::nullDevice());
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        runInOwnGroup(process);
         process.start();
+        if (process.waitForStarted(-1))
+            slot.group = std::make_unique<EngineGroup>(process);
         return Status::success();
     };
 
@@ -127,6 +175,8 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
             return Status::failure(QStringLiteral("Error executing Astrolog"));
         }
         if (!process.waitForFinished(limit)) {
+            if (slot.group)
+                slot.group->kill();
             process.kill();
             process.waitForFinished(-1);
             return Status::failure(QStringLiteral("Error executing Astrolog"));
@@ -136,10 +186,12 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         if (process.exitCode() != 0)
             return Status::failure(QStringLiteral("Astrolog return code %1").arg(process.exitCode()));
         ScratchReport &report = (*reports)[index];
-        QStringList lines;
-        if (readWesternLines(QDir(slot.folder).filePath(slot.report), &lines))
-            report.lines = lines;
+        if (Status read =
+                readReportLines(QDir(slot.folder).filePath(slot.report), &report.lines, slot.report);
+            !read)
+            return read;
         report.clockHoursWest = slot.hoursWest;
+        slot.group.reset();
         slot.process.reset();
         // Each job's folder goes at once, so a long range never piles up files.
         QDir(slot.folder).removeRecursively();
@@ -162,6 +214,8 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
     if (!outcome) {
         for (Running &slot : running) {
             if (slot.process && slot.process->state() != QProcess::NotRunning) {
+                if (slot.group)
+                    slot.group->kill();
                 slot.process->kill();
                 slot.process->waitForFinished(-1);
             }

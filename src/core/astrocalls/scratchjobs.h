@@ -36,6 +36,9 @@ class ScratchJobs {
 public:
     // `program` is the engine to run (see AstrologRunner::resolveProgram).
     ScratchJobs(const TSettings &settings, const DerivedValues &derived, QString program);
+    ~ScratchJobs();
+    ScratchJobs(const ScratchJobs &) = delete;
+    ScratchJobs &operator=(const ScratchJobs &) = delete;
 
     // False with a message when the temporary folder could not be made.
     Status ready() const;
@@ -59,11 +62,19 @@ private:
     DerivedValues mDerived; // a copy: the jobs here always ask for month-first dates
     QString mProgram;
     QTemporaryDir mDir;
+    int mOwnerLock = -1;
     QTimeZone mComputerZone = QTimeZone::systemTimeZone();
     int mParallel = 4; // engine processes running at once
     int mTimeoutMs = 60000;
     int mSerial = 0;
 };
+
+// The folders ScratchJobs makes under the temporary folder are "orlam-" and six characters; each
+// holds a marker file its owner keeps locked while it lives. Removes those in `folder` whose
+// owner is gone (a command killed before it could clean up) and returns how many. Folders of
+// other users, of a live owner, or without the marker (not made by this program, or just being
+// made) are left alone. Every ScratchJobs does it once when it is made.
+int removeStaleScratchFolders(const QString &folder);
 
 // Hours west of Greenwich of a job's moment line ("/qb 6 15 2026 14:30PM DT 6 93W21 45N05"):
 // the zone ("6", "-5.5", "-5:30", "+3") less one hour for "DT". Nothing when the line does not

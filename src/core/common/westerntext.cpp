@@ -2,15 +2,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
-#include <QTemporaryFile>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace orlam {
 
@@ -152,64 +145,21 @@ Status readWesternLines(const QString &path, QStringList *lines)
     return Status::success();
 }
 
-Status writeFileAtomically(const QString &path, const QByteArray &bytes, const QString &failureMessage)
+Status readReportLines(const QString &path, std::optional<QStringList> *lines, const QString &shownName)
 {
-    QSaveFile file(path);
-    // QSaveFile refuses to work where it cannot create its temporary; a direct write would be
-    // no safer, so the failure is reported instead.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(QString(failureMessage).arg(path));
-    return Status::success();
-}
-
-namespace {
-
-// Writes over a plain file of our own where it stands: the same inode and disk block job after
-// job, where a new file per job costs an inode made and one thrown away. Only the next command
-// reads a scratch file, after it has been written, so nothing can see it half written.
-// False, perhaps with the file damaged, when it cannot be done; the caller then replaces it.
-bool overwriteInPlace(const QByteArray &target, const QByteArray &bytes)
-{
-    // Not blocking: a pipe of that name without a reader must not hold us up.
-    const int fd = ::open(target.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat info {};
-    // A file linked elsewhere too is replaced instead, so the other name keeps what it had.
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1;
-    qsizetype done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t wrote =
-            ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        ok = wrote > 0;
-        if (ok)
-            done += wrote;
-    }
-    ok = ok && ::ftruncate(fd, off_t(bytes.size())) == 0;
-    return ::close(fd) == 0 && ok;
-}
-
-} // namespace
-
-Status writeScratchFile(const QString &path, const QByteArray &bytes, const QString &failureMessage)
-{
-    if (overwriteInPlace(QFile::encodeName(path), bytes))
+    lines->reset();
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return Status::success();
-    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
-        return Status::failure(QString(failureMessage).arg(path));
-    file.close();
-    const QByteArray target = QFile::encodeName(path);
-    // Renaming over an existing file makes ext4 write the new one out first (its guard for
-    // programs that replace files without syncing), which costs a disk write per job; with the
-    // old file removed first the rename is a plain one. A reader sees the old file, none, or
-    // the whole new one, never half of it.
-    ::unlink(target.constData());
-    if (::rename(QFile::encodeName(file.fileName()).constData(), target.constData()) != 0)
-        return Status::failure(QString(failureMessage).arg(path));
-    file.setAutoRemove(false);
+    // Read to one byte past the limit, so a file still growing is caught too.
+    const QByteArray bytes = file.read(LargestReportBytes + 1);
+    if (bytes.size() > LargestReportBytes)
+        return Status::failure(
+            QStringLiteral("The report %1 is larger than %2 MB, far more than the ephemeris "
+                           "program ever writes; it was not read.")
+                .arg(shownName.isEmpty() ? path : shownName)
+                .arg(LargestReportBytes / (1024 * 1024)));
+    *lines = splitLines(fromWestern(bytes));
     return Status::success();
 }
 

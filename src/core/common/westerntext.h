@@ -1,11 +1,13 @@
 #pragma once
 
+#include "common/safefile.h"
 #include "common/status.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace orlam {
 
@@ -38,17 +40,16 @@ QList<QByteArray> splitByteLines(const QByteArray &bytes);
 // A missing file gives ok == false with "Cannot open file %s" naming the path.
 Status readWesternLines(const QString &path, QStringList *lines);
 
-// Writes bytes so that no reader ever sees a half-written file: a temporary file beside the
-// target, flushed, then renamed over it. On failure the target is left as it was and the
-// result carries `failureMessage` with %1 replaced by the path.
-Status writeFileAtomically(const QString &path, const QByteArray &bytes,
-                           const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+// The largest report the engine writes (a year's transit calendar) is well under a megabyte.
+// A file larger than this under a report's name is no report of the engine's, and reading it
+// would cost many times its size in memory: it is refused instead.
+constexpr qint64 LargestReportBytes = 4 * 1024 * 1024;
 
-// For scratch files that the next command writes again anyway (job files, reports), read only
-// by a program started after the write: a plain file of ours is written over where it stands,
-// anything else (a link, a file with other names, one we may not write) is replaced by a new
-// file renamed into place. Never forced to disk, which would cost more than the job itself.
-Status writeScratchFile(const QString &path, const QByteArray &bytes,
-                        const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+// Reads an engine report as Western text lines. A missing file, or one that is not a regular
+// file (a pipe would block), gives success and no lines; one larger than LargestReportBytes a
+// failure naming `shownName`, or `path` when none is given ("The report chart.txt is larger
+// than 4 MB ...").
+Status readReportLines(const QString &path, std::optional<QStringList> *lines,
+                       const QString &shownName = QString());
 
 } // namespace orlam

@@ -22,12 +22,12 @@ using riseset::SunColumn;
 using riseset::TimeColumn;
 using riseset::TimeWidth;
 
-std::optional<QStringList> readReport(const QString &path)
+std::optional<QStringList> readReport(const QString &path, MessageSink &sink)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return splitLines(fromWestern(file.readAll()));
+    std::optional<QStringList> lines;
+    if (Status status = readReportLines(path, &lines); !status)
+        sink.showMessage(status.message);
+    return lines;
 }
 
 // The four fields of one body, in the order their keywords are tested.
@@ -147,40 +147,43 @@ bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::opti
     const BodyFields nextSun{nullptr, &table.NextSunRise, nullptr, nullptr};
     const BodyFields prevSun{nullptr, nullptr, nullptr, &table.PrevSunSet};
 
-    auto fail = [&sink] {
-        sink.showMessage(DateOrderMessage);
+    // A line that reads in the other date order is a real mismatch of the locale; any other
+    // line that does not read is damaged, and the locale is not to blame.
+    auto fail = [&sink, &locale](const char *report, qsizetype index, const QString &line) {
+        if (ReportLineMoment(line, !locale.dayFirst()))
+            sink.showMessage(DateOrderMessage);
+        else
+            sink.showMessage(QStringLiteral("The rise and set report %1 is damaged at line %2: \"%3\"")
+                                 .arg(QLatin1String(report))
+                                 .arg(index + 1)
+                                 .arg(line.left(120)));
         return false;
     };
-    if (baseDay) {
-        for (const QString &line : *baseDay) {
-            if (isSunLine(line) && !applyLine(line, sun, locale))
-                return fail();
-            if (isMoonLine(line) && !applyLine(line, moon, locale))
-                return fail();
+    const auto read = [&](const std::optional<QStringList> &lines, const char *report,
+                          const BodyFields *sunFields, const BodyFields *moonFields) {
+        if (!lines)
+            return true;
+        for (qsizetype i = 0; i < lines->size(); ++i) {
+            const QString &line = lines->at(i);
+            if (sunFields && isSunLine(line) && !applyLine(line, *sunFields, locale))
+                return fail(report, i, line);
+            if (moonFields && isMoonLine(line) && !applyLine(line, *moonFields, locale))
+                return fail(report, i, line);
         }
-    }
-    if (nextDay) {
-        for (const QString &line : *nextDay) {
-            if (isSunLine(line) && !applyLine(line, nextSun, locale))
-                return fail();
-        }
-    }
-    if (dayBefore) {
-        for (const QString &line : *dayBefore) {
-            if (isSunLine(line) && !applyLine(line, prevSun, locale))
-                return fail();
-        }
-    }
-    return true;
+        return true;
+    };
+    return read(baseDay, RiseSetFileName, &sun, &moon) &&
+           read(nextDay, RiseSetNextFileName, &nextSun, nullptr) &&
+           read(dayBefore, RiseSetBeforeFileName, &prevSun, nullptr);
 }
 
 bool readRiseSetFiles(const QString &directory, const LocaleFacts &locale, TRiseSetTable &table,
                       MessageSink &sink)
 {
     const QDir dir(directory);
-    return readRiseSetLines(readReport(dir.filePath(QLatin1String(RiseSetFileName))),
-                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName))), locale, table, sink,
-                            readReport(dir.filePath(QLatin1String(RiseSetBeforeFileName))));
+    return readRiseSetLines(readReport(dir.filePath(QLatin1String(RiseSetFileName)), sink),
+                            readReport(dir.filePath(QLatin1String(RiseSetNextFileName)), sink), locale, table,
+                            sink, readReport(dir.filePath(QLatin1String(RiseSetBeforeFileName)), sink));
 }
 
 } // namespace orlam

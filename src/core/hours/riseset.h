@@ -58,8 +58,10 @@ bool isMoonLine(const QString &line);
 // their values. Moments are read with ReportLineMoment() in the locale's day-first mode, so a
 // locale that writes dates year first still reads the engine's reports. The day before gives
 // only PrevSunSet.
-// When a line's moment does not read, DateOrderMessage goes to `sink` once and reading stops
-// there (fields set before stay set); the result is then false.
+// When a line's moment does not read, one message goes to `sink` and reading stops there
+// (fields set before stay set); the result is then false. The message is DateOrderMessage
+// when the line reads in the other date order (the locale does not match the report), else it
+// names the report and the line: "The rise and set report riseset.txt is damaged at line 7: ...".
 bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::optional<QStringList> &nextDay,
                       const LocaleFacts &locale, TRiseSetTable &table, MessageSink &sink,
                       const std::optional<QStringList> &dayBefore = std::nullopt);

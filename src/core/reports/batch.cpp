@@ -3,6 +3,7 @@
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "common/clocktime.h"
+#include "common/safefile.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -12,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QTemporaryFile>
 #include <functional>
@@ -185,16 +185,6 @@ bool spoolStream(QFile &stream, QTemporaryFile &copy, qint64 *tooLongLine)
 // written straight into: replacing it would put a plain file in place of the device. A name
 // for one of the program's own open files (/dev/stdout redirected to a file) is written into
 // too, since the file is the caller's, opened and maybe appended to by the caller.
-bool isStreamOutput(const QString &path)
-{
-    static const QRegularExpression ownFile(
-        QStringLiteral("^(/dev/(stdout|stderr|fd/\\d+)|/proc/(self|\\d+)/fd/\\d+)$"));
-    if (ownFile.match(QDir::cleanPath(path)).hasMatch())
-        return true;
-    const QFileInfo info(path);
-    return info.exists() && !info.isFile() && !info.isDir();
-}
-
 QString outOfBounds(int index)
 {
     return QStringLiteral("List index out of bounds (%1)").arg(index);
@@ -305,7 +295,6 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
     const QString inputPath = resolved(inputName);
     const QString outputPath = resolved(outputName);
     const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(inputName);
-    const QString cannotCreate = QStringLiteral("Cannot create file %1").arg(outputName);
     // Each message about a line names it, and the file, after the message's own text.
     const QString shownInput = QFileInfo(inputName).fileName();
     qint64 lineNumber = 0;
@@ -346,20 +335,9 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
     // at the end; a run that fails leaves nothing behind. Failing here, before the first line,
     // spares a long run whose result could not be kept. A device or a pipe is opened first and
     // written into only when every line has been converted.
-    const bool toStream = isStreamOutput(outputPath);
-    if (QFileInfo(outputPath).isDir())
-        return Status::failure(cannotCreate);
-    QSaveFile output(outputPath);
-    QFile device(outputPath);
-    QTemporaryFile held;
-    QIODevice *sink = &output;
-    if (toStream) {
-        if (!device.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered) || !held.open())
-            return Status::failure(cannotCreate);
-        sink = &held;
-    } else if (!output.open(QIODevice::WriteOnly)) {
-        return Status::failure(cannotCreate);
-    }
+    OutputFile output(outputPath, outputName);
+    if (Status status = output.open(); !status)
+        return status;
 
     Status failure;
     bool tooLong = false;
@@ -423,6 +401,15 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                 failure = atLine(runner.lastFailure());
                 return false;
             }
+            // So would one whose chart, although the engine said it was done, lacks either:
+            // no report, a damaged one, or someone else's file.
+            if (!calculator.lastChart.isComplete()) {
+                failure =
+                    atLine(QStringLiteral("The ephemeris program left no chart with the Sun and the Moon "
+                                          "in %1")
+                               .arg(QLatin1String(ChartFileName)));
+                return false;
+            }
 
             QString out;
             for (int i = 0; i < FieldCount; ++i)
@@ -433,35 +420,22 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                 out += *part + QLatin1Char(',');
             out += QLatin1String("\r\n");
             const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
-            if (sink->write(bytes) != bytes.size()) {
-                failure = Status::failure(cannotCreate);
+            if (!output.write(bytes)) {
+                failure = output.failure();
                 return false;
             }
             return true;
         },
         &tooLong);
     if (!converted) {
-        if (!toStream)
-            output.cancelWriting();
+        output.cancel();
         if (tooLong) {
             ++lineNumber;
             return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
         }
         return failure.ok ? Status::failure(cannotOpen) : failure;
     }
-    if (toStream) {
-        if (!held.seek(0))
-            return Status::failure(cannotCreate);
-        while (!held.atEnd()) {
-            const QByteArray chunk = held.read(ChunkSize);
-            if (chunk.isEmpty() || device.write(chunk) != chunk.size())
-                return Status::failure(cannotCreate);
-        }
-        return Status::success();
-    }
-    if (!output.commit())
-        return Status::failure(cannotCreate);
-    return Status::success();
+    return output.commit();
 }
 
 } // namespace orlam

@@ -62,8 +62,10 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
         return run;
     // A run that failed has reported itself through the runner; without a report the reading
     // below names the missing file.
-    QStringList read;
-    if (Status status = readWesternLines(name, &read); !status)
+    std::optional<QStringList> read;
+    if (Status status = readReportLines(name, &read); !status)
+        return status;
+    if (!read)
         return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
     // The job file tells the clock the engine wrote on.
     QStringList job;
@@ -71,11 +73,11 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
                                            ? momentLineHoursWest(job.at(1))
                                            : std::nullopt;
     if (west && placeZone.isValid()) {
-        read = placeCalendarLines(read, *west, placeZone, job.contains(QStringLiteral("-Yd")));
-        if (Status status = writeFileAtomically(name, joinCrLf(read)); !status)
+        read = placeCalendarLines(*read, *west, placeZone, job.contains(QStringLiteral("-Yd")));
+        if (Status status = writeWorkFile(name, joinCrLf(*read), WorkFile::Scratch); !status)
             return status;
     }
-    *lines = read;
+    *lines = *read;
     return Status::success();
 }
 

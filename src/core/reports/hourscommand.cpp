@@ -2,7 +2,7 @@
 
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
-#include "common/westerntext.h"
+#include "common/safefile.h"
 #include "reports/calendarexport.h"
 #include "reports/hourreports.h"
 #include "settings/firststart.h"
@@ -92,15 +92,19 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     const QDateTime stamp = QDateTime::currentDateTimeUtc();
     if (Status status = buildCalendar(jobs, place, selection, stamp, &ics, &counts); !status)
         return failed(1, status.message);
-    if (Status status = writeFileAtomically(arguments.at(2), ics); !status)
+    const QString &file = arguments.at(2);
+    if (Status status = writeOutputFile(file, ics); !status)
         return failed(1, status.message);
     HoursCommandResult result;
-    result.output << QStringLiteral("%1: %2 events (%3 planetary hours, %4 Sun and Moon, %5 transits)")
-                         .arg(arguments.at(2))
-                         .arg(counts.total())
-                         .arg(counts.hours)
-                         .arg(counts.sunMoon)
-                         .arg(counts.transits);
+    // A calendar sent to standard output is followed by nothing there: the count goes with the
+    // messages.
+    QStringList &summary = isStandardOutput(file) ? result.notes : result.output;
+    summary << QStringLiteral("%1: %2 events (%3 planetary hours, %4 Sun and Moon, %5 transits)")
+                   .arg(file)
+                   .arg(counts.total())
+                   .arg(counts.hours)
+                   .arg(counts.sunMoon)
+                   .arg(counts.transits);
     return result;
 }
 

@@ -22,6 +22,7 @@ enum class HoursCommand {
 struct HoursCommandResult {
     int exitCode = 0;   // 0 done, 1 failed (settings, engine, file), 2 wrong arguments
     QStringList output; // lines for standard output
+    QStringList notes;  // lines for standard error, after the output (not failures)
     QString error;      // one message for standard error, or empty
 };
 

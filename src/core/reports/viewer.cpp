@@ -22,11 +22,15 @@ Status assembleViewerLines(const QString &folder, QStringList *lines)
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
+        file.close();
+        std::optional<QStringList> report;
+        if (Status status = readReportLines(path, &report); !status)
+            return status;
         if (section.separator)
             result << QLatin1String(ViewerSeparatorLine);
         if (section.title)
             result << QLatin1String(section.title);
-        result << splitLines(fromWestern(file.readAll()));
+        result << report.value_or(QStringList());
     }
     *lines = result;
     return Status::success();

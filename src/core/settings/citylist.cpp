@@ -2,6 +2,7 @@
 
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
+#include "settings/zonetext.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -125,6 +126,10 @@ Status checkLocationText(const QString &field, const QString &text)
         return Status::failure(
             QStringLiteral("%1 \"%2\" holds a blank or a control character. Nothing was saved.")
                 .arg(field, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
+    if (field == QLatin1String("Time Zone")) {
+        if (Status zone = checkZoneText(text); !zone)
+            return Status::failure(zone.message + QStringLiteral(" Nothing was saved."));
+    }
     return Status::success();
 }
 

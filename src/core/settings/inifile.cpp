@@ -1,6 +1,7 @@
 #include "settings/inifile.h"
 
 #include "common/westerntext.h"
+#include "settings/settingsjournal.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,13 +87,10 @@ bool writable(const QString &path)
     return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
-Status writeInPlace(const QString &path, const QByteArray &bytes)
+// The file's bytes as a reader takes them: those of a write cut off by a crash, when one was.
+QByteArray fileContent(const QString &path, QFile &file)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size() ||
-        !file.flush() || ::fdatasync(file.handle()) != 0)
-        return Status::failure(WriteFailure.arg(path));
-    return Status::success();
+    return SettingsJournal::effectiveContent(path, file.readAll());
 }
 
 } // namespace
@@ -177,7 +175,7 @@ IniSection IniFile::readSection(const QString &section) const
         return result;
     const QString wanted = folded(section);
     bool inSection = false;
-    for (const QByteArray &raw : splitByteLines(withoutByteOrderMark(file.readAll()))) {
+    for (const QByteArray &raw : splitByteLines(withoutByteOrderMark(fileContent(mPath, file)))) {
         const QString line = fromWestern(raw);
         const QString name = sectionName(line);
         if (!name.isNull()) {
@@ -233,6 +231,7 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
 
     QList<QByteArray> lines;
     QByteArray mark;
+    QByteArray previous;
     QFile existing(mPath);
     const QFileInfo info(mPath);
     if (info.exists() && !info.isFile())
@@ -241,7 +240,8 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
         // Rewriting a file that cannot be read would drop everything else in it.
         if (!existing.open(QIODevice::ReadOnly))
             return Status::failure(WriteFailure.arg(mPath));
-        lines = splitByteLines(withoutByteOrderMark(existing.readAll(), &mark));
+        previous = fileContent(mPath, existing);
+        lines = splitByteLines(withoutByteOrderMark(previous, &mark));
         existing.close();
     }
 
@@ -302,9 +302,9 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
         return Status::failure(WriteFailure.arg(mPath));
     // A file the user may write in a folder the user may not (a settings file set up for a
     // portable copy in a shared folder) is rewritten in place, as there is nowhere to put the
-    // new copy beside it.
+    // new copy beside it; through the journal, so that a crash cannot leave it cut off.
     if (info.isFile() && !writable(dir) && writable(mPath))
-        return writeInPlace(mPath, bytes);
+        return SettingsJournal::writeInPlace(mPath, previous, bytes, WriteFailure);
     return writeFileAtomically(mPath, bytes, WriteFailure);
 }
 

@@ -58,7 +58,11 @@ Status Calculator::calculate(Output output)
             return status;
     }
 
-    const ChartReading chart = readChartFile(QLatin1String(ChartFileName), mSettings.AspectMode, texts);
+    std::optional<QStringList> listing;
+    if (Status status = readReportLines(QLatin1String(ChartFileName), &listing); !status)
+        return status;
+    const ChartReading chart = readChartLines(listing.value_or(QStringList()), mSettings.AspectMode, texts);
+    lastChart = chart;
     const QDateTime moment = clockTime(pickerDate.date(), pickerTime);
     const QString mainText = composeMainText(moment.date(), chart, mSettings, texts);
 
@@ -81,7 +85,7 @@ Status Calculator::calculate(Output output)
     if (mSettings.ReplaceClip && show)
         mHost.copyViewToClipboard();
     if (mSettings.LocalFileSave)
-        return writeFileAtomically(QLatin1String(DateFileName), joinCrLf(lines));
+        return writeWorkFile(QLatin1String(DateFileName), joinCrLf(lines), WorkFile::Kept);
     return Status::success();
 }
 

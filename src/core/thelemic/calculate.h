@@ -4,6 +4,7 @@
 #include "common/status.h"
 #include "hours/risesettable.h"
 #include "settings/settings.h"
+#include "thelemic/chartreading.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -84,6 +85,8 @@ public:
     TRiseSetTable RiseSetTable;
     // The lines of the last composition (date lines then greetings).
     QStringList lastLines;
+    // What the last run read from the chart listing.
+    ChartReading lastChart;
 
     TSettings &settings() { return mSettings; }
     const LocaleFacts &locale() const { return mLocale; }

@@ -40,6 +40,7 @@ ChartReading readChartLines(const QStringList &lines, int aspectMode, DateTexts 
         const QString sign = SignFromAbbreviation(line.mid(8, 3));
         if (sun)
             reading.SunSign = sign;
+        (sun ? reading.hasSun : reading.hasMoon) = !sign.isEmpty();
         QString &position = sun ? texts.SunPosition : texts.MoonPosition;
         const QLatin1String body = sun ? QLatin1String(" Sol ") : QLatin1String(", Luna ");
         if (aspectMode == 0) {

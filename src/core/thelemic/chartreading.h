@@ -18,6 +18,10 @@ struct ChartReading {
     QString phrase;
     // The Sun's sign name ("Aries" turns the era year in March); empty without a Sun row.
     QString SunSign;
+    // A Sun row, a Moon row, with a sign that reads: a chart a date can be composed from.
+    bool hasSun = false;
+    bool hasMoon = false;
+    bool isComplete() const { return hasSun && hasMoon; }
 };
 
 // The twelve signs in the order the listing's abbreviations are matched. Index 0 is Aries.

@@ -129,16 +129,42 @@ TEST(RiseSetReading, MissingReportsLeaveTheirFields)
 
 TEST(RiseSetReading, UnreadableLineStopsWithOneMessage)
 {
+    // A line in the other date order is the locale's mismatch, and the message says how to mend
+    // it; a damaged line is named with its report and its place, and the locale is left alone.
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    RecordingSink sink;
-    TRiseSetTable table;
-    const QStringList base{sunLine(" 6/15/20x6", " 5:26am", "rises"),
-                           sunLine(" 6/15/2026", " 8:50pm", "sets")};
-    const QStringList next{sunLine(" 6/16/2026", " 5:27am", "rises")};
-    EXPECT_FALSE(readRiseSetLines(base, next, us, table, sink));
-    EXPECT_EQ(sink.messages, QStringList({DateOrderMessage}));
-    EXPECT_FALSE(table.SunRise.isValid());
-    EXPECT_FALSE(table.NextSunRise.isValid());
+    const QString goodRise = sunLine(" 6/15/2026", " 5:26am", "rises");
+    const QString goodSet = sunLine(" 6/15/2026", " 8:50pm", "sets");
+    const QString goodNext = sunLine(" 6/16/2026", " 5:27am", "rises");
+    const QString damaged = sunLine(" 6/15/20x6", " 5:26am", "rises");
+    const QString dayFirst = sunLine("15/06/2026", " 5:26am", "rises");
+    const QString badTime = sunLine(" 6/15/2026", "25:99pm", "sets");
+    const struct {
+        const char *what;
+        QStringList base, next;
+        QString message;
+    } rows[] = {
+        {"a damaged date",
+         {damaged, goodSet},
+         {goodNext},
+         QStringLiteral("The rise and set report riseset.txt is damaged at line 1: \"") + damaged + '"'},
+        {"a damaged line further on",
+         {goodSet, QStringLiteral("Sun junk"), badTime},
+         {goodNext},
+         QStringLiteral("The rise and set report riseset.txt is damaged at line 3: \"") + badTime + '"'},
+        {"a damaged next day",
+         {goodRise},
+         {damaged},
+         QStringLiteral("The rise and set report risesetn.txt is damaged at line 1: \"") + damaged + '"'},
+        {"a day-first report under a month-first locale", {dayFirst, goodSet}, {goodNext}, DateOrderMessage},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        RecordingSink sink;
+        TRiseSetTable table;
+        EXPECT_FALSE(readRiseSetLines(row.base, row.next, us, table, sink));
+        EXPECT_EQ(sink.messages, QStringList({row.message}));
+        EXPECT_FALSE(table.NextSunRise.isValid());
+    }
 }
 
 TEST(RiseSetReading, FailureAfterSomeFieldsKeepsThem)

@@ -91,6 +91,38 @@ TEST(CityList, LocationTextsThatCanBeSaved)
     }
 }
 
+TEST(CityList, TimeZoneOffTheEarthsClocksIsNotSaved)
+{
+    // Hours west of Greenwich: from 14 east (-14) to 12 west (12), in the three forms.
+    const struct {
+        const char *zone;
+        const char *message; // nullptr: saved
+    } rows[] = {
+        {"6", nullptr},
+        {"-14", nullptr},
+        {"12", nullptr},
+        {"+3", nullptr},
+        {"-5:30", nullptr},
+        {"-5.75", nullptr},
+        {"12:30",
+         "The time zone \"12:30\" is outside -14 to +12 hours west of Greenwich. Nothing was saved."},
+        {"-14.5",
+         "The time zone \"-14.5\" is outside -14 to +12 hours west of Greenwich. Nothing was saved."},
+        {"25", "The time zone \"25\" is outside -14 to +12 hours west of Greenwich. Nothing was saved."},
+        {"6:75",
+         "The time zone \"6:75\" is not hours west of Greenwich like 6, -5.5 or -5:30. Nothing was saved."},
+        {"six",
+         "The time zone \"six\" is not hours west of Greenwich like 6, -5.5 or -5:30. Nothing was saved."},
+    };
+    for (const auto &row : rows) {
+        const Status status = checkLocationText(QStringLiteral("Time Zone"), QString::fromLatin1(row.zone));
+        EXPECT_EQ(status.ok, row.message == nullptr) << row.zone;
+        if (row.message) {
+            EXPECT_EQ(str(status.message), row.message);
+        }
+    }
+}
+
 TEST(CityList, EncodingsKeepTheColumns)
 {
     const QString line = cityLine(QStringLiteral("Z\u00fcrich, Switzerland"), "47N23", "8E33");
