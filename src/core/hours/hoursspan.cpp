@@ -5,6 +5,7 @@
 #include "hours/planets.h"
 #include "hours/riseset.h"
 #include "settings/settings.h"
+#include "settings/zonetext.h"
 #include "shared/risesetformat.h"
 
 #include <QHash>
@@ -185,11 +186,10 @@ QTimeZone placeZone(const TSettings &settings, const QTimeZone &computerZone)
         return named;
     if (settings.TimeMode == 2 && computerZone.isValid())
         return computerZone;
-    if (const std::optional<double> west =
-            momentLineHoursWest(QStringLiteral("/qb 1 1 2000 0:00AM %1 %2 0E00 0N00")
-                                    .arg(settings.TimeMode == 1 ? QStringLiteral("DT") : QStringLiteral("ST"),
-                                         settings.TimeZone.trimmed())))
-        return QTimeZone(static_cast<int>(std::lround(-*west * SecsPerHour)));
+    if (const std::optional<double> west = zoneHoursWest(settings.TimeZone.trimmed())) {
+        const double clockWest = *west - (settings.TimeMode == 1 ? 1.0 : 0.0);
+        return QTimeZone(static_cast<int>(std::lround(-clockWest * SecsPerHour)));
+    }
     return computerZone.isValid() ? computerZone : QTimeZone::utc();
 }
 
