@@ -29,8 +29,13 @@ CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, cons
     mDays = new QSpinBox(this);
     mDays->setObjectName(QStringLiteral("DayCount"));
     mDays->setRange(1, MaxCalendarDays);
+    // "1 day", "2 days", the same range as the command line's --ics.
+    const auto daysSuffix = [this](int days) {
+        mDays->setSuffix(days == 1 ? QStringLiteral(" day") : QStringLiteral(" days"));
+    };
+    connect(mDays, &QSpinBox::valueChanged, this, daysSuffix);
     mDays->setValue(preset.dayCount);
-    mDays->setSuffix(QStringLiteral(" days"));
+    daysSuffix(mDays->value());
     auto *range = new QFormLayout;
     range->addRow(QStringLiteral("&From:"), mFirst);
     range->addRow(QStringLiteral("&Length:"), mDays);

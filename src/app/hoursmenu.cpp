@@ -8,6 +8,7 @@
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
@@ -177,11 +178,9 @@ void HoursMenu::ExportCalendarClick()
     // The file is offered to the desktop's calendar program, which imports it; a user who keeps
     // the file for a phone or a web calendar says no.
     const QString question =
-        QStringLiteral(
-            "%1 events of %2 days were saved in %3.\n\nOpen the file in your calendar program now?")
-            .arg(events)
-            .arg(selection.dayCount)
-            .arg(QDir::toNativeSeparators(path));
+        QStringLiteral("%1 of %2 were saved in %3.\n\nOpen the file in your calendar program now?")
+            .arg(countOf(events, "event", "events"), countOf(selection.dayCount, "day", "days"),
+                 QDir::toNativeSeparators(path));
     if (!mAskOpen(question))
         return;
     if (!mOpener(path))

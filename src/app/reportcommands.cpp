@@ -11,7 +11,9 @@
 #include "reports/verses.h"
 #include "reports/viewer.h"
 #include "reports/worddocument.h"
-#include "torm.h"
+#include "settings/settings.h"
+#include "shellmessages.h"
+#include "thelemic/calculate.h"
 #include "trayicon.h"
 #include "viewprinter.h"
 #include "workfolder.h"
@@ -22,6 +24,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTextEdit>
@@ -31,23 +34,23 @@ namespace orlam {
 
 namespace {
 
-constexpr int BalloonTitleLength = 63;
-constexpr int BalloonTextLength = 255;
-constexpr int BalloonSeconds = 10;
+// The view's font size in points, as a word processor sizes it (the view's font is sized in
+// screen pixels of 96 to the inch).
+double viewPointSize(const QFont &font)
+{
+    return font.pixelSize() > 0 ? font.pixelSize() * 72.0 / 96.0 : font.pointSizeF();
+}
 
 } // namespace
 
-ReportCommands::ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astrocalls)
-    : mWindow(window), mView(view), mAstro(astrocalls)
+ReportCommands::ReportCommands(QWidget &window, CalcHost &host, const TSettings &settings, QTextEdit &view,
+                               Astrocalls &astrocalls)
+    : mWindow(window), mHost(host), mSettings(settings), mView(view), mAstro(astrocalls)
 {
     mOutside.verseSeed = [] { return verseSeed(QDateTime::currentDateTimeUtc().time()); };
     mOutside.trayAvailable = [] { return TrayIcon::trayAvailable(); };
-    mOutside.balloon = [this](const QString &title, const QString &text) {
-        mWindow.ShowBalloon(title, text, BalloonIcon::Information, BalloonSeconds);
-    };
     mOutside.noticeBox = [this](const QString &title, const QString &text) {
-        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok, &mWindow);
-        box.exec();
+        showNotice(&mWindow, title, text);
     };
     mOutside.askSaveName = [this] { return askSaveNameWithDialog(); };
     mOutside.documentsFolder = [] {
@@ -64,10 +67,10 @@ void ReportCommands::AstroButtonClick()
 {
     QStringList lines;
     if (const Status status = assembleViewerLines(QDir::currentPath(), &lines); !status) {
-        mWindow.showMessage(status.message);
+        mHost.showMessage(status.message);
         return;
     }
-    mWindow.setViewText(lines.join(QLatin1Char('\n')));
+    mHost.setViewText(lines.join(QLatin1Char('\n')));
 }
 
 void ReportCommands::Forthemonth1Click()
@@ -82,16 +85,15 @@ void ReportCommands::Fortheyear1Click()
 
 void ReportCommands::showCalendar(JobKind kind)
 {
-    const TSettings &settings = mWindow.settings();
     QStringList lines;
     const Status status = makeTransitCalendar(
-        mAstro, kind, settings.TimeZone, settings.Longitude, settings.Latitude, mWindow.datePickerValue(),
-        mWindow.timePickerValue(), placeZone(settings, QTimeZone::systemTimeZone()), &lines);
+        mAstro, kind, mSettings.TimeZone, mSettings.Longitude, mSettings.Latitude, mHost.datePickerValue(),
+        mHost.timePickerValue(), placeZone(mSettings, QTimeZone::systemTimeZone()), &lines);
     if (!status) {
-        mWindow.showMessage(status.message);
+        mHost.showMessage(status.message);
         return;
     }
-    mWindow.setViewText(lines.join(QLatin1Char('\n')));
+    mHost.setViewText(lines.join(QLatin1Char('\n')));
 }
 
 // --- Verses and greetings --------------------------------------------------------------------
@@ -104,7 +106,7 @@ bool ReportCommands::pickVerse(QString *verse)
         return false;
     const VersePick pick = PickVerse(path, mOutside.verseSeed());
     if (!pick.status) {
-        mWindow.showMessage(pick.status.message);
+        mHost.showMessage(pick.status.message);
         return false;
     }
     *verse = pick.verse;
@@ -113,8 +115,8 @@ bool ReportCommands::pickVerse(QString *verse)
 
 void ReportCommands::notice(const QString &title, const QString &text)
 {
-    if (mOutside.trayAvailable())
-        mOutside.balloon(title.left(BalloonTitleLength), text.left(BalloonTextLength));
+    if (mOutside.trayAvailable() && mOutside.balloon)
+        mOutside.balloon(balloonTitle(title), balloonText(text));
     else
         // Without a tray a balloon would never be seen.
         mOutside.noticeBox(title, text);
@@ -123,8 +125,12 @@ void ReportCommands::notice(const QString &title, const QString &text)
 void ReportCommands::RandomVerse1Click()
 {
     QString verse;
-    if (pickVerse(&verse))
-        mWindow.setViewText(verse);
+    if (pickVerse(&verse)) {
+        mHost.setViewText(verse);
+        // A verse is prose: it wraps at the view's edge, where a report's lines keep their
+        // layout and scroll sideways. The next text put into the view sets it back.
+        mView.setLineWrapMode(QTextEdit::WidgetWidth);
+    }
 }
 
 void ReportCommands::showVerseNotice()
@@ -148,19 +154,19 @@ void ReportCommands::Law1Click()
 
 void ReportCommands::copyPresentDate()
 {
-    mWindow.NowButtonClick();
-    mWindow.ClipButtonClick();
+    mOutside.calculateNow();
+    mHost.copyViewToClipboard();
 }
 
 void ReportCommands::showPresentDateNotice()
 {
-    mWindow.NowButtonClick();
+    mOutside.calculateNow();
     notice(QLatin1String(ThelemicDateTitle), dateBalloonText(mView.toPlainText()));
 }
 
 // --- Save, print, export ---------------------------------------------------------------------
 
-QString ReportCommands::askSaveNameWithDialog()
+ReportCommands::SaveChoice ReportCommands::askSaveNameWithDialog()
 {
     // The job file, the reports and the verses are all found through the current folder, so a
     // dialog that moved it would break every later command.
@@ -169,15 +175,38 @@ QString ReportCommands::askSaveNameWithDialog()
     // hard to find and could take the name of a report. Start where the user keeps documents,
     // then where the last save went.
     const QString start = mLastSaveFolder.isEmpty() ? mOutside.documentsFolder() : mLastSaveFolder;
-    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), start, QStringLiteral("Text files (*.txt)"));
+    const QString richText = QLatin1String(RichTextFilter);
+    const QString plainText = QLatin1String(PlainTextFilter);
+    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), start);
+    dialog.setNameFilters({richText, plainText});
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(QStringLiteral("orlamdata.txt"));
-    QString chosen;
+    const auto suffixOf = [](SavedType type) {
+        return withSavedTypeSuffix(QStringLiteral("x"), type).mid(2);
+    };
+    const auto chooseType = [&](SavedType type) {
+        dialog.setDefaultSuffix(suffixOf(type));
+        // The name in the box follows the filter, as far as it names one of our types.
+        if (auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) {
+            const QString name = edit->text();
+            const QFileInfo info(name);
+            const QString other =
+                suffixOf(type == SavedType::RichText ? SavedType::PlainText : SavedType::RichText);
+            if (info.suffix().compare(other, Qt::CaseInsensitive) == 0)
+                edit->setText(name.left(name.size() - other.size()) + suffixOf(type));
+        }
+    };
+    dialog.selectNameFilter(mLastSaveType == SavedType::RichText ? richText : plainText);
+    dialog.setDefaultSuffix(suffixOf(mLastSaveType));
+    dialog.selectFile(withSavedTypeSuffix(QStringLiteral("orlamdata"), mLastSaveType));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&](const QString &filter) { chooseType(savedTypeOfFilter(filter)); });
+    SaveChoice chosen;
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
-        chosen = dialog.selectedFiles().constFirst();
-        mLastSaveFolder = QFileInfo(chosen).absolutePath();
+        chosen.type = savedTypeOfFilter(dialog.selectedNameFilter());
+        chosen.path = withSavedTypeSuffix(dialog.selectedFiles().constFirst(), chosen.type);
+        mLastSaveFolder = QFileInfo(chosen.path).absolutePath();
+        mLastSaveType = savedTypeForName(chosen.path, chosen.type);
     }
     if (QDir::currentPath() != folder)
         QDir::setCurrent(folder);
@@ -186,20 +215,24 @@ QString ReportCommands::askSaveNameWithDialog()
 
 void ReportCommands::Save1Click()
 {
-    const QString name = mOutside.askSaveName();
-    if (name.isEmpty())
+    const SaveChoice choice = mOutside.askSaveName();
+    if (choice.path.isEmpty())
         return;
-    // Rich text whatever the name ends in; written beside the target and renamed over it, so an
-    // old file is either kept whole or replaced whole. A device or a pipe is written into.
-    const QByteArray rtf = rtfFromLines(splitLines(mView.toPlainText()));
-    if (const Status status = writeOutputFile(name, rtf); !status)
-        mWindow.showMessage(status.message);
+    // The name decides the form: a ".txt" file holds plain text whatever filter was shown, so
+    // that every program opening it shows the text and not its markup. Written beside the
+    // target and renamed over it, so an old file is either kept whole or replaced whole. A
+    // device or a pipe is written into.
+    const QString path = withSavedTypeSuffix(choice.path, choice.type);
+    const SavedType type = savedTypeForName(path, choice.type);
+    const QByteArray bytes = savedViewBytes(splitLines(mView.toPlainText()), type, localeCodeset());
+    if (const Status status = writeOutputFile(path, bytes); !status)
+        mHost.showMessage(status.message);
 }
 
 void ReportCommands::Print1Click()
 {
     if (const Status status = printOnDefaultPrinter(*mView.document(), mWindow.windowTitle()); !status)
-        mWindow.showMessage(status.message);
+        mHost.showMessage(status.message);
 }
 
 void ReportCommands::InsertintoWord971Click()
@@ -211,16 +244,18 @@ void ReportCommands::InsertintoWord971Click()
     mView.copy();
     mView.moveCursor(QTextCursor::End);
 
-    const WordDocument document = exportDocument(splitLines(mView.toPlainText()));
+    // The date lines are the first 1 to 3 of the view ("Lines" 0 to 2).
+    const WordDocument document = exportDocument(splitLines(mView.toPlainText()), mSettings.Lines + 1,
+                                                 mView.font().family(), viewPointSize(mView.font()));
     QString path;
     const Status saved = saveNewDocument(document, mOutside.documentsFolder(), mOutside.now(), &path);
     if (!saved) {
-        mWindow.showMessage(saved.message);
+        mHost.showMessage(saved.message);
         return;
     }
     mLastDocument = path;
     if (!mOutside.openDocument(path))
-        mWindow.showMessage(
+        mHost.showMessage(
             QStringLiteral("The document %1 has been written, but no program could be found to open it.")
                 .arg(path));
 }

@@ -2,6 +2,7 @@
 
 #include "astrocalls/astrocalls.h"
 #include "common/status.h"
+#include "reports/savedview.h"
 
 #include <QDateTime>
 #include <QString>
@@ -9,18 +10,23 @@
 #include <functional>
 
 class QTextEdit;
+class QWidget;
 
 namespace orlam {
 
-class TOrm;
+class CalcHost;
+struct TSettings;
 
 // The commands that show reports in the view and take the view's text out of the program:
 // the astrological data viewer, the transit calendars, the verses and greetings, Save, Print
 // and the word-processor export. The main window's handlers of the same names call these.
-// Every failure ends in a message through the window; nothing here throws.
+// Every failure ends in a message through the host; nothing here throws.
 class ReportCommands {
 public:
-    ReportCommands(TOrm &window, QTextEdit &view, Astrocalls &astrocalls);
+    // `window` parents the dialogs and names the print job; `host` holds the pickers and the
+    // view's text and shows messages; `settings` are read when a command runs.
+    ReportCommands(QWidget &window, CalcHost &host, const TSettings &settings, QTextEdit &view,
+                   Astrocalls &astrocalls);
 
     void AstroButtonClick();
     void Forthemonth1Click();
@@ -41,6 +47,11 @@ public:
     void Print1Click();
     void InsertintoWord971Click();
 
+    struct SaveChoice {
+        QString path;
+        SavedType type = SavedType::RichText;
+    };
+
     // What the commands reach outside the window; tests put their own in place.
     struct Outside {
         // Milliseconds of the UTC day, the verse generator's seed.
@@ -52,8 +63,11 @@ public:
         std::function<void(const QString &title, const QString &text)> balloon;
         // The same title and text in a message box, where there is no tray.
         std::function<void(const QString &title, const QString &text)> noticeBox;
-        // The save dialog: the chosen file, empty when cancelled.
-        std::function<QString()> askSaveName;
+        // Sets the pickers to the present and calculates, as "Now" does.
+        std::function<void()> calculateNow;
+        // The save dialog: the chosen file and the type of the chosen filter; an empty path
+        // when cancelled.
+        std::function<SaveChoice()> askSaveName;
         // The folder new documents go to.
         std::function<QString()> documentsFolder;
         // The local time a new document is named after.
@@ -66,10 +80,11 @@ public:
     // The file the last export wrote (empty before the first, or after a failure).
     const QString &lastDocument() const { return mLastDocument; }
 
-    // The save dialog as the program shows it: the preset name "orlamdata.txt", the one filter
-    // "Text files (*.txt)" and the default extension "txt", starting in the documents folder,
-    // later in the folder of the last save. The current folder is the same afterwards.
-    QString askSaveNameWithDialog();
+    // The save dialog as the program shows it: the filters "Rich Text (*.rtf)" (first, with the
+    // preset name "orlamdata.rtf") and "Text files (*.txt)"; the extension of the chosen filter
+    // is added to a name typed without one. It starts in the documents folder, later in the
+    // folder of the last save; the current folder is the same afterwards.
+    SaveChoice askSaveNameWithDialog();
 
 private:
     void showCalendar(JobKind kind);
@@ -77,12 +92,15 @@ private:
     // A verse of the verse file; false (after a message, if it could not be read) for none.
     bool pickVerse(QString *verse);
 
-    TOrm &mWindow;
+    QWidget &mWindow;
+    CalcHost &mHost;
+    const TSettings &mSettings;
     QTextEdit &mView;
     Astrocalls &mAstro;
     Outside mOutside;
     QString mLastDocument;
     QString mLastSaveFolder;
+    SavedType mLastSaveType = SavedType::RichText;
 };
 
 } // namespace orlam

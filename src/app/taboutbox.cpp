@@ -10,6 +10,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QScreen>
@@ -121,6 +122,24 @@ void TAboutBox::showEvent(QShowEvent *event)
         move(area.center() - rect().center());
     }
     QDialog::showEvent(event);
+}
+
+void TAboutBox::keyPressEvent(QKeyEvent *event)
+{
+    // The box has no button to take the keys a dialog's OK and Cancel would.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            BitBtn1Click();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TAboutBox::mouseReleaseEvent(QMouseEvent *event)

@@ -10,7 +10,7 @@ namespace orlam {
 class LocaleFacts;
 
 // The about box: product name, icon, version and build time, authorship. A click anywhere on it
-// closes it; it has no caption-bar buttons, so Escape closes it too.
+// closes it; it has no caption-bar buttons, so Escape and Enter close it too.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
@@ -26,6 +26,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void FormShow();

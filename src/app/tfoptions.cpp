@@ -5,6 +5,7 @@
 #include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "shellmessages.h"
+#include "taborder.h"
 #include "weblinks.h"
 
 #include <QAbstractItemView>
@@ -118,6 +119,12 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
     outer->addWidget(PageControl1, 1);
     outer->addLayout(buttons);
 
+    // Tab goes through each page as it is laid out, and into a group of radio buttons at the
+    // checked one.
+    for (int page = 0; page < PageControl1->count(); ++page)
+        orderTabsByLayout(PageControl1->widget(page));
+    for (QButtonGroup *group : findChildren<QButtonGroup *>())
+        tabToCheckedRadio(group);
     loadControls();
     loadCityList(cityListPath);
     // Never smaller than the controls need with the desktop's font, nor than the classic size.

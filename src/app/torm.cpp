@@ -5,7 +5,9 @@
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
+#include "batchdialog.h"
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "common/westerntext.h"
 #include "eventview.h"
 #include "hours/alarmclock.h"
@@ -25,6 +27,7 @@
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "windowplacement.h"
 #include "workfolder.h"
 
 #include <QApplication>
@@ -35,12 +38,14 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QGridLayout>
-#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTextEdit>
@@ -61,7 +66,9 @@ constexpr int CalendarPanelHeight = 212;
 constexpr int ViewMinimumHeight = 20;
 constexpr int SplitterWidth = 3;
 constexpr int StatusBarHeight = 20;
-constexpr int InputBoxWidth = 320;
+constexpr int BalloonSeconds = 10;
+// The window system's icon and three buttons beside a caption.
+constexpr int TitleBarButtonsWidth = 120;
 
 // An alarm sound ("venus.wav"): the user's own in the work folder, else the one installed with
 // the program among its sounds.
@@ -115,7 +122,11 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
-    mReports = std::make_unique<ReportCommands>(*this, *TDate, *mAstro);
+    mReports = std::make_unique<ReportCommands>(*this, *this, mSettings, *TDate, *mAstro);
+    mReports->outside().calculateNow = [this] { NowButtonClick(); };
+    mReports->outside().balloon = [this](const QString &title, const QString &text) {
+        ShowBalloon(title, text, BalloonIcon::Information, BalloonSeconds);
+    };
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
     mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived,
@@ -251,6 +262,7 @@ void TOrm::buildViews()
     TDate->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TDate->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     TDate->setContextMenuPolicy(Qt::CustomContextMenu);
+    TDate->installEventFilter(this);
     viewLayout->addWidget(TDate, 0, 0);
 
     PopupMenu1 = new QMenu(this);
@@ -340,15 +352,28 @@ void TOrm::buildMenus()
     };
 
     QMenu *file = menu(bar, "File1", QStringLiteral("&File"));
-    item(file, "Calculate1", QStringLiteral("&Calculate"), [this] { CalcButtonClick(); });
+    // The keys of Linux desktops; a key that a focused field uses itself (Ctrl+C in a picker)
+    // stays the field's.
+    item(file, "Calculate1", QStringLiteral("&Calculate"), [this] {
+        CalcButtonClick();
+    })->setShortcut(QKeySequence(Qt::Key_F5));
     item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
     item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
-    item(file, "Print1", QStringLiteral("&Print..."), [this] { Print1Click(); });
-    item(file, "Save1", QStringLiteral("&Save..."), [this] { Save1Click(); });
-    item(file, "Exit1", QStringLiteral("&Exit"), [this] { Exit1Click(); });
+    item(file, "Print1", QStringLiteral("&Print..."), [this] {
+        Print1Click();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    item(file, "Save1", QStringLiteral("&Save..."), [this] {
+        Save1Click();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    item(file, "Exit1", QStringLiteral("&Exit"), [this] {
+        Exit1Click();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
-    item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] { ClipButtonClick(); });
+    // Ctrl+C copies the whole view; with a part of it selected, the view copies that part.
+    item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] {
+        ClipButtonClick();
+    })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
     item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"),
          [this] { InsertintoWord971Click(); });
 
@@ -373,13 +398,15 @@ void TOrm::buildMenus()
     MonthlyCalendar1 = check(view, "MonthlyCalendar1", QStringLiteral("&Monthly calendar"), true,
                              [this] { MonthlyCalendar1Click(); });
     AlarmEvents1 =
-        check(view, "AlarmEvents1", QStringLiteral("Alarm Events"), false, [this] { AlarmEvents1Click(); });
+        check(view, "AlarmEvents1", QStringLiteral("&Alarm Events"), false, [this] { AlarmEvents1Click(); });
 
     QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
     item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
 
     QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
-    item(help, "Help2", QStringLiteral("&Help"), [this] { Help2Click(); });
+    item(help, "Help2", QStringLiteral("&Help"), [this] {
+        Help2Click();
+    })->setShortcut(QKeySequence(Qt::Key_F1));
     item(help, "About1", QStringLiteral("&About"), [this] { About1Click(); });
     QMenu *web = menu(help, "Web1", QStringLiteral("&Web"));
     web->setToolTipsVisible(true);
@@ -420,6 +447,16 @@ void TOrm::buildMenus()
 void TOrm::buildTray()
 {
     mTray = new TrayIcon(PopupMenu2, this);
+    mTray->setClickHandler([this] { NotificationIcon1Click(); });
+}
+
+void TOrm::NotificationIcon1Click()
+{
+    // A left click shows the window, or hides it into the tray when it is on screen.
+    if (isVisible() && !isMinimized())
+        hide();
+    else
+        Restore1Click();
 }
 
 void TOrm::applyWindowKeys()
@@ -430,7 +467,14 @@ void TOrm::applyWindowKeys()
     // The stored client area leaves out the menu bar, which sits in the window's frame on the
     // desktop the layout keys were first defined for.
     resize(mWindowKeys.ClientWidth, mWindowKeys.ClientHeight + menuBarHeight());
-    move(mWindowKeys.Left, mWindowKeys.Top);
+    // A place stored on a screen that is no longer there (or beyond its edge) comes back.
+    const QRect placed =
+        keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), availableScreenAreas());
+    resize(placed.size());
+    move(placed.topLeft());
+    // Without a stored size the window grows to fit the date lines once they are known.
+    QString stored;
+    mFitFirstSize = !mStore.readSection().value(QStringLiteral("ClientWidth"), &stored);
     Toolbar1->setVisible(ToolBars1->isChecked());
     StatusBar1->setVisible(Statusbar2->isChecked());
     // The splitter hides its handle together with the panel.
@@ -482,6 +526,8 @@ void TOrm::setMonthCalendarDate(QDate date)
 
 void TOrm::setViewText(const QString &text)
 {
+    // Lines keep their layout: long ones scroll sideways rather than wrap (a verse alone wraps).
+    TDate->setLineWrapMode(QTextEdit::NoWrap);
     TDate->setPlainText(text);
     TDate->moveCursor(QTextCursor::Start);
     TDate->ensureCursorVisible();
@@ -582,32 +628,30 @@ void TOrm::Selectall2Click()
     TDate->selectAll();
 }
 
-bool TOrm::askFileName(const QString &caption, const QString &preset, QString *name)
-{
-    QInputDialog box(this);
-    box.setWindowTitle(caption);
-    box.setLabelText(QStringLiteral("File name"));
-    box.setInputMode(QInputDialog::TextInput);
-    box.setTextValue(preset);
-    // Names are often typed with their folder: the box leaves room for a path.
-    box.resize(qMax(box.sizeHint().width(), InputBoxWidth), box.sizeHint().height());
-    if (box.exec() != QDialog::Accepted)
-        return false;
-    *name = box.textValue();
-    return true;
-}
-
 void TOrm::Batch1Click()
 {
-    QString inputName;
-    QString outputName;
-    if (!askFileName(QStringLiteral("Input File"), QStringLiteral("input.txt"), &inputName) ||
-        !askFileName(QStringLiteral("Output File"), QStringLiteral("output.txt"), &outputName))
+    // Names are the user's: a name without a folder is taken from where the program was started.
+    const QString folder = mCommandLine.startFolder.isEmpty() ? QDir::homePath() : mCommandLine.startFolder;
+    BatchDialog dialog(folder, this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
+    const auto absolute = [&folder](const QString &name) { return QDir(folder).absoluteFilePath(name); };
+    const QString input = absolute(dialog.inputName());
+    const QString output = absolute(dialog.outputName());
+    const QDateTime date = datePickerValue();
+    const QTime time = timePickerValue();
+    qint64 lines = 0;
     // From the menu each line's date shows in the view as it is converted.
-    const Status status = runBatch(inputName, outputName, Calculator::Output::Show);
-    if (!status)
-        showMessage(status.message);
+    const Status status = BatchConvert(*mCalc, input, output, QString(), Calculator::Output::Show, &lines);
+    // Every line has been charted through the pickers: they go back to the moment they showed,
+    // and the view shows that moment's date again.
+    setPickers(date, time);
+    setMonthCalendarDate(date.date());
+    CalcButtonClick(Calculator::Output::Show);
+    showMessage(status ? QStringLiteral("%1 of %2 converted into %3.")
+                             .arg(countOf(lines, "line", "lines"), QDir::toNativeSeparators(input),
+                                  QDir::toNativeSeparators(output))
+                       : status.message);
 }
 
 Status TOrm::runBatch(const QString &inputName, const QString &outputName, Calculator::Output output)
@@ -694,6 +738,18 @@ void TOrm::MonthlyCalendar1Click()
 {
     MonthlyCalendar1->setChecked(!MonthlyCalendar1->isChecked());
     Panel1->setVisible(MonthlyCalendar1->isChecked());
+}
+
+bool TOrm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Ctrl+C in the view copies its selection; with nothing selected the key goes on to the
+    // Edit menu's copy of the whole view. (A read-only view would leave the key to the menu.)
+    if (watched == TDate && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent *>(event)->matches(QKeySequence::Copy)) {
+        event->setAccepted(TDate->textCursor().hasSelection());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QMenu *TOrm::createPopupMenu()
@@ -1061,6 +1117,57 @@ void TOrm::startUpSteps(bool interactive)
     // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
     syncClockFeed();
     mAlarmClock->start();
+    if (mFitFirstSize)
+        fitFirstSize();
+}
+
+QList<QRect> TOrm::availableScreenAreas()
+{
+    // The primary screen first: a window that is nowhere goes there.
+    QList<QRect> areas;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen == primary)
+            areas.prepend(screen->availableGeometry());
+        else
+            areas.append(screen->availableGeometry());
+    }
+    return areas;
+}
+
+void TOrm::fitFirstSize()
+{
+    mFitFirstSize = false;
+    // The view's text as the date of any day could make it, in the view's font, and the
+    // caption with its hour in the title bar's font.
+    const QStringList lines = widestDateLines(splitLines(TDate->toPlainText()), mLocale.locale());
+    const QFontMetrics text(TDate->font());
+    int textWidth = 0;
+    for (const QString &line : lines)
+        textWidth = qMax(textWidth, text.horizontalAdvance(line));
+    const int viewChrome = 2 * int(TDate->document()->documentMargin()) + 2 * TDate->frameWidth() +
+                           text.averageCharWidth(); // the caret's room at the end of a line
+    int wanted = textWidth + viewChrome + (width() - TDate->width());
+    const QFontMetrics title(QFontDatabase::systemFont(QFontDatabase::TitleFont));
+    wanted = qMax(wanted, title.horizontalAdvance(windowTitle()) + TitleBarButtonsWidth);
+    const int viewHeight = int(lines.size()) * text.lineSpacing() + viewChrome;
+    QSize fitted(qMax(width(), wanted), height() + qMax(0, viewHeight - TDate->height()));
+    if (const QScreen *here = screen())
+        fitted = fitted.boundedTo(here->availableGeometry().size() - (frameGeometry().size() - size()));
+    resize(fitted);
+    // Grown past the screen's right or bottom edge, it moves back onto the screen; a window
+    // that fits stays exactly where it is.
+    if (const QScreen *here = screen()) {
+        const QRect area = here->availableGeometry();
+        const QRect frame(pos(), frameGeometry().size());
+        QPoint moved = frame.topLeft();
+        if (frame.right() > area.right())
+            moved.setX(qMax(area.left(), area.right() - frame.width() + 1));
+        if (frame.bottom() > area.bottom())
+            moved.setY(qMax(area.top(), area.bottom() - frame.height() + 1));
+        if (moved != frame.topLeft())
+            move(moved);
+    }
 }
 
 Status TOrm::FormClose()

@@ -141,6 +141,8 @@ public:
     void Exit1Click();
     void Exit2Click();
     void Restore1Click();
+    // A left click on the tray icon: shows or hides the window.
+    void NotificationIcon1Click();
     void Help2Click();
     void About1Click();
     void MakerHome1Click();
@@ -172,12 +174,14 @@ public:
     void Save1Click();
     void InsertintoWord971Click();
     ReportCommands &reports() { return *mReports; }
+    TrayIcon &trayIcon() { return *mTray; }
 
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     QMenu *createPopupMenu() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildToolbar();
@@ -189,6 +193,10 @@ private:
     // The steps of the start-up sequence that show the present moment.
     // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
     void startUpSteps(bool interactive = true);
+    // Without a stored layout: the window grows to show the date lines whole, whatever day
+    // they name, and the caption with its hour; it stays on its screen.
+    void fitFirstSize();
+    static QList<QRect> availableScreenAreas();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
     // The clock's wiring and what its signals show.
     void buildClock();
@@ -202,8 +210,6 @@ private:
     Status finishCommandLineRun();
     StartResult stopStartUp(const Status &status);
     Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
-    // An input box of the Batch command; false when the user cancelled it.
-    bool askFileName(const QString &caption, const QString &preset, QString *name);
     void openAddress(const char *address);
     int menuBarHeight() const;
     void quitWithoutClosing();
@@ -234,6 +240,7 @@ private:
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mSettingPickers = false;
+    bool mFitFirstSize = false;
 
     QToolBar *Toolbar1 = nullptr;
     QDateEdit *GDate = nullptr;

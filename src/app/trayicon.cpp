@@ -1,6 +1,7 @@
 #include "trayicon.h"
 
 #include "appicons.h"
+#include "reports/verses.h"
 
 #include <QSystemTrayIcon>
 
@@ -12,7 +13,16 @@ TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent)
     mIcon->setObjectName(QStringLiteral("NotificationIcon1"));
     mIcon->setContextMenu(menu);
     setImage(mImage);
-    // A click on the icon itself does nothing; the menu is the way back.
+    connect(mIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            click();
+    });
+}
+
+void TrayIcon::click()
+{
+    if (mClick)
+        mClick();
 }
 
 void TrayIcon::setImage(int index)
@@ -31,7 +41,7 @@ void TrayIcon::showBalloon(const QString &title, const QString &text, BalloonIco
     static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
                                                          QSystemTrayIcon::Information,
                                                          QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
-    mIcon->showMessage(title.left(63), text.left(255), kinds[static_cast<int>(icon)],
+    mIcon->showMessage(balloonTitle(title), balloonText(text), kinds[static_cast<int>(icon)],
                        qMax(0, seconds) * 1000);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -29,11 +30,16 @@ public:
     // False when there is no tray to show it in.
     bool showOnce();
     static bool trayAvailable();
+    // What a left click on the icon does (nothing by default); a double click counts once.
+    void setClickHandler(std::function<void()> handler) { mClick = std::move(handler); }
+    // The click as the desktop reports it, for tests.
+    void click();
 
 private:
     QSystemTrayIcon *mIcon = nullptr;
     int mImage = 3;
     bool mShown = false;
+    std::function<void()> mClick;
 };
 
 } // namespace orlam

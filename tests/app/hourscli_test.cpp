@@ -154,6 +154,14 @@ void HoursCommandLineTest::runBesideAWindow()
     QCOMPARE(ics.exitCode, 0);
     QVERIFY2(ics.out.value(0).contains(QLatin1String("48 planetary hours")), qPrintable(ics.out.value(0)));
     QCOMPARE(readAll(file).count("BEGIN:VEVENT"), ics.out.value(0).section(QLatin1Char(' '), 1, 1).toInt());
+    // Every count with its noun in the right number ("1 transit", "2 transits").
+    const QRegularExpression counted(QStringLiteral("(\\d+) (event|planetary hour|transit)(s?)\\b"));
+    int counts = 0;
+    for (auto it = counted.globalMatch(ics.out.value(0)); it.hasNext(); ++counts) {
+        const QRegularExpressionMatch match = it.next();
+        QCOMPARE(match.captured(3).isEmpty(), match.captured(1).toInt() == 1);
+    }
+    QCOMPARE(counts, 3);
 
     // The window went on, its job file and reports are as it left them, and the settings file
     // was only read.

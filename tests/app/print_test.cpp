@@ -11,9 +11,11 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTextEdit>
+#include <QXmlStreamReader>
 
 #include <pwd.h>
 #include <signal.h>
@@ -56,10 +58,13 @@ private slots:
     void initTestCase();
     void withoutADefaultPrinterTheMessage();
     void printsTheWholeViewPageAfterPage();
+    void longLinesWrapBetweenEqualMargins();
     void cleanupTestCase();
 
 private:
     bool lpadmin(const QStringList &args);
+    // Prints the window's view; the PDF the queue made of it (empty, after a failure, if none).
+    QString printAndFetch(TOrm &window);
 
     QTemporaryDir mServerRoot;
     QString mSocket;
@@ -172,9 +177,6 @@ void PrintTest::printsTheWholeViewPageAfterPage()
     QVERIFY(lpadmin({QStringLiteral("-d"), QString::fromLatin1(QueueName)}));
     WindowRig rig;
     auto window = rig.makeWindow();
-    const QString token =
-        QStringLiteral("OrlamPrint%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-    window->setWindowTitle(token);
     QStringList lines;
     lines << QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6")
           << QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM");
@@ -182,27 +184,9 @@ void PrintTest::printsTheWholeViewPageAfterPage()
         lines << QStringLiteral("report line %1").arg(i, 3, 10, QLatin1Char('0'));
     window->findChild<QTextEdit *>(QStringLiteral("TDate"))->setPlainText(lines.join(QLatin1Char('\n')));
 
-    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
-    window->Print1Click();
+    mPrintedPdf = printAndFetch(*window);
     QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(QLatin1Char('\n'))));
-
-    // The PDF is named after the job's title.
-    QElapsedTimer waited;
-    waited.start();
-    while (mPrintedPdf.isEmpty() && waited.elapsed() < 90000) {
-        QDirIterator it(pdfFolder(), {QStringLiteral("*.pdf")}, QDir::Files);
-        while (it.hasNext()) {
-            const QFileInfo file(it.next());
-            if (file.fileName().contains(token) && file.lastModified() >= started && file.size() > 0)
-                mPrintedPdf = file.filePath();
-        }
-        if (mPrintedPdf.isEmpty())
-            QTest::qWait(200);
-    }
-    QVERIFY2(!mPrintedPdf.isEmpty(),
-             qPrintable(QStringLiteral("no PDF titled %1 in %2; scheduler log:\n").arg(token, pdfFolder()) +
-                        QString::fromLocal8Bit(readAll(QDir(mServerRoot.path()).filePath("error_log")))));
-    QTest::qWait(500); // the backend hands the file over once it is complete
+    QVERIFY(!mPrintedPdf.isEmpty());
 
     const QString text =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), mPrintedPdf, QStringLiteral("-")});
@@ -223,8 +207,144 @@ void PrintTest::printsTheWholeViewPageAfterPage()
     const int pages = pagesLine.match(info).captured(1).toInt();
     QVERIFY2(pages >= 3, qPrintable(info));
     // The job's title, the window's caption, is the document's title too.
-    QVERIFY2(info.contains(token), qPrintable(info));
+    QVERIFY2(info.contains(window->windowTitle()), qPrintable(info));
     QVERIFY2(text.count(QLatin1Char('\f')) >= pages - 1, qPrintable(info));
+}
+
+QString PrintTest::printAndFetch(TOrm &window)
+{
+    // The PDF is named after the job's title.
+    const QString token =
+        QStringLiteral("OrlamPrint%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
+    window.setWindowTitle(token);
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+    window.Print1Click();
+    QString pdf;
+    QElapsedTimer waited;
+    waited.start();
+    while (pdf.isEmpty() && waited.elapsed() < 90000) {
+        QDirIterator it(pdfFolder(), {QStringLiteral("*.pdf")}, QDir::Files);
+        while (it.hasNext()) {
+            const QFileInfo file(it.next());
+            if (file.fileName().contains(token) && file.lastModified() >= started && file.size() > 0)
+                pdf = file.filePath();
+        }
+        if (pdf.isEmpty())
+            QTest::qWait(200);
+    }
+    if (pdf.isEmpty())
+        qWarning("no PDF titled %s in %s; scheduler log:\n%s", qPrintable(token), qPrintable(pdfFolder()),
+                 readAll(QDir(mServerRoot.path()).filePath("error_log")).constData());
+    else
+        QTest::qWait(500); // the backend hands the file over once it is complete
+    return pdf;
+}
+
+namespace {
+
+struct PdfWord {
+    QString text;
+    QRectF box; // in points, from the page's top left
+};
+
+struct PdfPage {
+    QSizeF size;
+    QList<PdfWord> words;
+};
+
+// The words of every page with their boxes, as poppler's pdftotext -bbox finds them.
+QList<PdfPage> pdfWords(const QString &pdf)
+{
+    QList<PdfPage> pages;
+    QXmlStreamReader xml(
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}));
+    const auto number = [&xml](const char *name) {
+        return xml.attributes().value(QLatin1String(name)).toDouble();
+    };
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("page")) {
+            pages.append({QSizeF(number("width"), number("height")), {}});
+        } else if (xml.name() == QLatin1String("word") && !pages.isEmpty()) {
+            const QRectF box(QPointF(number("xMin"), number("yMin")),
+                             QPointF(number("xMax"), number("yMax")));
+            pages.last().words.append({xml.readElementText(), box});
+        }
+    }
+    return pages;
+}
+
+} // namespace
+
+// A verse far longer than the page is wide, a line without a blank, and a report's columns:
+// the verse wraps word for word onto the page, the margins are equal and at least 15 mm, and the
+// report's columns stand one under the other.
+void PrintTest::longLinesWrapBetweenEqualMargins()
+{
+    QVERIFY(lpadmin({QStringLiteral("-d"), QString::fromLatin1(QueueName)}));
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    QStringList verseWords;
+    for (int i = 1; verseWords.join(QLatin1Char(' ')).size() < 357; ++i)
+        verseWords << QStringLiteral("Long") << QStringLiteral("verse") << QStringLiteral("part%1").arg(i);
+    const QString verse = verseWords.join(QLatin1Char(' '));
+    const QString unbroken = QString(240, QLatin1Char('x'));
+    const QStringList report{QStringLiteral(" 6:00 AM Sun"), QStringLiteral(" 7:05 AM Moon"),
+                             QStringLiteral("10:10 AM Saturn"), QStringLiteral("12:00 PM Mercury")};
+    window->findChild<QTextEdit *>(QStringLiteral("TDate"))
+        ->setPlainText(QStringList{verse, unbroken, report.join(QLatin1Char('\n'))}.join(QLatin1Char('\n')));
+    const QString pdf = printAndFetch(*window);
+    QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(QLatin1Char('\n'))));
+    QVERIFY(!pdf.isEmpty());
+    const QList<PdfPage> pages = pdfWords(pdf);
+    // Kept for a look at the page when asked for.
+    if (!qEnvironmentVariableIsEmpty("ORLAM_PRINT_KEEP"))
+        QFile::copy(pdf, qEnvironmentVariable("ORLAM_PRINT_KEEP"));
+    QFile::remove(pdf);
+    QCOMPARE(pages.size(), 1);
+    const PdfPage &page = pages.first();
+
+    // Every word of the verse, in order.
+    QStringList printed;
+    for (const PdfWord &word : page.words)
+        printed << word.text;
+    QCOMPARE(printed.mid(0, verseWords.size()), verseWords);
+    // The verse takes several lines, as does the line without a blank, and none is lost.
+    QSet<int> verseLines;
+    for (int i = 0; i < verseWords.size(); ++i)
+        verseLines.insert(qRound(page.words.at(i).box.top()));
+    QVERIFY2(verseLines.size() >= 3, qPrintable(QString::number(verseLines.size())));
+    QCOMPARE(printed.mid(verseWords.size()).join(QString()).count(QLatin1Char('x')), unbroken.size());
+
+    // Margins measured on the page: the left edge of the text, the right edge of the lines
+    // that fill the width. 15 mm = 42.5 pt; a fixed-pitch character at 9.75 pt is 5.9 pt.
+    constexpr double MinimumMargin = 15 / 25.4 * 72;
+    double left = page.size.width(), right = 0;
+    for (const PdfWord &word : page.words) {
+        left = qMin(left, word.box.left());
+        right = qMax(right, word.box.right());
+    }
+    const double rightMargin = page.size.width() - right;
+    QVERIFY2(left >= MinimumMargin - 1 && rightMargin >= MinimumMargin - 1,
+             qPrintable(QStringLiteral("left %1 pt, right %2 pt").arg(left).arg(rightMargin)));
+    QVERIFY2(qAbs(left - rightMargin) <= 7,
+             qPrintable(QStringLiteral("left %1 pt, right %2 pt").arg(left).arg(rightMargin)));
+
+    // The report: times right-aligned, rulers one under the other.
+    QList<double> rulerColumn, timeEnds;
+    for (const PdfWord &word : page.words) {
+        if (QStringList{"Sun", "Moon", "Saturn", "Mercury"}.contains(word.text))
+            rulerColumn << word.box.left();
+        if (word.text == QLatin1String("AM") || word.text == QLatin1String("PM"))
+            timeEnds << word.box.right();
+    }
+    QCOMPARE(rulerColumn.size(), 4);
+    QCOMPARE(timeEnds.size(), 4);
+    for (int i = 1; i < 4; ++i) {
+        QVERIFY(qAbs(rulerColumn[i] - rulerColumn[0]) < 0.5);
+        QVERIFY(qAbs(timeEnds[i] - timeEnds[0]) < 0.5);
+    }
 }
 
 void PrintTest::cleanupTestCase()

@@ -10,13 +10,17 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <quazip/quazip.h>
@@ -211,9 +215,22 @@ void ReportCommandsTest::longVerseIsCutInTheBalloonOnly()
     Notices notices;
     notices.attach(*window);
     window->Quote1Click();
-    QCOMPARE(notices.balloons, QStringList{QStringLiteral("The Book of the Law|") + verse.left(255)});
+    // Cut to the balloon's 255 characters, the last of them "…" so that it reads as cut.
+    QCOMPARE(notices.balloons,
+             QStringList{QStringLiteral("The Book of the Law|") + verse.left(254) + QChar(0x2026)});
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     window->RandomVerse1Click();
     QCOMPARE(viewOf(*window)->toPlainText(), verse);
+    // The verse wraps at the view's edge: several lines on screen, nothing to scroll sideways.
+    QTextEdit *view = viewOf(*window);
+    QCOMPARE(view->lineWrapMode(), QTextEdit::WidgetWidth);
+    QTRY_VERIFY(view->document()->firstBlock().layout()->lineCount() > 2);
+    QVERIFY(!view->horizontalScrollBar()->isVisible());
+    QVERIFY(view->document()->size().width() <= view->viewport()->width());
+    // The date that follows keeps its lines whole again.
+    window->CalcButtonClick();
+    QCOMPARE(view->lineWrapMode(), QTextEdit::NoWrap);
     window->Quote2Click();
     QCOMPARE(QGuiApplication::clipboard()->text(), verse);
     notices.tray = false;
@@ -280,30 +297,51 @@ void ReportCommandsTest::saveWritesRichTextAtomically()
     WindowRig rig;
     auto window = rig.makeWindow();
     viewOf(*window)->setPlainText(QStringLiteral("An v12 Sol 24\u00b0 Gemini\nMonday {x}"));
-    const QString target = rig.filePath("saved.txt");
-    QVERIFY(writeAll(target, "an older file"));
-    window->reports().outside().askSaveName = [&target] { return target; };
-    trigger(*window, "Save1");
-    QCOMPARE(readAll(target),
-             QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
-                        "\\fprq1\\fcharset0 Courier New;}}\r\n{\\colortbl ;\\red0\\green0\\blue0;}"
-                        "\r\n\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 An v12 Sol 24\\'b0 Gemini\\par"
-                        "\r\nMonday \\{x\\}\r\n}\r\n"));
+    const QByteArray rtf("{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1033{\\fonttbl{\\f0\\fmodern"
+                         "\\fprq1\\fcharset0 Courier New;}}\r\n{\\colortbl ;\\red0\\green0\\blue0;}"
+                         "\r\n\\viewkind4\\uc1\\pard\\cf1\\f0\\fs20 An v12 Sol 24\\'b0 Gemini\\par"
+                         "\r\nMonday \\{x\\}\r\n}\r\n");
+    // The tests run in a locale without a character set of its own (ASCII): plain text is UTF-8.
+    const QByteArray text("An v12 Sol 24\xc2\xb0 Gemini\nMonday {x}\n");
+    // The name's extension decides the form; a name without one takes the filter's.
+    const struct {
+        const char *typed;
+        SavedType filter;
+        const char *written;
+        QByteArray bytes;
+    } rows[] = {
+        {"saved.rtf", SavedType::RichText, "saved.rtf", rtf},
+        {"saved.txt", SavedType::RichText, "saved.txt", text},
+        {"saved.TXT", SavedType::PlainText, "saved.TXT", text},
+        {"plain", SavedType::PlainText, "plain.txt", text},
+        {"rich", SavedType::RichText, "rich.rtf", rtf},
+        {"notes.dat", SavedType::PlainText, "notes.dat", text},
+    };
+    for (const auto &row : rows) {
+        const QString typed = rig.filePath(QString::fromLatin1(row.typed));
+        const QString written = rig.filePath(QString::fromLatin1(row.written));
+        QVERIFY(writeAll(written, "an older file"));
+        window->reports().outside().askSaveName = [&typed, &row] {
+            return ReportCommands::SaveChoice{typed, row.filter};
+        };
+        trigger(*window, "Save1");
+        QCOMPARE(readAll(written), row.bytes);
+    }
     QVERIFY(rig.messages.isEmpty());
 
     // A folder that does not exist: the message names the file; nothing else changes.
-    const QString nowhere = rig.filePath("no/such/folder/orlamdata.txt");
-    window->reports().outside().askSaveName = [&nowhere] { return nowhere; };
+    const QString nowhere = rig.filePath("no/such/folder/orlamdata.rtf");
+    window->reports().outside().askSaveName = [&nowhere] { return ReportCommands::SaveChoice{nowhere}; };
     window->Save1Click();
     QCOMPARE(rig.messages, QStringList{QStringLiteral("Cannot create file ") + nowhere});
     QCOMPARE(viewOf(*window)->toPlainText(), QStringLiteral("An v12 Sol 24\u00b0 Gemini\nMonday {x}"));
 
     // Cancelling writes nothing.
     rig.messages.clear();
-    window->reports().outside().askSaveName = [] { return QString(); };
+    window->reports().outside().askSaveName = [] { return ReportCommands::SaveChoice{}; };
     window->Save1Click();
     QVERIFY(rig.messages.isEmpty());
-    QVERIFY(!QFileInfo::exists(rig.filePath("orlamdata.txt")));
+    QVERIFY(!QFileInfo::exists(rig.filePath("orlamdata.rtf")));
 }
 
 void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
@@ -315,20 +353,28 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     QTemporaryDir documents;
     window->reports().outside().documentsFolder = [&documents] { return documents.path(); };
     QTemporaryDir elsewhere;
-    QString preset, filter, suffix, startFolder;
+    QString preset, presetAfterSwitch, filter, suffix, startFolder;
     bool answered = false;
     bool confirmsOverwrite = false;
-    // The dialog is answered as a user would: into another folder, a name without extension.
+    // The dialog is answered as a user would: into another folder, the plain-text filter, a
+    // name without extension.
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         startFolder = dialog->directory().absolutePath();
-        preset = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        auto *nameEdit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        preset = nameEdit->text();
         filter = dialog->nameFilters().join(QLatin1Char(';'));
         suffix = dialog->defaultSuffix();
         confirmsOverwrite = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
         dialog->setDirectory(elsewhere.path());
+        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        // What a choice in the list emits.
+        types->setCurrentIndex(1);
+        Q_EMIT types->activated(1);
+        Q_EMIT types->textActivated(types->itemText(1));
+        presetAfterSwitch = nameEdit->text();
         dialog->selectFile(QStringLiteral("mydate"));
         answered = true;
         QMetaObject::invokeMethod(dialog, "accept");
@@ -337,25 +383,30 @@ void ReportCommandsTest::saveDialogAddsTheExtensionAndKeepsTheFolder()
     QVERIFY(answered);
     // Not the work folder, where the program's own reports live: the user's documents.
     QCOMPARE(startFolder, QDir(documents.path()).absolutePath());
-    QCOMPARE(preset, QStringLiteral("orlamdata.txt"));
-    QCOMPARE(filter, QStringLiteral("Text files (*.txt)"));
-    QCOMPARE(suffix, QStringLiteral("txt"));
+    QCOMPARE(preset, QStringLiteral("orlamdata.rtf"));
+    QCOMPARE(presetAfterSwitch, QStringLiteral("orlamdata.txt"));
+    QCOMPARE(filter, QStringLiteral("Rich Text (*.rtf);Text files (*.txt)"));
+    QCOMPARE(suffix, QStringLiteral("rtf"));
     QVERIFY(confirmsOverwrite);
-    const QByteArray saved = readAll(QDir(elsewhere.path()).filePath("mydate.txt"));
-    QVERIFY2(saved.startsWith("{\\rtf1"), saved.constData());
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files), QStringList{QStringLiteral("mydate.txt")});
+    QCOMPARE(readAll(QDir(elsewhere.path()).filePath("mydate.txt")), QByteArray("the date\n"));
     QCOMPARE(QDir::currentPath(), workFolder);
     QVERIFY(rig.messages.isEmpty());
 
-    // The next save starts where the last one went; cancelling it changes nothing.
+    // The next save starts where the last one went, with the type last chosen; cancelling it
+    // changes nothing.
     startFolder.clear();
+    preset.clear();
     QTimer::singleShot(0, [&] {
         if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
             startFolder = dialog->directory().absolutePath();
+            preset = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
             QMetaObject::invokeMethod(dialog, "reject");
         }
     });
     window->Save1Click();
     QCOMPARE(startFolder, QDir(elsewhere.path()).absolutePath());
+    QCOMPARE(preset, QStringLiteral("orlamdata.txt"));
     QCOMPARE(QDir::currentPath(), workFolder);
 }
 

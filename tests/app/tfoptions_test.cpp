@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextEdit>
@@ -122,6 +123,7 @@ class TfOptionsTest : public QObject {
 private slots:
     void initTestCase();
     void windowTabsAndButtons();
+    void tabFollowsTheLayoutAndStopsAtTheCheckedRadio();
     void openingAndClosingUntouchedKeepsTheFile();
     void withoutAFileEveryOptionGetsItsDefault();
     void valuesOutOfRange();
@@ -190,6 +192,51 @@ void TfOptionsTest::windowTabsAndButtons()
     QVERIFY(!d->OWheelChart->isVisibleTo(d.dialog.get()));
     QCOMPARE(d->StartWithWindows->text(), QStringLiteral("Start at login"));
     QCOMPARE(d->ComboBox1->lineEdit()->placeholderText(), QStringLiteral("City List"));
+}
+
+// Tab goes through the Formatting page as it is laid out (the top row of groups left to right,
+// then the second row, then the day-begins box and the greetings), and into each group of radio
+// buttons at its checked one; the arrows move within the group, and Tab then stops at the new
+// choice.
+void TfOptionsTest::tabFollowsTheLayoutAndStopsAtTheCheckedRadio()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    Dialog d(*window);
+    QVERIFY(d.exposed);
+    d->PageControl1->setCurrentIndex(0);
+    QApplication::setActiveWindow(d.dialog.get());
+    QVERIFY(QTest::qWaitForWindowActive(d.dialog.get()));
+    const auto checkedOf = [&d](const char *group) {
+        auto *buttons = d->findChild<QButtonGroup *>(QString::fromLatin1(group));
+        return buttons && buttons->checkedButton() ? buttons->checkedButton()->objectName() : QString();
+    };
+    const auto stops = [](int count, bool backwards = false) {
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                            backwards ? Qt::ShiftModifier : Qt::NoModifier);
+            names << QApplication::focusWidget()->objectName();
+        }
+        return names;
+    };
+    const QStringList layout{checkedOf("ODateFormat"),    checkedOf("OTimeFormat"),   checkedOf("OFormat"),
+                             checkedOf("OLines"),         checkedOf("OBasic"),        checkedOf("OAspect"),
+                             QStringLiteral("DayBegins"), QStringLiteral("Greetings")};
+    QVERIFY(!layout.contains(QString()));
+    d->PageControl1->tabBar()->setFocus();
+    QCOMPARE(stops(int(layout.size())), layout);
+    QCOMPARE(stops(2, true), (QStringList{layout[6], layout[5]}));
+
+    // An arrow key moves the choice within "Lines"; Tab then leaves from the new choice.
+    auto *lines = d->findChild<QButtonGroup *>(QStringLiteral("OLines"));
+    lines->checkedButton()->setFocus();
+    const int before = lines->checkedId();
+    QTest::keyClick(QApplication::focusWidget(), before == 2 ? Qt::Key_Up : Qt::Key_Down);
+    QVERIFY(lines->checkedId() != before);
+    QCOMPARE(QApplication::focusWidget(), lines->checkedButton());
+    QCOMPARE(stops(1), QStringList{layout[4]});
+    QCOMPARE(stops(1, true), QStringList{lines->checkedButton()->objectName()});
 }
 
 void TfOptionsTest::openingAndClosingUntouchedKeepsTheFile()

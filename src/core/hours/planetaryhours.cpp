@@ -1,6 +1,7 @@
 #include "hours/planetaryhours.h"
 
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "common/westerntext.h"
 #include "hours/planets.h"
 #include "settings/localefacts.h"
@@ -116,18 +117,16 @@ QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &dat
     QStringList report{QStringLiteral("Planetary Hours"), blank};
     const BaseDayHours *day = span.day(baseDay);
     if (day && day->valid()) {
-        const auto hourRow = [&](const PlanetHour &hour) {
-            return shortTime(hour.startUtc, zone, locale) + QLatin1Char(' ') + planetName(hour.ruler);
-        };
+        // Start and ruler in columns: the times right-aligned in one width for day and night.
+        QList<QStringList> rows;
+        for (const PlanetHour &hour : day->hours)
+            rows << QStringList{shortTime(hour.startUtc, zone, locale), planetName(hour.ruler)};
+        const QStringList hourRows = tableLines(rows, {ColumnAlign::Right, ColumnAlign::Left});
         report << QStringLiteral("Sunrise: ") + locale.formatPattern(datePattern, shown(day->sunRise, zone))
-               << QStringLiteral("Hours of the Day");
-        for (int k = 0; k < HoursPerHalf; ++k)
-            report << hourRow(day->hours[static_cast<std::size_t>(k)]);
+               << QStringLiteral("Hours of the Day") << hourRows.mid(0, HoursPerHalf);
         report << blank
                << QStringLiteral("Sunset ") + locale.formatPattern(datePattern, shown(day->sunSet, zone))
-               << QStringLiteral("Hours of the Night");
-        for (int k = HoursPerHalf; k < 2 * HoursPerHalf; ++k)
-            report << hourRow(day->hours[static_cast<std::size_t>(k)]);
+               << QStringLiteral("Hours of the Night") << hourRows.mid(HoursPerHalf, HoursPerHalf);
         // The lengths are those of the printed times, so that they add up as the reader checks them.
         const auto printedSpan = [&](const QDateTime &from, const QDateTime &to) {
             return placeMinute(from, zone).secsTo(placeMinute(to, zone));
@@ -147,13 +146,17 @@ QStringList hoursReport(const HoursSpan &span, QDate baseDay, const QString &dat
             report << QString();
     }
     const QList<HorizonInstant> events = span.eventsOn(baseDay);
+    // The horizon moments with their times right-aligned in one column.
     const auto row = [&](const char *label, const char *body, const char *word) {
-        return QLatin1String(label) + lastOn(events, body, word, zone, locale);
+        return QStringList{QLatin1String(label), lastOn(events, body, word, zone, locale)};
     };
-    report << QString() << row("Sun   Nadir ", "Sun", "nadirs") << row("Sun    Rise ", "Sun", "rises")
-           << row("Sun  Zenith ", "Sun", "zeniths") << row("Sun     Set ", "Sun", "sets") << blank
-           << row("Moon  Nadir ", "Moon", "nadirs") << row("Moon   Rise ", "Moon", "rises")
-           << row("Moon Zenith ", "Moon", "zeniths") << row("Moon    Set ", "Moon", "sets");
+    const QStringList moments =
+        tableLines({row("Sun   Nadir", "Sun", "nadirs"), row("Sun    Rise", "Sun", "rises"),
+                    row("Sun  Zenith", "Sun", "zeniths"), row("Sun     Set", "Sun", "sets"),
+                    row("Moon  Nadir", "Moon", "nadirs"), row("Moon   Rise", "Moon", "rises"),
+                    row("Moon Zenith", "Moon", "zeniths"), row("Moon    Set", "Moon", "sets")},
+                   {ColumnAlign::Left, ColumnAlign::Right});
+    report << QString() << moments.mid(0, 4) << blank << moments.mid(4);
     return report;
 }
 

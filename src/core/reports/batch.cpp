@@ -287,8 +287,10 @@ private:
 } // namespace
 
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder, Calculator::Output view)
+                    const QString &folder, Calculator::Output view, qint64 *convertedLines)
 {
+    if (convertedLines)
+        *convertedLines = 0;
     const auto resolved = [&folder](const QString &name) {
         return folder.isEmpty() || QDir::isAbsolutePath(name) ? name : QDir(folder).filePath(name);
     };
@@ -435,7 +437,11 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
         }
         return failure.ok ? Status::failure(cannotOpen) : failure;
     }
-    return output.commit();
+    if (Status committed = output.commit(); !committed)
+        return committed;
+    if (convertedLines)
+        *convertedLines = lineNumber;
+    return Status::success();
 }
 
 } // namespace orlam

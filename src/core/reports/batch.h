@@ -37,8 +37,10 @@ QStringList splitBatchFields(const QString &line);
 // straight into, at the end, instead of being replaced.
 //
 // Lines are read one at a time and each output line goes straight into a temporary file, so
-// memory does not grow with the length of the file.
+// memory does not grow with the length of the file. On success `convertedLines`, when given,
+// holds the number of lines converted.
 Status BatchConvert(Calculator &calculator, const QString &inputName, const QString &outputName,
-                    const QString &folder = QString(), Calculator::Output view = Calculator::Output::Silent);
+                    const QString &folder = QString(), Calculator::Output view = Calculator::Output::Silent,
+                    qint64 *convertedLines = nullptr);
 
 } // namespace orlam

@@ -306,6 +306,8 @@ QByteArray docxBytes(const WordDocument &document, const QDateTime &created)
     for (const auto &[name, bytes] : parts) {
         QuaZipNewInfo info(name);
         info.dateTime = created.toLocalTime();
+        // Ordinary file permissions (0644): without them an unzipped part cannot be read.
+        info.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
         QuaZipFile entry(&zip);
         if (!entry.open(QIODevice::WriteOnly, info) || entry.write(bytes) != bytes.size()) {
             zip.close();

@@ -1,5 +1,6 @@
 #include "reports/hourreports.h"
 
+#include "common/columns.h"
 #include "hours/planets.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -11,6 +12,8 @@ namespace {
 // Today and tomorrow: a planet rules every seventh hour, so the day after today (which ends at
 // the sunrise after tomorrow, more than a day from now) always holds three of its hours.
 constexpr int FirstFetchDays = 2;
+// Blanks between the day's column and the night's in the week report.
+constexpr int WeekColumnGap = 4;
 
 QString scriptDay(const QDateTime &utc, const QTimeZone &zone)
 {
@@ -126,15 +129,23 @@ QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, 
             lines << noHoursText(first, last, locale);
         }
     };
+    // The hours as a table: date, start, end, each in a column of its own.
+    QList<QStringList> rows;
     for (const PlanetHour &hour : answer.hours) {
-        emptyDaysBefore(hour.baseDay.addDays(-1));
-        QString line = QStringLiteral("%1  %2 - %3")
-                           .arg(locale.formatLongDate(placeMinute(hour.startUtc, answer.zone).date()),
-                                shortTime(hour.startUtc, answer.zone, locale),
-                                shortTime(hour.endUtc, answer.zone, locale));
+        // Two blanks after the date, one between the other columns.
+        QStringList row{locale.formatLongDate(placeMinute(hour.startUtc, answer.zone).date()) +
+                            QLatin1Char(' '),
+                        shortTime(hour.startUtc, answer.zone, locale), QStringLiteral("-"),
+                        shortTime(hour.endUtc, answer.zone, locale)};
         if (hour.contains(answer.now))
-            line += QStringLiteral("  (now)");
-        lines << line;
+            row << QStringLiteral("(now)");
+        rows << row;
+    }
+    const QStringList hourLines = tableLines(rows, {ColumnAlign::Left, ColumnAlign::Right, ColumnAlign::Left,
+                                                    ColumnAlign::Right, ColumnAlign::Left});
+    for (qsizetype i = 0; i < answer.hours.size(); ++i) {
+        emptyDaysBefore(answer.hours.at(i).baseDay.addDays(-1));
+        lines << hourLines.at(i);
     }
     emptyDaysBefore(answer.searchedUntil);
     if (answer.hours.size() < NextHourCount) {
@@ -198,16 +209,17 @@ QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime 
         }
         lines << QStringLiteral("Sunrise %1  Sunset %2")
                      .arg(shortTime(day->sunRise, zone, locale), shortTime(day->sunSet, zone, locale));
+        // The day's hours beside the night's, times right-aligned in one width for both.
+        QList<QStringList> rows;
         for (const PlanetHour &hour : day->hours) {
-            if (hour.index() == 0)
-                lines << QStringLiteral("Hours of the Day");
-            if (hour.index() == 12)
-                lines << QStringLiteral("Hours of the Night");
-            QString line = shortTime(hour.startUtc, zone, locale) + QLatin1Char(' ') + planetName(hour.ruler);
+            QStringList row{shortTime(hour.startUtc, zone, locale), planetName(hour.ruler)};
             if (hour.contains(now))
-                line += QString::fromUtf8(CurrentHourMark);
-            lines << line;
+                row << QString::fromUtf8(CurrentHourMark).trimmed();
+            rows << row;
         }
+        const QStringList cells = tableLines(rows, {ColumnAlign::Right, ColumnAlign::Left});
+        lines << sideBySide(QStringList{QStringLiteral("Hours of the Day")} + cells.mid(0, 12),
+                            QStringList{QStringLiteral("Hours of the Night")} + cells.mid(12), WeekColumnGap);
     }
     return lines;
 }

@@ -48,8 +48,8 @@ Status searchNextHours(ScratchJobs &jobs, const HoursPlace &place, const QString
                        const QDateTime &now, NextHours *answer);
 
 // The answer as the view shows it: a heading, one line per hour (weekday and date, start and
-// end in the locale's short time; "now" for a running hour), a line for each run of days
-// without hours, and a closing line when fewer hours were found than asked for.
+// end in the locale's short time; "(now)" for a running hour) in aligned columns, a line for
+// each run of days without hours, and a closing line when fewer hours were found than asked for.
 QStringList nextHoursReport(const NextHours &answer, const LocaleFacts &locale, const TSettings &settings);
 
 // The answer for scripts: one line per hour, "2026-06-15 15:12-16:20 Venus", with " now" after
@@ -60,10 +60,10 @@ QStringList nextHoursLines(const NextHours &answer);
 // own, on the place's wall clock), or the one line "2026-06-15 no hours (no sunset)".
 QStringList dayHoursLines(const HoursSpan &span, QDate date);
 
-// Seven blocks, one per day from `first`, each as the day report shows its hours: the long
-// date, sunrise and sunset, "Hours of the Day" with twelve lines of start (short time) and
-// ruler, "Hours of the Night" with twelve more. The hour that holds the instant `now` is
-// marked. A day without hours says why.
+// Seven blocks, one per day from `first`: the long date, sunrise and sunset, then two columns
+// side by side, "Hours of the Day" and "Hours of the Night", each with twelve lines of start
+// (short time, right-aligned) and ruler. The hour that holds the instant `now` is marked
+// "« now". A day without hours says why.
 QStringList weekHoursReport(const HoursSpan &span, QDate first, const QDateTime &now,
                             const LocaleFacts &locale);
 

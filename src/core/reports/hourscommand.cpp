@@ -2,6 +2,7 @@
 
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
+#include "common/columns.h"
 #include "common/safefile.h"
 #include "reports/calendarexport.h"
 #include "reports/hourreports.h"
@@ -99,12 +100,11 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     // A calendar sent to standard output is followed by nothing there: the count goes with the
     // messages.
     QStringList &summary = isStandardOutput(file) ? result.notes : result.output;
-    summary << QStringLiteral("%1: %2 events (%3 planetary hours, %4 Sun and Moon, %5 transits)")
-                   .arg(file)
-                   .arg(counts.total())
-                   .arg(counts.hours)
+    summary << QStringLiteral("%1: %2 (%3, %4 Sun and Moon, %5)")
+                   .arg(file, countOf(counts.total(), "event", "events"),
+                        countOf(counts.hours, "planetary hour", "planetary hours"))
                    .arg(counts.sunMoon)
-                   .arg(counts.transits);
+                   .arg(countOf(counts.transits, "transit", "transits"));
     return result;
 }
 

@@ -53,4 +53,29 @@ QString lawClipboardText()
     return greetingLines(false).join(QStringLiteral("\r\n"));
 }
 
+namespace {
+
+QString cutWithEllipsis(const QString &text, int length)
+{
+    if (text.size() <= length)
+        return text;
+    qsizetype keep = length - 1;
+    // Neither half of a surrogate pair is left alone.
+    if (keep > 0 && text.at(keep - 1).isHighSurrogate())
+        --keep;
+    return text.left(keep) + QChar(0x2026);
+}
+
+} // namespace
+
+QString balloonTitle(const QString &title)
+{
+    return cutWithEllipsis(title, BalloonTitleLength);
+}
+
+QString balloonText(const QString &text)
+{
+    return cutWithEllipsis(text, BalloonTextLength);
+}
+
 } // namespace orlam

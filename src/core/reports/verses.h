@@ -42,6 +42,13 @@ VersePick PickVerse(const QString &path, std::uint32_t seed);
 // second (the common-era line) and, on a line of its own, the first; else the whole text.
 QString dateBalloonText(const QString &viewText);
 
+// Tray balloons hold a title of at most 63 characters and a text of at most 255. A longer one
+// is cut to fit and ends with "…", so that it reads as cut; a character is never split.
+constexpr int BalloonTitleLength = 63;
+constexpr int BalloonTextLength = 255;
+QString balloonTitle(const QString &title);
+QString balloonText(const QString &text);
+
 // The two greeting lines as the clipboard gets them: CR LF between, none after the second.
 QString lawClipboardText();
 

@@ -39,6 +39,12 @@ void WordDocument::typeParagraph()
     mInsertion = {at.paragraph + 1, 0};
 }
 
+void WordDocument::moveInsertionPoint(Position to)
+{
+    const int paragraph = qBound(0, to.paragraph, int(mParagraphs.size()) - 1);
+    mInsertion = {paragraph, qBound(0, to.offset, int(mParagraphs.at(paragraph).text.size()))};
+}
+
 void WordDocument::addBookmark(const QString &name)
 {
     mBookmarks.removeIf([&](const Bookmark &b) { return b.name == name; });
@@ -137,29 +143,67 @@ bool WordDocument::setItalic(int n, bool italic)
     return p;
 }
 
-WordDocument exportDocument(const QStringList &viewLines, const QString &viewFont)
-{
-    const QStringList greetings = greetingLines(false);
-    WordDocument doc;
-    const auto greeting = [&doc](int n) {
-        doc.setAlignment(n, WordDocument::Alignment::Centre);
-        doc.setPointSize(n, GreetingPointSize);
-        doc.setItalic(n, true);
-    };
-    doc.addBookmark(QLatin1String(FirstRealParaBookmark));
-    doc.typeText(greetings.at(0));
-    doc.typeParagraph();
-    greeting(doc.insertionPoint().paragraph);
-    doc.addBookmark(QLatin1String(BodBookmark));
-    doc.typeText(greetings.at(1));
-    doc.typeParagraph();
-    greeting(doc.insertionPoint().paragraph);
+namespace {
 
-    // The paragraphs that received the view's lines are the ones formatted, however many lines
-    // the view holds and whatever the document held before them.
+// The index of the first of two consecutive lines that are the greetings, plain or quoted;
+// -1 when the lines hold none.
+int greetingsAt(const QStringList &lines)
+{
+    for (const bool quoted : {false, true}) {
+        const QStringList greetings = greetingLines(quoted);
+        for (int i = 0; i + 1 < lines.size(); ++i) {
+            if (lines.at(i).trimmed() == greetings.at(0) && lines.at(i + 1).trimmed() == greetings.at(1))
+                return i;
+        }
+    }
+    return -1;
+}
+
+void formatGreeting(WordDocument &doc, int n)
+{
+    doc.setAlignment(n, WordDocument::Alignment::Centre);
+    doc.setPointSize(n, GreetingPointSize);
+    doc.setItalic(n, true);
+}
+
+} // namespace
+
+WordDocument exportDocument(const QStringList &viewLines, int dateLines, const QString &viewFont,
+                            double viewPointSize)
+{
+    WordDocument doc;
+    doc.addBookmark(QLatin1String(FirstRealParaBookmark));
+    const int viewGreetings = greetingsAt(viewLines);
+    if (viewGreetings < 0) {
+        const QStringList greetings = greetingLines(false);
+        doc.typeText(greetings.at(0));
+        doc.typeParagraph();
+        formatGreeting(doc, doc.insertionPoint().paragraph);
+        doc.addBookmark(QLatin1String(BodBookmark));
+        doc.typeText(greetings.at(1));
+        doc.typeParagraph();
+        formatGreeting(doc, doc.insertionPoint().paragraph);
+    }
+
     const QList<int> pasted = doc.insertParagraphsAtBookmark(QLatin1String(FirstRealParaBookmark), viewLines,
-                                                             viewFont, DateLinePointSize);
-    for (const int n : pasted) {
+                                                             viewFont, viewPointSize);
+    if (viewGreetings >= 0 && !pasted.isEmpty()) {
+        const int opening = pasted.constFirst() + viewGreetings; // paragraph number, from 1
+        formatGreeting(doc, opening);
+        formatGreeting(doc, opening + 1);
+        // "Bod" marks the start of the closing greeting, wherever it came from.
+        const WordDocument::Position keep = doc.insertionPoint();
+        doc.moveInsertionPoint({opening, 0}); // the index of paragraph number opening + 1
+        doc.addBookmark(QLatin1String(BodBookmark));
+        doc.moveInsertionPoint(keep);
+    }
+    // The date lines, counted from the start of the document; the rest of the pasted lines keep
+    // the view's layout. A view shorter than the date (a verse) never gives its format to a
+    // greeting, nor do the view's own greetings take it.
+    int last = qMin(qBound(1, dateLines, MaxDateLines), int(pasted.size()));
+    if (viewGreetings >= 0)
+        last = qMin(last, viewGreetings);
+    for (int n = 1; n <= last; ++n) {
         doc.setAlignment(n, WordDocument::Alignment::Right);
         doc.setPointSize(n, DateLinePointSize);
     }

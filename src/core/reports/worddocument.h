@@ -47,6 +47,8 @@ public:
     // A paragraph break at the insertion point: the rest of the paragraph moves into a new one
     // with the same format; the insertion point goes to its start.
     void typeParagraph();
+    // Moves the insertion point; a position outside the text is kept to its nearest end.
+    void moveInsertionPoint(Position to);
     // A bookmark at the insertion point; one of the same name is replaced.
     void addBookmark(const QString &name);
     // Paragraphs inserted in front of the bookmark's start, each a line of `lines`, with the
@@ -77,14 +79,21 @@ private:
 // The document the export makes of the view's lines in a new document: the bookmark
 // "FirstRealPara", the opening greeting typed and formatted (centred, italic, 10 points), the
 // bookmark "Bod", the closing greeting formatted likewise, then the view's lines inserted at
-// "FirstRealPara", in front of the opening greeting, and exactly those paragraphs set
-// right-aligned at 8 points in the view's font.
-WordDocument exportDocument(const QStringList &viewLines,
-                            const QString &viewFont = QStringLiteral("Courier New"));
+// "FirstRealPara", in front of the opening greeting, in the view's fixed-pitch font at
+// `viewPointSize`, so that a report's columns stay in line. Paragraphs 1 to `dateLines` (the
+// date lines, 1 to 3) are then set right-aligned at 8 points, as far as they are the view's
+// lines and not greetings.
+// When the view already holds the two greeting lines (plain or quoted) they are not typed a
+// second time: the view's own greeting lines are formatted as greetings instead and "Bod" is
+// placed at the closing one.
+WordDocument exportDocument(const QStringList &viewLines, int dateLines,
+                            const QString &viewFont = QStringLiteral("Courier New"),
+                            double viewPointSize = 10);
 
 constexpr auto FirstRealParaBookmark = "FirstRealPara";
 constexpr auto BodBookmark = "Bod";
 constexpr double GreetingPointSize = 10;
 constexpr double DateLinePointSize = 8;
+constexpr int MaxDateLines = 3;
 
 } // namespace orlam

@@ -93,25 +93,27 @@ TEST(PlanetaryHours, SundayRulersFileAndReport)
 
     const QStringList report = hoursReport(span, sunday, QStringLiteral("ddddd \"e.v. \""), us);
     ASSERT_EQ(report.size(), 43);
+    // The times right-aligned in one column, "12:00 PM" the widest.
     const std::pair<int, const char *> lines[] = {
         {0, "Planetary Hours"},
         {1, " "},
         {2, "Sunrise: 5/14/2000 e.v. "},
         {3, "Hours of the Day"},
-        {4, "6:00 AM Sun"},
-        {15, "5:00 PM Saturn"},
+        {4, " 6:00 AM Sun"},
+        {10, "12:00 PM Mars"},
+        {15, " 5:00 PM Saturn"},
         {17, "Sunset 5/14/2000 e.v. "},
-        {19, "6:00 PM Jupiter"},
-        {30, "5:00 AM Mercury"},
+        {19, " 6:00 PM Jupiter"},
+        {30, " 5:00 AM Mercury"},
         {31, ""},
         {32, "Hours of Light 12:00  Hours of Darkness 12:00"},
         {34, "Sun   Nadir 12:01 AM"},
-        {35, "Sun    Rise 6:00 AM"},
+        {35, "Sun    Rise  6:00 AM"},
         {38, " "},
-        {39, "Moon  Nadir "}, // never found
-        {40, "Moon   Rise 3:30 PM"},
-        {41, "Moon Zenith "}, // the day before's
-        {42, "Moon    Set "}, // the next day's
+        {39, "Moon  Nadir"}, // never found
+        {40, "Moon   Rise  3:30 PM"},
+        {41, "Moon Zenith"}, // the day before's
+        {42, "Moon    Set"}, // the next day's
     };
     for (const auto &[index, text] : lines)
         EXPECT_EQ(report[index], QString::fromUtf8(text)) << index;
@@ -275,7 +277,8 @@ TEST(PlanetaryHours, DaylightSavingNightsDivideElapsedTime)
         for (int k = 12; k < 23; ++k)
             EXPECT_EQ(day->hours[k].startUtc.secsTo(day->hours[k].endUtc), row.darknessMinutes * 5)
                 << row.name << k;
-        EXPECT_EQ(hoursReport(span, row.day, QStringLiteral("ddddd"), us)[row.hour + 7],
+        // (Trimmed: the report right-aligns the times.)
+        EXPECT_EQ(hoursReport(span, row.day, QStringLiteral("ddddd"), us)[row.hour + 7].trimmed(),
                   QLatin1String(row.printed) + QLatin1Char(' ') + planetName(day->hours[row.hour].ruler))
             << row.name;
         const QDateTime middle = day->hours[row.hour].startUtc.addSecs(row.darknessMinutes * 5 / 2);

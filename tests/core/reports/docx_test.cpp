@@ -9,8 +9,11 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 
 #include <quazip/quazip.h>
 #include <quazip/quazipfile.h>
@@ -29,52 +32,75 @@ QStringList numberedLines(int n)
     return lines;
 }
 
-// Paragraph by paragraph what a reader finds, whatever the view held: its lines right-aligned
-// at 8 points in the view's font, the greetings centred, italic, 10 points, the bookmarks where
-// they belong, and the empty paragraph the last paragraph break leaves.
+// Paragraph by paragraph what a reader finds: the date lines (the first one to three of the
+// view) right-aligned at 8 points, every other line of the view left in the view's font at
+// its size, so that a report's columns stay in line; the greetings centred, italic, 10
+// points, typed only when the view does not hold them; the bookmarks where they belong, and
+// the empty paragraph the last paragraph break leaves.
 TEST(ExportDocument, ParagraphsForViewsOfEverySize)
 {
+    const QString quotedLaw =
+        QStringLiteral("\"Do what thou wilt shall be the whole of the Law.\" - AL I,40");
+    const QString quotedLove = QStringLiteral("\"Love is the law, love under will.\" - AL I, 57");
     const struct {
         const char *name;
         QStringList lines;
+        int dateLines;
+        int viewGreetings; // index of the view's own opening greeting, -1 for none
     } rows[] = {
         {"date in one line",
-         {QStringLiteral("An v12 Sol 24\u00b0 Gemini Monday, June 15, 2026 e.v. 2:30 PM")}},
+         {QStringLiteral("An v12 Sol 24\u00b0 Gemini Monday, June 15, 2026 e.v. 2:30 PM")},
+         1,
+         -1},
         {"date in two lines",
          {QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"),
-          QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM")}},
-        {"date with its greetings", {QStringLiteral("An v12"), QStringLiteral("Monday"), Law, Love}},
-        {"a verse", {QStringLiteral("Every man and every woman is a star.")}},
-        {"a 43-line report", numberedLines(43)},
-        {"an empty view", {}},
+          QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM")},
+         2,
+         -1},
+        {"date in three lines with its greetings",
+         {QStringLiteral("An v12"), QStringLiteral("Sol 24\u00b0 Gemini"), QStringLiteral("Monday"), Law,
+          Love},
+         3,
+         3},
+        {"date with quoted greetings",
+         {QStringLiteral("An v12"), QStringLiteral("Monday"), quotedLaw, quotedLove},
+         2,
+         2},
+        {"a verse", {QStringLiteral("Every man and every woman is a star.")}, 2, -1},
+        {"a 43-line report", numberedLines(43), 2, -1},
+        {"an empty view", {}, 2, -1},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const QByteArray xml = docxDocumentXml(exportDocument(row.lines));
+        const QByteArray xml = docxDocumentXml(exportDocument(row.lines, row.dateLines));
         QString error;
         const QList<test::ReadParagraph> read = test::readDocumentXml(xml, &error);
         ASSERT_TRUE(error.isEmpty()) << error.toStdString();
         const int n = int(row.lines.size());
-        ASSERT_EQ(read.size(), n + 3);
-        for (int i = 0; i < n; ++i) {
+        const bool typed = row.viewGreetings < 0;
+        ASSERT_EQ(read.size(), n + (typed ? 3 : 1));
+        const int opening = typed ? n : row.viewGreetings;
+        for (int i = 0; i < n + (typed ? 2 : 0); ++i) {
             SCOPED_TRACE(i);
-            EXPECT_EQ(read[i].text, row.lines[i]);
-            EXPECT_EQ(read[i].alignment, QStringLiteral("right"));
-            EXPECT_EQ(read[i].halfPoints, QStringLiteral("16"));
-            EXPECT_FALSE(read[i].italic);
-            EXPECT_EQ(read[i].font, QStringLiteral("Courier New"));
+            EXPECT_EQ(read[i].text, i < n ? row.lines[i] : i == n ? Law : Love);
+            if (i == opening || i == opening + 1) {
+                EXPECT_EQ(read[i].alignment, QStringLiteral("center"));
+                EXPECT_EQ(read[i].halfPoints, QStringLiteral("20"));
+                EXPECT_TRUE(read[i].italic);
+            } else {
+                EXPECT_EQ(read[i].alignment,
+                          i < row.dateLines ? QStringLiteral("right") : QStringLiteral("left"));
+                EXPECT_EQ(read[i].halfPoints,
+                          i < row.dateLines ? QStringLiteral("16") : QStringLiteral("20"));
+                EXPECT_FALSE(read[i].italic);
+                EXPECT_EQ(read[i].font, QStringLiteral("Courier New"));
+            }
         }
-        for (int i = n; i < n + 2; ++i) {
-            EXPECT_EQ(read[i].text, i == n ? Law : Love);
-            EXPECT_EQ(read[i].alignment, QStringLiteral("center"));
-            EXPECT_EQ(read[i].halfPoints, QStringLiteral("20"));
-            EXPECT_TRUE(read[i].italic);
-        }
-        EXPECT_TRUE(read[n + 2].text.isEmpty());
+        EXPECT_TRUE(read.last().text.isEmpty());
         // "FirstRealPara" opens where the view's lines begin (before the greeting when there
         // are none); "Bod" at the closing greeting.
         EXPECT_EQ(read[0].bookmarksStarting, QStringList{QStringLiteral("FirstRealPara")});
-        EXPECT_EQ(read[n + 1].bookmarksStarting, QStringList{QStringLiteral("Bod")});
+        EXPECT_EQ(read[opening + 1].bookmarksStarting, QStringList{QStringLiteral("Bod")});
         int ends = 0;
         for (const auto &p : read)
             ends += p.bookmarkEnds;
@@ -84,7 +110,7 @@ TEST(ExportDocument, ParagraphsForViewsOfEverySize)
 
 TEST(ExportDocument, BookmarkRangesFollowThePaste)
 {
-    const WordDocument doc = exportDocument({QStringLiteral("first"), QStringLiteral("second")});
+    const WordDocument doc = exportDocument({QStringLiteral("first"), QStringLiteral("second")}, 2);
     const WordDocument::Bookmark *first = doc.bookmark(QStringLiteral("FirstRealPara"));
     const WordDocument::Bookmark *bod = doc.bookmark(QStringLiteral("Bod"));
     ASSERT_TRUE(first && bod);
@@ -126,7 +152,7 @@ TEST(DocxXml, AwkwardCharactersStayWellFormed)
                             QStringLiteral("\u2605 \U0001F600 \u00e6on 24\u00b0"), QStringLiteral("  ")};
     QString error;
     const QList<test::ReadParagraph> read =
-        test::readDocumentXml(docxDocumentXml(exportDocument(lines)), &error);
+        test::readDocumentXml(docxDocumentXml(exportDocument(lines, 1)), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     ASSERT_GE(read.size(), 4);
     EXPECT_EQ(read[0].text, QStringLiteral("a\tb  <c> & \"d\""));
@@ -155,7 +181,7 @@ QMap<QString, QByteArray> unzip(const QByteArray &bytes, QStringList *order)
 
 TEST(DocxPackage, HoldsEveryPartAndReadsBack)
 {
-    const WordDocument doc = exportDocument({QStringLiteral("An v12"), QStringLiteral("Monday")});
+    const WordDocument doc = exportDocument({QStringLiteral("An v12"), QStringLiteral("Monday")}, 2);
     const QDateTime created(QDate(2026, 6, 15), QTime(19, 30, 5), Qt::UTC);
     const QByteArray bytes = docxBytes(doc, created);
     ASSERT_TRUE(bytes.startsWith("PK\x03\x04"));
@@ -174,12 +200,43 @@ TEST(DocxPackage, HoldsEveryPartAndReadsBack)
     EXPECT_EQ(docxBytes(doc, created), bytes);
 }
 
+// Unzipped by the system's unzip program, as a user would: every part an ordinary file that
+// its owner may read and write and everyone may read.
+TEST(DocxPackage, UnzipsToReadableFiles)
+{
+    const QString unzipProgram = QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    ASSERT_FALSE(unzipProgram.isEmpty()) << "unzip is not installed; scripts/deps installs it";
+    QTemporaryDir dir;
+    const QString docx = QDir(dir.path()).filePath(QStringLiteral("out.docx"));
+    {
+        QFile f(docx);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(docxBytes(exportDocument({QStringLiteral("An v12")}, 1), QDateTime::currentDateTimeUtc()));
+    }
+    const QString into = QDir(dir.path()).filePath(QStringLiteral("parts"));
+    QProcess unzip;
+    unzip.start(unzipProgram, {QStringLiteral("-q"), docx, QStringLiteral("-d"), into});
+    ASSERT_TRUE(unzip.waitForFinished(30000));
+    ASSERT_EQ(unzip.exitCode(), 0) << unzip.readAllStandardError().toStdString();
+    const QFile::Permissions ordinary = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser |
+                                        QFile::WriteUser | QFile::ReadGroup | QFile::ReadOther;
+    int parts = 0;
+    QDirIterator it(into, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo part(it.next());
+        SCOPED_TRACE(part.filePath().toStdString());
+        EXPECT_EQ(part.permissions(), ordinary);
+        ++parts;
+    }
+    EXPECT_EQ(parts, 6);
+}
+
 TEST(NewDocumentFile, NamedByTheMomentNeverReplacingAFile)
 {
     QTemporaryDir dir;
     const QString folder = QDir(dir.path()).filePath(QStringLiteral("Documents"));
     const QDateTime moment(QDate(2026, 6, 15), QTime(14, 30, 5));
-    const WordDocument doc = exportDocument({QStringLiteral("An v12")});
+    const WordDocument doc = exportDocument({QStringLiteral("An v12")}, 1);
 
     QString first;
     ASSERT_TRUE(saveNewDocument(doc, folder, moment, &first)); // the folder is made

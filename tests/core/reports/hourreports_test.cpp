@@ -3,6 +3,7 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/columns.h"
 #include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
@@ -164,11 +165,11 @@ TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
     };
     const Row rows[] = {
         {"en_GB", localeOf(QLocale::English, QLocale::UnitedKingdom, "Europe/London"),
-         "Sunday, 14 June 2026 - Saturday, 20 June 2026", "Sunday, 14 June 2026", "06:00 Sun",
-         "19:00 Mercury  \u00ab now"},
+         "Sunday, 14 June 2026 - Saturday, 20 June 2026", "Sunday, 14 June 2026",
+         "06:00 Sun           18:00 Jupiter", "07:00 Saturn        19:00 Mercury \u00ab now"},
         {"de_DE", localeOf(QLocale::German, QLocale::Germany, "Europe/Berlin"),
-         "Sonntag, 14. Juni 2026 - Samstag, 20. Juni 2026", "Sonntag, 14. Juni 2026", "06:00 Sun",
-         "19:00 Mercury  \u00ab now"},
+         "Sonntag, 14. Juni 2026 - Samstag, 20. Juni 2026", "Sonntag, 14. Juni 2026",
+         "06:00 Sun           18:00 Jupiter", "07:00 Saturn        19:00 Mercury \u00ab now"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
@@ -176,18 +177,17 @@ TEST(WeekReport, SevenBlocksUnderBritishAndGermanLocales)
         EXPECT_EQ(lines.at(0), QStringLiteral("Planetary Hours for the Week"));
         EXPECT_EQ(lines.at(1), QString::fromUtf8(row.heading));
         EXPECT_EQ(lines.at(3), QString::fromUtf8(row.sunday));
-        EXPECT_EQ(lines.at(5), QStringLiteral("Hours of the Day"));
+        EXPECT_EQ(lines.at(5), QStringLiteral("Hours of the Day    Hours of the Night"));
         EXPECT_EQ(lines.at(6), QString::fromUtf8(row.firstHour));
-        EXPECT_EQ(lines.at(18), QStringLiteral("Hours of the Night"));
-        EXPECT_EQ(lines.at(19), QStringLiteral("18:00 Jupiter"));
-        // Seven blocks: six of 29 lines (blank, date, sunrise and sunset, two headings, 24
-        // hours) and Wednesday's three.
-        EXPECT_EQ(lines.size(), 2 + 6 * 29 + 3);
+        EXPECT_EQ(lines.at(17), QStringLiteral("17:00 Saturn        05:00 Mercury"));
+        // Seven blocks: six of 16 lines (blank, date, sunrise and sunset, the headings of the
+        // day's and the night's columns, 12 rows) and Wednesday's three.
+        EXPECT_EQ(lines.size(), 2 + 6 * 16 + 3);
         EXPECT_EQ(lines.filter(QStringLiteral("\u00ab now")), QStringList{QString::fromUtf8(row.marked)});
         EXPECT_EQ(lines.filter(QStringLiteral("No planetary hours")).size(), 1);
-        // Monday begins with the Moon, Saturday with Saturn.
-        EXPECT_EQ(lines.at(3 + 29 + 3), QStringLiteral("06:00 Moon"));
-        EXPECT_EQ(lines.at(3 + 3 * 29 + 3 + 3), QStringLiteral("06:00 Jupiter"))
+        // Monday begins with the Moon, Thursday with Jupiter.
+        EXPECT_TRUE(lines.at(3 + 16 + 3).startsWith(QStringLiteral("06:00 Moon ")));
+        EXPECT_TRUE(lines.at(3 + 3 * 16 + 3 + 3).startsWith(QStringLiteral("06:00 Jupiter ")))
             << "Thursday, after Wednesday's three lines";
     }
     // Outside the week nothing is marked.
@@ -270,6 +270,71 @@ TEST_F(PolarEngine, TheAnswerLooksPastDaysWithoutHours)
     }
     EXPECT_LT(july.hours.at(0).startUtc, july.hours.at(1).startUtc);
     EXPECT_LT(july.hours.at(1).startUtc, july.hours.at(2).startUtc);
+}
+
+// The reports line their columns up in the fixed-pitch view under a locale whose times vary in
+// width ("6:00 AM" and "10:00 AM"): every hour's ruler starts in one column, every time ends in
+// one, and the week shows the day's hours beside the night's.
+TEST(ReportColumns, TimesAndRulersLineUp)
+{
+    const LocaleFacts us = localeOf(QLocale::English, QLocale::UnitedStates, "America/Chicago");
+    const QDate sunday(2026, 6, 14);
+    const HoursSpan series = evenDays(sunday.addDays(-1), 10);
+
+    const QStringList week = weekHoursReport(series, sunday, local(2026, 6, 14, 10, 30), us);
+    // Two headings, then per day: blank, date, sunrise and sunset, the column headings, 12 rows.
+    ASSERT_EQ(week.size(), 2 + 7 * 16);
+    for (int day = 0; day < 7; ++day) {
+        SCOPED_TRACE(day);
+        const int at = 2 + day * 16;
+        EXPECT_EQ(week.at(at), QStringLiteral(" "));
+        EXPECT_EQ(week.at(at + 1), us.formatLongDate(sunday.addDays(day)));
+        EXPECT_EQ(week.at(at + 2), QStringLiteral("Sunrise 6:00 AM  Sunset 6:00 PM"));
+        const QString heading = week.at(at + 3);
+        ASSERT_TRUE(heading.startsWith(QLatin1String("Hours of the Day")));
+        const qsizetype night = heading.indexOf(QLatin1String("Hours of the Night"));
+        ASSERT_GT(night, 16);
+        for (int row = 0; row < 12; ++row) {
+            const QString line = week.at(at + 4 + row);
+            // " 6:00 AM Sun" ... "10:00 AM Saturn": every time ends in the same column, in the
+            // day's column and in the night's, and the rulers follow after one blank.
+            SCOPED_TRACE(line.toStdString());
+            for (const qsizetype column : {qsizetype(0), night}) {
+                const QString time = line.mid(column, 8);
+                EXPECT_TRUE(time.endsWith(QLatin1String(" AM")) || time.endsWith(QLatin1String(" PM")));
+                EXPECT_TRUE(time.at(1).isDigit());
+                EXPECT_EQ(line.at(column + 8), QLatin1Char(' '));
+                EXPECT_TRUE(line.at(column + 9).isUpper());
+            }
+        }
+    }
+    // Sunday's 10:00 hour is Saturn's and runs at 10:30.
+    const QString running = week.at(2 + 4 + 4);
+    EXPECT_TRUE(running.startsWith(QStringLiteral("10:00 AM Saturn")));
+    EXPECT_LT(running.indexOf(QStringLiteral("\u00ab now")), running.indexOf(QLatin1String(" PM ")));
+    EXPECT_EQ(week.filter(QStringLiteral("\u00ab now")).size(), 1);
+
+    // Next hours: the date, start and end each in a column of their own.
+    const NextHours answer = findNextHours(series, QStringLiteral("Sun"), local(2026, 6, 14, 9, 0));
+    const QStringList next = nextHoursReport(answer, us, TSettings());
+    ASSERT_EQ(next.size(), 3 + NextHourCount);
+    const QString first = next.at(3);
+    for (int i = 3; i < next.size(); ++i) {
+        SCOPED_TRACE(next.at(i).toStdString());
+        EXPECT_EQ(next.at(i).indexOf(QLatin1String(" - ")), first.indexOf(QLatin1String(" - ")));
+        EXPECT_EQ(next.at(i).size(), first.size());
+    }
+}
+
+TEST(ReportColumns, TablesAndCounts)
+{
+    EXPECT_EQ(tableLines({{"6:00 AM", "Sun"}, {"10:00 AM", "Mercury", "now"}, {"", "x"}},
+                         {ColumnAlign::Right, ColumnAlign::Left}),
+              (QStringList{" 6:00 AM Sun", "10:00 AM Mercury now", "         x"}));
+    EXPECT_EQ(sideBySide({"Day", "a", "bb"}, {"Night", "c"}, 2), (QStringList{"Day  Night", "a    c", "bb"}));
+    EXPECT_EQ(countOf(1, "transit", "transits"), QStringLiteral("1 transit"));
+    EXPECT_EQ(countOf(0, "transit", "transits"), QStringLiteral("0 transits"));
+    EXPECT_EQ(countOf(366, "day", "days"), QStringLiteral("366 days"));
 }
 
 } // namespace

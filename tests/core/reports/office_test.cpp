@@ -8,6 +8,7 @@
 #include "common/westerntext.h"
 #include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
+#include "reports/savedview.h"
 #include "reports/worddocument.h"
 
 #include <QDir>
@@ -124,20 +125,26 @@ QByteArray convertWithOffice(const QString &workDir, const QString &input, const
     return converted.readAll();
 }
 
+// A date in two lines above a report: the date lines right-aligned at 8 points, the report's
+// lines left in the fixed-pitch font at the view's 10 points, so its columns stay in line; the
+// greetings typed below in italic. Then a view that holds its own greetings: they are not typed
+// a second time.
 TEST(WordProcessor, ReadsTheExportedDocument)
 {
     QTemporaryDir work;
     const QStringList view{QStringLiteral("An v12 Sol 24\u00b0 Gemini, Luna 5\u00b0 Leo Dies Lun\u00e6"),
                            QStringLiteral("Monday, June 15, 2026 e.v. 2:30 PM"),
+                           QStringLiteral(" 6:00 AM Sun"), QStringLiteral("10:00 AM Saturn"),
                            QStringLiteral("  Body\tLocat.")};
     QString path;
-    ASSERT_TRUE(saveNewDocument(exportDocument(view), work.path(),
+    ASSERT_TRUE(saveNewDocument(exportDocument(view, 2), work.path(),
                                 QDateTime(QDate(2026, 6, 15), QTime(14, 30)), &path));
     QString error;
     const QList<OfficeParagraph> read = readFlatOdt(convertWithOffice(work.path(), path), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    ASSERT_EQ(read.size(), 6);
+    ASSERT_EQ(read.size(), 8);
 
+    const QString left; // the word processor's default: no alignment of its own
     const struct {
         QString text, align, size, style, font;
         QStringList bookmarks;
@@ -149,7 +156,9 @@ TEST(WordProcessor, ReadsTheExportedDocument)
          QStringLiteral("Courier New"),
          {QStringLiteral("FirstRealPara")}},
         {view[1], QStringLiteral("end"), QStringLiteral("8pt"), {}, QStringLiteral("Courier New"), {}},
-        {view[2], QStringLiteral("end"), QStringLiteral("8pt"), {}, QStringLiteral("Courier New"), {}},
+        {view[2], left, QStringLiteral("10pt"), {}, QStringLiteral("Courier New"), {}},
+        {view[3], left, QStringLiteral("10pt"), {}, QStringLiteral("Courier New"), {}},
+        {view[4], left, QStringLiteral("10pt"), {}, QStringLiteral("Courier New"), {}},
         {QStringLiteral("Do what thou wilt shall be the whole of the Law."),
          QStringLiteral("center"),
          QStringLiteral("10pt"),
@@ -164,24 +173,47 @@ TEST(WordProcessor, ReadsTheExportedDocument)
          {QStringLiteral("Bod")}},
         {QString(), {}, {}, {}, {}, {}},
     };
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(read[i].text, expected[i].text);
         EXPECT_EQ(read[i].bookmarks, expected[i].bookmarks);
         if (expected[i].text.isEmpty())
             continue;
-        EXPECT_TRUE(
-            read[i].props.align == expected[i].align ||
-            (expected[i].align == QLatin1String("end") && read[i].props.align == QLatin1String("right")))
-            << read[i].props.align.toStdString();
+        const QString align = read[i].props.align;
+        if (expected[i].align.isEmpty())
+            EXPECT_TRUE(align.isEmpty() || align == QLatin1String("start") || align == QLatin1String("left"))
+                << align.toStdString();
+        else
+            EXPECT_TRUE(align == expected[i].align ||
+                        (expected[i].align == QLatin1String("end") && align == QLatin1String("right")))
+                << align.toStdString();
         EXPECT_EQ(read[i].props.size, expected[i].size);
         EXPECT_EQ(read[i].props.style, expected[i].style);
         if (!expected[i].font.isEmpty()) {
             EXPECT_EQ(read[i].props.font, expected[i].font);
         }
     }
+
+    // The view with its greetings: five paragraphs and the empty last one, the greetings once.
+    const QStringList greeted{view[0], view[1],
+                              QStringLiteral("Do what thou wilt shall be the whole of the Law."),
+                              QStringLiteral("Love is the law, love under will.")};
+    ASSERT_TRUE(saveNewDocument(exportDocument(greeted, 2), work.path(),
+                                QDateTime(QDate(2026, 6, 15), QTime(14, 31)), &path));
+    const QList<OfficeParagraph> once = readFlatOdt(convertWithOffice(work.path(), path), &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    QStringList texts;
+    for (const OfficeParagraph &p : once)
+        texts << p.text;
+    EXPECT_EQ(texts, greeted + QStringList{QString()});
+    ASSERT_EQ(once.size(), 5);
+    EXPECT_EQ(once[2].props.align, QStringLiteral("center"));
+    EXPECT_EQ(once[2].props.style, QStringLiteral("italic"));
+    EXPECT_EQ(once[3].bookmarks, QStringList{QStringLiteral("Bod")});
 }
 
+// Saved as "orlamdata.rtf" and as a text file: the word processor finds the view's lines, each
+// a paragraph, in the fixed-pitch font for the rich text.
 TEST(WordProcessor, OpensTheSavedViewAsTheSameLines)
 {
     QTemporaryDir work;
@@ -191,15 +223,25 @@ TEST(WordProcessor, OpensTheSavedViewAsTheSameLines)
                            QStringLiteral("  Body\tLocat. {braces} back\\slash \u20ac5 \u2018quoted\u2019"),
                            QStringLiteral("Star \u2605, fullwidth \uff01, face \U0001F600"),
                            QStringLiteral("1st digit after a word")};
-    // Saved under the name the program offers: a .txt file that holds rich text.
-    const QString path = QDir(work.path()).filePath(QStringLiteral("orlamdata.txt"));
-    ASSERT_TRUE(writeFileAtomically(path, rtfFromLines(view)));
+    const QString rtf = QDir(work.path()).filePath(QStringLiteral("orlamdata.rtf"));
+    ASSERT_TRUE(writeFileAtomically(rtf, savedViewBytes(view, SavedType::RichText, "UTF-8")));
     QString error;
-    const QList<OfficeParagraph> read =
-        readFlatOdt(convertWithOffice(work.path(), path, QStringLiteral("Rich Text Format")), &error);
+    const QList<OfficeParagraph> read = readFlatOdt(convertWithOffice(work.path(), rtf), &error);
     ASSERT_TRUE(error.isEmpty()) << error.toStdString();
     QStringList texts;
     for (const OfficeParagraph &p : read)
+        texts << p.text;
+    EXPECT_EQ(texts, view);
+    for (const OfficeParagraph &p : read)
+        EXPECT_EQ(p.props.font, QStringLiteral("Courier New")) << p.text.toStdString();
+
+    const QString txt = QDir(work.path()).filePath(QStringLiteral("orlamdata.txt"));
+    ASSERT_TRUE(writeFileAtomically(txt, savedViewBytes(view, SavedType::PlainText, "UTF-8")));
+    const QList<OfficeParagraph> plain =
+        readFlatOdt(convertWithOffice(work.path(), txt, QStringLiteral("Text (encoded):UTF8,LF,,,")), &error);
+    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
+    texts.clear();
+    for (const OfficeParagraph &p : plain)
         texts << p.text;
     EXPECT_EQ(texts, view);
 }

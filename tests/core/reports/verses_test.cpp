@@ -128,5 +128,30 @@ TEST(Greetings, LawTextAndDateBalloon)
     EXPECT_EQ(dateBalloonText(QString()), QString());
 }
 
+// A balloon holds 63 characters of title and 255 of text: what is longer is cut and ends with
+// "…", and a character outside the Basic Multilingual Plane is never split.
+TEST(Balloon, CutTextsEndWithAnEllipsis)
+{
+    const QString word = QStringLiteral("verse ");
+    const QString longVerse = word.repeated(60); // 360 characters
+    const QString cut = balloonText(longVerse);
+    EXPECT_EQ(cut.size(), BalloonTextLength);
+    EXPECT_EQ(cut, longVerse.left(BalloonTextLength - 1) + QChar(0x2026));
+    EXPECT_EQ(balloonText(longVerse.left(BalloonTextLength)), longVerse.left(BalloonTextLength));
+    EXPECT_EQ(balloonText(QString()), QString());
+
+    // The 254th and 255th units are the two halves of one character: both go.
+    const QString face = QStringLiteral("\U0001F600");
+    const QString straddling =
+        QString(BalloonTextLength - 2, QLatin1Char('x')) + face + QStringLiteral("tail");
+    const QString cutFace = balloonText(straddling);
+    EXPECT_EQ(cutFace, QString(BalloonTextLength - 2, QLatin1Char('x')) + QChar(0x2026));
+    EXPECT_FALSE(cutFace.at(cutFace.size() - 2).isHighSurrogate());
+
+    const QString title = QStringLiteral("T").repeated(70);
+    EXPECT_EQ(balloonTitle(title), title.left(BalloonTitleLength - 1) + QChar(0x2026));
+    EXPECT_EQ(balloonTitle(QStringLiteral("The Book of the Law")), QStringLiteral("The Book of the Law"));
+}
+
 } // namespace
 } // namespace orlam
