@@ -61,7 +61,9 @@ bool showStarted(TOrm &window)
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return false;
-    return QTest::qWaitFor([&window] { return !viewOf(window)->toPlainText().isEmpty(); }, 10000);
+    // The date first, then the clock with the hours and the alarm list.
+    return QTest::qWaitFor(
+        [&window] { return !viewOf(window)->toPlainText().isEmpty() && window.eventList().built; }, 10000);
 }
 
 QRect screenArea()
