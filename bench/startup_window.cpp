@@ -1,128 +1,389 @@
-// Start-up of the program as a user sees it: from starting the process to the first Thelemic date
-// in the view, and the memory of the running program.
+// Start-up of the window as the user sees it: from starting the process to its window on the
+// display with the date in its title, against a bare Qt Widgets window that shows its title
+// (bare_window), the two started in turn on the same X display.
 //
-// The program is started in a work folder of its own with a settings file that asks for "td.txt"
-// ("Local File Save"), which Calculate writes right after it has put the date into the view, so
-// the file's appearance marks the moment without any hook in the program. Then the resident
-// memory is read from /proc, once at that moment and once after the clock has ticked for a while.
+//   startup_window [PAIRS]
 //
-//   startup_window [runs] [program]
+// PAIRS defaults to 15 (one pair more is run first to warm the caches and is not counted). Both
+// programs are the ones beside this benchmark. The X display is DISPLAY's; without one, an Xvfb
+// of the benchmark's own is started. Likewise the session bus that every desktop has: without
+// DBUS_SESSION_BUS_ADDRESS a bus of the benchmark's own (else each program would start one). The benchmark
+// watches the display itself (a top-level window mapped with "e.v." in its title), so nothing in the program
+// marks the moment for it. Every run has a fresh settings file and work folder.
 //
-// runs defaults to 10; program to orlam beside this benchmark's build. Uses the display of the
-// environment (DISPLAY), else Qt's offscreen platform. Also times "orlam x" end to end.
+// Exit status: 0 within the target, 2 outside it, 1 when a measurement could not be made.
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
+#include <xcb/xcb.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
 
-long residentKiB(qint64 pid)
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double TargetRatio = 1.5;
+constexpr int TimeoutMs = 20000;
+constexpr const char *DateMarker = "e.v.";
+
+[[noreturn]] void fail(const std::string &message)
 {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return -1;
+    std::fprintf(stderr, "startup_window: FAILED: %s\n", message.c_str());
+    std::exit(1);
 }
 
 double median(std::vector<double> values)
 {
-    if (values.empty())
-        return 0;
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
-QProcessEnvironment environmentFor(const QTemporaryDir &dir)
+long residentKiB(pid_t pid)
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ORLAM_SETTINGS"), dir.filePath(QStringLiteral("Orlam.ini")));
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
-    if (environment.value(QStringLiteral("DISPLAY")).isEmpty() &&
-        environment.value(QStringLiteral("WAYLAND_DISPLAY")).isEmpty())
-        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return environment;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// An Xvfb of our own, for a machine without a display.
+class OwnXServer {
+public:
+    OwnXServer()
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            fail("cannot make a pipe for Xvfb");
+        mPid = ::fork();
+        if (mPid == 0) {
+            ::close(fds[0]);
+            const std::string fd = std::to_string(fds[1]);
+            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
+                     "tcp", static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        std::string number;
+        pollfd pfd{fds[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&pfd, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        if (number.empty())
+            fail("no DISPLAY, and Xvfb could not be started (is it installed?)");
+        mDisplay = ":" + number;
+    }
+    ~OwnXServer()
+    {
+        ::kill(mPid, SIGTERM);
+        ::waitpid(mPid, nullptr, 0);
+    }
+    const std::string &display() const { return mDisplay; }
+
+private:
+    pid_t mPid = -1;
+    std::string mDisplay;
+};
+
+// A session bus of our own, as a desktop session has one.
+class OwnSessionBus {
+public:
+    OwnSessionBus()
+    {
+        int fds[2];
+        if (::pipe(fds) != 0)
+            fail("cannot make a pipe for dbus-daemon");
+        mPid = ::fork();
+        if (mPid == 0) {
+            ::close(fds[0]);
+            const std::string fd = "--print-address=" + std::to_string(fds[1]);
+            ::execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", fd.c_str(),
+                     static_cast<char *>(nullptr));
+            ::_exit(127);
+        }
+        ::close(fds[1]);
+        pollfd pfd{fds[0], POLLIN, 0};
+        char c = 0;
+        while (::poll(&pfd, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
+            mAddress += c;
+        ::close(fds[0]);
+        if (mAddress.empty())
+            fail("no DBUS_SESSION_BUS_ADDRESS, and dbus-daemon could not be started (is it installed?)");
+    }
+    ~OwnSessionBus()
+    {
+        ::kill(mPid, SIGTERM);
+        ::waitpid(mPid, nullptr, 0);
+    }
+    const std::string &address() const { return mAddress; }
+
+private:
+    pid_t mPid = -1;
+    std::string mAddress;
+};
+
+// Watches the top-level windows of the display: which are mapped, and their titles.
+class Watcher {
+public:
+    explicit Watcher(const std::string &display)
+    {
+        mConnection = xcb_connect(display.c_str(), nullptr);
+        if (xcb_connection_has_error(mConnection))
+            fail("cannot connect to the X display " + display);
+        mRoot = xcb_setup_roots_iterator(xcb_get_setup(mConnection)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(mConnection, mRoot, XCB_CW_EVENT_MASK, &mask);
+        mNetWmName = atom("_NET_WM_NAME");
+        xcb_flush(mConnection);
+    }
+    ~Watcher() { xcb_disconnect(mConnection); }
+
+    // Milliseconds from `start` until a window holding `marker` in its title is mapped, or
+    // nothing when `child` ends first or the time runs out.
+    std::optional<double> waitForTitle(pid_t child, Clock::time_point start, const std::string &marker)
+    {
+        mWindows.clear();
+        const int fd = xcb_get_file_descriptor(mConnection);
+        while (true) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(mConnection)) {
+                const bool found = handle(event, marker);
+                std::free(event);
+                if (found)
+                    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+            }
+            if (xcb_connection_has_error(mConnection))
+                fail("the X display went away");
+            if (::waitpid(child, nullptr, WNOHANG) == child)
+                return std::nullopt;
+            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            if (elapsed.count() > TimeoutMs)
+                return std::nullopt;
+            pollfd pfd{fd, POLLIN, 0};
+            ::poll(&pfd, 1, 5);
+        }
+    }
+
+    // Events of the last program's windows still queued.
+    void drain()
+    {
+        xcb_flush(mConnection);
+        while (xcb_generic_event_t *event = xcb_poll_for_event(mConnection))
+            std::free(event);
+    }
+
+private:
+    struct Window {
+        bool mapped = false;
+        std::string title;
+    };
+
+    xcb_atom_t atom(const char *name)
+    {
+        xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
+            mConnection, xcb_intern_atom(mConnection, 0, std::strlen(name), name), nullptr);
+        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+        std::free(reply);
+        return value;
+    }
+
+    std::string readTitle(xcb_window_t window)
+    {
+        std::string title;
+        for (xcb_atom_t property : {mNetWmName, xcb_atom_t(XCB_ATOM_WM_NAME)}) {
+            xcb_get_property_reply_t *reply = xcb_get_property_reply(
+                mConnection, xcb_get_property(mConnection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+                nullptr);
+            if (reply) {
+                title.append(static_cast<const char *>(xcb_get_property_value(reply)),
+                             static_cast<std::size_t>(xcb_get_property_value_length(reply)));
+                std::free(reply);
+            }
+            if (!title.empty())
+                break;
+        }
+        return title;
+    }
+
+    bool handle(xcb_generic_event_t *event, const std::string &marker)
+    {
+        xcb_window_t window = XCB_WINDOW_NONE;
+        switch (event->response_type & 0x7f) {
+        case XCB_CREATE_NOTIFY: {
+            auto *created = reinterpret_cast<xcb_create_notify_event_t *>(event);
+            if (created->parent != mRoot)
+                return false;
+            window = created->window;
+            // Titles set from now on come as property changes; one set before is read below.
+            const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+            xcb_change_window_attributes(mConnection, window, XCB_CW_EVENT_MASK, &mask);
+            mWindows[window].title = readTitle(window);
+            break;
+        }
+        case XCB_MAP_NOTIFY:
+            window = reinterpret_cast<xcb_map_notify_event_t *>(event)->window;
+            mWindows[window].mapped = true;
+            break;
+        case XCB_UNMAP_NOTIFY:
+            window = reinterpret_cast<xcb_unmap_notify_event_t *>(event)->window;
+            mWindows[window].mapped = false;
+            break;
+        case XCB_PROPERTY_NOTIFY: {
+            auto *changed = reinterpret_cast<xcb_property_notify_event_t *>(event);
+            if (changed->atom != mNetWmName && changed->atom != XCB_ATOM_WM_NAME)
+                return false;
+            window = changed->window;
+            mWindows[window].title = readTitle(window);
+            break;
+        }
+        default:
+            return false;
+        }
+        const auto it = mWindows.find(window);
+        return it != mWindows.end() && it->second.mapped && it->second.title.find(marker) != std::string::npos;
+    }
+
+    xcb_connection_t *mConnection = nullptr;
+    xcb_window_t mRoot = XCB_WINDOW_NONE;
+    xcb_atom_t mNetWmName = XCB_ATOM_NONE;
+    std::map<xcb_window_t, Window> mWindows;
+};
+
+struct Sample {
+    double milliseconds = 0;
+    long residentKiB = -1;
+};
+
+// Starts `program` in a fresh folder of its own (settings, work folder, runtime folder) and
+// measures until its window shows `marker` in the title.
+Sample measure(Watcher &watcher, const std::string &display, const std::string &program,
+               const std::vector<std::string> &args, const std::string &marker)
+{
+    std::string pattern = (fs::temp_directory_path() / "orlam-startup-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        fail("cannot make a temporary folder");
+    const fs::path dir = pattern;
+    {
+        std::ofstream settings(dir / "Orlam.ini", std::ios::binary);
+        settings << "[orlam]\r\nUpdate Caption=1\r\n";
+    }
+    fs::create_directories(dir / "data");
+    fs::create_directories(dir / "config");
+    fs::permissions(dir, fs::perms::owner_all);
+
+    watcher.drain();
+    const auto start = Clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::setenv("DISPLAY", display.c_str(), 1);
+        ::unsetenv("WAYLAND_DISPLAY");
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        ::setenv("ORLAM_SETTINGS", (dir / "Orlam.ini").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+        ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
+        ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+        if (::chdir(dir.c_str()) != 0)
+            ::_exit(127);
+        const int null = ::open("/dev/null", O_WRONLY);
+        ::dup2(null, STDOUT_FILENO);
+        std::vector<char *> argv{const_cast<char *>(program.c_str())};
+        for (const std::string &arg : args)
+            argv.push_back(const_cast<char *>(arg.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    const std::optional<double> shown = watcher.waitForTitle(pid, start, marker);
+    Sample sample;
+    if (shown) {
+        sample.milliseconds = *shown;
+        sample.residentKiB = residentKiB(pid);
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    fs::remove_all(dir);
+    if (!shown)
+        fail(program + " showed no window with \"" + marker + "\" in its title within " +
+             std::to_string(TimeoutMs) + " ms (ended: " + (WIFEXITED(status) ? "yes" : "no") + ")");
+    return sample;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 10;
-    const QString program =
-        argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral(ORLAM_BIN_DIR "/orlam");
-    if (!QFileInfo(program).isExecutable()) {
-        std::fprintf(stderr, "startup_window: no program %s\n", qPrintable(program));
-        return 1;
+    const int pairs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
+    const fs::path binDir = fs::canonical("/proc/self/exe").parent_path();
+    const std::string orlam = (binDir / "orlam").string();
+    const std::string bare = (binDir / "bare_window").string();
+    for (const std::string &program : {orlam, bare})
+        if (::access(program.c_str(), X_OK) != 0)
+            fail("no program " + program + " beside the benchmark");
+
+    std::unique_ptr<OwnXServer> server;
+    std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+    if (display.empty()) {
+        server = std::make_unique<OwnXServer>();
+        display = server->display();
+    }
+    std::unique_ptr<OwnSessionBus> bus;
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS") || !*std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
+        bus = std::make_unique<OwnSessionBus>();
+        ::setenv("DBUS_SESSION_BUS_ADDRESS", bus->address().c_str(), 1);
+    }
+    Watcher watcher(display);
+
+    const std::string bareTitle = std::string("Bare window ") + DateMarker;
+    std::vector<double> orlamTimes, bareTimes;
+    long resident = -1;
+    for (int i = -1; i < pairs; ++i) {
+        // In turn, each first every other time: neither gains from the other's warm caches.
+        Sample o, b;
+        if (i % 2 == 0) {
+            o = measure(watcher, display, orlam, {}, DateMarker);
+            b = measure(watcher, display, bare, {bareTitle}, DateMarker);
+        } else {
+            b = measure(watcher, display, bare, {bareTitle}, DateMarker);
+            o = measure(watcher, display, orlam, {}, DateMarker);
+        }
+        if (i < 0)
+            continue; // warming the caches
+        orlamTimes.push_back(o.milliseconds);
+        bareTimes.push_back(b.milliseconds);
+        resident = std::max(resident, o.residentKiB);
     }
 
-    std::vector<double> toDate, copyRuns;
-    long rssAtDate = 0, rssLater = 0;
-    for (int run = 0; run < runs; ++run) {
-        QTemporaryDir dir;
-        dir.setAutoRemove(true);
-        QFile settings(dir.filePath(QStringLiteral("Orlam.ini")));
-        settings.open(QIODevice::WriteOnly);
-        settings.write("[orlam]\r\nLocal File Save=1\r\n");
-        settings.close();
-        const QString marker = dir.filePath(QStringLiteral("td.txt"));
-
-        QProcess orlam;
-        orlam.setProcessEnvironment(environmentFor(dir));
-        orlam.setWorkingDirectory(dir.path());
-        orlam.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QElapsedTimer clock;
-        clock.start();
-        orlam.start(program, {});
-        if (!orlam.waitForStarted()) {
-            std::fprintf(stderr, "startup_window: cannot start %s\n", qPrintable(program));
-            return 1;
-        }
-        while (!QFileInfo::exists(marker) && clock.elapsed() < 20000 && orlam.state() == QProcess::Running)
-            QThread::usleep(200);
-        const double ms = clock.nsecsElapsed() / 1e6;
-        if (!QFileInfo::exists(marker)) {
-            std::fprintf(stderr, "startup_window: no date after %.0f ms\n", ms);
-            return 1;
-        }
-        toDate.push_back(ms);
-        if (run == 0) {
-            rssAtDate = residentKiB(orlam.processId());
-            QThread::sleep(3); // three clock ticks
-            rssLater = residentKiB(orlam.processId());
-        }
-        orlam.kill();
-        orlam.waitForFinished();
-
-        QProcess copy;
-        copy.setProcessEnvironment(environmentFor(dir));
-        copy.setWorkingDirectory(dir.path());
-        QElapsedTimer copyClock;
-        copyClock.start();
-        copy.start(program, {QStringLiteral("x")});
-        copy.waitForFinished(20000);
-        copyRuns.push_back(copyClock.nsecsElapsed() / 1e6);
-    }
-
-    std::printf("platform: %s\n", qEnvironmentVariableIsEmpty("DISPLAY") ? "offscreen" : "display");
-    std::printf("start to first date in the view: median %.1f ms, min %.1f ms, max %.1f ms (%d runs)\n",
-                median(toDate), *std::min_element(toDate.begin(), toDate.end()),
-                *std::max_element(toDate.begin(), toDate.end()), runs);
-    std::printf("\"orlam x\" end to end: median %.1f ms\n", median(copyRuns));
-    std::printf("resident memory: %ld KiB at the first date, %ld KiB three seconds later\n", rssAtDate,
-                rssLater);
-    return 0;
+    const double orlamMedian = median(orlamTimes);
+    const double bareMedian = median(bareTimes);
+    const double ratio = orlamMedian / bareMedian;
+    std::printf("display %s%s, %s session bus, %d pairs in turn\n", display.c_str(),
+                server ? " (own Xvfb)" : "", bus ? "own" : "the environment's", pairs);
+    std::printf("bare Qt Widgets window to its title    median %7.1f ms (min %.1f)\n", bareMedian,
+                *std::min_element(bareTimes.begin(), bareTimes.end()));
+    std::printf("orlam window to the date in its title  median %7.1f ms (min %.1f)\n", orlamMedian,
+                *std::min_element(orlamTimes.begin(), orlamTimes.end()));
+    std::printf("resident memory of orlam at that moment: %ld KiB\n", resident);
+    std::printf("ratio %.2f (target <= %.2f): %s\n", ratio, TargetRatio,
+                ratio <= TargetRatio ? "within target" : "OUTSIDE TARGET");
+    return ratio <= TargetRatio ? 0 : 2;
 }

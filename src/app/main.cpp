@@ -2,9 +2,11 @@
 #include "astrocalls/enginegroups.h"
 #include "clipboardkeeper.h"
 #include "commandline.h"
+#include "commandlinerun.h"
 #include "common/standardoutput.h"
 #include "common/xdgpaths.h"
 #include "hourscli.h"
+#include "programstyle.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
@@ -20,6 +22,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 using namespace orlam;
 
@@ -73,20 +76,22 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const Q
 
 // No settings file yet: the place of the computer's time zone and its clock, so that the first
 // date shown is right where the user is. Only after the settings have loaded, so that a locale
-// the program refuses leaves no file behind. Returns the note for the status bar.
-QString applyFirstStart(TOrm &window, const QString &settingsFile, const CommandLine &commandLine)
+// the program refuses leaves no file behind. Returns the note for the status bar; a
+// command-line mode gets a line on standard error instead, which carries only the date or the
+// batch result.
+QString applyFirstStart(TSettings *settings, QWidget *window, const QString &settingsFile,
+                        const CommandLine &commandLine)
 {
     const FirstStart plan = planFirstStart(computerZone(), zoneInfoDirectory());
-    plan.apply(&window.settings());
+    plan.apply(settings);
     const Status written = writeFirstStart(settingsFile, plan);
     if (commandLine.endsAfterStart()) {
-        // Standard output carries only the date or the batch result.
         const QString line = written ? plan.description() : written.message;
         std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
         return {};
     }
     if (!written)
-        showUserMessage(&window, written.message);
+        showUserMessage(window, written.message);
     return plan.statusText();
 }
 
@@ -183,14 +188,19 @@ int main(int argc, char **argv)
     }
 
     previousHandler = qInstallMessageHandler(filterQtMessages);
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("orlam"));
-    QApplication::setApplicationVersion(VersionText);
-    QApplication::setDesktopFileName(QStringLiteral("orlam"));
-    QApplication::setWindowIcon(programIcon());
+    // The command-line modes show no window: without a display they need no widgets at all (a
+    // display may still have to show a message box, and the window after a failure).
+    std::unique_ptr<QGuiApplication> app;
+    if (commandLine.endsAfterStart() && !haveDisplay())
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    else
+        app = std::make_unique<QApplication>(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("orlam"));
+    QGuiApplication::setApplicationVersion(VersionText);
+    QGuiApplication::setDesktopFileName(QStringLiteral("orlam"));
     // The window ends the program itself: closing a message box while the window sits in the
     // tray must not.
-    QApplication::setQuitOnLastWindowClosed(false);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
     if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
         showUserMessage(nullptr, entered.message);
@@ -203,7 +213,41 @@ int main(int argc, char **argv)
     SettingsJournal::setFolder(workFolder);
     if (const Status recovered = SettingsJournal::recover(settingsFile); !recovered)
         showUserMessage(nullptr, recovered.message);
-    const bool firstStart = isFirstStart(settingsFile);
+    bool firstStart = isFirstStart(settingsFile);
+    if (commandLine.endsAfterStart()) {
+        CommandLineRun run(settingsFile, locale, commandLine);
+        if (!run.createStatus()) {
+            showUserMessage(nullptr, run.createStatus().message);
+            return 1;
+        }
+        if (firstStart)
+            applyFirstStart(&run.settings(), nullptr, settingsFile, commandLine);
+        firstStart = false;
+        CommandLineRun::Result result = run.run();
+        if (commandLine.mode == CommandLine::Mode::CopyDate && !run.output().isEmpty()) {
+            const bool shown = printed(printDate(run.output()));
+            keepClipboardAfterExit(run.output());
+            if (!shown)
+                result = {true, 1};
+        }
+        if (result.endProgram) {
+            if (isHeadless()) {
+                // Nothing is left to hand on at the end without a display, and the end of the
+                // application object would only load the font configuration to free it again
+                // (a third of the whole run).
+                std::fflush(stdout);
+                std::fflush(stderr);
+                lock.release();
+                std::_Exit(result.exitCode);
+            }
+            return result.exitCode;
+        }
+        // A failure on a display: the message has been shown, and the window opens and starts
+        // as it does without arguments.
+        commandLine.mode = CommandLine::Mode::Interactive;
+    }
+
+    QApplication::setStyle(new ProgramStyle);
     TOrm window(settingsFile, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
@@ -211,23 +255,11 @@ int main(int argc, char **argv)
     }
     window.setCommandLine(commandLine);
     const QString firstStartNote =
-        firstStart ? applyFirstStart(window, settingsFile, commandLine) : QString();
+        firstStart ? applyFirstStart(&window.settings(), &window, settingsFile, commandLine) : QString();
 
-    if (commandLine.endsAfterStart()) {
-        const TOrm::StartResult result = window.FormShow();
-        if (commandLine.mode == CommandLine::Mode::CopyDate && !window.commandLineOutput().isEmpty()) {
-            const bool shown = printed(printDate(window.commandLineOutput()));
-            keepClipboardAfterExit(window.commandLineOutput());
-            if (!shown)
-                return 1;
-        }
-        if (result.endProgram)
-            return result.exitCode;
-        // A failed batch run on a desktop: the message has been shown and the window goes on.
-    }
     window.show();
     // Once the window is shown: a message set before would not cover the clock's text.
     if (!firstStartNote.isEmpty())
         window.statusBar()->showMessage(firstStartNote, FirstStartNoteMs);
-    return app.exec();
+    return QApplication::exec();
 }

@@ -27,6 +27,8 @@ public:
     // Anything but a plain file under the lock's name (a link, a pipe) is removed first: it is
     // the program's own name in its own folder, and a link there is never followed.
     Outcome tryAcquire();
+    // Gives the lock up now (the object's end does so too).
+    void release() { mLock.reset(); }
     const QString &path() const { return mPath; }
     // Why the lock could not be made, naming the folder: "Orlam cannot lock its work folder
     // /home/u/.local/share/Orlam: No space left on device."

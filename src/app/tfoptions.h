@@ -31,7 +31,7 @@ public:
     // browser and doing nothing.
     struct Hooks {
         std::function<void(bool)> setShowHints; // the program's pop-up hints on or off
-        std::function<void()> tryOptions;       // SetNow, ShowOutput and Calculate
+        std::function<void()> tryOptions;       // SetNow, then Calculate into the view
         std::function<void()> reloadSettings;   // ReloadSettings, then BuildEventList
         std::function<void(const QString &)> message;
         std::function<bool(const QString &)> askYesNo;

@@ -100,7 +100,6 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 {
     setObjectName(QStringLiteral("Orm"));
     setWindowTitle(mApplicationTitle);
-    setWindowIcon(programIcon());
     setFont(windowFont());
     mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
     mEndProgram = [](int code) { QCoreApplication::exit(code); };
@@ -468,12 +467,8 @@ void TOrm::applyWindowKeys()
     // desktop the layout keys were first defined for.
     resize(mWindowKeys.ClientWidth, mWindowKeys.ClientHeight + menuBarHeight());
     // A place stored on a screen that is no longer there (or beyond its edge) comes back.
-    QList<QRect> screens;
-    for (const QScreen *screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    if (const QScreen *primary = QGuiApplication::primaryScreen(); primary && !screens.isEmpty())
-        screens.move(screens.indexOf(primary->availableGeometry()), 0);
-    const QRect placed = keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), screens);
+    const QRect placed =
+        keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), availableScreenAreas());
     resize(placed.size());
     move(placed.topLeft());
     // Without a stored size the window grows to fit the date lines once they are known.
@@ -656,12 +651,6 @@ void TOrm::Batch1Click()
                              .arg(countOf(lines, "line", "lines"), QDir::toNativeSeparators(input),
                                   QDir::toNativeSeparators(output))
                        : status.message);
-}
-
-Status TOrm::runBatch(const QString &inputName, const QString &outputName, Calculator::Output output)
-{
-    // Names are the user's, taken from where the program was started, not the work folder.
-    return BatchConvert(*mCalc, inputName, outputName, mCommandLine.startFolder, output);
 }
 
 // --- Reports and output -----------------------------------------------------------------------
@@ -1045,82 +1034,50 @@ bool TOrm::showHints() const
 
 // --- Lifecycle ------------------------------------------------------------------------------
 
-TOrm::StartResult TOrm::FormShow()
+void TOrm::FormShow()
+{
+    if (showFirstDate())
+        startClock();
+}
+
+bool TOrm::showFirstDate()
 {
     if (mStarted)
-        return {};
+        return false;
     mStarted = true;
-
-    switch (mCommandLine.mode) {
-    case CommandLine::Mode::CopyDate: {
-        const int failedRuns = mRunner->failedRuns();
-        const Status status = mCalc->calculate(Calculator::Output::Show);
-        if (!status)
-            return stopStartUp(status);
-        // The engine's failure has been shown; a date without the planets is no answer.
-        if (mRunner->failedRuns() != failedRuns)
-            return {true, 1};
-        ClipButtonClick();
-        mCommandLineOutput = TDate->toPlainText();
-        // The view already holds the present moment's date: the close is all that is left.
-        if (const Status closed = FormClose(); !closed)
-            showMessage(closed.message);
-        return {true, 0};
-    }
-    case CommandLine::Mode::CopyView:
-        ClipButtonClick();
-        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
-        return {true, 0};
-    case CommandLine::Mode::Batch: {
-        const Status status = runBatch(mCommandLine.first, mCommandLine.second, Calculator::Output::Silent);
-        if (!status)
-            return stopStartUp(status);
-        const int failedRuns = mRunner->failedRuns();
-        (void)finishCommandLineRun(); // a layout not saved has had its message; the run's work is done
-        return {true, mRunner->failedRuns() != failedRuns ? 1 : 0};
-    }
-    default:
-        break;
-    }
-    startUpSteps();
-    return {};
-}
-
-TOrm::StartResult TOrm::stopStartUp(const Status &status)
-{
-    showMessage(status.message);
-    // Without a display there is no window to go on with.
-    if (isHeadless())
-        return {true, 1};
-    return {};
-}
-
-Status TOrm::finishCommandLineRun()
-{
-    // The command-line modes close the window, which writes the layout, and the present moment
-    // is still charted before the program ends, so that "td.txt" and the clipboard follow the
-    // settings as after any start.
-    const Status closed = FormClose();
-    if (!closed)
-        showMessage(closed.message);
-    startUpSteps(false);
-    return closed;
-}
-
-void TOrm::startUpSteps(bool interactive)
-{
     const Status status = mCalc->calculate(Calculator::Output::Show);
     if (!status) {
         showMessage(status.message);
-        return;
+        return false;
     }
-    if (!interactive)
-        return;
+    return true;
+}
+
+void TOrm::startClock()
+{
+    // Only now, with the date shown: the desktop takes the icon in several sizes, each drawn from
+    // its picture.
+    setWindowIcon(programIcon());
+    QApplication::setWindowIcon(windowIcon());
     // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
     syncClockFeed();
     mAlarmClock->start();
     if (mFitFirstSize)
         fitFirstSize();
+}
+
+QList<QRect> TOrm::availableScreenAreas()
+{
+    // The primary screen first: a window that is nowhere goes there.
+    QList<QRect> areas;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        if (screen == primary)
+            areas.prepend(screen->availableGeometry());
+        else
+            areas.append(screen->availableGeometry());
+    }
+    return areas;
 }
 
 void TOrm::fitFirstSize()
@@ -1143,13 +1100,18 @@ void TOrm::fitFirstSize()
     if (const QScreen *here = screen())
         fitted = fitted.boundedTo(here->availableGeometry().size() - (frameGeometry().size() - size()));
     resize(fitted);
-    // Grown past the screen's right or bottom edge, it moves back onto the screen.
+    // Grown past the screen's right or bottom edge, it moves back onto the screen; a window
+    // that fits stays exactly where it is.
     if (const QScreen *here = screen()) {
         const QRect area = here->availableGeometry();
-        QRect frame = frameGeometry();
-        frame.moveLeft(qMax(area.left(), qMin(frame.left(), area.right() - frame.width() + 1)));
-        frame.moveTop(qMax(area.top(), qMin(frame.top(), area.bottom() - frame.height() + 1)));
-        move(frame.topLeft());
+        const QRect frame(pos(), frameGeometry().size());
+        QPoint moved = frame.topLeft();
+        if (frame.right() > area.right())
+            moved.setX(qMax(area.left(), area.right() - frame.width() + 1));
+        if (frame.bottom() > area.bottom())
+            moved.setY(qMax(area.top(), area.bottom() - frame.height() + 1));
+        if (moved != frame.topLeft())
+            move(moved);
     }
 }
 
@@ -1169,10 +1131,21 @@ Status TOrm::FormClose()
 void TOrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    mTray->showOnce();
-    if (!mStarted)
-        // After the window has been drawn once, so the placeholder is seen while the engine runs.
-        QTimer::singleShot(0, this, [this] { FormShow(); });
+    if (mStarted) {
+        mTray->showOnce();
+        return;
+    }
+    // After the window has been drawn once, so the placeholder is seen while the engine runs.
+    // The date reaches the screen before the tray icon (which asks the desktop's bus for a
+    // tray), the hours and the alarm list.
+    QTimer::singleShot(0, this, [this] {
+        const bool dateShown = showFirstDate();
+        QTimer::singleShot(0, this, [this, dateShown] {
+            mTray->showOnce();
+            if (dateShown)
+                startClock();
+        });
+    });
 }
 
 void TOrm::closeEvent(QCloseEvent *event)

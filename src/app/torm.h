@@ -48,12 +48,6 @@ class TrayIcon;
 class TOrm : public QMainWindow, public CalcHost {
     Q_OBJECT
 public:
-    // What the start-up sequence leaves for the program entry to do.
-    struct StartResult {
-        bool endProgram = false;
-        int exitCode = 0;
-    };
-
     // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
     // keys and sets the pickers to the present. See createStatus() for the one failure.
     TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent = nullptr);
@@ -63,6 +57,8 @@ public:
     // the message and end without writing the settings file.
     const Status &createStatus() const { return mCreateStatus; }
 
+    // The command line the program was started with (its start folder names the Batch
+    // command's files).
     void setCommandLine(const CommandLine &commandLine) { mCommandLine = commandLine; }
     // Where messages go (a message box, or standard error without a display, by default).
     void setMessageHandler(std::function<void(const QString &)> handler);
@@ -74,11 +70,10 @@ public:
         mQuestionHandler = std::move(handler);
     }
 
-    // FormShow: the start-up sequence and the command-line modes. Runs once; the first showing
-    // of the window runs it when the program entry has not.
-    StartResult FormShow();
-    // The view's text as the command-line mode "x" copied it, for standard output.
-    const QString &commandLineOutput() const { return mCommandLineOutput; }
+    // FormShow: the start-up sequence (the present moment charted and shown, the hours, the
+    // alarm list, the clock). Runs once, at the first showing of the window. The command-line
+    // modes that end at once run without a window (commandlinerun.h).
+    void FormShow();
 
     // FormClose: writes the layout keys. A failure carries "Unable to write to %s".
     Status FormClose();
@@ -190,12 +185,14 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
-    // The steps of the start-up sequence that show the present moment.
-    // `interactive`: the hours, the alarm list and the clock follow the first Calculate.
-    void startUpSteps(bool interactive = true);
+    // FormShow's two halves: the present moment charted and shown (false when it failed or had
+    // run before), then the hours, the alarm list and the clock.
+    bool showFirstDate();
+    void startClock();
     // Without a stored layout: the window grows to show the date lines whole, whatever day
     // they name, and the caption with its hour; it stays on its screen.
     void fitFirstSize();
+    static QList<QRect> availableScreenAreas();
     QDateTime presentMoment() const; // the clock seam's reading as a local clock value
     // The clock's wiring and what its signals show.
     void buildClock();
@@ -206,9 +203,6 @@ private:
     void showCaption();
     void showEventList(const orlam::EventList &list);
     void soundAlarm(const EventEntry &entry);
-    Status finishCommandLineRun();
-    StartResult stopStartUp(const Status &status);
-    Status runBatch(const QString &inputName, const QString &outputName, Calculator::Output output);
     void openAddress(const char *address);
     int menuBarHeight() const;
     void quitWithoutClosing();
@@ -235,7 +229,6 @@ private:
     std::function<bool(const QString &)> mQuestionHandler;
 
     QString mApplicationTitle;
-    QString mCommandLineOutput;
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mSettingPickers = false;

@@ -74,8 +74,9 @@ QRect keepOnScreen(const QRect &frame, const QList<QRect> &screens)
     const QRect *best = &screens.front();
     qint64 bestOverlap = 0;
     for (const QRect &screen : screens) {
+        // The whole height of the title bar, and a grip's width of it, on one screen.
         const QRect grip = titleBar.intersected(screen);
-        if (grip.width() >= std::min(TitleGripWidth, frame.width()) && grip.height() > 0)
+        if (grip.width() >= std::min(TitleGripWidth, frame.width()) && grip.height() == titleBar.height())
             return frame;
         if (const qint64 overlap = area(frame.intersected(screen)); overlap > bestOverlap) {
             bestOverlap = overlap;

@@ -14,9 +14,9 @@ namespace orlam {
 QStringList widestDateLines(const QStringList &lines, const QLocale &locale);
 
 // A window's frame, as stored, brought back onto the screens: when its title bar shows less
-// than a grip's width on every screen (`screens`: their available areas, the first the
-// primary), it moves onto the screen it overlaps most, else the primary, and shrinks to fit
-// it. A frame that can be grabbed stays where it is.
+// than a grip's width, or less than its whole height, on every screen (`screens`: their available areas, the
+// first the primary), it moves onto the screen it overlaps most, else the primary, and shrinks to fit it. A
+// frame that can be grabbed stays where it is.
 QRect keepOnScreen(const QRect &frame, const QList<QRect> &screens);
 
 // How much of the title bar must show for the user to take hold of the window.

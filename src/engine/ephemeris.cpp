@@ -167,9 +167,33 @@ EclipticPosition Ephemeris::position(Body body, double julianDayUt, bool siderea
     result.longitude = normalize360(values[0]);
     result.latitude = values[1];
     result.speed = values[3];
-    calc(body, julianDayUt, SEFLG_EQUATORIAL, values);
-    result.declination = values[1];
+    if (sidereal) {
+        calc(body, julianDayUt, SEFLG_EQUATORIAL, values);
+        result.declination = values[1];
+        return result;
+    }
+    // The apparent place of date turned by the true obliquity of date, as the library turns it
+    // for an equatorial call: a second call per body would cost a chart a third of its time.
+    const double obliquity = trueObliquity(julianDayUt) * degToRad;
+    const double lambda = result.longitude * degToRad;
+    const double beta = result.latitude * degToRad;
+    const double sinDeclination =
+        std::sin(beta) * std::cos(obliquity) + std::cos(beta) * std::sin(obliquity) * std::sin(lambda);
+    result.declination = std::asin(std::clamp(sinDeclination, -1.0, 1.0)) / degToRad;
     return result;
+}
+
+double Ephemeris::trueObliquity(double julianDayUt)
+{
+    if (mObliquityDay != julianDayUt) {
+        double values[6] = {};
+        char error[AS_MAXCH] = {};
+        if (swe_calc_ut(julianDayUt, SE_ECL_NUT, 0, values, error) < 0)
+            throw EphemerisError(std::string("ephemeris: ") + error);
+        mObliquity = values[0];
+        mObliquityDay = julianDayUt;
+    }
+    return mObliquity;
 }
 
 double Ephemeris::longitude(Body body, double julianDayUt, bool sidereal)

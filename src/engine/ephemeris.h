@@ -113,6 +113,10 @@ private:
     void setTopocentric(const Place &place);
 
     bool mBuiltInModelUsed = false;
+    // The true obliquity of the ecliptic (degrees) at mObliquityDay (UT), computed once a date.
+    double trueObliquity(double julianDayUt);
+    double mObliquityDay = -1.0;
+    double mObliquity = 0.0;
     bool mTopoSet = false;
     Place mTopo;
 };

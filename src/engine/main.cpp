@@ -78,11 +78,18 @@ int main(int argc, char **argv)
     std::ifstream in(jobPath, std::ios::binary);
     if (!in)
         return fail(exitBadInput, "Cannot open file " + jobPath + ": " + std::strerror(errno));
-    std::string text(maxJobFileBytes + 1, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    // Up to one byte more than a job file may hold, so the reader can refuse a longer one; read in
+    // small pieces, since a job is a few hundred bytes and a whole buffer would be cleared first.
+    std::string text;
+    char piece[4096];
+    do {
+        in.read(piece, sizeof piece);
+        text.append(piece, static_cast<std::size_t>(in.gcount()));
+    } while (in && text.size() <= maxJobFileBytes);
     if (in.bad())
         return fail(exitBadInput, "Cannot read file " + jobPath);
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    if (text.size() > maxJobFileBytes + 1)
+        text.resize(maxJobFileBytes + 1);
 
     const JobParseResult parsed = parseJobFile(text, jobPath);
     if (!parsed.ok)

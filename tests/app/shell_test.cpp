@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
@@ -60,7 +61,9 @@ bool showStarted(TOrm &window)
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return false;
-    return QTest::qWaitFor([&window] { return !viewOf(window)->toPlainText().isEmpty(); }, 10000);
+    // The date first, then the clock with the hours and the alarm list.
+    return QTest::qWaitFor(
+        [&window] { return !viewOf(window)->toPlainText().isEmpty() && window.eventList().built; }, 10000);
 }
 
 QRect screenArea()
@@ -83,6 +86,7 @@ private slots:
     void messageBoxesStandOverTheirAsker();
     void batchDialogConvertsAndSaysSo();
     void calendarExportTakesOneToAYear();
+    void saveDialogsStartInDocuments();
 };
 
 void ShellTest::firstSizeFitsTheDateLines()
@@ -384,6 +388,46 @@ void ShellTest::calendarExportTakesOneToAYear()
         // "1 day", "2 days".
         QCOMPARE(dialog.dayCount()->text(), countOf(days, "day", "days"));
     }
+}
+
+// File > Save and the calendar export, each at its first use, open in the user's Documents
+// folder (never in the program's work folder).
+void ShellTest::saveDialogsStartInDocuments()
+{
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("Documents")));
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toUtf8());
+    qunsetenv("XDG_CONFIG_HOME");
+    const QString documents = QDir(home.filePath(QStringLiteral("Documents"))).absolutePath();
+
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    QStringList started;
+    const auto note = [&started] {
+        QTimer::singleShot(0, [&started] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                started << dialog->directory().absolutePath();
+                dialog->reject();
+            }
+        });
+    };
+    note();
+    action(*window, "Save1")->trigger();
+    QTimer::singleShot(0, [&note] {
+        if (auto *dialog = qobject_cast<CalendarExportDialog *>(QApplication::activeModalWidget())) {
+            note();
+            dialog->accept();
+        }
+    });
+    action(*window, "ExportCalendar1")->trigger();
+
+    qputenv("HOME", oldHome);
+    if (!oldConfig.isEmpty())
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(started, (QStringList{documents, documents}));
+    QVERIFY(rig.messages.isEmpty());
 }
 
 QTEST_MAIN(ShellTest)

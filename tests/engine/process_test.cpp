@@ -245,6 +245,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"EmptyFile", "", "input.txt:1:"},
         BadCase{"BinaryJunk", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16), "input.txt:1:"},
         BadCase{"TenMegabyteLine", header + std::string(10 * 1024 * 1024, 'q') + "\r\n", "larger than"},
+        // One byte over the 64 KiB a job file may hold, read in pieces that end right at the limit.
+        BadCase{"OneByteOverTheLimit", header + std::string(64 * 1024 + 1 - header.size() - 2, 'q') + "\r\n",
+                "larger than"},
         BadCase{"SwitchWithoutArguments", header + "/qb\r\n/os chart.txt\r\n", "input.txt:2: \"/qb\""},
         BadCase{"ReportWithoutName", header + moment + "/os\r\n", "input.txt:3: \"/os\""},
         BadCase{"DateOutOfRange", header + "/qb 2 30 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n",

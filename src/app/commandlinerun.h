@@ -1,0 +1,84 @@
+#pragma once
+
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
+#include "commandline.h"
+#include "settings/localefacts.h"
+#include "settings/settings.h"
+#include "thelemic/calculate.h"
+
+#include <functional>
+#include <memory>
+
+namespace orlam {
+
+// The command-line modes that end after their work ("x", any other single argument, a batch),
+// run without the main window: the settings, the engine and Calculate on a host of their own,
+// whose view is a string and whose pickers hold the moment of start. No widget, font, icon or
+// tray is made for them.
+class CommandLineRun : public CalcHost {
+public:
+    // Loads the settings from `settingsPath`; see createStatus() for the one failure. The
+    // pickers hold the present moment (`now`, a moment in the computer's zone).
+    CommandLineRun(const QString &settingsPath, const LocaleFacts &locale, const CommandLine &commandLine,
+                   const QDateTime &now = QDateTime::currentDateTime());
+    ~CommandLineRun() override;
+
+    // A failed LoadSettings (the locale's date order is not supported).
+    const Status &createStatus() const { return mCreateStatus; }
+    TSettings &settings() { return mSettings; }
+
+    // Where messages go (a message box, or standard error without a display, by default).
+    void setMessageHandler(std::function<void(const QString &)> handler) { mMessages = std::move(handler); }
+    // Where the copies go (the system clipboard by default).
+    void setClipboard(std::function<void(const QString &)> clipboard) { mClipboard = std::move(clipboard); }
+
+    struct Result {
+        // False when a failure was shown on a display: the window opens after all.
+        bool endProgram = true;
+        int exitCode = 0;
+    };
+    // The mode's work, then, as every start does, the layout keys written back and the present
+    // moment charted. Runs once.
+    Result run();
+    // The view's text as "x" copied it, for standard output.
+    const QString &output() const { return mOutput; }
+    // The view's text at the end (the present moment's date after a successful run).
+    const QString &viewText() const { return mView; }
+
+    // CalcHost
+    QDateTime datePickerValue() const override { return mPickerDate; }
+    QTime timePickerValue() const override { return mPickerTime; }
+    void setPickers(const QDateTime &date, QTime time) override;
+    void setMonthCalendarDate(QDate) override {}
+    void setViewText(const QString &text) override { mView = text; }
+    void repaintNow() override {}
+    void setCaptions(const QString &, const QString &) override {}
+    void copyViewToClipboard() override { mClipboard(mView); }
+    void showMessage(const QString &text) override { mMessages(text); }
+
+private:
+    Result stop(const Status &status);
+    // What follows every mode: the layout keys written back, the present moment charted.
+    void finish();
+
+    CommandLine mCommandLine;
+    LocaleFacts mLocale;
+    SettingsStore mStore;
+    TSettings mSettings;
+    DerivedValues mDerived;
+    WindowKeys mWindowKeys;
+    Status mCreateStatus;
+    std::unique_ptr<AstrologRunner> mRunner;
+    std::unique_ptr<Astrocalls> mAstro;
+    std::unique_ptr<Calculator> mCalc;
+    std::function<void(const QString &)> mMessages;
+    std::function<void(const QString &)> mClipboard;
+    QDateTime mPickerDate;
+    QTime mPickerTime;
+    QString mView;
+    QString mOutput;
+    bool mRan = false;
+};
+
+} // namespace orlam
