@@ -189,9 +189,8 @@ void FirstStartTest::presentMoment()
     for (QDateTime minute = before; minute <= after; minute = minute.addSecs(60))
         trueMoons << user.moonAtUt(minute, at.at(0), at.at(1));
     QVERIFY2(trueMoons.contains(moon), moon + " / " + trueMoons.join(" or "));
-    // The date text shows that Moon's degree (a single digit after one blank: the composition
-    // folds the listing's two blanks into one).
-    const QByteArray degree = moon.mid(6, 2).trimmed();
+    // The date text shows that Moon's degree.
+    const QByteArray degree = moon.mid(6, 2).trimmed(); // " 0" for a Moon under 10 degrees
     QVERIFY2(lines.at(0).contains("Luna " + degree + "\xc2\xb0"), lines.at(0) + " / " + moon);
 
     // The second start finds the file and changes nothing.
