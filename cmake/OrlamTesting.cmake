@@ -1,9 +1,10 @@
-# orlam_add_test(NAME name SOURCES ... LIBS ... [ENV VAR=value ...] [QT])
-# One test executable run by CTest. GoogleTest unless QT is given (then Qt Test).
+# orlam_add_test(NAME name SOURCES ... LIBS ... [ENV VAR=value ...] [WRAPPER program args...] [QT])
+# One test executable run by CTest. GoogleTest unless QT is given (then Qt Test). WRAPPER runs the
+# test through another program (a private session bus: dbus-run-session --).
 # Every test runs with a fixed locale and time zone unless it sets its own through ENV,
 # and with Qt's offscreen platform so that no display is needed.
 function(orlam_add_test)
-    cmake_parse_arguments(T "QT" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;ENV;LABELS" ${ARGN})
+    cmake_parse_arguments(T "QT" "NAME;WORKING_DIRECTORY" "SOURCES;LIBS;ENV;LABELS;WRAPPER" ${ARGN})
     add_executable(${T_NAME} ${T_SOURCES})
     set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     if(T_QT)
@@ -19,7 +20,11 @@ function(orlam_add_test)
     if(NOT T_WORKING_DIRECTORY)
         set(T_WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     endif()
-    add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+    if(T_WRAPPER)
+        add_test(NAME ${T_NAME} COMMAND ${T_WRAPPER} $<TARGET_FILE:${T_NAME}> WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+    else()
+        add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY ${T_WORKING_DIRECTORY})
+    endif()
     set(env LC_ALL=en_US.UTF-8 TZ=America/Chicago QT_QPA_PLATFORM=offscreen)
     # Later entries win, so a test's own ENV overrides the defaults above.
     list(APPEND env ${T_ENV})

@@ -71,6 +71,15 @@ bool waitUntilTakenOver(QClipboard *clipboard, int ms)
 
 void keepClipboardAfterExit(const QString &text)
 {
+    // A Wayland compositor gives the clipboard only to the client whose window has the keyboard
+    // focus (the request carries the serial of that client's own input event), which a program
+    // without a window never has: the date reaches standard output only.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland"))) {
+        std::fputs("orlam: the date is not on the clipboard: the Wayland compositor lets only the window "
+                   "in front set it (with XWayland, set DISPLAY and Orlam copies it there).\n",
+                   stderr);
+        return;
+    }
     // Elsewhere (no display) the clipboard was the program's own and ends with it anyway.
     xcb_connection_t *connection = x11Connection();
     if (!connection || QGuiApplication::platformName() != QLatin1String("xcb"))

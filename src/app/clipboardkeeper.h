@@ -16,7 +16,8 @@ constexpr auto KeepClipboardArgument = "--keep-clipboard";
 //
 // Call after the text is on the clipboard. Returns once the server owns the clipboard (or at
 // once when there is nothing to keep: no X11 display, or a manager runs). A server that cannot
-// be started costs a line on standard error, not the run.
+// be started costs a line on standard error, not the run. On Wayland, where a program without a
+// window cannot set the clipboard, it says so on standard error.
 void keepClipboardAfterExit(const QString &text);
 
 // The server's main: takes the clipboard with `text` and returns when another program has

@@ -128,7 +128,7 @@ int main(int argc, char **argv)
     if (commandLine.mode == CommandLine::Mode::Usage)
         return printed(printText(usageText())) ? 0 : 1;
     if (commandLine.mode == CommandLine::Mode::Version)
-        return printed(printLines({VersionText})) ? 0 : 1;
+        return printed(printLines({QStringLiteral("orlam ") + VersionText})) ? 0 : 1;
     // The hour commands only read the settings and run their jobs in a folder of their own, so
     // they run beside a window: no lock, no display.
     if (commandLine.isHoursCommand()) {
@@ -138,6 +138,8 @@ int main(int argc, char **argv)
     }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        const bool onlyWayland =
+            qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
         if (!haveDisplay()) {
             if (!commandLine.endsAfterStart()) {
                 std::fputs(
@@ -160,6 +162,10 @@ int main(int argc, char **argv)
             qputenv("QT_QPA_PLATFORM", x11 && wayland ? "xcb;wayland;offscreen"
                                        : x11          ? "xcb;offscreen"
                                                       : "wayland;offscreen");
+        } else if (onlyWayland) {
+            // A Wayland session that does not say so (XDG_SESSION_TYPE unset) would otherwise
+            // have Qt try X11 only, and end.
+            qputenv("QT_QPA_PLATFORM", "wayland");
         }
     }
 
@@ -195,7 +201,7 @@ int main(int argc, char **argv)
         app = std::make_unique<QGuiApplication>(argc, argv);
     else
         app = std::make_unique<QApplication>(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("orlam"));
+    QGuiApplication::setApplicationName(QStringLiteral("Orlam"));
     QGuiApplication::setApplicationVersion(VersionText);
     QGuiApplication::setDesktopFileName(QStringLiteral("orlam"));
     // The window ends the program itself: closing a message box while the window sits in the

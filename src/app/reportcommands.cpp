@@ -48,7 +48,7 @@ ReportCommands::ReportCommands(QWidget &window, CalcHost &host, const TSettings 
     : mWindow(window), mHost(host), mSettings(settings), mView(view), mAstro(astrocalls)
 {
     mOutside.verseSeed = [] { return verseSeed(QDateTime::currentDateTimeUtc().time()); };
-    mOutside.trayAvailable = [] { return TrayIcon::trayAvailable(); };
+    mOutside.trayAvailable = [] { return TrayIcon::balloonsSeen(); };
     mOutside.noticeBox = [this](const QString &title, const QString &text) {
         showNotice(&mWindow, title, text);
     };

@@ -56,12 +56,12 @@ public:
     struct Outside {
         // Milliseconds of the UTC day, the verse generator's seed.
         std::function<std::uint32_t()> verseSeed;
-        // True when the desktop has a tray to show balloons in.
+        // True when a balloon is seen: the desktop's notification service runs, or it has a tray.
         std::function<bool()> trayAvailable;
-        // A tray balloon (title and text already cut to the tray's lengths), information icon,
-        // shown for 10 seconds.
+        // A balloon (title and text already cut to the tray's lengths), information icon, shown
+        // for 10 seconds: a desktop notification, else the tray's own.
         std::function<void(const QString &title, const QString &text)> balloon;
-        // The same title and text in a message box, where there is no tray.
+        // The same title and text in a message box, where neither is seen.
         std::function<void(const QString &title, const QString &text)> noticeBox;
         // Sets the pickers to the present and calculates, as "Now" does.
         std::function<void()> calculateNow;

@@ -12,6 +12,7 @@
 #include "eventview.h"
 #include "hours/alarmclock.h"
 #include "hours/hoursspan.h"
+#include "hours/notices.h"
 #include "hours/planetaryhours.h"
 #include "hours/reportfacts.h"
 #include "hoursmenu.h"
@@ -922,6 +923,7 @@ void TOrm::showHourInForce(const HourInForce &hour)
         setTrayImage(hour.trayImage);
     else if (hour.noSunrise || hour.noSunset)
         setTrayImage(NeutralTrayImage);
+    mTray->setToolTip(presentHourTip(hour, mAlarmClock->place().zone, mLocale));
     showCaption();
 }
 
@@ -952,8 +954,7 @@ void TOrm::soundAlarm(const EventEntry &entry)
     if (!sounds.isEmpty() && mSound)
         mSound->enqueue(sounds);
     if (mSettings.Notify)
-        ShowBalloon(entry.body + QLatin1Char(' ') + entry.word, mLocale.formatShortTime(entry.moment.time()),
-                    BalloonIcon::Information, 10);
+        notifyAlarm(entry);
 }
 
 void TOrm::HoursButtonClick(Calculator::Output output)
@@ -1015,6 +1016,15 @@ void TOrm::setTrayImage(int index)
 int TOrm::trayImage() const
 {
     return mTray->image();
+}
+
+void TOrm::notifyAlarm(const EventEntry &entry)
+{
+    // The clock has moved to the hour an hour's alarm starts before it rings.
+    const Notice notice =
+        alarmNotice(entry.body, entry.word, entry.moment.time(),
+                    presentHourEnd(mAlarmClock->hour(), entry.at, mAlarmClock->place().zone), mLocale);
+    ShowBalloon(notice.summary, notice.body, BalloonIcon::Information, 10);
 }
 
 void TOrm::ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)

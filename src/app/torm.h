@@ -3,6 +3,7 @@
 #include "commandline.h"
 #include "hours/alarmclock.h"
 #include "hours/eventlist.h"
+#include "hours/planetaryhours.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
@@ -83,6 +84,8 @@ public:
     int trayImage() const;
     using BalloonIcon = orlam::BalloonIcon;
     void ShowBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+    // The notice of an alarm that has come: what happens and until when, through ShowBalloon.
+    void notifyAlarm(const EventEntry &entry);
 
     // "Show Hints": tooltips throughout the program.
     void setShowHints(bool on);

@@ -1,18 +1,21 @@
 #include "trayicon.h"
 
 #include "appicons.h"
+#include "desktopnotifier.h"
 #include "reports/verses.h"
 
 #include <QSystemTrayIcon>
 
 namespace orlam {
 
-TrayIcon::TrayIcon(QMenu *menu, QObject *parent) : QObject(parent)
+TrayIcon::TrayIcon(QMenu *menu, QObject *parent)
+    : QObject(parent), mNotifier(std::make_unique<DesktopNotifier>())
 {
     mIcon = new QSystemTrayIcon(this);
     mIcon->setObjectName(QStringLiteral("NotificationIcon1"));
     mIcon->setContextMenu(menu);
     setImage(mImage);
+    mIcon->setToolTip(QStringLiteral("Orlam"));
     connect(mIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             click();
@@ -24,6 +27,8 @@ void TrayIcon::click()
     if (mClick)
         mClick();
 }
+
+TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setImage(int index)
 {
@@ -38,11 +43,18 @@ void TrayIcon::setImage(int index)
 
 void TrayIcon::showBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)
 {
+    if (mNotifier->notify(title.left(63), text.left(255), icon, seconds))
+        return;
     static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
                                                          QSystemTrayIcon::Information,
                                                          QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
     mIcon->showMessage(balloonTitle(title), balloonText(text), kinds[static_cast<int>(icon)],
                        qMax(0, seconds) * 1000);
+}
+
+void TrayIcon::setToolTip(const QString &text)
+{
+    mIcon->setToolTip(text);
 }
 
 bool TrayIcon::showOnce()
@@ -59,6 +71,11 @@ bool TrayIcon::showOnce()
 bool TrayIcon::trayAvailable()
 {
     return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool TrayIcon::balloonsSeen()
+{
+    return DesktopNotifier::serviceAvailable() || trayAvailable();
 }
 
 } // namespace orlam

@@ -4,6 +4,8 @@
 #include <QString>
 #include <functional>
 
+#include <memory>
+
 class QMenu;
 class QSystemTrayIcon;
 
@@ -14,11 +16,15 @@ constexpr int NeutralTrayImage = -1;
 
 enum class BalloonIcon { None, Information, Warning, Error };
 
-// The notification-area icon (NotificationIcon1): its planet image, its menu and its balloon
-// messages.
+class DesktopNotifier;
+
+// The notification-area icon (NotificationIcon1): its planet image, its menu, its tooltip and its
+// balloon messages. A balloon goes to the desktop's notification service first (it shows on
+// desktops without a tray as well); the icon's own balloon is the fallback when none answers.
 class TrayIcon : public QObject {
 public:
     TrayIcon(QMenu *menu, QObject *parent);
+    ~TrayIcon() override;
 
     // Index 0 Saturn .. 6 Moon; NeutralTrayImage (no hours today: polar day or night) shows the
     // program's own image; any other index out of range shows the Sun.
@@ -26,10 +32,13 @@ public:
     int image() const { return mImage; }
     // Title up to 63 characters, text up to 255; a new message replaces one still showing.
     void showBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds);
+    void setToolTip(const QString &text);
     // Shows the icon the first time it is asked for, when the desktop has a tray at all.
     // False when there is no tray to show it in.
     bool showOnce();
     static bool trayAvailable();
+    // True when a balloon can be seen: a notification service runs, or there is a tray.
+    static bool balloonsSeen();
     // What a left click on the icon does (nothing by default); a double click counts once.
     void setClickHandler(std::function<void()> handler) { mClick = std::move(handler); }
     // The click as the desktop reports it, for tests.
@@ -37,6 +46,7 @@ public:
 
 private:
     QSystemTrayIcon *mIcon = nullptr;
+    std::unique_ptr<DesktopNotifier> mNotifier;
     int mImage = 3;
     bool mShown = false;
     std::function<void()> mClick;

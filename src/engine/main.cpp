@@ -1,6 +1,7 @@
 // orlam-ephem: reads a job file of switches and writes the reports it asks for.
 #include "engine.h"
 #include "jobfile.h"
+#include "orlamversion.h"
 #include "output.h"
 
 #include <cerrno>
@@ -42,9 +43,6 @@ constexpr const char *usage =
 #ifndef ORLAM_EPHE_DIR
 #define ORLAM_EPHE_DIR "/usr/share/libswe/ephe"
 #endif
-#ifndef ORLAM_VERSION
-#define ORLAM_VERSION "0"
-#endif
 
 int fail(int status, const std::string &message)
 {
@@ -62,7 +60,7 @@ int main(int argc, char **argv)
         return exitSuccess;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "orlam-ephem " ORLAM_VERSION " (Swiss Ephemeris " << Ephemeris::libraryVersion()
+        std::cout << "orlam-ephem " << VersionNumber << " (Swiss Ephemeris " << Ephemeris::libraryVersion()
                   << ")\n";
         return exitSuccess;
     }

@@ -763,12 +763,10 @@ void TOrmTest::aboutBoxText_data()
 {
     QTest::addColumn<QString>("locale");
     QTest::addColumn<QString>("text");
-    QTest::newRow("US") << "en_US"
-                        << "Version 3.41\r\nCompiled: 6/15/2026 2:30:05 PM";
-    QTest::newRow("German") << "de_DE"
-                            << "Version 3.41\r\nCompiled: 15.06.2026 14:30:05";
-    QTest::newRow("British") << "en_GB"
-                             << "Version 3.41\r\nCompiled: 15/06/2026 14:30:05";
+    const QString version = QStringLiteral("Version ") + VersionText + QStringLiteral("\r\nCompiled: ");
+    QTest::newRow("US") << "en_US" << version + "6/15/2026 2:30:05 PM";
+    QTest::newRow("German") << "de_DE" << version + "15.06.2026 14:30:05";
+    QTest::newRow("British") << "en_GB" << version + "15/06/2026 14:30:05";
 }
 
 void TOrmTest::aboutBoxText()
@@ -796,7 +794,8 @@ void TOrmTest::aboutBoxWindow()
     QVERIFY(child<QLabel>(&box, "Copyright")->text().contains(QStringLiteral("city-timezones (MIT)")));
     const QDateTime built = clockFromLocal(QFileInfo(QCoreApplication::applicationFilePath()).lastModified());
     QCOMPARE(child<QLabel>(&box, "Version")->text(),
-             QStringLiteral("Version 3.41\r\nCompiled: ") + facts.formatShortDate(built.date()) +
+             QStringLiteral("Version ") + VersionText + QStringLiteral("\r\nCompiled: ") +
+                 facts.formatShortDate(built.date()) +
                  QLatin1Char(' ') + facts.formatLongTime(built.time()));
     QVERIFY(!child<QLabel>(&box, "ProgramIcon")->pixmap().isNull());
     // A click on a label closes the box.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/status.h"
+#include "orlamversion.h"
 
 #include <QDateTime>
 #include <QString>
@@ -19,7 +20,7 @@ constexpr int HourPlanetCount = 7; // Sun, Moon, Mercury, Venus, Mars, Jupiter, 
 
 inline const QString SettingsSection = QStringLiteral("orlam");
 inline const QString SettingsFileName = QStringLiteral("Orlam.ini");
-inline const QString VersionText = QStringLiteral("3.41");
+inline const QString VersionText = QString::fromLatin1(VersionNumber);
 inline const QString DateOrderMessage = QStringLiteral(
     "Sorry, Orlam is only compatible with date formats of mdy or dmy. Set the LC_TIME environment "
     "variable to a locale that writes dates month or day first (for example LC_TIME=en_US.UTF-8 "
