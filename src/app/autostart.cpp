@@ -63,11 +63,12 @@ Status setAutostart(bool on, const QString &program)
     const QString path = autostartEntryPath();
     if (!on) {
         if (QFileInfo::exists(path) && !QFile::remove(path))
-            return Status::failure(QStringLiteral("Cannot delete file %1").arg(path));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Cannot delete file %1").arg(path));
         return Status::success();
     }
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return Status::failure(QStringLiteral("Cannot create file %1").arg(path));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot create file %1").arg(path));
     const QString exec = execArgument(program.isEmpty() ? defaultProgram() : program);
     const QString entry = QStringLiteral("[Desktop Entry]\n"
                                          "Type=Application\n"

@@ -15,26 +15,25 @@ namespace orlam {
 namespace {
 
 constexpr int NameFieldWidth = 320;
-constexpr auto BatchFilters = "Text files (*.txt *.csv);;All files (*)";
+constexpr auto BatchFilters =
+    QT_TRANSLATE_NOOP("orlam::BatchDialog", "Text files (*.txt *.csv);;All files (*)");
 
 } // namespace
 
 BatchDialog::BatchDialog(const QString &folder, QWidget *parent) : QDialog(parent), mFolder(folder)
 {
     setObjectName(QStringLiteral("BatchDialog"));
-    setWindowTitle(QStringLiteral("Batch Conversion"));
+    setWindowTitle(tr("Batch Conversion"));
 
     chooseInput = [this](const QString &start) {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("File of Moments"), start,
-                                            QLatin1String(BatchFilters));
+        return QFileDialog::getOpenFileName(this, tr("File of Moments"), start, tr(BatchFilters));
     };
     chooseOutput = [this](const QString &start) {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("File for the Dates"), start,
-                                            QLatin1String(BatchFilters));
+        return QFileDialog::getSaveFileName(this, tr("File for the Dates"), start, tr(BatchFilters));
     };
 
-    auto *explain = new QLabel(QStringLiteral("Each line of the input names a moment and a place; the "
-                                              "output gets the Thelemic date of each line."),
+    auto *explain = new QLabel(tr("Each line of the input names a moment and a place; the "
+                                  "output gets the Thelemic date of each line."),
                                this);
     explain->setWordWrap(true);
 
@@ -45,7 +44,7 @@ BatchDialog::BatchDialog(const QString &folder, QWidget *parent) : QDialog(paren
         (*edit)->setMinimumWidth(NameFieldWidth);
         auto *label = new QLabel(caption, this);
         label->setBuddy(*edit);
-        auto *browse = new QPushButton(QStringLiteral("Browse..."), this);
+        auto *browse = new QPushButton(tr("Browse..."), this);
         browse->setObjectName(QString::fromLatin1(name) + QStringLiteral("Browse"));
         browse->setAutoDefault(false);
         grid->addWidget(label, row, 0);
@@ -55,8 +54,8 @@ BatchDialog::BatchDialog(const QString &folder, QWidget *parent) : QDialog(paren
         return browse;
     };
     auto *grid = new QGridLayout;
-    QPushButton *browseInput = field("InputFile", QStringLiteral("&Input file:"), grid, 0, &mInput);
-    QPushButton *browseOutput = field("OutputFile", QStringLiteral("&Output file:"), grid, 1, &mOutput);
+    QPushButton *browseInput = field("InputFile", tr("&Input file:"), grid, 0, &mInput);
+    QPushButton *browseOutput = field("OutputFile", tr("&Output file:"), grid, 1, &mOutput);
     connect(browseInput, &QPushButton::clicked, this, [this] {
         if (const QString chosen = chooseInput(startFor(mInput)); !chosen.isEmpty())
             mInput->setText(QDir::toNativeSeparators(chosen));
@@ -68,7 +67,7 @@ BatchDialog::BatchDialog(const QString &folder, QWidget *parent) : QDialog(paren
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     mConvert = buttons->button(QDialogButtonBox::Ok);
-    mConvert->setText(QStringLiteral("&Convert"));
+    mConvert->setText(tr("&Convert"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

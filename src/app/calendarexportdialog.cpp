@@ -19,7 +19,7 @@ CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, cons
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("CalendarExportDialog"));
-    setWindowTitle(QStringLiteral("Export to Calendar"));
+    setWindowTitle(tr("Export to Calendar"));
 
     mFirst = new QDateEdit(preset.first, this);
     mFirst->setObjectName(QStringLiteral("FirstDay"));
@@ -30,43 +30,41 @@ CalendarExportDialog::CalendarExportDialog(const CalendarSelection &preset, cons
     mDays->setObjectName(QStringLiteral("DayCount"));
     mDays->setRange(1, MaxCalendarDays);
     // "1 day", "2 days", the same range as the command line's --ics.
-    const auto daysSuffix = [this](int days) {
-        mDays->setSuffix(days == 1 ? QStringLiteral(" day") : QStringLiteral(" days"));
-    };
+    const auto daysSuffix = [this](int days) { mDays->setSuffix(days == 1 ? tr(" day") : tr(" days")); };
     connect(mDays, &QSpinBox::valueChanged, this, daysSuffix);
     mDays->setValue(preset.dayCount);
     daysSuffix(mDays->value());
     auto *range = new QFormLayout;
-    range->addRow(QStringLiteral("&From:"), mFirst);
-    range->addRow(QStringLiteral("&Length:"), mDays);
+    range->addRow(tr("&From:"), mFirst);
+    range->addRow(tr("&Length:"), mDays);
 
-    auto *include = new QGroupBox(QStringLiteral("Include"), this);
+    auto *include = new QGroupBox(tr("Include"), this);
     auto *includeLayout = new QVBoxLayout(include);
-    mHours = new QCheckBox(QStringLiteral("&Planetary hours of"), include);
+    mHours = new QCheckBox(tr("&Planetary hours of"), include);
     mHours->setObjectName(QStringLiteral("Hours"));
     mHours->setChecked(preset.hours);
     includeLayout->addWidget(mHours);
     auto *planets = new QGridLayout;
     planets->setContentsMargins(20, 0, 0, 0);
     for (int i = 0; i < HourPlanetCount; ++i) {
-        auto *box = new QCheckBox(BodyKeys[static_cast<std::size_t>(i)], include);
+        auto *box = new QCheckBox(bodyDisplayName(i), include);
         box->setObjectName(QStringLiteral("Hour") + BodyKeys[static_cast<std::size_t>(i)]);
         box->setChecked(preset.hourPlanets[static_cast<std::size_t>(i)]);
         planets->addWidget(box, i / 4, i % 4);
         mPlanets[static_cast<std::size_t>(i)] = box;
     }
     includeLayout->addLayout(planets);
-    mSunMoon = new QCheckBox(QStringLiteral("&Sun and Moon: rise, set and culminations"), include);
+    mSunMoon = new QCheckBox(tr("&Sun and Moon: rise, set and culminations"), include);
     mSunMoon->setObjectName(QStringLiteral("SunMoon"));
     mSunMoon->setChecked(preset.sunMoon);
     includeLayout->addWidget(mSunMoon);
-    mTransits = new QCheckBox(QStringLiteral("&New and Full Moons, sign ingresses"), include);
+    mTransits = new QCheckBox(tr("&New and Full Moons, sign ingresses"), include);
     mTransits->setObjectName(QStringLiteral("Transits"));
     mTransits->setChecked(preset.transits);
     includeLayout->addWidget(mTransits);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Export..."));
+    buttons->button(QDialogButtonBox::Ok)->setText(tr("&Export..."));
     connect(buttons, &QDialogButtonBox::accepted, this, &CalendarExportDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &CalendarExportDialog::reject);
     connect(mHours, &QCheckBox::toggled, this, &CalendarExportDialog::updateEnabled);

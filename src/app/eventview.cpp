@@ -3,10 +3,12 @@
 #include "appfonts.h"
 #include "hours/eventlist.h"
 
+#include <QCoreApplication>
+
 namespace orlam {
 
 namespace {
-constexpr auto MissedMark = "  (missed)";
+constexpr auto MissedMark = QT_TRANSLATE_NOOP("Messages", "  (missed)");
 } // namespace
 
 EventView::EventView(QWidget *parent) : QListWidget(parent)
@@ -47,11 +49,13 @@ void EventView::markMissed(int row)
 
 void EventView::showMissed(QListWidgetItem *item)
 {
-    if (!item->text().endsWith(QLatin1String(MissedMark)))
-        item->setText(item->text() + QLatin1String(MissedMark));
+    const QString mark = QCoreApplication::translate("Messages", MissedMark);
+    if (!item->text().endsWith(mark))
+        item->setText(item->text() + mark);
     item->setForeground(palette().brush(QPalette::Disabled, QPalette::Text));
-    item->setToolTip(QStringLiteral("Missed: its minute passed while the clock was paused or the computer "
-                                    "was asleep."));
+    item->setToolTip(QCoreApplication::translate(
+        "Messages", "Missed: its minute passed while the clock was paused or the computer "
+                    "was asleep."));
 }
 
 void EventView::markFired(int row)

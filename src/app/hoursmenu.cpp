@@ -8,7 +8,7 @@
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
-#include "common/columns.h"
+#include "common/messagetext.h"
 #include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
@@ -58,19 +58,19 @@ HoursMenu::HoursMenu(QWidget *window, CalcHost &host, const TSettings &settings,
 
 void HoursMenu::addTo(QMenu *reports)
 {
-    QMenu *next = reports->addMenu(QStringLiteral("&Next hour of"));
+    QMenu *next = reports->addMenu(tr("&Next hour of"));
     next->setObjectName(QStringLiteral("NextHourOf1"));
     next->menuAction()->setObjectName(QStringLiteral("NextHourOf1Item"));
     for (int i = 0; i < HourPlanetCount; ++i) {
         const QString planet = BodyKeys[static_cast<std::size_t>(i)];
-        QAction *action = next->addAction(planet);
+        QAction *action = next->addAction(bodyDisplayName(i));
         action->setObjectName(QStringLiteral("NextHour") + planet);
         connect(action, &QAction::triggered, this, [this, planet] { NextHourClick(planet); });
     }
-    QAction *week = reports->addAction(QStringLiteral("Planetary hours for the &week"));
+    QAction *week = reports->addAction(tr("Planetary hours for the &week"));
     week->setObjectName(QStringLiteral("WeekHours1"));
     connect(week, &QAction::triggered, this, &HoursMenu::WeekHoursClick);
-    QAction *exportCalendar = reports->addAction(QStringLiteral("&Export to calendar..."));
+    QAction *exportCalendar = reports->addAction(tr("&Export to calendar..."));
     exportCalendar->setObjectName(QStringLiteral("ExportCalendar1"));
     connect(exportCalendar, &QAction::triggered, this, &HoursMenu::ExportCalendarClick);
 }
@@ -152,8 +152,8 @@ bool HoursMenu::chooseExport(CalendarSelection *selection, QString *path)
     const QString proposed =
         QDir(mLastFolder)
             .filePath(QStringLiteral("orlam-%1.ics").arg(selection->first.toString(Qt::ISODate)));
-    QString chosen = QFileDialog::getSaveFileName(mWindow, QStringLiteral("Export to Calendar"), proposed,
-                                                  QStringLiteral("iCalendar files (*.ics);;All files (*)"));
+    QString chosen = QFileDialog::getSaveFileName(mWindow, tr("Export to Calendar"), proposed,
+                                                  tr("iCalendar files (*.ics);;All files (*)"));
     if (chosen.isEmpty())
         return false;
     if (QFileInfo(chosen).suffix().isEmpty())
@@ -177,15 +177,17 @@ void HoursMenu::ExportCalendarClick()
     }
     // The file is offered to the desktop's calendar program, which imports it; a user who keeps
     // the file for a phone or a web calendar says no.
-    const QString question =
-        QStringLiteral("%1 of %2 were saved in %3.\n\nOpen the file in your calendar program now?")
-            .arg(countOf(events, "event", "events"), countOf(selection.dayCount, "day", "days"),
-                 QDir::toNativeSeparators(path));
+    const QString question = tr("%1 of %2 were saved in %3.\n\nOpen the file in your calendar program now?")
+                                 .arg(countText(events, QT_TRANSLATE_NOOP("Messages", "event"),
+                                                QT_TRANSLATE_NOOP("Messages", "events")),
+                                      countText(selection.dayCount, QT_TRANSLATE_NOOP("Messages", "day"),
+                                                QT_TRANSLATE_NOOP("Messages", "days")),
+                                      QDir::toNativeSeparators(path));
     if (!mAskOpen(question))
         return;
     if (!mOpener(path))
-        mHost.showMessage(QStringLiteral("No program is set to open calendar files (.ics) on this computer. "
-                                         "Import the file from your calendar program:\n%1")
+        mHost.showMessage(tr("No program is set to open calendar files (.ics) on this computer. "
+                             "Import the file from your calendar program:\n%1")
                               .arg(QDir::toNativeSeparators(path)));
 }
 

@@ -1,4 +1,5 @@
 #include "appicons.h"
+#include "apptranslations.h"
 #include "astrocalls/enginegroups.h"
 #include "clipboardkeeper.h"
 #include "commandline.h"
@@ -207,6 +208,9 @@ int main(int argc, char **argv)
     // The window ends the program itself: closing a message box while the window sits in the
     // tray must not.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    // Menus, dialogs and messages in the user's language (LANGUAGE, LC_MESSAGES); the date
+    // itself keeps its own words.
+    installTranslations();
 
     if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
         showUserMessage(nullptr, entered.message);

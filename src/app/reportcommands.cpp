@@ -19,6 +19,7 @@
 #include "workfolder.h"
 
 #include <QClipboard>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -177,7 +178,7 @@ ReportCommands::SaveChoice ReportCommands::askSaveNameWithDialog()
     const QString start = mLastSaveFolder.isEmpty() ? mOutside.documentsFolder() : mLastSaveFolder;
     const QString richText = QLatin1String(RichTextFilter);
     const QString plainText = QLatin1String(PlainTextFilter);
-    QFileDialog dialog(&mWindow, QStringLiteral("Save As"), start);
+    QFileDialog dialog(&mWindow, QCoreApplication::translate("Messages", "Save As"), start);
     dialog.setNameFilters({richText, plainText});
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -256,7 +257,8 @@ void ReportCommands::InsertintoWord971Click()
     mLastDocument = path;
     if (!mOutside.openDocument(path))
         mHost.showMessage(
-            QStringLiteral("The document %1 has been written, but no program could be found to open it.")
+            QCoreApplication::translate(
+                "Messages", "The document %1 has been written, but no program could be found to open it.")
                 .arg(path));
 }
 

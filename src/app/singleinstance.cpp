@@ -1,5 +1,6 @@
 #include "singleinstance.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -48,7 +49,7 @@ QString SingleInstanceLock::pathIn(const QString &workFolder)
 
 SingleInstanceLock::Outcome SingleInstanceLock::fail(const QString &reason)
 {
-    mFailure = QStringLiteral("Orlam cannot lock its work folder %1: %2.")
+    mFailure = QCoreApplication::translate("Messages", "Orlam cannot lock its work folder %1: %2.")
                    .arg(QFileInfo(mPath).absolutePath(), reason);
     return Outcome::Failed;
 }
@@ -62,8 +63,8 @@ SingleInstanceLock::Outcome SingleInstanceLock::tryAcquire()
     struct stat info {};
     if (::lstat(name.constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
         if (S_ISDIR(info.st_mode))
-            return fail(
-                QStringLiteral("a folder has the lock file's name %1").arg(QFileInfo(mPath).fileName()));
+            return fail(QCoreApplication::translate("Messages", "a folder has the lock file's name %1")
+                            .arg(QFileInfo(mPath).fileName()));
         if (::unlink(name.constData()) != 0)
             return fail(QString::fromLocal8Bit(std::strerror(errno)));
     }
@@ -87,12 +88,16 @@ SingleInstanceLock::Outcome SingleInstanceLock::tryAcquire()
         const QFileInfo junk(mPath);
         if (attempt > 0 || junk.lastModified().secsTo(QDateTime::currentDateTime()) < JunkLockAgeSeconds ||
             !QFile::remove(mPath))
-            return fail(QStringLiteral("the file %1 is in the way of the lock; remove it").arg(mPath));
+            return fail(
+                QCoreApplication::translate("Messages", "the file %1 is in the way of the lock; remove it")
+                    .arg(mPath));
     }
     if (mLock->error() == QLockFile::LockFailedError)
         return Outcome::HeldByAnother;
     const QString reason = probeFolder(QFileInfo(mPath).absolutePath());
-    return fail(reason.isEmpty() ? QStringLiteral("the lock file could not be written") : reason);
+    return fail(reason.isEmpty()
+                    ? QCoreApplication::translate("Messages", "the lock file could not be written")
+                    : reason);
 }
 
 } // namespace orlam

@@ -33,7 +33,7 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), mLocale(locale)
 {
     setObjectName(QStringLiteral("AboutBox"));
-    setWindowTitle(QStringLiteral("About Orlam"));
+    setWindowTitle(tr("About Orlam"));
     // One line taller than the classic 227 x 135, for the credit of the shipped city list.
     setFixedSize(227, 149);
 
@@ -71,8 +71,7 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
     // the time then moves to a third line rather than being cut off.
     mVersion->setWordWrap(true);
     // The shipped city list comes from the npm package city-timezones, under the MIT licence.
-    auto *authors =
-        new QLabel(QStringLiteral("Written by the Orlam authors\nCity list: city-timezones (MIT)"), panel);
+    auto *authors = new QLabel(tr("Written by the Orlam authors\nCity list: city-timezones (MIT)"), panel);
     authors->setObjectName(QStringLiteral("Copyright"));
     authors->setFont(arial(11));
 
@@ -95,8 +94,8 @@ TAboutBox::TAboutBox(QWidget *owner, const LocaleFacts &locale)
 
 QString TAboutBox::versionText(const LocaleFacts &locale, const QDateTime &compiled)
 {
-    return QStringLiteral("Version ") + VersionText + QStringLiteral("\r\nCompiled: ") +
-           locale.formatPattern(QStringLiteral("ddddd tt"), compiled);
+    return tr("Version %1").arg(VersionText) + QStringLiteral("\r\n") +
+           tr("Compiled: %1").arg(locale.formatPattern(QStringLiteral("ddddd tt"), compiled));
 }
 
 QDateTime TAboutBox::executableTime()

@@ -1,5 +1,6 @@
 #include "tfoptions.h"
 
+#include "accessiblenames.h"
 #include "appicons.h"
 #include "autostart.h"
 #include "settings/citylist.h"
@@ -63,22 +64,20 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
     : QDialog(parent), mStore(store), mSettings(settings), mHooks(std::move(hooks))
 {
     setObjectName(QStringLiteral("fOptions"));
-    setWindowTitle(OptionsText::Caption);
+    setWindowTitle(tr(OptionsText::Caption));
     if (!mHooks.message)
         mHooks.message = [this](const QString &text) { showUserMessage(this, text); };
     if (!mHooks.askYesNo)
         mHooks.askYesNo = [this](const QString &text) {
-            return QMessageBox::question(this, QStringLiteral("Confirm"), text,
-                                         QMessageBox::Yes | QMessageBox::No,
+            return QMessageBox::question(this, tr("Confirm"), text, QMessageBox::Yes | QMessageBox::No,
                                          QMessageBox::Yes) == QMessageBox::Yes;
         };
     if (!mHooks.closeWithoutSaving)
         mHooks.closeWithoutSaving = [this](const QString &text) {
             QMessageBox box(QMessageBox::Warning, QStringLiteral("Orlam"), text, QMessageBox::NoButton, this);
-            box.setInformativeText(QStringLiteral("The options were not saved."));
-            QPushButton *leave =
-                box.addButton(QStringLiteral("Close without saving"), QMessageBox::DestructiveRole);
-            QPushButton *stay = box.addButton(QStringLiteral("Stay in Options"), QMessageBox::RejectRole);
+            box.setInformativeText(tr("The options were not saved."));
+            QPushButton *leave = box.addButton(tr("Close without saving"), QMessageBox::DestructiveRole);
+            QPushButton *stay = box.addButton(tr("Stay in Options"), QMessageBox::RejectRole);
             box.setDefaultButton(stay);
             box.exec();
             return box.clickedButton() == leave;
@@ -88,10 +87,10 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->addTab(buildFormatting(), QStringLiteral("Formatting"));
-    PageControl1->addTab(buildAstrological(), QStringLiteral("Astrological"));
-    PageControl1->addTab(buildAdditional(), QStringLiteral("Additional"));
-    PageControl1->addTab(buildAlarm(), QStringLiteral("Alarm"));
+    PageControl1->addTab(buildFormatting(), tr("Formatting"));
+    PageControl1->addTab(buildAstrological(), tr("Astrological"));
+    PageControl1->addTab(buildAdditional(), tr("Additional"));
+    PageControl1->addTab(buildAlarm(), tr("Alarm"));
     PageControl1->setCurrentIndex(static_cast<int>(Tab::Astrological));
 
     const auto button = [this](const char *name, const QString &caption, const QString &hint) {
@@ -101,10 +100,9 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
         b->setAutoDefault(false);
         return b;
     };
-    TryButton = button("TryButton", QStringLiteral("&Try"), QStringLiteral("Try these values"));
-    CloseButton = button("CloseButton", QStringLiteral("Done"), QStringLiteral("Close dialog"));
-    ResetButton = button("ResetButton", QStringLiteral("&Defaults"),
-                         QStringLiteral("Reset all options to default values"));
+    TryButton = button("TryButton", tr("&Try"), tr("Try these values"));
+    CloseButton = button("CloseButton", tr("Done"), tr("Close dialog"));
+    ResetButton = button("ResetButton", tr("&Defaults"), tr("Reset all options to default values"));
     CloseButton->setDefault(true);
     connect(TryButton, &QPushButton::clicked, this, &TfOptions::TryButtonClick);
     connect(CloseButton, &QPushButton::clicked, this, [this] { done(QDialog::Accepted); });
@@ -119,6 +117,7 @@ TfOptions::TfOptions(SettingsStore &store, TSettings &settings, Hooks hooks, con
     outer->addWidget(PageControl1, 1);
     outer->addLayout(buttons);
 
+    nameStandardParts(this);
     // Tab goes through each page as it is laid out, and into a group of radio buttons at the
     // checked one.
     for (int page = 0; page < PageControl1->count(); ++page)
@@ -171,45 +170,41 @@ QWidget *TfOptions::buildFormatting()
 {
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("Formatting"));
-    const QStringList formats{QStringLiteral("Short Format"), QStringLiteral("Long Format"),
-                              QStringLiteral("None")};
+    const QStringList formats{tr("Short Format"), tr("Long Format"), tr("None")};
     auto *grid = new QGridLayout(page);
-    grid->addWidget(radioGroup(page, "ODateFormat", QStringLiteral("Date Format"), formats,
-                               QStringLiteral("Date format"), 1, &ODateFormat),
-                    0, 0);
     grid->addWidget(
-        radioGroup(page, "OLines", QStringLiteral("Lines"),
-                   {QStringLiteral("One Line"), QStringLiteral("Two Lines"), QStringLiteral("Three Lines")},
-                   QStringLiteral("Total lines to format"), 1, &OLines),
-        1, 0);
-    grid->addWidget(radioGroup(page, "OAspect", QStringLiteral("Aspect"),
-                               {QStringLiteral("Simple"), QStringLiteral("Degrees")},
-                               QStringLiteral("Include minutes"), 1, &OAspect),
+        radioGroup(page, "ODateFormat", tr("Date Format"), formats, tr("Date format"), 1, &ODateFormat), 0,
+        0);
+    grid->addWidget(radioGroup(page, "OLines", tr("Lines"),
+                               {tr("One Line"), tr("Two Lines"), tr("Three Lines")},
+                               tr("Total lines to format"), 1, &OLines),
+                    1, 0);
+    grid->addWidget(radioGroup(page, "OAspect", tr("Aspect"), {tr("Simple"), tr("Degrees")},
+                               tr("Include minutes"), 1, &OAspect),
                     1, 2);
-    grid->addWidget(radioGroup(page, "OTimeFormat", QStringLiteral("Time Format"), formats,
-                               QStringLiteral("Time format"), 1, &OTimeFormat),
-                    0, 1);
-    grid->addWidget(radioGroup(page, "OBasic", QStringLiteral("Basic"),
-                               {QStringLiteral("An"), QStringLiteral("Anno"), QStringLiteral("None")},
-                               QStringLiteral("Include \"Anno\" in 93 date"), 1, &OBasic),
+    grid->addWidget(
+        radioGroup(page, "OTimeFormat", tr("Time Format"), formats, tr("Time format"), 1, &OTimeFormat), 0,
+        1);
+    grid->addWidget(radioGroup(page, "OBasic", tr("Basic"),
+                               {QStringLiteral("An"), QStringLiteral("Anno"), tr("None")},
+                               tr("Include \"Anno\" in 93 date"), 1, &OBasic),
                     1, 1);
-    grid->addWidget(radioGroup(page, "OFormat", QStringLiteral("Year Format"),
+    grid->addWidget(radioGroup(page, "OFormat", tr("Year Format"),
                                {QStringLiteral("IVv"), QStringLiteral("iv5"), QStringLiteral("ivV"),
                                 QStringLiteral("4v"), QStringLiteral("4V")},
-                               QStringLiteral("Year format"), 2, &OFormat),
+                               tr("Year format"), 2, &OFormat),
                     0, 2);
 
-    auto *dayLabel = new QLabel(QStringLiteral("Day begins"), page);
+    auto *dayLabel = new QLabel(tr("Day begins"), page);
     DayBegins = new QComboBox(page);
     DayBegins->setObjectName(QStringLiteral("DayBegins"));
-    DayBegins->setToolTip(QStringLiteral("Day begins"));
+    DayBegins->setToolTip(tr("Day begins"));
     // Only the three items: a typed text would be no day beginning at all.
     DayBegins->setEditable(false);
-    DayBegins->addItems(
-        {QStringLiteral("12:00 (Common Time)"), QStringLiteral("Sun Rise"), QStringLiteral("Sun Set")});
+    DayBegins->addItems({tr("12:00 (Common Time)"), tr("Sun Rise"), tr("Sun Set")});
     dayLabel->setBuddy(DayBegins);
-    Greetings = checkBox(page, "Greetings", QStringLiteral("Insert Thelemic Greetings"));
-    Quoted = checkBox(page, "Quoted", QStringLiteral("Quoted"));
+    Greetings = checkBox(page, "Greetings", tr("Insert Thelemic Greetings"));
+    Quoted = checkBox(page, "Quoted", tr("Quoted"));
     auto *bottom = new QGridLayout;
     bottom->addWidget(dayLabel, 0, 0);
     bottom->addWidget(DayBegins, 0, 1);
@@ -259,25 +254,23 @@ QWidget *TfOptions::buildAstrological()
     for (const QString &name : HouseSystemNames)
         houses << name;
     auto *grid = new QGridLayout(page);
-    grid->addWidget(radioGroup(page, "OHouseSystem", QStringLiteral("House System"), houses,
-                               QStringLiteral("House system"), 2, &OHouseSystem),
-                    0, 0, 2, 1);
-    grid->addWidget(radioGroup(page, "OZodiac", QStringLiteral("Zodiac"),
-                               {QStringLiteral("Tropical"), QStringLiteral("Siderial")},
-                               QStringLiteral("Zodiac"), 1, &OZodiac),
+    grid->addWidget(
+        radioGroup(page, "OHouseSystem", tr("House System"), houses, tr("House system"), 2, &OHouseSystem), 0,
+        0, 2, 1);
+    grid->addWidget(radioGroup(page, "OZodiac", tr("Zodiac"), {tr("Tropical"), tr("Siderial")}, tr("Zodiac"),
+                               1, &OZodiac),
                     0, 1);
-    QGroupBox *time = radioGroup(page, "OTime", QStringLiteral("Time"),
-                                 {QStringLiteral("Standard Time"), QStringLiteral("Daylight Time"),
-                                  QStringLiteral("System Locale Settings")},
-                                 QStringLiteral("Daylight time adjustment"), 1, &OTime);
+    QGroupBox *time = radioGroup(page, "OTime", tr("Time"),
+                                 {tr("Standard Time"), tr("Daylight Time"), tr("System Locale Settings")},
+                                 tr("Daylight time adjustment"), 1, &OTime);
     grid->addWidget(time, 1, 1);
     auto *zoneRow = new QHBoxLayout;
     // A gap between the label and its field, as beside the other fields of the dialog.
     zoneRow->setSpacing(6);
-    auto *zoneLabel = new QLabel(QStringLiteral("Time Zone"), page);
+    auto *zoneLabel = new QLabel(tr("Time Zone"), page);
     Zone = new QLineEdit(page);
     Zone->setObjectName(QStringLiteral("Zone"));
-    Zone->setToolTip(QStringLiteral("Time zone"));
+    Zone->setToolTip(tr("Time zone"));
     Zone->setMaximumWidth(Zone->fontMetrics().horizontalAdvance(QStringLiteral("-10.50")) + 16);
     zoneLabel->setBuddy(Zone);
     zoneRow->addWidget(zoneLabel);
@@ -285,7 +278,7 @@ QWidget *TfOptions::buildAstrological()
     zoneRow->addStretch(1);
     static_cast<QGridLayout *>(time->layout())->addLayout(zoneRow, 3, 0);
 
-    auto *where = new QGroupBox(QStringLiteral("Location on Earth"), page);
+    auto *where = new QGroupBox(tr("Location on Earth"), page);
     where->setObjectName(QStringLiteral("LocationOnEarth"));
     const auto edit = [where](const char *name, const QString &hint) {
         auto *e = new QLineEdit(where);
@@ -294,16 +287,20 @@ QWidget *TfOptions::buildAstrological()
         e->setMaximumWidth(e->fontMetrics().horizontalAdvance(QStringLiteral("180W59")) * 2);
         return e;
     };
-    Long = edit("Long", QStringLiteral("Longitude"));
-    Lat = edit("Lat", QStringLiteral("Latitude"));
-    auto *longLabel = new QLabel(QStringLiteral("Longitude"), where);
+    Long = edit("Long", tr("Longitude"));
+    Lat = edit("Lat", tr("Latitude"));
+    auto *longLabel = new QLabel(tr("Longitude"), where);
     longLabel->setBuddy(Long);
-    auto *latLabel = new QLabel(QStringLiteral("Latitude"), where);
+    auto *latLabel = new QLabel(tr("Latitude"), where);
     latLabel->setBuddy(Lat);
 
     ComboBox1 = new QComboBox(where);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
+    ComboBox1->setAccessibleName(tr(OptionsText::CityListText));
+    ComboBox1->lineEdit()->setAccessibleName(tr(OptionsText::CityListText));
+    ComboBox1->setAccessibleDescription(
+        tr("Type part of a city's name and choose its line to take its place"));
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(15);
     // The lines' columns line up only in a fixed-pitch font.
@@ -329,14 +326,15 @@ QWidget *TfOptions::buildAstrological()
     SpeedButton1 = new QToolButton(where);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(toolIcon(QStringLiteral("globe")));
-    SpeedButton1->setToolTip(
-        QStringLiteral("Try this to find your Longitude and Latitude on World Wide Web"));
+    SpeedButton1->setToolTip(tr("Try this to find your Longitude and Latitude on World Wide Web"));
+    SpeedButton1->setAccessibleName(tr("Look up coordinates"));
+    SpeedButton1->setAccessibleDescription(SpeedButton1->toolTip());
     SpeedButton1->setAutoRaise(true);
     connect(SpeedButton1, &QToolButton::clicked, this, &TfOptions::SpeedButton1Click);
 
-    Button3 = new QPushButton(QStringLiteral("Save long/lat"), where);
+    Button3 = new QPushButton(tr("Save long/lat"), where);
     Button3->setObjectName(QStringLiteral("Button3"));
-    Button3->setToolTip(QStringLiteral("Save this latitude and logitude as default"));
+    Button3->setToolTip(tr("Save this latitude and logitude as default"));
     Button3->setAutoDefault(false);
     connect(Button3, &QPushButton::clicked, this, &TfOptions::Button3Click);
 
@@ -396,27 +394,25 @@ QWidget *TfOptions::buildAdditional()
     auto *page = new QWidget;
     page->setObjectName(QStringLiteral("Additional"));
     auto *column = new QVBoxLayout(page);
-    OAspects = checkBox(page, "OAspects", QStringLiteral("Include Aspect charts"),
-                        QStringLiteral("Generate additional aspect charts"));
-    ReplaceClip = checkBox(page, "ReplaceClip", QStringLiteral("Always Insert in Clipboard"),
-                           QStringLiteral("Replace clipboard on start up and calculation"));
-    UpdateCaption = checkBox(page, "UpdateCaption", QStringLiteral("Update Program Caption"));
-    OHints = checkBox(page, "OHints", QStringLiteral("Show Hints"), QStringLiteral("Show hints"));
-    CheckBox1 = checkBox(page, "CheckBox1", QStringLiteral("Local File Save"));
-    StartWithWindows = checkBox(page, "StartWithWindows", QStringLiteral("Start at login"),
-                                QStringLiteral("Start Orlam when you log in"));
+    OAspects =
+        checkBox(page, "OAspects", tr("Include Aspect charts"), tr("Generate additional aspect charts"));
+    ReplaceClip = checkBox(page, "ReplaceClip", tr("Always Insert in Clipboard"),
+                           tr("Replace clipboard on start up and calculation"));
+    UpdateCaption = checkBox(page, "UpdateCaption", tr("Update Program Caption"));
+    OHints = checkBox(page, "OHints", tr("Show Hints"), tr("Show hints"));
+    CheckBox1 = checkBox(page, "CheckBox1", tr("Local File Save"));
+    StartWithWindows =
+        checkBox(page, "StartWithWindows", tr("Start at login"), tr("Start Orlam when you log in"));
     for (QCheckBox *box : {OAspects, ReplaceClip, UpdateCaption, OHints, CheckBox1, StartWithWindows})
         column->addWidget(box);
     column->addStretch(1);
 
     // Options kept in the file but not offered here; they are loaded, saved and reset like the rest.
-    OClear = checkBox(page, "OClear", QStringLiteral("Clear Astrolog window with each computation"));
-    OWheelChart = checkBox(page, "OWheelChart",
-                           QStringLiteral("Include Wheel chart  (Causes additional call to Astrolog)"));
-    WheelReverse = checkBox(page, "WheelReverse", QStringLiteral("Reverse colors "),
-                            QStringLiteral("White background wheel"));
-    Monochrome =
-        checkBox(page, "Monochrome", QStringLiteral("Monochrome"), QStringLiteral("White background wheel"));
+    OClear = checkBox(page, "OClear", tr("Clear Astrolog window with each computation"));
+    OWheelChart =
+        checkBox(page, "OWheelChart", tr("Include Wheel chart  (Causes additional call to Astrolog)"));
+    WheelReverse = checkBox(page, "WheelReverse", tr("Reverse colors "), tr("White background wheel"));
+    Monochrome = checkBox(page, "Monochrome", tr("Monochrome"), tr("White background wheel"));
     for (QCheckBox *box : {OClear, OWheelChart, WheelReverse, Monochrome})
         box->hide();
     // Three more that were never stored and do nothing.
@@ -465,7 +461,7 @@ QWidget *TfOptions::buildAlarm()
         auto *grid = new QGridLayout(box);
         grid->setVerticalSpacing(2);
         for (int i = 0; i < count; ++i) {
-            auto *check = new QCheckBox(BodyKeys[i], box);
+            auto *check = new QCheckBox(bodyDisplayName(i), box);
             check->setObjectName(QString::fromLatin1(name) + BodyKeys[i]);
             grid->addWidget(check, i % rows, i / rows);
             boxes->push_back(check);
@@ -475,10 +471,8 @@ QWidget *TfOptions::buildAlarm()
     };
     auto *column = new QVBoxLayout(page);
     auto *row = new QHBoxLayout;
-    row->addWidget(
-        group("RiseSetAlarms", QStringLiteral("Rise/Set/Zenith/Nadir Alarms"), BodyCount, 5, &BodyAlarms));
-    row->addWidget(
-        group("HourAlarms", QStringLiteral("Planetary Hours Alarms"), HourPlanetCount, 5, &HourAlarms));
+    row->addWidget(group("RiseSetAlarms", tr("Rise/Set/Zenith/Nadir Alarms"), BodyCount, 5, &BodyAlarms));
+    row->addWidget(group("HourAlarms", tr("Planetary Hours Alarms"), HourPlanetCount, 5, &HourAlarms));
     column->addLayout(row);
     column->addStretch(1);
     for (int i = 0; i < BodyCount; ++i)
@@ -524,7 +518,7 @@ void TfOptions::OTimeChange(Change change)
     Zone->setEnabled(!locale);
     // The record's TimeMode follows only at the close.
     if (locale && change == Change::User)
-        showMessage(OptionsText::LocaleTimeMessage);
+        showMessage(tr(OptionsText::LocaleTimeMessage));
 }
 
 void TfOptions::DayBeginsChange(Change change)
@@ -539,9 +533,9 @@ void TfOptions::DayBeginsChange(Change change)
         return;
     mDayBeginsShown = index;
     if (index == 1)
-        showMessage(OptionsText::SunRiseMessage);
+        showMessage(tr(OptionsText::SunRiseMessage));
     else if (index == 2)
-        showMessage(OptionsText::SunSetMessage);
+        showMessage(tr(OptionsText::SunSetMessage));
     mSettings.DayBegins = index;
 }
 
@@ -569,7 +563,7 @@ void TfOptions::loadCityList(const QString &path)
     // with nothing to delete first.
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QString());
-    ComboBox1->lineEdit()->setPlaceholderText(OptionsText::CityListText);
+    ComboBox1->lineEdit()->setPlaceholderText(tr(OptionsText::CityListText));
 }
 
 void TfOptions::showEvent(QShowEvent *event)
@@ -596,9 +590,7 @@ void TfOptions::Button3Click()
     const struct {
         QString field;
         QLineEdit *edit;
-    } texts[] = {{QStringLiteral("Longitude"), Long},
-                 {QStringLiteral("Latitude"), Lat},
-                 {QStringLiteral("Time Zone"), Zone}};
+    } texts[] = {{tr("Longitude"), Long}, {tr("Latitude"), Lat}, {tr("Time Zone"), Zone}};
     for (const auto &t : texts) {
         const Status status = checkLocationText(t.field, t.edit->text());
         if (!status) {

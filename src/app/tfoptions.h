@@ -141,17 +141,18 @@ public:
     std::vector<QCheckBox *> HourAlarms; // Sun .. Saturn
 };
 
-// Texts the dialog shows, for its tests.
+// Texts the dialog shows (source texts; the dialog shows them translated), for its tests.
 namespace OptionsText {
-inline const QString Caption = QStringLiteral("Options");
-inline const QString CityListText = QStringLiteral("City List");
-inline const QString SunRiseMessage = QStringLiteral(
-    "Times before Sunrise will now be adjusted back to prior day of week.  Causes two additional calls to "
-    "Astrolog.");
-inline const QString SunSetMessage = QStringLiteral(
-    "Times after Sunset will now be adjusted forward to next day of week.  Causes two additional calls to "
-    "Astrolog.");
-inline const QString LocaleTimeMessage = QStringLiteral(
+constexpr auto Caption = QT_TRANSLATE_NOOP("orlam::TfOptions", "Options");
+constexpr auto CityListText = QT_TRANSLATE_NOOP("orlam::TfOptions", "City List");
+constexpr auto SunRiseMessage = QT_TRANSLATE_NOOP(
+    "orlam::TfOptions", "Times before Sunrise will now be adjusted back to prior day of week.  "
+                        "Causes two additional calls to Astrolog.");
+constexpr auto SunSetMessage = QT_TRANSLATE_NOOP(
+    "orlam::TfOptions", "Times after Sunset will now be adjusted forward to next day of week.  "
+                        "Causes two additional calls to Astrolog.");
+constexpr auto LocaleTimeMessage = QT_TRANSLATE_NOOP(
+    "orlam::TfOptions",
     "The \"System Locale Settings\" option uses the Timezone and Daylight Savings Time settings of your "
     "computer. It probably will not give correct results if you try dates outside the current gregorian "
     "calendar year at this time. It is useful if you typically use this program for current date/time, as it "

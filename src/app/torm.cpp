@@ -1,13 +1,15 @@
 #include "torm.h"
 
+#include "accessiblenames.h"
 #include "appfonts.h"
 #include "appicons.h"
+#include "apptheme.h"
 #include "astrocalls/astrocalls.h"
 #include "astrocalls/runner.h"
 #include "astrocalls/scratchjobs.h"
 #include "batchdialog.h"
 #include "common/clocktime.h"
-#include "common/columns.h"
+#include "common/messagetext.h"
 #include "common/westerntext.h"
 #include "eventview.h"
 #include "hours/alarmclock.h"
@@ -35,6 +37,7 @@
 #include <QCalendarWidget>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDir>
@@ -60,7 +63,8 @@ namespace orlam {
 
 namespace {
 
-constexpr auto PauseMessage = "Alarm and clock will be paused. Use Clock menu to resume.";
+constexpr auto PauseMessage =
+    QT_TRANSLATE_NOOP("orlam::TOrm", "Alarm and clock will be paused. Use Clock menu to resume.");
 constexpr int PickerWidth = 110;
 constexpr QSize ToolButtonSize(19, 22);
 constexpr int CalendarPanelHeight = 212;
@@ -117,6 +121,9 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 
     buildClock();
 
+    // Every part a screen reader meets has a name, Qt's own parts included.
+    nameStandardParts(this);
+
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
@@ -151,7 +158,7 @@ TOrm::~TOrm()
 
 void TOrm::buildToolbar()
 {
-    Toolbar1 = new QToolBar(QStringLiteral("Date tool"), this);
+    Toolbar1 = new QToolBar(tr("Date tool"), this);
     Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
     // The toolbar docks at the top (Dock) or at the bottom above the status bar (Dock971).
     Toolbar1->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
@@ -173,14 +180,20 @@ void TOrm::buildToolbar()
     GDate->setCalendarPopup(true);
     // Every day the engine charts, no more: a date outside would be charted as the nearest end.
     GDate->setDateRange(QDate(FirstChartYear, 1, 1), QDate(LastChartYear, 12, 31));
-    GDate->setFixedWidth(PickerWidth);
+    // The picker's drop-down calendar, named and coloured as the month calendar.
+    followPalette(GDate->calendarWidget());
+    GDate->setAccessibleName(tr("Date"));
+    GDate->setAccessibleDescription(tr("The day to calculate; changing it pauses the clock"));
+    fitPicker(GDate, PickerWidth);
     Toolbar1->addWidget(GDate);
 
     Time = new QTimeEdit(Toolbar1);
     Time->setObjectName(QStringLiteral("Time"));
     Time->setLocale(mLocale.locale());
     Time->setDisplayFormat(mLocale.longTimePattern());
-    Time->setFixedWidth(PickerWidth);
+    Time->setAccessibleName(tr("Time"));
+    Time->setAccessibleDescription(tr("The time of day to calculate; changing it pauses the clock"));
+    fitPicker(Time, PickerWidth);
     Toolbar1->addWidget(Time);
 
     // Parented to the window, which owns it.
@@ -192,34 +205,46 @@ void TOrm::buildToolbar()
     struct Button {
         const char *name;
         const char *icon;
+        const char *caption; // what a screen reader calls the button
         const char *hint;
         std::function<void()> handler; // empty: the command arrives with a later release
         bool toggle;
     };
     const Button buttons[] = {
-        {"CalcButton", "calculate", "Calculate using displayed information", [this] { CalcButtonClick(); },
+        {"CalcButton", "calculate", QT_TR_NOOP("Calculate"),
+         QT_TR_NOOP("Calculate using displayed information"), [this] { CalcButtonClick(); }, false},
+        {"NowButton", "now", QT_TR_NOOP("Now"), QT_TR_NOOP("Set Date/Time to \"Now\" and Calculate"),
+         [this] { NowButtonClick(); }, false},
+        {"ClipButton", "clip", QT_TR_NOOP("Copy date"), QT_TR_NOOP("Copy Thelemic Date to clipboard"),
+         [this] { ClipButtonClick(); }, false},
+        {"AstroButton", "astro", QT_TR_NOOP("Astrological data"),
+         QT_TR_NOOP("Display Astrolog program output"), [this] { AstroButtonClick(); }, false},
+        {"HoursButton", "hours", QT_TR_NOOP("Planetary hours"), QT_TR_NOOP("Display Planetary Hours"),
+         [this] { HoursButtonClick(); }, false},
+        {"ToolbarButton971", "events", QT_TR_NOOP("Alarm events"), QT_TR_NOOP("Toggle Event Display"),
+         [this] { AlarmEvents1Click(); }, true},
+        {"Opt1", "options", QT_TR_NOOP("Options"), QT_TR_NOOP("Program Options"), [this] { Options1Click(); },
          false},
-        {"NowButton", "now", "Set Date/Time to \"Now\" and Calculate", [this] { NowButtonClick(); }, false},
-        {"ClipButton", "clip", "Copy Thelemic Date to clipboard", [this] { ClipButtonClick(); }, false},
-        {"AstroButton", "astro", "Display Astrolog program output", [this] { AstroButtonClick(); }, false},
-        {"HoursButton", "hours", "Display Planetary Hours", [this] { HoursButtonClick(); }, false},
-        {"ToolbarButton971", "events", "Toggle Event Display", [this] { AlarmEvents1Click(); }, true},
-        {"Opt1", "options", "Program Options", [this] { Options1Click(); }, false},
-        {"Verse", "verse", "Random Verse", [this] { RandomVerse1Click(); }, false},
+        {"Verse", "verse", QT_TR_NOOP("Random verse"), QT_TR_NOOP("Random Verse"),
+         [this] { RandomVerse1Click(); }, false},
     };
     for (const Button &button : buttons) {
-        QAction *action =
-            Toolbar1->addAction(toolIcon(QString::fromLatin1(button.icon)), QString::fromLatin1(button.hint));
+        QAction *action = Toolbar1->addAction(toolIcon(QString::fromLatin1(button.icon)), tr(button.hint));
         action->setObjectName(QString::fromLatin1(button.name));
-        action->setToolTip(QString::fromLatin1(button.hint));
+        action->setToolTip(tr(button.hint));
         action->setCheckable(button.toggle);
-        if (button.handler)
+        if (button.toggle)
+            // A screen reader toggles the button without a click: the state it leaves is the command.
+            connect(action, &QAction::toggled, this, [this](bool on) { showEventView(on); });
+        else if (button.handler)
             connect(action, &QAction::triggered, this, button.handler);
         else
             action->setEnabled(false);
         QWidget *widget = Toolbar1->widgetForAction(action);
         widget->setObjectName(QString::fromLatin1(button.name));
         widget->setFixedSize(ToolButtonSize);
+        widget->setAccessibleName(tr(button.caption));
+        widget->setAccessibleDescription(tr(button.hint));
     }
 }
 
@@ -228,6 +253,7 @@ void TOrm::buildViews()
     Splitter1 = new QSplitter(Qt::Vertical, this);
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(SplitterWidth);
+    Splitter1->setAccessibleName(tr("Calendar and view"));
     Splitter1->setChildrenCollapsible(false);
 
     Panel1 = new QWidget(Splitter1);
@@ -239,8 +265,11 @@ void TOrm::buildViews()
     MonthCalendar1->setLocale(mLocale.locale());
     MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     MonthCalendar1->setGridVisible(false);
+    MonthCalendar1->setAccessibleName(tr("Month calendar"));
+    MonthCalendar1->setAccessibleDescription(tr("Click a day to calculate its date"));
     calendarLayout->addWidget(MonthCalendar1);
     connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TOrm::MonthCalendar1Click);
+    followPalette(MonthCalendar1);
 
     Panel2 = new QWidget(Splitter1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -251,12 +280,11 @@ void TOrm::buildViews()
     TDate->setObjectName(QStringLiteral("TDate"));
     TDate->setReadOnly(true);
     TDate->setAcceptRichText(true);
-    TDate->setToolTip(QStringLiteral("Thelemic date"));
+    TDate->setToolTip(tr("Thelemic date"));
+    TDate->setAccessibleName(tr("Thelemic date"));
+    TDate->setAccessibleDescription(tr("The date and the reports of the last calculation"));
+    // The desktop's colours, light or dark: the text and base of its palette.
     TDate->setFont(viewFont());
-    QPalette ink = TDate->palette();
-    ink.setColor(QPalette::Text, Qt::black);
-    ink.setColor(QPalette::Base, Qt::white);
-    TDate->setPalette(ink);
     // Lines keep their layout: long ones scroll sideways rather than wrap.
     TDate->setLineWrapMode(QTextEdit::NoWrap);
     TDate->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -267,14 +295,16 @@ void TOrm::buildViews()
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
-    QAction *copy = PopupMenu1->addAction(QStringLiteral("Copy"), this, &TOrm::Copy2Click);
+    QAction *copy = PopupMenu1->addAction(tr("Copy"), this, &TOrm::Copy2Click);
     copy->setObjectName(QStringLiteral("Copy2"));
-    QAction *selectAll = PopupMenu1->addAction(QStringLiteral("Select all"), this, &TOrm::Selectall2Click);
+    QAction *selectAll = PopupMenu1->addAction(tr("Select all"), this, &TOrm::Selectall2Click);
     selectAll->setObjectName(QStringLiteral("Selectall2"));
     connect(TDate, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(TDate->viewport()->mapToGlobal(at)); });
 
     CheckListBox1 = new EventView(Panel2);
+    CheckListBox1->setAccessibleName(tr("Alarm events"));
+    CheckListBox1->setAccessibleDescription(tr("The day's events; a checked event sounds no alarm"));
     CheckListBox1->setCheckHandler(
         [this](int row, bool checked) { mAlarmClock->setRowChecked(row, checked); });
     viewLayout->addWidget(CheckListBox1, 0, 0);
@@ -300,7 +330,7 @@ void TOrm::buildViews()
     mStatusText->setContentsMargins(2, 0, 0, 0);
     StatusBar1->addWidget(mStatusText, 1);
     // The clock's pause is said in words beside the time it stopped at.
-    mPausedText = new QLabel(QStringLiteral("Clock paused"), StatusBar1);
+    mPausedText = new QLabel(tr("Clock paused"), StatusBar1);
     mPausedText->setObjectName(QStringLiteral("PausedText"));
     mPausedText->hide();
     StatusBar1->addPermanentWidget(mPausedText);
@@ -351,97 +381,92 @@ void TOrm::buildMenus()
         return action;
     };
 
-    QMenu *file = menu(bar, "File1", QStringLiteral("&File"));
+    QMenu *file = menu(bar, "File1", tr("&File"));
     // The keys of Linux desktops; a key that a focused field uses itself (Ctrl+C in a picker)
     // stays the field's.
-    item(file, "Calculate1", QStringLiteral("&Calculate"), [this] {
+    item(file, "Calculate1", tr("&Calculate"), [this] {
         CalcButtonClick();
     })->setShortcut(QKeySequence(Qt::Key_F5));
-    item(file, "Now1", QStringLiteral("&Now"), [this] { NowButtonClick(); });
-    item(file, "Batch1", QStringLiteral("&Batch.."), [this] { Batch1Click(); });
-    item(file, "Print1", QStringLiteral("&Print..."), [this] {
+    item(file, "Now1", tr("&Now"), [this] { NowButtonClick(); });
+    item(file, "Batch1", tr("&Batch.."), [this] { Batch1Click(); });
+    item(file, "Print1", tr("&Print..."), [this] {
         Print1Click();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    item(file, "Save1", QStringLiteral("&Save..."), [this] {
+    item(file, "Save1", tr("&Save..."), [this] {
         Save1Click();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    item(file, "Exit1", QStringLiteral("&Exit"), [this] {
+    item(file, "Exit1", tr("&Exit"), [this] {
         Exit1Click();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu *edit = menu(bar, "Edit1", QStringLiteral("&Edit"));
+    QMenu *edit = menu(bar, "Edit1", tr("&Edit"));
     // Ctrl+C copies the whole view; with a part of it selected, the view copies that part.
-    item(edit, "Copytoclipboad1", QStringLiteral("&Copy to clipboad"), [this] {
+    item(edit, "Copytoclipboad1", tr("&Copy to clipboad"), [this] {
         ClipButtonClick();
     })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
-    item(edit, "InsertintoWord971", QStringLiteral("Insert into &Word97"),
-         [this] { InsertintoWord971Click(); });
+    item(edit, "InsertintoWord971", tr("Insert into &Word97"), [this] { InsertintoWord971Click(); });
 
-    QMenu *clock = menu(bar, "Clock1", QStringLiteral("&Clock"));
-    Paused1 = check(clock, "Paused1", QStringLiteral("Paused"), false, [this] { Paused1Click(); });
+    QMenu *clock = menu(bar, "Clock1", tr("&Clock"));
+    Paused1 = check(clock, "Paused1", tr("Paused"), false, [this] { Paused1Click(); });
 
-    QMenu *reports = menu(bar, "Reports1", QStringLiteral("&Reports"));
-    QMenu *calendar = menu(reports, "Calendar1", QStringLiteral("&Calendar"));
-    item(calendar, "Forthemonth1", QStringLiteral("For the &Month"), [this] { Forthemonth1Click(); });
-    item(calendar, "Fortheyear1", QStringLiteral("For the &Year"), [this] { Fortheyear1Click(); });
-    item(reports, "Astrologicaldata1", QStringLiteral("&Astrological data"), [this] { AstroButtonClick(); });
-    item(reports, "Planetaryhours1", QStringLiteral("&Planetary hours"), [this] { HoursButtonClick(); });
+    QMenu *reports = menu(bar, "Reports1", tr("&Reports"));
+    QMenu *calendar = menu(reports, "Calendar1", tr("&Calendar"));
+    item(calendar, "Forthemonth1", tr("For the &Month"), [this] { Forthemonth1Click(); });
+    item(calendar, "Fortheyear1", tr("For the &Year"), [this] { Fortheyear1Click(); });
+    item(reports, "Astrologicaldata1", tr("&Astrological data"), [this] { AstroButtonClick(); });
+    item(reports, "Planetaryhours1", tr("&Planetary hours"), [this] { HoursButtonClick(); });
     mHoursMenu = new HoursMenu(this, *this, mSettings, mDerived, mLocale);
     mHoursMenu->addTo(reports);
     reports->addSeparator();
-    item(reports, "RandomVerse1", QStringLiteral("&Random Verse"), [this] { RandomVerse1Click(); });
+    item(reports, "RandomVerse1", tr("&Random Verse"), [this] { RandomVerse1Click(); });
 
-    QMenu *view = menu(bar, "View1", QStringLiteral("&View"));
-    ToolBars1 = check(view, "ToolBars1", QStringLiteral("&ToolBars"), true, [this] { ToolBars1Click(); });
-    Statusbar2 =
-        check(view, "Statusbar2", QStringLiteral("&Status bar"), true, [this] { Statusbar2Click(); });
-    MonthlyCalendar1 = check(view, "MonthlyCalendar1", QStringLiteral("&Monthly calendar"), true,
-                             [this] { MonthlyCalendar1Click(); });
-    AlarmEvents1 =
-        check(view, "AlarmEvents1", QStringLiteral("&Alarm Events"), false, [this] { AlarmEvents1Click(); });
+    QMenu *view = menu(bar, "View1", tr("&View"));
+    ToolBars1 = check(view, "ToolBars1", tr("&ToolBars"), true, [this] { ToolBars1Click(); });
+    Statusbar2 = check(view, "Statusbar2", tr("&Status bar"), true, [this] { Statusbar2Click(); });
+    MonthlyCalendar1 =
+        check(view, "MonthlyCalendar1", tr("&Monthly calendar"), true, [this] { MonthlyCalendar1Click(); });
+    AlarmEvents1 = check(view, "AlarmEvents1", tr("&Alarm Events"), false, [this] { AlarmEvents1Click(); });
 
-    QMenu *options = menu(bar, "Options2", QStringLiteral("&Options"));
-    item(options, "Options1", QStringLiteral("&Program options"), [this] { Options1Click(); });
+    QMenu *options = menu(bar, "Options2", tr("&Options"));
+    item(options, "Options1", tr("&Program options"), [this] { Options1Click(); });
 
-    QMenu *help = menu(bar, "Help1", QStringLiteral("&Help"));
-    item(help, "Help2", QStringLiteral("&Help"), [this] {
-        Help2Click();
-    })->setShortcut(QKeySequence(Qt::Key_F1));
-    item(help, "About1", QStringLiteral("&About"), [this] { About1Click(); });
-    QMenu *web = menu(help, "Web1", QStringLiteral("&Web"));
+    QMenu *help = menu(bar, "Help1", tr("&Help"));
+    item(help, "Help2", tr("&Help"), [this] { Help2Click(); })->setShortcut(QKeySequence(Qt::Key_F1));
+    item(help, "About1", tr("&About"), [this] { About1Click(); });
+    QMenu *web = menu(help, "Web1", tr("&Web"));
     web->setToolTipsVisible(true);
     item(web, "MakerHome1", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
-    item(web, "OrlamHomepage1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHome1Click(); });
-    item(web, "NavalObservatory1", QStringLiteral("Naval Observatory"), [this] {
+    item(web, "OrlamHomepage1", tr("&Orlam Homepage"), [this] { OrlamHome1Click(); });
+    item(web, "NavalObservatory1", tr("Naval Observatory"), [this] {
         NavalObservatory1Click();
     })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
-    item(web, "OTO1", QStringLiteral("O.T.O."), [this] { OTO1Click(); });
-    QMenu *other = menu(web, "OtherSoftware1", QStringLiteral("Other Software"));
+    item(web, "OTO1", tr("O.T.O."), [this] { OTO1Click(); });
+    QMenu *other = menu(web, "OtherSoftware1", tr("Other Software"));
     item(other, "Astrolog1", QStringLiteral("Astrolog"), [this] { Astrolog1Click(); });
-    QAction *topics = item(help, "Topics1", QStringLiteral("&Topics"), [this] { Help2Click(); });
+    QAction *topics = item(help, "Topics1", tr("&Topics"), [this] { Help2Click(); });
     topics->setVisible(false);
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
     // The tray's "Date" shows the date in a balloon; the clipboard submenu's "Date" copies it.
-    item(PopupMenu2, "Date1", QStringLiteral("Date"), [this] { Query1Click(); });
-    item(PopupMenu2, "Quote1", QStringLiteral("Quote"), [this] { Quote1Click(); });
-    item(PopupMenu2, "WordDocument1", QStringLiteral("Word Document"), [this] { InsertintoWord971Click(); });
-    QMenu *clip = menu(PopupMenu2, "ClipBoard1", QStringLiteral("ClipBoard"));
-    item(clip, "Quote2", QStringLiteral("Quote"), [this] { Quote2Click(); });
-    item(clip, "Date2", QStringLiteral("Date"), [this] { Date1Click(); });
-    item(clip, "Law1", QStringLiteral("Law"), [this] { Law1Click(); });
+    item(PopupMenu2, "Date1", tr("Date"), [this] { Query1Click(); });
+    item(PopupMenu2, "Quote1", tr("Quote"), [this] { Quote1Click(); });
+    item(PopupMenu2, "WordDocument1", tr("Word Document"), [this] { InsertintoWord971Click(); });
+    QMenu *clip = menu(PopupMenu2, "ClipBoard1", tr("ClipBoard"));
+    item(clip, "Quote2", tr("Quote"), [this] { Quote2Click(); });
+    item(clip, "Date2", tr("Date"), [this] { Date1Click(); });
+    item(clip, "Law1", tr("Law"), [this] { Law1Click(); });
     PopupMenu2->addSeparator();
-    QMenu *trayWeb = menu(PopupMenu2, "Web2", QStringLiteral("&Web"));
+    QMenu *trayWeb = menu(PopupMenu2, "Web2", tr("&Web"));
     trayWeb->setToolTipsVisible(true);
-    item(trayWeb, "OrlamHome1", QStringLiteral("&Orlam Homepage"), [this] { OrlamHome1Click(); });
+    item(trayWeb, "OrlamHome1", tr("&Orlam Homepage"), [this] { OrlamHome1Click(); });
     item(trayWeb, "MakerHome2", QString::fromLatin1(WebLinks::MakerCaption), [this] { MakerHome1Click(); });
-    item(trayWeb, "NavalObservatory2", QStringLiteral("US &Naval Observatory"), [this] {
+    item(trayWeb, "NavalObservatory2", tr("US &Naval Observatory"), [this] {
         NavalObservatory1Click();
     })->setToolTip(QString::fromLatin1(WebLinks::NavalObservatoryHint));
-    item(trayWeb, "OTO2", QStringLiteral("&O.T.O."), [this] { OTO1Click(); });
-    item(PopupMenu2, "Restore1", QStringLiteral("Restore"), [this] { Restore1Click(); });
-    item(PopupMenu2, "Exit2", QStringLiteral("Exit"), [this] { Exit2Click(); });
+    item(trayWeb, "OTO2", tr("&O.T.O."), [this] { OTO1Click(); });
+    item(PopupMenu2, "Restore1", tr("Restore"), [this] { Restore1Click(); });
+    item(PopupMenu2, "Exit2", tr("Exit"), [this] { Exit2Click(); });
 }
 
 void TOrm::buildTray()
@@ -594,10 +619,10 @@ void TOrm::pickerChangedByUser()
 void TOrm::GDateChange()
 {
     if (!clockPaused()) {
-        showMessage(QString::fromLatin1(PauseMessage));
+        showMessage(tr(PauseMessage));
         Paused1Click();
     }
-    setViewText(QString::fromLatin1(ClickCalculateText));
+    setViewText(QCoreApplication::translate("Messages", ClickCalculateText));
 }
 
 bool TOrm::clockPaused() const
@@ -648,9 +673,10 @@ void TOrm::Batch1Click()
     setPickers(date, time);
     setMonthCalendarDate(date.date());
     CalcButtonClick(Calculator::Output::Show);
-    showMessage(status ? QStringLiteral("%1 of %2 converted into %3.")
-                             .arg(countOf(lines, "line", "lines"), QDir::toNativeSeparators(input),
-                                  QDir::toNativeSeparators(output))
+    showMessage(status ? tr("%1 of %2 converted into %3.")
+                             .arg(countText(lines, QT_TRANSLATE_NOOP("Messages", "line"),
+                                            QT_TRANSLATE_NOOP("Messages", "lines")),
+                                  QDir::toNativeSeparators(input), QDir::toNativeSeparators(output))
                        : status.message);
 }
 
@@ -999,13 +1025,18 @@ void TOrm::BuildEventList()
 void TOrm::AlarmEvents1Click()
 {
     // Hidden, not visible: the window itself may be hidden in the tray.
-    CheckListBox1->setHidden(!CheckListBox1->isHidden());
-    if (!CheckListBox1->isHidden())
+    showEventView(CheckListBox1->isHidden());
+}
+
+void TOrm::showEventView(bool on)
+{
+    CheckListBox1->setHidden(!on);
+    if (on)
         CheckListBox1->raise();
-    AlarmEvents1->setChecked(!CheckListBox1->isHidden());
+    AlarmEvents1->setChecked(on);
     // The toolbar's toggle and the menu's check mark show the same state, whichever was used.
     if (auto *toggle = Toolbar1->findChild<QAction *>(QStringLiteral("ToolbarButton971")))
-        toggle->setChecked(!CheckListBox1->isHidden());
+        toggle->setChecked(on);
 }
 
 // --- Tray -----------------------------------------------------------------------------------
@@ -1163,8 +1194,8 @@ void TOrm::showEvent(QShowEvent *event)
 void TOrm::closeEvent(QCloseEvent *event)
 {
     const Status status = FormClose();
-    if (!status && !mQuestionHandler(status.message + QStringLiteral("\n\nClose Orlam without saving the "
-                                                                     "window's size and place?"))) {
+    if (!status && !mQuestionHandler(status.message + QStringLiteral("\n\n") +
+                                     tr("Close Orlam without saving the window's size and place?"))) {
         event->ignore();
         return;
     }

@@ -188,6 +188,8 @@ private:
     void buildTray();
     void applyWindowKeys();
     void pickerChangedByUser();
+    // The event view in place of the text view (on) or behind it, with both check marks.
+    void showEventView(bool on);
     // FormShow's two halves: the present moment charted and shown (false when it failed or had
     // run before), then the hours, the alarm list and the clock.
     bool showFirstDate();

@@ -1,6 +1,7 @@
 #include "viewprinter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,7 +30,7 @@ Status printOnDefaultPrinter(const QTextDocument &document, const QString &jobTi
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
-        return Status::failure(QLatin1String(NoDefaultPrinterMessage));
+        return Status::failure(QCoreApplication::translate("Messages", NoDefaultPrinterMessage));
 
     QPrinter printer(info, QPrinter::HighResolution);
     printer.setDocName(jobTitle);
@@ -55,7 +56,8 @@ Status printOnDefaultPrinter(const QTextDocument &document, const QString &jobTi
 
     QPainter painter;
     if (!painter.begin(&printer))
-        return Status::failure(QStringLiteral("Printing on %1 failed").arg(info.printerName()));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Printing on %1 failed").arg(info.printerName()));
     const int pages = copy->pageCount();
     for (int i = 0; i < pages; ++i) {
         if (i > 0)
@@ -72,7 +74,8 @@ Status printOnDefaultPrinter(const QTextDocument &document, const QString &jobTi
     }
     painter.end();
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted)
-        return Status::failure(QStringLiteral("Printing on %1 failed").arg(info.printerName()));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Printing on %1 failed").arg(info.printerName()));
     return Status::success();
 }
 

@@ -9,7 +9,8 @@ class QTextDocument;
 
 namespace orlam {
 
-constexpr auto NoDefaultPrinterMessage = "There is no default printer currently selected";
+constexpr auto NoDefaultPrinterMessage =
+    QT_TRANSLATE_NOOP("Messages", "There is no default printer currently selected");
 
 // Every edge of a printed page keeps the same margin, at least this wide.
 constexpr double PrintMarginMm = 15.0;

@@ -67,8 +67,9 @@ Status makeWorkFolder(const QString &folder)
     }
     if (error == 0)
         return Status::success();
-    return Status::failure(QStringLiteral("Orlam cannot create its work folder %1: %2.")
-                               .arg(absolute, QString::fromLocal8Bit(std::strerror(error))));
+    return Status::failure(
+        QCoreApplication::translate("Messages", "Orlam cannot create its work folder %1: %2.")
+            .arg(absolute, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 Status enterWorkFolder(const QString &folder, const QString &helpPage)
@@ -80,7 +81,7 @@ Status enterWorkFolder(const QString &folder, const QString &helpPage)
     if (!helpPage.isEmpty())
         copyWorkFileWhenMissing(helpPage, target);
     if (!QDir::setCurrent(folder))
-        return Status::failure(QStringLiteral("Cannot use folder %1").arg(folder));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot use folder %1").arg(folder));
     return Status::success();
 }
 

@@ -309,10 +309,11 @@ void TfOptionsTest::localeTimeDisablesTheZone()
     QVERIFY(d->Zone->isEnabled());
     clickRadio(d->OTime, 2);
     QVERIFY(!d->Zone->isEnabled());
-    QCOMPARE(rig.messages, QStringList{OptionsText::LocaleTimeMessage});
-    QVERIFY(OptionsText::LocaleTimeMessage.startsWith(
-        "The \"System Locale Settings\" option uses the Timezone and Daylight Savings Time settings of your "
-        "computer. It probably"));
+    QCOMPARE(rig.messages, QStringList{QString::fromUtf8(OptionsText::LocaleTimeMessage)});
+    QVERIFY(QString::fromUtf8(OptionsText::LocaleTimeMessage)
+                .startsWith("The \"System Locale Settings\" option uses the Timezone and Daylight Savings "
+                            "Time settings of your "
+                            "computer. It probably"));
     // The record takes the time mode only at the close.
     QCOMPARE(window->settings().TimeMode, 0);
     d->close();

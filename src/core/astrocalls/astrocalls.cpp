@@ -6,6 +6,8 @@
 #include "settings/localefacts.h"
 #include "settings/zonetext.h"
 
+#include <QCoreApplication>
+
 namespace orlam {
 
 namespace {
@@ -183,28 +185,30 @@ Status checkJobText(const JobArgs &args)
         const char *what;
         const QString &text;
         bool fromOptions;
-    } fields[] = {{"time zone", args.zone, true},
-                  {"longitude", args.longitude, true},
-                  {"latitude", args.latitude, true},
-                  {"report name", args.reportName, false}};
+    } fields[] = {{QT_TRANSLATE_NOOP("Messages", "time zone"), args.zone, true},
+                  {QT_TRANSLATE_NOOP("Messages", "longitude"), args.longitude, true},
+                  {QT_TRANSLATE_NOOP("Messages", "latitude"), args.latitude, true},
+                  {QT_TRANSLATE_NOOP("Messages", "report name"), args.reportName, false}};
     // Each of these texts goes into a line of its own; a line break would start a switch line
     // of its own (an output file anywhere on disk, say), so such a job is refused as a whole.
     for (const auto &field : fields) {
         if (!hasControlCharacter(field.text))
             continue;
-        QString message = QStringLiteral("The %1 \"%2\" contains a line break or another control character; "
-                                         "the job was not run.")
-                              .arg(QLatin1String(field.what), visible(field.text));
+        QString message = QCoreApplication::translate(
+                              "Messages", "The %1 \"%2\" contains a line break or another control character; "
+                                          "the job was not run.")
+                              .arg(QCoreApplication::translate("Messages", field.what), visible(field.text));
         if (field.fromOptions)
-            message += QStringLiteral(" Correct it in the options.");
+            message += QCoreApplication::translate("Messages", " Correct it in the options.");
         return Status::failure(message);
     }
     // A zone that reads but lies off the Earth's clocks would chart another day without a word.
     // One that does not read at all is the engine's to refuse, with its own message.
     const std::optional<double> hours = zoneHoursWest(args.zone);
     if (hours && !checkZoneText(args.zone))
-        return Status::failure(checkZoneText(args.zone).message +
-                               QStringLiteral(" The job was not run. Correct it in the options."));
+        return Status::failure(
+            checkZoneText(args.zone).message +
+            QCoreApplication::translate("Messages", " The job was not run. Correct it in the options."));
     return Status::success();
 }
 
@@ -222,7 +226,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
     if (const Status status = checkJobText(checked); !status)
         return status;
     if (!args.date.isValid() || !args.time.isValid())
-        return Status::failure(QStringLiteral("The job's date or time is not valid; the job was not run."));
+        return Status::failure(QCoreApplication::translate(
+            "Messages", "The job's date or time is not valid; the job was not run."));
 
     return writeWorkFile(QString::fromLatin1(JobFileName),
                          joinCrLf(jobLines(kind, args, mSettings, mDerived).lines), WorkFile::Scratch);

@@ -19,7 +19,7 @@ namespace orlam {
 namespace {
 
 constexpr auto EngineName = "orlam-ephem";
-constexpr auto ErrorExecuting = "Error executing Astrolog";
+constexpr auto ErrorExecuting = QT_TRANSLATE_NOOP("Messages", "Error executing Astrolog");
 // How much of the engine's error output is kept to explain a failure: its last lines.
 constexpr qsizetype KeptErrorBytes = 64 * 1024;
 // How long one wait for the engine's output lasts before the clock is looked at again.
@@ -106,23 +106,24 @@ QString AstrologRunner::cannotStartMessage(const QString &program)
     // is the same for every attempt and callers can compare it.
     QString reason;
     if (program.isEmpty()) {
-        reason = QStringLiteral("no program is named");
+        reason = QCoreApplication::translate("Messages", "no program is named");
     } else if (!program.contains(QLatin1Char('/'))) {
-        reason = QStringLiteral("it was not found on the search path (PATH)");
+        reason = QCoreApplication::translate("Messages", "it was not found on the search path (PATH)");
     } else {
         const QFileInfo info(program);
         if (!info.exists())
-            reason = QStringLiteral("the file does not exist");
+            reason = QCoreApplication::translate("Messages", "the file does not exist");
         else if (!info.isFile())
-            reason = QStringLiteral("it is not a file");
+            reason = QCoreApplication::translate("Messages", "it is not a file");
         else if (!info.isExecutable())
-            reason = QStringLiteral("the file is not executable");
+            reason = QCoreApplication::translate("Messages", "the file is not executable");
         else
-            reason = QStringLiteral("the system refused to run it");
+            reason = QCoreApplication::translate("Messages", "the system refused to run it");
     }
-    return QStringLiteral("Cannot start the ephemeris program \"%1\": %2. Dates are shown without the "
-                          "planets' positions until it can be started; the key \"Astrolog\" of the "
-                          "settings file names the program to run.")
+    return QCoreApplication::translate(
+               "Messages", "Cannot start the ephemeris program \"%1\": %2. Dates are shown without the "
+                           "planets' positions until it can be started; the key \"Astrolog\" of the "
+                           "settings file names the program to run.")
         .arg(program, reason);
 }
 
@@ -163,7 +164,7 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
         }
         process.kill();
         process.waitForFinished(-1);
-        return fail(Outcome::Failed, QString::fromLatin1(ErrorExecuting));
+        return fail(Outcome::Failed, QCoreApplication::translate("Messages", ErrorExecuting));
     }
     EngineGroup group(process);
 
@@ -209,15 +210,17 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
     if (!tail.isEmpty())
         mEngineErrors = oneLine(tail);
     if (timedOut) {
-        mEngineErrors = QStringLiteral("the ephemeris program ran longer than %1 seconds and was stopped")
+        mEngineErrors = QCoreApplication::translate(
+                            "Messages", "the ephemeris program ran longer than %1 seconds and was stopped")
                             .arg(QString::number(mTimeoutMs / 1000.0));
-        return fail(Outcome::TimedOut, QString::fromLatin1(ErrorExecuting));
+        return fail(Outcome::TimedOut, QCoreApplication::translate("Messages", ErrorExecuting));
     }
     if (!finished || process.exitStatus() != QProcess::NormalExit)
-        return fail(Outcome::Failed, QString::fromLatin1(ErrorExecuting));
+        return fail(Outcome::Failed, QCoreApplication::translate("Messages", ErrorExecuting));
     mLastExitCode = process.exitCode();
     if (mLastExitCode != 0)
-        return fail(Outcome::NonZeroExit, QStringLiteral("Astrolog return code %1").arg(mLastExitCode));
+        return fail(Outcome::NonZeroExit,
+                    QCoreApplication::translate("Messages", "Astrolog return code %1").arg(mLastExitCode));
     return Outcome::Finished;
 }
 

@@ -5,6 +5,7 @@
 #include "common/westerntext.h"
 #include "settings/zonetext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -115,7 +116,8 @@ Status ScratchJobs::ready() const
 {
     if (mDir.isValid())
         return Status::success();
-    return Status::failure(QStringLiteral("Cannot create a temporary folder for the ephemeris program: %1")
+    return Status::failure(QCoreApplication::translate(
+                               "Messages", "Cannot create a temporary folder for the ephemeris program: %1")
                                .arg(mDir.errorString()));
 }
 
@@ -141,7 +143,8 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         Running &slot = running[index];
         slot.folder = QDir(mDir.path()).filePath(QString::number(++mSerial));
         if (!QDir().mkpath(slot.folder))
-            return Status::failure(QStringLiteral("Cannot create file %1").arg(slot.folder));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Cannot create file %1").arg(slot.folder));
         const QStringList lines = jobLines(job.kind, job.args, mSettings, mDerived).lines + job.extraLines;
         slot.hoursWest = lines.size() > 1 ? momentLineHoursWest(lines.at(1)) : std::nullopt;
         slot.report = reportName(job);
@@ -172,19 +175,20 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
                 return Status::failure(AstrologRunner::cannotStartMessage(mProgram));
             process.kill();
             process.waitForFinished(-1);
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         }
         if (!process.waitForFinished(limit)) {
             if (slot.group)
                 slot.group->kill();
             process.kill();
             process.waitForFinished(-1);
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         }
         if (process.exitStatus() != QProcess::NormalExit)
-            return Status::failure(QStringLiteral("Error executing Astrolog"));
+            return Status::failure(QCoreApplication::translate("Messages", "Error executing Astrolog"));
         if (process.exitCode() != 0)
-            return Status::failure(QStringLiteral("Astrolog return code %1").arg(process.exitCode()));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Astrolog return code %1").arg(process.exitCode()));
         ScratchReport &report = (*reports)[index];
         if (Status read =
                 readReportLines(QDir(slot.folder).filePath(slot.report), &report.lines, slot.report);

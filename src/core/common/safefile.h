@@ -3,6 +3,7 @@
 #include "common/status.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QString>
 #include <memory>
@@ -36,7 +37,8 @@ enum class WorkFile {
 // kept. On failure the result carries `failureMessage` with %1 replaced by the path, and what
 // stood under the name is left as it was.
 Status writeWorkFile(const QString &path, const QByteArray &bytes, WorkFile kind,
-                     const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+                     const QString &failureMessage = QCoreApplication::translate("Messages",
+                                                                                 "Cannot create file %1"));
 
 // Copies `source` to `target` in the work folder when `target` does not name a file yet (a link
 // whose target is missing counts as missing, and is replaced, not followed). A regular file or a
@@ -79,8 +81,9 @@ private:
 // target, forced to disk, then renamed over it. A link is followed: its target is replaced. On failure
 // the target is left as it was and the result carries `failureMessage` with %1 replaced by the
 // path. For the user's own files (the settings file).
-Status writeFileAtomically(const QString &path, const QByteArray &bytes,
-                           const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+Status writeFileAtomically(
+    const QString &path, const QByteArray &bytes,
+    const QString &failureMessage = QCoreApplication::translate("Messages", "Cannot create file %1"));
 
 // True when `path` names something to write into rather than to replace: the program's own
 // standard streams and descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) and anything that
@@ -99,7 +102,8 @@ bool isStandardOutput(const QString &path);
 class OutputFile {
 public:
     explicit OutputFile(QString path, QString shownName = QString(),
-                        QString failureMessage = QStringLiteral("Cannot create file %1"));
+                        QString failureMessage = QCoreApplication::translate("Messages",
+                                                                             "Cannot create file %1"));
     ~OutputFile();
     OutputFile(const OutputFile &) = delete;
     OutputFile &operator=(const OutputFile &) = delete;
@@ -126,6 +130,7 @@ private:
 
 // OutputFile for bytes already in memory.
 Status writeOutputFile(const QString &path, const QByteArray &bytes,
-                       const QString &failureMessage = QStringLiteral("Cannot create file %1"));
+                       const QString &failureMessage = QCoreApplication::translate("Messages",
+                                                                                   "Cannot create file %1"));
 
 } // namespace orlam

@@ -1,5 +1,7 @@
 #include "common/standardoutput.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +18,7 @@ Status written(bool ok)
         return Status::success();
     const int error = errno != 0 ? errno : EIO;
     std::clearerr(stdout);
-    return Status::failure(QStringLiteral("Cannot write to standard output: %1")
+    return Status::failure(QCoreApplication::translate("Messages", "Cannot write to standard output: %1")
                                .arg(QString::fromLocal8Bit(std::strerror(error))));
 }
 

@@ -1,5 +1,6 @@
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -140,7 +141,7 @@ Status readWesternLines(const QString &path, QStringList *lines)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(path));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(path));
     *lines = splitLines(fromWestern(file.readAll()));
     return Status::success();
 }
@@ -155,8 +156,9 @@ Status readReportLines(const QString &path, std::optional<QStringList> *lines, c
     const QByteArray bytes = file.read(LargestReportBytes + 1);
     if (bytes.size() > LargestReportBytes)
         return Status::failure(
-            QStringLiteral("The report %1 is larger than %2 MB, far more than the ephemeris "
-                           "program ever writes; it was not read.")
+            QCoreApplication::translate("Messages",
+                                        "The report %1 is larger than %2 MB, far more than the ephemeris "
+                                        "program ever writes; it was not read.")
                 .arg(shownName.isEmpty() ? path : shownName)
                 .arg(LargestReportBytes / (1024 * 1024)));
     *lines = splitLines(fromWestern(bytes));

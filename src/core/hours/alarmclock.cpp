@@ -5,6 +5,7 @@
 #include "hours/planets.h"
 #include "settings/localefacts.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace orlam {
@@ -210,8 +211,9 @@ void AlarmClock::rebuildAt(const QDateTime &now, bool refetch)
     if (refetch || !mHaveFacts || mFactsPlace != mPlace || mFactsDate != today) {
         PlaceFacts fetched;
         Status status =
-            mProvider ? mProvider(mPlace, today.addDays(-DaysBefore), today.addDays(DaysAfter), &fetched)
-                      : Status::failure(QStringLiteral("No source of planetary hours."));
+            mProvider
+                ? mProvider(mPlace, today.addDays(-DaysBefore), today.addDays(DaysAfter), &fetched)
+                : Status::failure(QCoreApplication::translate("Messages", "No source of planetary hours."));
         if (status) {
             mFacts = std::move(fetched);
             mFactsPlace = mPlace;

@@ -8,6 +8,7 @@
 #include "settings/zonetext.h"
 #include "shared/risesetformat.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
@@ -308,10 +309,11 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
                       std::vector<ScratchReport> *alongsideReports)
 {
     if (!first.isValid() || !last.isValid() || last < first || first.daysTo(last) >= MaxSpanDays)
-        return Status::failure(
-            QStringLiteral("The range of days must run forward and hold at most %1 days.").arg(MaxSpanDays));
+        return Status::failure(QCoreApplication::translate(
+                                   "Messages", "The range of days must run forward and hold at most %1 days.")
+                                   .arg(MaxSpanDays));
     if (!place.zone.isValid())
-        return Status::failure(QStringLiteral("The place has no valid time zone."));
+        return Status::failure(QCoreApplication::translate("Messages", "The place has no valid time zone."));
     const QDate from = first.addDays(-MarginDays);
     const int days = static_cast<int>(from.daysTo(last.addDays(MarginDays))) + 1;
     const TSettings &settings = jobs.settings();

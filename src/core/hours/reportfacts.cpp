@@ -9,7 +9,8 @@ Status placeFactsFromReports(ScratchJobs &jobs, const ClockPlace &place, QDate f
 {
     *facts = PlaceFacts();
     HoursSpan span;
-    if (Status status = fetchHoursSpan(jobs, {place.longitude, place.latitude, place.zone}, first, last, &span);
+    if (Status status =
+            fetchHoursSpan(jobs, {place.longitude, place.latitude, place.zone}, first, last, &span);
         !status)
         return status;
     for (const BaseDayHours &base : span.days()) {

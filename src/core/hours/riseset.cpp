@@ -2,11 +2,13 @@
 
 #include "common/clocktime.h"
 #include "common/messagesink.h"
+#include "common/messagetext.h"
 #include "common/westerntext.h"
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 #include "shared/risesetformat.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -151,9 +153,10 @@ bool readRiseSetLines(const std::optional<QStringList> &baseDay, const std::opti
     // line that does not read is damaged, and the locale is not to blame.
     auto fail = [&sink, &locale](const char *report, qsizetype index, const QString &line) {
         if (ReportLineMoment(line, !locale.dayFirst()))
-            sink.showMessage(DateOrderMessage);
+            sink.showMessage(messageText(DateOrderMessage));
         else
-            sink.showMessage(QStringLiteral("The rise and set report %1 is damaged at line %2: \"%3\"")
+            sink.showMessage(QCoreApplication::translate(
+                                 "Messages", "The rise and set report %1 is damaged at line %2: \"%3\"")
                                  .arg(QLatin1String(report))
                                  .arg(index + 1)
                                  .arg(line.left(120)));

@@ -9,12 +9,14 @@
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <functional>
 
 namespace orlam {
@@ -60,7 +62,7 @@ enum class InputEncoding { Utf8, Western };
 
 struct InputFacts {
     InputEncoding encoding = InputEncoding::Western;
-    bool needsUtf8Output = false;
+    bool utf8Output = false;
 };
 
 // True when valid UTF-8 that ends with `tail` stops inside a multi-byte sequence. The decoder
@@ -81,27 +83,30 @@ bool endsInsideSequence(const QByteArray &tail)
 }
 
 // One pass over the file, a chunk at a time, to choose the encoding before any line is read.
+// A file in UTF-8 gets its answer in UTF-8; a Western file, and a plain ASCII one, which may
+// be either and reads the same, get the Western output that stored files and callers expect.
 InputFacts examineInput(QFile &file)
 {
     QStringDecoder decoder(QStringDecoder::Utf8);
-    bool westernSafe = true;
+    bool nonAscii = false;
     QByteArray tail; // the file's last bytes, enough to hold one sequence
     while (!file.atEnd()) {
         const QByteArray chunk = file.read(ChunkSize);
         if (chunk.isEmpty())
             break;
-        const QString text = decoder(chunk);
+        // Converting the chunk is what finds an invalid sequence.
+        (void)QString(decoder(chunk));
         if (decoder.hasError())
             return {InputEncoding::Western, false};
-        if (westernSafe && !isWesternRepresentable(text))
-            westernSafe = false;
+        if (!nonAscii)
+            nonAscii = std::any_of(chunk.cbegin(), chunk.cend(), [](char c) { return uchar(c) >= 0x80; });
         tail = chunk.size() >= 4 ? chunk.right(4) : (tail + chunk).right(4);
     }
     // A sequence cut off by the end of the file is not UTF-8 either: read as UTF-8, its bytes
     // would be lost, read as Western text they are kept.
     if (endsInsideSequence(tail))
         return {InputEncoding::Western, false};
-    return {InputEncoding::Utf8, !westernSafe};
+    return {InputEncoding::Utf8, nonAscii};
 }
 
 // Hands the file's lines to `take` one by one (CR LF, LF or CR end a line; a final line end
@@ -187,7 +192,7 @@ bool spoolStream(QFile &stream, QTemporaryFile &copy, qint64 *tooLongLine)
 // too, since the file is the caller's, opened and maybe appended to by the caller.
 QString outOfBounds(int index)
 {
-    return QStringLiteral("List index out of bounds (%1)").arg(index);
+    return QCoreApplication::translate("Messages", "List index out of bounds (%1)").arg(index);
 }
 
 // A field as a message names it. A field of a megabyte would make a message box no one can
@@ -296,13 +301,15 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
     };
     const QString inputPath = resolved(inputName);
     const QString outputPath = resolved(outputName);
-    const QString cannotOpen = QStringLiteral("Cannot open file %1").arg(inputName);
+    const QString cannotOpen = QCoreApplication::translate("Messages", "Cannot open file %1").arg(inputName);
     // Each message about a line names it, and the file, after the message's own text.
     const QString shownInput = QFileInfo(inputName).fileName();
     qint64 lineNumber = 0;
     const auto atLine = [&](const QString &message) {
-        return Status::failure(
-            QStringLiteral("%1 (line %2 of %3)").arg(message).arg(lineNumber).arg(shownInput));
+        return Status::failure(QCoreApplication::translate("Messages", "%1 (line %2 of %3)")
+                                   .arg(message)
+                                   .arg(lineNumber)
+                                   .arg(shownInput));
     };
 
     QFile stream(inputPath);
@@ -316,7 +323,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             if (tooLong == 0)
                 return Status::failure(cannotOpen);
             lineNumber = tooLong;
-            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+            return atLine(QCoreApplication::translate("Messages", "The line is longer than %1 characters")
+                              .arg(LongestLine));
         }
         inputFile = &spooled;
     }
@@ -356,11 +364,13 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             }
             const std::optional<QDate> date = locale.parseShortDate(fields[2]);
             if (!date) {
-                failure = atLine(QStringLiteral("'%1' is not a valid date").arg(fieldForMessage(fields[2])));
+                failure = atLine(QCoreApplication::translate("Messages", "'%1' is not a valid date")
+                                     .arg(fieldForMessage(fields[2])));
                 return false;
             }
             if (date->year() < FirstChartYear || date->year() > LastChartYear) {
-                failure = atLine(QStringLiteral("'%1' is outside the years %2 to %3 that Orlam can chart")
+                failure = atLine(QCoreApplication::translate(
+                                     "Messages", "'%1' is outside the years %2 to %3 that Orlam can chart")
                                      .arg(fieldForMessage(fields[2]))
                                      .arg(FirstChartYear)
                                      .arg(LastChartYear));
@@ -375,7 +385,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             }
             const std::optional<QTime> time = locale.parseTime(fields[3]);
             if (!time) {
-                failure = atLine(QStringLiteral("'%1' is not a valid time").arg(fieldForMessage(fields[3])));
+                failure = atLine(QCoreApplication::translate("Messages", "'%1' is not a valid time")
+                                     .arg(fieldForMessage(fields[3])));
                 return false;
             }
             // The date picker takes the line's time of day as well: the daylight test of the job
@@ -407,8 +418,9 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
             // no report, a damaged one, or someone else's file.
             if (!calculator.lastChart.isComplete()) {
                 failure =
-                    atLine(QStringLiteral("The ephemeris program left no chart with the Sun and the Moon "
-                                          "in %1")
+                    atLine(QCoreApplication::translate(
+                               "Messages", "The ephemeris program left no chart with the Sun and the Moon "
+                                           "in %1")
                                .arg(QLatin1String(ChartFileName)));
                 return false;
             }
@@ -421,7 +433,7 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
                  {&texts.EraYear, &texts.SunPosition, &texts.MoonPosition, &texts.DayName})
                 out += *part + QLatin1Char(',');
             out += QLatin1String("\r\n");
-            const QByteArray bytes = facts.needsUtf8Output ? out.toUtf8() : westernOutput(out);
+            const QByteArray bytes = facts.utf8Output ? out.toUtf8() : westernOutput(out);
             if (!output.write(bytes)) {
                 failure = output.failure();
                 return false;
@@ -433,7 +445,8 @@ Status BatchConvert(Calculator &calculator, const QString &inputName, const QStr
         output.cancel();
         if (tooLong) {
             ++lineNumber;
-            return atLine(QStringLiteral("The line is longer than %1 characters").arg(LongestLine));
+            return atLine(QCoreApplication::translate("Messages", "The line is longer than %1 characters")
+                              .arg(LongestLine));
         }
         return failure.ok ? Status::failure(cannotOpen) : failure;
     }

@@ -31,8 +31,9 @@ QStringList splitBatchFields(const QString &line);
 // of before the run on every return.
 //
 // The input is read as UTF-8 when it is valid UTF-8, otherwise as Windows-1252; a pipe or a
-// device (/dev/stdin) is read once, as a stream. The output is Windows-1252, unless the input
-// held characters that code page cannot represent: then it is UTF-8, so that no name is lost.
+// device (/dev/stdin) is read once, as a stream. The output follows the input: UTF-8 for a
+// UTF-8 file with any character beyond ASCII (a byte-order mark counts), Windows-1252 for a
+// Western file and for plain ASCII, as stored files and the programs reading them expect.
 // An output that exists and is not a plain file (a device, a pipe, /dev/stdout) is written
 // straight into, at the end, instead of being replaced.
 //

@@ -8,6 +8,7 @@
 #include "hours/riseset.h"
 #include "shared/risesetformat.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <cmath>
@@ -53,7 +54,7 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
 {
     const QString name = QLatin1String(CalendarFileName);
     if (QFileInfo::exists(name) && !QFile::remove(name))
-        return Status::failure(QStringLiteral("Cannot delete file %1").arg(name));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot delete file %1").arg(name));
 
     const Status run = kind == JobKind::YearCalendar
                            ? astro.YearCalendarJob(zone, longitude, latitude, date, time)
@@ -66,7 +67,7 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
     if (Status status = readReportLines(name, &read); !status)
         return status;
     if (!read)
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(name));
     // The job file tells the clock the engine wrote on.
     QStringList job;
     const std::optional<double> west = readWesternLines(QLatin1String(JobFileName), &job) && job.size() > 1

@@ -9,6 +9,7 @@
 #include "reports/transitevents.h"
 #include "settings/localefacts.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
 
@@ -91,16 +92,20 @@ QDateTime transitUtc(const QDateTime &clock, double hoursWest)
 Status CalendarSelection::check() const
 {
     if (!first.isValid())
-        return Status::failure(QStringLiteral("The first day of the calendar is not a valid date."));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "The first day of the calendar is not a valid date."));
     if (dayCount < 1 || dayCount > MaxCalendarDays)
-        return Status::failure(QStringLiteral("A calendar holds 1 to %1 days; %2 days were asked for.")
-                                   .arg(MaxCalendarDays)
-                                   .arg(dayCount));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "A calendar holds 1 to %1 days; %2 days were asked for.")
+                .arg(MaxCalendarDays)
+                .arg(dayCount));
     const bool anyPlanet = std::any_of(hourPlanets.begin(), hourPlanets.end(), [](bool on) { return on; });
     if (hours && !anyPlanet)
-        return Status::failure(QStringLiteral("Choose at least one planet whose hours the calendar holds."));
+        return Status::failure(QCoreApplication::translate(
+            "Messages", "Choose at least one planet whose hours the calendar holds."));
     if (!hours && !sunMoon && !transits)
-        return Status::failure(QStringLiteral("Choose at least one kind of event for the calendar."));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Choose at least one kind of event for the calendar."));
     return Status::success();
 }
 

@@ -1,6 +1,7 @@
 #include "reports/docxwriter.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -339,10 +340,11 @@ Status saveNewDocument(const WordDocument &document, const QString &folder, cons
                        QString *path)
 {
     if (!QDir().mkpath(folder))
-        return Status::failure(QStringLiteral("Cannot create folder %1").arg(folder));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "Cannot create folder %1").arg(folder));
     const QByteArray bytes = docxBytes(document, localTime);
     if (bytes.isEmpty())
-        return Status::failure(QStringLiteral("Cannot make the document"));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot make the document"));
     // NewOnly refuses a name that another program took after newDocumentName looked; the next
     // name is tried then, so an existing file is never replaced.
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -351,18 +353,20 @@ Status saveNewDocument(const WordDocument &document, const QString &folder, cons
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             if (QFileInfo::exists(target))
                 continue;
-            return Status::failure(QStringLiteral("Cannot create file %1").arg(target));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Cannot create file %1").arg(target));
         }
         if (file.write(bytes) != bytes.size() || !file.flush()) {
             file.close();
             file.remove();
-            return Status::failure(QStringLiteral("Cannot create file %1").arg(target));
+            return Status::failure(
+                QCoreApplication::translate("Messages", "Cannot create file %1").arg(target));
         }
         file.close();
         *path = target;
         return Status::success();
     }
-    return Status::failure(QStringLiteral("Cannot create file in %1").arg(folder));
+    return Status::failure(QCoreApplication::translate("Messages", "Cannot create file in %1").arg(folder));
 }
 
 } // namespace orlam

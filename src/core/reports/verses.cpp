@@ -3,6 +3,7 @@
 #include "common/westerntext.h"
 #include "thelemic/composition.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -28,7 +29,8 @@ VersePick PickVerse(const QString &path, std::uint32_t seed)
         return pick;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        pick.status = Status::failure(QStringLiteral("Cannot open file %1").arg(QFileInfo(path).fileName()));
+        pick.status = Status::failure(
+            QCoreApplication::translate("Messages", "Cannot open file %1").arg(QFileInfo(path).fileName()));
         return pick;
     }
     const QStringList lines = splitLines(fromUtf8OrWestern(file.readAll()));

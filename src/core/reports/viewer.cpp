@@ -2,6 +2,7 @@
 
 #include "common/westerntext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +22,7 @@ Status assembleViewerLines(const QString &folder, QStringList *lines)
         // worth a message; a missing one is only a section the last jobs did not make.
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            return Status::failure(QStringLiteral("Cannot open file %1").arg(name));
+            return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(name));
         file.close();
         std::optional<QStringList> report;
         if (Status status = readReportLines(path, &report); !status)

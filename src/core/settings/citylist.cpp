@@ -4,6 +4,7 @@
 #include "settings/localefacts.h"
 #include "settings/zonetext.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QStringDecoder>
 #include <QTimeZone>
@@ -72,7 +73,7 @@ Status readCityList(const QString &path, QStringList *lines)
     lines->clear();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return Status::failure(QStringLiteral("Cannot open file %1").arg(path));
+        return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(path));
     *lines = splitLines(decodeCityText(file.readAll()));
     return Status::success();
 }
@@ -84,16 +85,17 @@ bool cityLineMatches(const QString &line, const QString &typed)
 
 QString cityQuestion(const CityLine &city)
 {
-    return QStringLiteral("Set Longitude and Latitude to ") + city.name + QStringLiteral(" (") +
-           city.longitude + QStringLiteral(", ") + city.latitude + QLatin1Char(')');
+    return QCoreApplication::translate("Messages", "Set Longitude and Latitude to %1 (%2, %3)")
+        .arg(city.name, city.longitude, city.latitude);
 }
 
 Status checkCityLine(const QString &line, const CityLine &city)
 {
     if (city.latitude.isEmpty() || city.longitude.isEmpty() || holdsBlankOrControl(city.latitude) ||
         holdsBlankOrControl(city.longitude))
-        return Status::failure(QStringLiteral("The city line \"%1\" has no usable latitude and longitude "
-                                              "(columns 26-32 and 36-42). Nothing was saved.")
+        return Status::failure(QCoreApplication::translate(
+                                   "Messages", "The city line \"%1\" has no usable latitude and longitude "
+                                               "(columns 26-32 and 36-42). Nothing was saved.")
                                    .arg(line.trimmed()));
     return Status::success();
 }
@@ -121,14 +123,17 @@ Status checkZoneName(const QString &name)
 Status checkLocationText(const QString &field, const QString &text)
 {
     if (text.isEmpty())
-        return Status::failure(QStringLiteral("%1 is empty. Nothing was saved.").arg(field));
+        return Status::failure(
+            QCoreApplication::translate("Messages", "%1 is empty. Nothing was saved.").arg(field));
     if (holdsBlankOrControl(text))
         return Status::failure(
-            QStringLiteral("%1 \"%2\" holds a blank or a control character. Nothing was saved.")
+            QCoreApplication::translate("Messages",
+                                        "%1 \"%2\" holds a blank or a control character. Nothing was saved.")
                 .arg(field, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '))));
     if (field == QLatin1String("Time Zone")) {
         if (Status zone = checkZoneText(text); !zone)
-            return Status::failure(zone.message + QStringLiteral(" Nothing was saved."));
+            return Status::failure(zone.message +
+                                   QCoreApplication::translate("Messages", " Nothing was saved."));
     }
     return Status::success();
 }

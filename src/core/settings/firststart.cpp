@@ -4,6 +4,7 @@
 #include "settings/localefacts.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -177,10 +178,11 @@ std::optional<ZonePlace> findZonePlace(const QByteArray &zoneId, const QString &
 QString FirstStart::statusText() const
 {
     if (place)
-        return QStringLiteral("Place set to %1 (%2 %3) - change it in Options")
+        return QCoreApplication::translate("Messages", "Place set to %1 (%2 %3) - change it in Options")
             .arg(place->name, place->longitude, place->latitude);
-    return QStringLiteral("No place known for %1 - set yours in Options")
-        .arg(zoneId.isEmpty() ? QStringLiteral("this time zone") : QString::fromLatin1(zoneId));
+    return QCoreApplication::translate("Messages", "No place known for %1 - set yours in Options")
+        .arg(zoneId.isEmpty() ? QCoreApplication::translate("Messages", "this time zone")
+                              : QString::fromLatin1(zoneId));
 }
 
 QString FirstStart::description() const

@@ -3,6 +3,7 @@
 #include "common/westerntext.h"
 #include "settings/settingsjournal.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +16,7 @@ namespace {
 
 constexpr int MaxTextLength = 2047;
 
-const QString WriteFailure = QStringLiteral("Unable to write to %1");
+constexpr auto WriteFailure = QT_TRANSLATE_NOOP("Messages", "Unable to write to %1");
 
 QString folded(const QString &name)
 {
@@ -225,7 +226,8 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
         if (!safeForLine(key) || !safeForLine(value) || key.contains(QLatin1Char('=')) ||
             key.trimmed().isEmpty())
             return Status::failure(
-                QStringLiteral("Unable to write to %1: the value of \"%2\" holds a line break")
+                QCoreApplication::translate("Messages",
+                                            "Unable to write to %1: the value of \"%2\" holds a line break")
                     .arg(mPath, key));
     }
 
@@ -235,11 +237,11 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
     QFile existing(mPath);
     const QFileInfo info(mPath);
     if (info.exists() && !info.isFile())
-        return Status::failure(WriteFailure.arg(mPath));
+        return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
     if (existing.exists()) {
         // Rewriting a file that cannot be read would drop everything else in it.
         if (!existing.open(QIODevice::ReadOnly))
-            return Status::failure(WriteFailure.arg(mPath));
+            return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
         previous = fileContent(mPath, existing);
         lines = splitByteLines(withoutByteOrderMark(previous, &mark));
         existing.close();
@@ -299,13 +301,14 @@ Status IniFile::write(const QString &section, const std::vector<std::pair<QStrin
 
     const QString dir = QFileInfo(mPath).absolutePath();
     if (!QDir(dir).exists() && !QDir().mkpath(dir))
-        return Status::failure(WriteFailure.arg(mPath));
+        return Status::failure(QCoreApplication::translate("Messages", WriteFailure).arg(mPath));
     // A file the user may write in a folder the user may not (a settings file set up for a
     // portable copy in a shared folder) is rewritten in place, as there is nowhere to put the
     // new copy beside it; through the journal, so that a crash cannot leave it cut off.
     if (info.isFile() && !writable(dir) && writable(mPath))
-        return SettingsJournal::writeInPlace(mPath, previous, bytes, WriteFailure);
-    return writeFileAtomically(mPath, bytes, WriteFailure);
+        return SettingsJournal::writeInPlace(mPath, previous, bytes,
+                                             QCoreApplication::translate("Messages", WriteFailure));
+    return writeFileAtomically(mPath, bytes, QCoreApplication::translate("Messages", WriteFailure));
 }
 
 } // namespace orlam

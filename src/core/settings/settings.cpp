@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include "common/messagetext.h"
 #include "settings/inifile.h"
 #include "settings/localefacts.h"
 #include "settings/settingstable.h"
@@ -12,10 +13,22 @@
 
 namespace orlam {
 
-const std::array<QString, BodyCount> BodyKeys{
-    QStringLiteral("Sun"),     QStringLiteral("Moon"),    QStringLiteral("Mercury"), QStringLiteral("Venus"),
-    QStringLiteral("Mars"),    QStringLiteral("Jupiter"), QStringLiteral("Saturn"),  QStringLiteral("Uranus"),
-    QStringLiteral("Neptune"), QStringLiteral("Pluto")};
+const std::array<QString, BodyCount> BodyKeys{QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Sun")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Moon")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Mercury")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Venus")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Mars")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Jupiter")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Saturn")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Uranus")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Neptune")),
+                                              QStringLiteral(QT_TRANSLATE_NOOP("Bodies", "Pluto"))};
+
+QString bodyDisplayName(int index)
+{
+    return QCoreApplication::translate("Bodies",
+                                       BodyKeys[static_cast<std::size_t>(index)].toLatin1().constData());
+}
 
 // The hour keys are the first seven body names after "Hour ".
 const std::array<QString, HourPlanetCount> HourKeys = [] {
@@ -94,8 +107,9 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
 {
     // A pipe would block the start, a device such as /dev/zero never ends.
     if (const QFileInfo file(mPath); file.exists() && !file.isFile())
-        return Status::failure(QStringLiteral("The settings file %1 is not a regular file. Remove it, or "
-                                              "name another file with ORLAM_SETTINGS.")
+        return Status::failure(QCoreApplication::translate(
+                                   "Messages", "The settings file %1 is not a regular file. Remove it, or "
+                                               "name another file with ORLAM_SETTINGS.")
                                    .arg(mPath));
     derived->DstStart = QDateTime();
     derived->DstEnd = QDateTime();
@@ -103,7 +117,7 @@ Status SettingsStore::LoadSettings(const LocaleFacts &locale, TSettings *setting
         const auto start = roundTrip(locale, locale.dstStartRule());
         const auto end = roundTrip(locale, locale.dstEndRule());
         if (!start || !end)
-            return Status::failure(DateOrderMessage);
+            return Status::failure(messageText(DateOrderMessage));
         derived->DstStart = *start;
         derived->DstEnd = *end;
     }

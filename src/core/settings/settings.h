@@ -21,10 +21,11 @@ constexpr int HourPlanetCount = 7; // Sun, Moon, Mercury, Venus, Mars, Jupiter, 
 inline const QString SettingsSection = QStringLiteral("orlam");
 inline const QString SettingsFileName = QStringLiteral("Orlam.ini");
 inline const QString VersionText = QString::fromLatin1(VersionNumber);
-inline const QString DateOrderMessage = QStringLiteral(
+inline const QString DateOrderMessage = QStringLiteral(QT_TRANSLATE_NOOP(
+    "Messages",
     "Sorry, Orlam is only compatible with date formats of mdy or dmy. Set the LC_TIME environment "
     "variable to a locale that writes dates month or day first (for example LC_TIME=en_US.UTF-8 "
-    "or LC_TIME=en_GB.UTF-8) and start Orlam again.");
+    "or LC_TIME=en_GB.UTF-8) and start Orlam again."));
 
 // The process-wide option record. Field names are the documented ones.
 struct TSettings {
@@ -149,6 +150,9 @@ inline const QString Clear = QStringLiteral("Clear");
 // Keys of the ten bodies and the seven hour planets, in record order.
 extern const std::array<QString, BodyCount> BodyKeys;
 extern const std::array<QString, HourPlanetCount> HourKeys;
+// Body `index` (0..BodyCount-1, record order) as the user reads it on screen: the key in the
+// user's language. Keys, files and reports keep the English names.
+QString bodyDisplayName(int index);
 
 // Where the settings file lives: "Orlam.ini" beside the running executable when that file
 // already exists and this user can write it (portable use); otherwise

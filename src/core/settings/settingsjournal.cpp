@@ -2,6 +2,7 @@
 
 #include "common/safefile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -177,7 +178,7 @@ Status recover(const QString &target)
     const QByteArray current = readFile(target);
     if (current != entry->content && entry->content.startsWith(current) &&
         !overwrite(target, entry->content, false))
-        return Status::failure(QStringLiteral("Unable to write to %1").arg(target));
+        return Status::failure(QCoreApplication::translate("Messages", "Unable to write to %1").arg(target));
     removeJournal();
     return Status::success();
 }

@@ -1,5 +1,6 @@
 #include "settings/zonetext.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 
 namespace orlam {
@@ -28,11 +29,14 @@ Status checkZoneText(const QString &text)
     const std::optional<double> hours = zoneHoursWest(text);
     if (!hours)
         return Status::failure(
-            QStringLiteral("The time zone \"%1\" is not hours west of Greenwich like 6, -5.5 or -5:30.")
+            QCoreApplication::translate(
+                "Messages", "The time zone \"%1\" is not hours west of Greenwich like 6, -5.5 or -5:30.")
                 .arg(text));
     if (*hours < EastmostZoneHoursWest || *hours > WestmostZoneHoursWest)
         return Status::failure(
-            QStringLiteral("The time zone \"%1\" is outside -14 to +12 hours west of Greenwich.").arg(text));
+            QCoreApplication::translate("Messages",
+                                        "The time zone \"%1\" is outside -14 to +12 hours west of Greenwich.")
+                .arg(text));
     return Status::success();
 }
 

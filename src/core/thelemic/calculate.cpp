@@ -8,6 +8,7 @@
 #include "thelemic/chartreading.h"
 #include "thelemic/composition.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -34,7 +35,7 @@ Status Calculator::calculate(Output output)
 {
     const bool show = output == Output::Show;
     if (show)
-        mHost.setViewText(QLatin1String(PleaseWaitText));
+        mHost.setViewText(QCoreApplication::translate("Messages", PleaseWaitText));
     mHost.repaintNow();
 
     for (const QString &name : StaleReportNames)

@@ -17,8 +17,8 @@ namespace orlam {
 class Astrocalls;
 class LocaleFacts;
 
-constexpr auto PleaseWaitText = "- Please wait -";
-constexpr auto ClickCalculateText = "- Click Calculate Button to Compute -";
+constexpr auto PleaseWaitText = QT_TRANSLATE_NOOP("Messages", "- Please wait -");
+constexpr auto ClickCalculateText = QT_TRANSLATE_NOOP("Messages", "- Click Calculate Button to Compute -");
 constexpr auto ApplicationTitle = "Orlam";
 constexpr auto DateFileName = "td.txt";
 
