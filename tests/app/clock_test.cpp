@@ -11,6 +11,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -265,6 +266,12 @@ void ClockTest::nights_data()
         << QDateTime(QDate(2026, 12, 9), QTime(9, 0), berlin) << QDateTime() << QByteArray() << QString()
         << QStringList{"12-09 01:20 Saturn Hour", "12-09 02:41 Jupiter Hour", "12-09 04:02 Mars Hour",
                        "12-09 05:23 Sun Hour", "12-09 06:44 Venus Hour"};
+    // The polar night: no hours, a neutral tray image, and the caption says why.
+    QTest::newRow("Tromso, polar night")
+        << QByteArray("Europe/Oslo") << QByteArray("Longitude=18E57\r\nLatitude=69N39\r\nTime Zone=-1\r\n")
+        << QDateTime(QDate(2026, 12, 10), QTime(10, 0, 5), QTimeZone("Europe/Oslo"))
+        << QDateTime(QDate(2026, 12, 10), QTime(13, 0), QTimeZone("Europe/Oslo")) << QDateTime()
+        << QByteArray() << " [Hour not available: no sunrise]" << QStringList();
     // A new place chosen in Options: its events at once, none of the old place's after.
     QTest::newRow("Options: Minneapolis to Denver")
         << QByteArray("America/Chicago") << minneapolis
@@ -296,6 +303,8 @@ void ClockTest::nights()
     window.FormShow();
     if (!caption.isEmpty())
         QVERIFY2(window.windowTitle().endsWith(caption), qPrintable(window.windowTitle()));
+    if (caption.contains(QLatin1String("no sunrise")))
+        QCOMPARE(window.trayImage(), NeutralTrayImage);
 
     const auto wall = [&tz](const EventEntry &entry) {
         return entry.at.toTimeZone(tz).addSecs(30).toString(QStringLiteral("MM-dd hh:mm ")) + entry.body +
@@ -402,10 +411,22 @@ void ClockTest::suspendPauseAndTheView()
         }
     QVERIFY(nextEvent.isValid());
     now = QDateTime(nextEvent.date(), nextEvent.time().addSecs(125), tz);
+    QVERIFY(!window.findChild<QLabel *>(QStringLiteral("PausedText"))->isHidden());
     window.Paused1Click();
+    QVERIFY(window.findChild<QLabel *>(QStringLiteral("PausedText"))->isHidden());
     window.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
     window.Timer1Timer();
     QCOMPARE(player.played, beforePause);
+    // The row of the event that passed unheard says so; it is not checked as if it had rung.
+    auto *rows = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
+    int missedRows = 0;
+    for (int i = 0; i < window.eventList().size(); ++i)
+        if (window.eventList().entries[i].missed) {
+            ++missedRows;
+            QVERIFY(rows->item(i)->text().endsWith(QLatin1String("(missed)")));
+            QCOMPARE(rows->item(i)->checkState(), Qt::Unchecked);
+        }
+    QVERIFY(missedRows >= 1);
 
     // The hours report; the clock's own runs leave the view alone.
     auto *view = window.findChild<QTextEdit *>(QStringLiteral("TDate"));

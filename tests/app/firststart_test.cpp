@@ -190,7 +190,7 @@ void FirstStartTest::presentMoment()
         trueMoons << user.moonAtUt(minute, at.at(0), at.at(1));
     QVERIFY2(trueMoons.contains(moon), moon + " / " + trueMoons.join(" or "));
     // The date text shows that Moon's degree.
-    const QByteArray degree = moon.mid(6, 2).trimmed(); // " 5" in the listing, "5" in the text
+    const QByteArray degree = moon.mid(6, 2).trimmed(); // " 0" for a Moon under 10 degrees
     QVERIFY2(lines.at(0).contains("Luna " + degree + "\xc2\xb0"), lines.at(0) + " / " + moon);
 
     // The second start finds the file and changes nothing.

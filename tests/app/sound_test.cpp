@@ -4,6 +4,7 @@
 
 #include "qtsoundplayer.h"
 #include "settings/settings.h"
+#include "soundserver.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -35,15 +36,13 @@ class SoundTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void shippedSounds();
     void hostileHeaderIsBounded();
     void playsInOrderWithoutHoldingTheWindow();
 
 private:
     bool withDevice() const { return qEnvironmentVariable("ORLAM_SOUND_TEST") == QLatin1String("device"); }
-    QTemporaryDir mServerDir;
-    QProcess mServer;
+    test::SoundServer mServer;
 };
 
 void SoundTest::initTestCase()
@@ -52,32 +51,8 @@ void SoundTest::initTestCase()
         qputenv("PULSE_SERVER", "unix:/nonexistent/orlam-no-sound");
         return;
     }
-    // A sound server of the test's own with a null output: real playback, heard by nobody.
-    const QString socket = mServerDir.filePath(QStringLiteral("native"));
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), mServerDir.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), mServerDir.path());
-    mServer.setProcessEnvironment(env);
-    mServer.setProcessChannelMode(QProcess::MergedChannels);
-    mServer.start(QStringLiteral("pulseaudio"),
-                  {QStringLiteral("-n"), QStringLiteral("--daemonize=no"),
-                   QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=no"),
-                   QStringLiteral("-L"), QStringLiteral("module-null-sink sink_name=orlamtest"),
-                   QStringLiteral("-L"),
-                   QStringLiteral("module-native-protocol-unix auth-anonymous=1 socket=") + socket});
-    QVERIFY2(mServer.waitForStarted(5000), "pulseaudio (scripts/deps installs it) did not start");
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 10000);
-    QTest::qWait(500); // the socket is there before the server listens on it
-    qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
-}
-
-void SoundTest::cleanupTestCase()
-{
-    if (mServer.state() != QProcess::NotRunning) {
-        mServer.terminate();
-        if (!mServer.waitForFinished(5000))
-            mServer.kill();
-    }
+    QVERIFY2(mServer.start(), "pulseaudio (scripts/deps installs it) did not start");
+    qputenv("PULSE_SERVER", mServer.address().toLocal8Bit());
 }
 
 // A sound for every body and every event word the engine writes; small files.

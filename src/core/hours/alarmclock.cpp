@@ -1,5 +1,6 @@
 #include "hours/alarmclock.h"
 
+#include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
 #include "settings/localefacts.h"
@@ -60,7 +61,12 @@ HourInForce hourInForce(const PlaceFacts &facts, const QDateTime &now, const QTi
     if (day && !day->hasHours && (day->noSunrise || day->noSunset)) {
         state.noSunrise = day->noSunrise;
         state.noSunset = !day->noSunrise && day->noSunset;
-        state.HourText = QLatin1String(state.noSunrise ? " [No sunrise today]" : " [No sunset today]");
+        // The same words as the hours command's: " [Hour not available: no sunrise]".
+        state.HourText = QLatin1String(HourNotAvailableText);
+        state.HourText.chop(1);
+        state.HourText += QStringLiteral(": ") +
+                          noHoursText(state.noSunrise ? NoHours::NoSunrise : NoHours::NoSunset) +
+                          QLatin1Char(']');
         return state;
     }
     state.HourText = QLatin1String(HourNotAvailableText);

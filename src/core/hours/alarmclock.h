@@ -41,8 +41,8 @@ using PlaceFactsProvider =
 // The planetary hour in force, as the caption and the tray show it.
 struct HourInForce {
     std::optional<PlaceHour> hour;
-    QString HourText;     // " [Hour of Venus 6:12 AM-7:05 AM]", " [No sunrise today]", " [No sunset
-                          // today]" or " [Hour not available]" (hours not known yet)
+    QString HourText;     // " [Hour of Venus 6:12 AM-7:05 AM]", " [Hour not available: no sunrise]"
+                          // (or "no sunset"), " [Hour not available]" (hours not known yet)
     QString CurrentRuler; // "Venus"; empty without an hour
     int trayImage = -1;   // the ruler's tray image (0 Saturn .. 6 Moon); -1 without an hour
     bool noSunrise = false, noSunset = false;

@@ -187,8 +187,8 @@ TEST(EventList, HourInForceAndWhyThereIsNone)
         // A Monday's first hour is the Moon's, from sunrise at 5:26:20 (printed 5:26).
         {"first hour", juneFacts(), at(2026, 6, 15, 5, 26, 20), " [Hour of Moon 5:26 AM-6:43 AM]", 6},
         {"last night's hour", juneFacts(), at(2026, 6, 15, 2, 0), " [Hour of Jupiter 1:51 AM-2:34 AM]", 1},
-        {"polar night", polar, at(2026, 12, 20, 12, 0), " [No sunrise today]", -1},
-        {"midnight sun", polar, at(2026, 6, 20, 12, 0), " [No sunset today]", -1},
+        {"polar night", polar, at(2026, 12, 20, 12, 0), " [Hour not available: no sunrise]", -1},
+        {"midnight sun", polar, at(2026, 6, 20, 12, 0), " [Hour not available: no sunset]", -1},
         {"not known", PlaceFacts(), at(2026, 6, 20, 12, 0), " [Hour not available]", -1},
     };
     for (const Row &row : rows) {
