@@ -131,10 +131,9 @@ int main(int argc, char **argv)
     const auto engineOnly = timeRuns(
         runs, [] {},
         [&] {
-            const Status status =
-                astro.YearCalendarJob(window.settings().TimeZone, window.settings().Longitude,
-                                      window.settings().Latitude, window.datePickerValue(),
-                                      window.timePickerValue());
+            const Status status = astro.YearCalendarJob(
+                window.settings().TimeZone, window.settings().Longitude, window.settings().Latitude,
+                window.datePickerValue(), window.timePickerValue());
             if (!status)
                 fail(status.message);
         });
