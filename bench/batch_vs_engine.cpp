@@ -36,7 +36,8 @@ double timed(QProcess &process)
     QElapsedTimer clock;
     clock.start();
     process.start();
-    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         std::fprintf(stderr, "%s failed: %s\n", qPrintable(process.program()),
                      process.readAllStandardError().left(400).constData());
         return -1;
@@ -76,7 +77,8 @@ int main(int argc, char **argv)
                      .toLatin1();
     }
     if (!writeFile(dir.filePath(QStringLiteral("in.csv")), input) ||
-        !writeFile(dir.filePath(QStringLiteral("Orlam.ini")), "[orlam]\r\nAstrolog=" + Engine.toUtf8() + "\r\n"))
+        !writeFile(dir.filePath(QStringLiteral("Orlam.ini")),
+                   "[orlam]\r\nAstrolog=" + Engine.toUtf8() + "\r\n"))
         return 2;
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -211,7 +211,8 @@ private:
         std::string title;
         for (xcb_atom_t property : {mNetWmName, xcb_atom_t(XCB_ATOM_WM_NAME)}) {
             xcb_get_property_reply_t *reply = xcb_get_property_reply(
-                mConnection, xcb_get_property(mConnection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
+                mConnection,
+                xcb_get_property(mConnection, 0, window, property, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024),
                 nullptr);
             if (reply) {
                 title.append(static_cast<const char *>(xcb_get_property_value(reply)),
@@ -259,7 +260,8 @@ private:
             return false;
         }
         const auto it = mWindows.find(window);
-        return it != mWindows.end() && it->second.mapped && it->second.title.find(marker) != std::string::npos;
+        return it != mWindows.end() && it->second.mapped &&
+               it->second.title.find(marker) != std::string::npos;
     }
 
     xcb_connection_t *mConnection = nullptr;

@@ -2,15 +2,28 @@
 //   characters  1-25  place name of at most 24 characters, filled up with blanks ("Zürich, Switzerland")
 //              26-32  latitude, degrees, N or S, two-digit minutes ("47N23"), filled up with blanks
 //              33-35  three blanks
-//              36-42  longitude, degrees, E or W, two-digit minutes ("8E33")
+//              36-42  longitude, degrees, E or W, two-digit minutes ("8E33"), filled up with blanks
+//              43     a blank
+//              44-    the place's time zone as the time-zone database names it ("Europe/Zurich")
 // Places of at least MIN_POPULATION, sorted by name, in the Western code page (Windows-1252)
 // with CR LF after every line. Names the code page cannot hold take their plain-letter spelling.
 'use strict';
 const fs = require('fs');
 
-const [, , mapFile, minPopulationText] = process.argv;
+const [, , mapFile, minPopulationText, zoneLinksFile] = process.argv;
 const minPopulation = Number(minPopulationText || 100000);
 const places = JSON.parse(fs.readFileSync(mapFile, 'utf8'));
+
+// Zones the time-zone database keeps only as links to another ("Asia/Chongqing") are written as
+// the zone they link to, read from the database's tzdata.zi ("L Asia/Shanghai Asia/Chongqing").
+const zoneLinks = new Map();
+if (zoneLinksFile && fs.existsSync(zoneLinksFile)) {
+    for (const line of fs.readFileSync(zoneLinksFile, 'utf8').split('\n')) {
+        const [kind, target, link] = line.split(' ');
+        if (kind === 'L') zoneLinks.set(link, target);
+    }
+}
+const canonicalZone = (zone) => zoneLinks.get(zone) || zone;
 
 const NameWidth = 25;
 const CoordinateWidth = 7;
@@ -48,9 +61,11 @@ const lines = places
         name: placeName(p),
         latitude: coordinate(p.lat, 'N', 'S'),
         longitude: coordinate(p.lng, 'E', 'W'),
+        zone: canonicalZone(p.timezone || ''),
     }))
     .sort((a, b) => a.name.localeCompare(b.name, 'en') || a.latitude.localeCompare(b.latitude))
-    .map((p) => p.name.padEnd(NameWidth) + p.latitude.padEnd(CoordinateWidth) + '   ' + p.longitude);
+    .map((p) => (p.name.padEnd(NameWidth) + p.latitude.padEnd(CoordinateWidth) + '   ' +
+                  p.longitude.padEnd(CoordinateWidth) + ' ' + p.zone).trimEnd());
 
 const bytes = [];
 for (const line of lines) {

@@ -41,7 +41,8 @@ bool openFileInDesktopProgram(const QString &path)
     if (xdgOpen.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xdg-mime")).isEmpty())
         return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     // The desktop's opener starts a program only where there is a display to show it on.
-    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool display =
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!display || desktopProgramFor(path).isEmpty())
         return false;
     // The opener is started on its own, so that the program it starts outlives ours, whatever

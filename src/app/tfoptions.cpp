@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTimeZone>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -337,6 +338,22 @@ QWidget *TfOptions::buildAstrological()
     Button3->setAutoDefault(false);
     connect(Button3, &QPushButton::clicked, this, &TfOptions::Button3Click);
 
+    // The place's own time zone: the hours and every time shown follow it.
+    ZoneName = new QLineEdit(where);
+    ZoneName->setObjectName(QStringLiteral("ZoneName"));
+    ZoneName->setToolTip(
+        QStringLiteral("The place's time zone, such as Europe/Berlin (saved with the place)"));
+    ZoneName->setPlaceholderText(QStringLiteral("the computer's"));
+    QStringList zones;
+    for (const QByteArray &id : QTimeZone::availableTimeZoneIds())
+        zones << QString::fromLatin1(id);
+    auto *zoneCompleter = new QCompleter(zones, ZoneName);
+    zoneCompleter->setFilterMode(Qt::MatchContains);
+    zoneCompleter->setCaseSensitivity(Qt::CaseInsensitive);
+    ZoneName->setCompleter(zoneCompleter);
+    auto *zoneNameLabel = new QLabel(QStringLiteral("Zone"), where);
+    zoneNameLabel->setBuddy(ZoneName);
+
     auto *whereGrid = new QGridLayout(where);
     whereGrid->addWidget(longLabel, 0, 0);
     whereGrid->addWidget(Long, 0, 1);
@@ -348,6 +365,8 @@ QWidget *TfOptions::buildAstrological()
     cityRow->addWidget(ComboBox1, 1);
     cityRow->addWidget(SpeedButton1);
     whereGrid->addLayout(cityRow, 1, 0, 1, 6);
+    whereGrid->addWidget(zoneNameLabel, 2, 0);
+    whereGrid->addWidget(ZoneName, 2, 1, 1, 4);
     grid->addWidget(where, 2, 0, 1, 2);
     grid->setColumnStretch(0, 1);
 
@@ -366,6 +385,7 @@ QWidget *TfOptions::buildAstrological()
     text(K::Longitude, Long);
     text(K::Latitude, Lat);
     text(K::TimeZone, Zone);
+    text(K::ZoneName, ZoneName);
     return page;
 }
 
@@ -525,7 +545,7 @@ void TfOptions::loadControls()
 {
     const IniSection ini = mStore.readSection();
     std::vector<QString> keys = optionsDialogKeys();
-    keys.insert(keys.end(), {K::Longitude, K::Latitude, K::TimeZone});
+    keys.insert(keys.end(), {K::Longitude, K::Latitude, K::TimeZone, K::ZoneName});
     for (const QString &key : keys) {
         const Binding &b = mBindings[key];
         b.set(readSetting(ini, settingDef(key)));
@@ -578,8 +598,13 @@ void TfOptions::Button3Click()
             return;
         }
     }
+    const QString zoneName = ZoneName->text().trimmed();
+    if (const Status known = checkZoneName(zoneName); !known) {
+        showMessage(known.message);
+        return;
+    }
     // The record takes the new place when the dialog closes.
-    const Status status = mStore.SaveLocation(Long->text(), Lat->text(), Zone->text());
+    const Status status = mStore.SaveLocation(Long->text(), Lat->text(), Zone->text(), zoneName);
     if (!status)
         showMessage(status.message);
 }
@@ -599,8 +624,12 @@ void TfOptions::ComboBox1Choose(const QString &line)
     mAskingCity = false;
     if (!yes)
         return;
-    Long->setText(city.longitude);
-    Lat->setText(city.latitude);
+    // The city's own zone comes with it, and "Time Zone" takes that zone's standard offset.
+    const CityLocation location = cityLocation(city, Zone->text(), QDateTime::currentDateTimeUtc());
+    Long->setText(location.longitude);
+    Lat->setText(location.latitude);
+    Zone->setText(location.timeZone);
+    ZoneName->setText(location.zoneName);
     Button3Click();
 }
 

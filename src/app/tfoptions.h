@@ -126,6 +126,7 @@ public:
     QPushButton *Button3 = nullptr;
     QButtonGroup *OTime = nullptr;
     QLineEdit *Zone = nullptr;
+    QLineEdit *ZoneName = nullptr; // our own: the place's time zone by name
     QCheckBox *OAspects = nullptr;
     QCheckBox *ReplaceClip = nullptr;
     QCheckBox *UpdateCaption = nullptr;

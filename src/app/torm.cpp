@@ -871,6 +871,8 @@ std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
     };
     hooks.reloadSettings = [this] {
         mStore.ReloadSettings(&mSettings);
+        // "System Locale Settings" follows the place's own zone, which a city may have changed.
+        followPlaceZone(mSettings, mLocale.zone(), &mDerived);
         // The alarm list follows the new alarm flags.
         BuildEventList();
     };

@@ -1,5 +1,6 @@
 #include "windowplacement.h"
 
+#include "shared/astronames.h"
 #include "thelemic/chartreading.h"
 #include "thelemic/composition.h"
 
@@ -46,8 +47,8 @@ qint64 area(const QRect &rect)
 QStringList widestDateLines(const QStringList &lines, const QLocale &locale)
 {
     QStringList signs, months, days, latinDays;
-    for (const SignEntry &sign : Signs)
-        signs << QString::fromLatin1(sign.name);
+    for (const names::Sign &sign : names::Signs)
+        signs << QString::fromLatin1(sign.name.data(), sign.name.size());
     for (int m = 1; m <= 12; ++m) {
         months << locale.monthName(m, QLocale::LongFormat) << locale.monthName(m, QLocale::ShortFormat);
     }

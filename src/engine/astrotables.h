@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shared/astronames.h"
+
 #include <array>
 #include <string_view>
 
@@ -62,25 +64,8 @@ constexpr const BodyInfo &bodyInfo(Body body)
     return bodyTable[static_cast<int>(body)];
 }
 
-struct SignInfo {
-    std::string_view abbreviation; // columns 9-11 of a chart row
-    std::string_view name;
-};
-
-constexpr std::array<SignInfo, 12> signTable{{
-    {"Ari", "Aries"},
-    {"Tau", "Taurus"},
-    {"Gem", "Gemini"},
-    {"Can", "Cancer"},
-    {"Leo", "Leo"},
-    {"Vir", "Virgo"},
-    {"Lib", "Libra"},
-    {"Sco", "Scorpio"},
-    {"Sag", "Sagittarius"},
-    {"Cap", "Capricorn"},
-    {"Aqu", "Aquarius"},
-    {"Pis", "Pisces"},
-}};
+using SignInfo = names::Sign;
+inline constexpr const std::array<SignInfo, 12> &signTable = names::Signs;
 
 // The aspects in the order that "/A" counts them.
 struct AspectInfo {
@@ -102,28 +87,9 @@ constexpr std::array<AspectInfo, aspectCount> aspectTable{{
 // Aspects that involve the Sun or the Moon get this much more orb.
 constexpr double luminaryOrbAllowance = 1.0;
 
-struct HouseSystemInfo {
-    std::string_view name;
-    char letter; // the ephemeris library's house-system letter
-};
-
+using HouseSystemInfo = names::HouseSystem;
 // "/c N" numbers these in this order.
-constexpr std::array<HouseSystemInfo, 14> houseSystemTable{{
-    {"Placidus", 'P'},
-    {"Koch", 'K'},
-    {"Equal", 'E'},
-    {"Campanus", 'C'},
-    {"Meridian", 'X'},
-    {"Regiomontanus", 'R'},
-    {"Porphyry", 'O'},
-    {"Morinus", 'M'},
-    {"Topocentric", 'T'},
-    {"Alcabitius", 'B'},
-    {"Equal (MC)", 'D'},
-    {"Neo-Porphyry", 'L'},
-    {"Whole", 'W'},
-    {"None", 'N'},
-}};
+inline constexpr const std::array<HouseSystemInfo, 14> &houseSystemTable = names::HouseSystems;
 
 constexpr std::array<std::string_view, 12> monthNames{{"January", "February", "March", "April", "May", "June",
                                                        "July", "August", "September", "October", "November",

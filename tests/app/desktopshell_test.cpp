@@ -51,7 +51,8 @@ void DesktopShellTest::initTestCase()
     QDir(mDir.path()).mkpath(QStringLiteral("data/applications"));
     const QString opener = mDir.filePath(QStringLiteral("opener.sh"));
     QVERIFY(writeFile(opener, "#!/bin/sh\ntouch \"$1.opened\"\n"));
-    QVERIFY(QFile::setPermissions(opener, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+    QVERIFY(QFile::setPermissions(opener,
+                                  QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
     QVERIFY(writeFile(mDir.filePath(QStringLiteral("data/applications/orlamtest-opener.desktop")),
                       "[Desktop Entry]\nType=Application\nName=Test opener\nExec=" + opener.toUtf8() +
                           " %f\nMimeType=" + OpenedType + ";\n"));

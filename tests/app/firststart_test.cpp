@@ -135,19 +135,24 @@ void FirstStartTest::presentMoment_data()
     QTest::addColumn<QByteArray>("keys"); // the location keys the new file holds
     QTest::addColumn<QByteArray>("place");
 
-    QTest::newRow("Berlin") << QByteArray("Europe/Berlin")
-                            << QByteArray("Longitude=13E22\r\nLatitude=52N30\r\nTime Zone=-1\r\nTime=2\r\n")
-                            << QByteArray("13E22 52N30");
-    QTest::newRow("Chicago") << QByteArray("America/Chicago")
-                             << QByteArray("Longitude=87W39\r\nLatitude=41N51\r\nTime Zone=6\r\nTime=2\r\n")
-                             << QByteArray("87W39 41N51");
-    QTest::newRow("Kolkata") << QByteArray("Asia/Kolkata")
-                             << QByteArray(
-                                    "Longitude=88E22\r\nLatitude=22N32\r\nTime Zone=-5:30\r\nTime=2\r\n")
-                             << QByteArray("88E22 22N32");
+    QTest::newRow("Berlin")
+        << QByteArray("Europe/Berlin")
+        << QByteArray(
+               "Longitude=13E22\r\nLatitude=52N30\r\nZone Name=Europe/Berlin\r\nTime Zone=-1\r\nTime=2\r\n")
+        << QByteArray("13E22 52N30");
+    QTest::newRow("Chicago")
+        << QByteArray("America/Chicago")
+        << QByteArray(
+               "Longitude=87W39\r\nLatitude=41N51\r\nZone Name=America/Chicago\r\nTime Zone=6\r\nTime=2\r\n")
+        << QByteArray("87W39 41N51");
+    QTest::newRow("Kolkata")
+        << QByteArray("Asia/Kolkata")
+        << QByteArray(
+               "Longitude=88E22\r\nLatitude=22N32\r\nZone Name=Asia/Kolkata\r\nTime Zone=-5:30\r\nTime=2\r\n")
+        << QByteArray("88E22 22N32");
     QTest::newRow("Adelaide") << QByteArray("Australia/Adelaide")
-                              << QByteArray(
-                                     "Longitude=138E35\r\nLatitude=34S55\r\nTime Zone=-9:30\r\nTime=2\r\n")
+                              << QByteArray("Longitude=138E35\r\nLatitude=34S55\r\nZone "
+                                            "Name=Australia/Adelaide\r\nTime Zone=-9:30\r\nTime=2\r\n")
                               << QByteArray("138E35 34S55");
     QTest::newRow("UTC") << QByteArray("UTC") << QByteArray("Time Zone=0\r\nTime=2\r\n")
                          << QByteArray("93W21 45N05");

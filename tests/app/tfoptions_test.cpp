@@ -137,6 +137,9 @@ private slots:
     void saveLocationRefusesUnusableTexts_data();
     void saveLocationRefusesUnusableTexts();
     void cityLineAskedAndSaved();
+    void cityZoneComesWithTheCity_data();
+    void cityZoneComesWithTheCity();
+    void unknownZoneNameIsRefused();
     void typingFiltersWithoutAsking();
     void unusableCityLineIsRefused();
     void tryCalculatesWithTheOptionsChangedAtOnce();
@@ -547,6 +550,78 @@ void TfOptionsTest::cityLineAskedAndSaved()
     QCOMPARE(value(rig.settingsPath(), "Latitude"), QStringLiteral("59N55"));
     QCOMPARE(value(rig.settingsPath(), "Time Zone"), QStringLiteral("5"));
     QVERIFY(rig.messages.isEmpty());
+}
+
+void TfOptionsTest::cityZoneComesWithTheCity_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("timeZone"); // "Time Zone" afterwards (it was 5)
+    QTest::addColumn<QString>("zoneName"); // "Zone Name" afterwards (it was America/Chicago)
+    QTest::newRow("Berlin") << "Berlin, Germany          52N31     13E24   Europe/Berlin"
+                            << "-1"
+                            << "Europe/Berlin";
+    QTest::newRow("quarter hour east") << "Kathmandu, Nepal         27N43     85E19   Asia/Kathmandu"
+                                       << "-5:45"
+                                       << "Asia/Kathmandu";
+    QTest::newRow("half hour west") << "St. John's, Canada       47N34     52W43   America/St_Johns"
+                                    << "3:30"
+                                    << "America/St_Johns";
+    QTest::newRow("a link's name") << "Harbin, China            45N45     126E39  Asia/Harbin"
+                                   << "-8"
+                                   << "Asia/Harbin";
+    QTest::newRow("a list without zones") << "Oslo, Norway             59N55     10E45"
+                                          << "5"
+                                          << "";
+    QTest::newRow("a zone nobody knows") << "Olympus, Mars            18N39     226E12  Mars/Olympus"
+                                         << "5"
+                                         << "";
+}
+
+// Choosing a city saves its zone by name and that zone's standard offset as "Time Zone"; a city
+// without a known zone leaves "Time Zone" and names no zone (another place's would be wrong).
+void TfOptionsTest::cityZoneComesWithTheCity()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, timeZone);
+    QFETCH(QString, zoneName);
+    WindowRig rig;
+    QVERIFY(writeAll(rig.filePath(QStringLiteral("city.tab")), line.toLatin1() + "\r\n"));
+    QVERIFY(writeAll(rig.settingsPath(), "[orlam]\r\nTime Zone=5\r\nZone Name=America/Chicago\r\n"));
+    auto window = rig.makeWindow();
+    {
+        Dialog d(*window);
+        QCOMPARE(d->ZoneName->text(), QStringLiteral("America/Chicago"));
+        d.answerYes = true;
+        emit d->ComboBox1->activated(0);
+        QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join(QLatin1Char('|'))));
+        QCOMPARE(value(rig.settingsPath(), "Time Zone"), timeZone);
+        QCOMPARE(value(rig.settingsPath(), "Zone Name"), zoneName);
+        QCOMPARE(d->ZoneName->text(), zoneName);
+        d->close();
+    }
+    QCOMPARE(window->settings().ZoneName, zoneName);
+    QCOMPARE(window->settings().TimeZone, timeZone);
+}
+
+void TfOptionsTest::unknownZoneNameIsRefused()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow();
+    const QByteArray before = readAll(rig.settingsPath());
+    Dialog d(*window);
+    d->Long->setText(QStringLiteral("13E24"));
+    d->Lat->setText(QStringLiteral("52N31"));
+    d->Zone->setText(QStringLiteral("-1"));
+    d->ZoneName->setText(QStringLiteral("Europe/Berln"));
+    click(d->Button3);
+    QCOMPARE(rig.messages.size(), 1);
+    QVERIFY2(
+        rig.messages.first().startsWith(QLatin1String("\"Europe/Berln\" is not the name of a time zone")),
+        qPrintable(rig.messages.first()));
+    QCOMPARE(readAll(rig.settingsPath()), before);
+    d->ZoneName->setText(QStringLiteral("Europe/Berlin"));
+    click(d->Button3);
+    QCOMPARE(value(rig.settingsPath(), "Zone Name"), QStringLiteral("Europe/Berlin"));
 }
 
 void TfOptionsTest::typingFiltersWithoutAsking()

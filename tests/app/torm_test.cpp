@@ -146,16 +146,20 @@ void TOrmTest::mainMenu_data()
 {
     QTest::addColumn<QString>("menu");
     QTest::addColumn<QStringList>("entries");
-    QTest::newRow("File") << "&File" << QStringList{"&Calculate", "&Now",      "&Batch..",
-                                                    "&Print...", "&Save...", "&Exit"};
+    QTest::newRow("File") << "&File"
+                          << QStringList{"&Calculate", "&Now", "&Batch..", "&Print...", "&Save...", "&Exit"};
     QTest::newRow("Edit") << "&Edit" << QStringList{"&Copy to clipboad", "Insert into &Word97"};
     QTest::newRow("Clock") << "&Clock" << QStringList{"Paused"};
     QTest::newRow("Reports") << "&Reports"
-                             << QStringList{"> &Calendar [For the &Month; For the &Year]",
-                                            "&Astrological data", "&Planetary hours",
-                                            "> &Next hour of [Sun; Moon; Mercury; Venus; Mars; Jupiter; Saturn]",
-                                            "Planetary hours for the &week", "&Export to calendar...", "-",
-                                            "&Random Verse"};
+                             << QStringList{
+                                    "> &Calendar [For the &Month; For the &Year]",
+                                    "&Astrological data",
+                                    "&Planetary hours",
+                                    "> &Next hour of [Sun; Moon; Mercury; Venus; Mars; Jupiter; Saturn]",
+                                    "Planetary hours for the &week",
+                                    "&Export to calendar...",
+                                    "-",
+                                    "&Random Verse"};
     QTest::newRow("View") << "&View"
                           << QStringList{"&ToolBars", "&Status bar", "&Monthly calendar", "&Alarm Events"};
     QTest::newRow("Options") << "&Options" << QStringList{"&Program options"};
@@ -253,8 +257,8 @@ void TOrmTest::toolbarItemsAndHints()
                                  "ClipButton: Copy Thelemic Date to clipboard",
                                  "AstroButton: Display Astrolog program output",
                                  "HoursButton: Display Planetary Hours",
-                                 "ToolbarButton971: Toggle Event Display (toggle)",
-                                 "Opt1: Program Options", "Verse: Random Verse"}));
+                                 "ToolbarButton971: Toggle Event Display (toggle)", "Opt1: Program Options",
+                                 "Verse: Random Verse"}));
     auto *date = child<QDateEdit>(window.get(), "GDate");
     QVERIFY(date->calendarPopup());
     QCOMPARE(date->displayFormat(), usLocale().shortDatePattern());
@@ -795,8 +799,7 @@ void TOrmTest::aboutBoxWindow()
     const QDateTime built = clockFromLocal(QFileInfo(QCoreApplication::applicationFilePath()).lastModified());
     QCOMPARE(child<QLabel>(&box, "Version")->text(),
              QStringLiteral("Version ") + VersionText + QStringLiteral("\r\nCompiled: ") +
-                 facts.formatShortDate(built.date()) +
-                 QLatin1Char(' ') + facts.formatLongTime(built.time()));
+                 facts.formatShortDate(built.date()) + QLatin1Char(' ') + facts.formatLongTime(built.time()));
     QVERIFY(!child<QLabel>(&box, "ProgramIcon")->pixmap().isNull());
     // A click on a label closes the box.
     QTest::mouseClick(child<QLabel>(&box, "Version"), Qt::LeftButton);

@@ -2,6 +2,7 @@
 #include "jobfile.h"
 #include "reportreading.h"
 #include "reports.h"
+#include "shared/risesetformat.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +258,66 @@ TEST(RiseSet, AllEventsLieOnTheJobsLocalDay)
          {"7 4 2026 11:00PM DT 10 150W00 61N00", "7 4 2026 1:00AM ST -12 175E00 41S00"}) {
         for (const std::string &line : riseSetLines(moment))
             EXPECT_EQ(columns(line, 7, 16), " 7/ 4/2026") << line;
+    }
+}
+
+// "/Zn N" gives in one report what N one-day reports give, line for line, and "/Zs" adds to each
+// line its time to the second, which rounds to the line's own minute.
+TEST(RiseSet, SpanReportIsTheDaysReportsInOne)
+{
+    struct Row {
+        const char *name;
+        const char *moment; // without the month and day
+        int month, day, year;
+    };
+    const Row rows[] = {
+        {"daylight time, a change of month", "12:00PM DT 6 87W39 41N51", 2, 27, 2027},
+        {"inside the polar circle", "12:00PM ST -1 18E57 69N39", 5, 14, 2026},
+        {"fourteen hours east", "12:00PM ST -14 157W28 1N52", 12, 30, 2026},
+        {"a quarter hour", "12:00PM ST -5:45 85E19 27N43", 6, 20, 2026},
+    };
+    constexpr int days = 12;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::string first =
+            std::to_string(row.month) + " " + std::to_string(row.day) + " " + std::to_string(row.year) + " ";
+        const std::vector<std::string> span =
+            riseSetLines(first + row.moment, std::string(riseset::SpanSwitch) + " " + std::to_string(days) +
+                                                 "\r\n" + riseset::SecondsSwitch + "\r\n");
+        std::vector<std::string> daily;
+        for (int i = 0; i < days; ++i) {
+            int y = row.year, m = row.month, d = row.day + i;
+            while (d > daysInMonth(y, m)) {
+                d -= daysInMonth(y, m);
+                if (++m > 12) {
+                    m = 1;
+                    ++y;
+                }
+            }
+            const std::vector<std::string> one = riseSetLines(std::to_string(m) + " " + std::to_string(d) +
+                                                              " " + std::to_string(y) + " " + row.moment);
+            daily.insert(daily.end(), one.begin(), one.end());
+        }
+        ASSERT_EQ(span.size(), daily.size());
+        for (std::size_t i = 0; i < span.size(); ++i) {
+            const std::string &line = span[i];
+            ASSERT_EQ(line.size(), static_cast<std::size_t>(riseset::SecondsColumn + riseset::SecondsWidth))
+                << line;
+            std::string standard = line.substr(0, riseset::WordColumn + riseset::WordWidth);
+            standard.erase(standard.find_last_not_of(' ') + 1);
+            EXPECT_EQ(standard, daily[i]);
+            // The exact time rounds to the printed minute (an event at 23:59:40 prints as 0:00am).
+            const std::string printed = test::eventTime(line);
+            const int hour = std::stoi(printed.substr(0, printed.find(':'))) % 12 +
+                             (printed.find("pm") != std::string::npos ? 12 : 0);
+            const int minute = std::stoi(printed.substr(printed.find(':') + 1, 2));
+            const std::string exact = line.substr(riseset::SecondsColumn);
+            const int exactSeconds = std::stoi(exact.substr(0, 2)) * 3600 +
+                                     std::stoi(exact.substr(3, 2)) * 60 + std::stoi(exact.substr(6, 2));
+            const int difference =
+                ((exactSeconds - (hour * 60 + minute) * 60) % 86400 + 86400 + 43200) % 86400 - 43200;
+            EXPECT_LE(std::abs(difference), 30) << line;
+        }
     }
 }
 

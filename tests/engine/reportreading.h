@@ -3,6 +3,8 @@
 // The rules by which the program's readers take the engine's reports apart, written again here
 // so that the tests check the reports the way they will be read.
 
+#include "shared/risesetformat.h"
+
 #include <string>
 #include <vector>
 
@@ -37,15 +39,15 @@ inline std::string columns(const std::string &line, std::size_t first, std::size
 }
 
 // Rise/set lines: a Sun line has its first " Sun" at column 29, a Moon line its first " Moon"
-// at column 28; the event words are looked for anywhere.
+// at column 28 (see shared/risesetformat.h); the event words are looked for anywhere.
 inline bool isSunLine(const std::string &line)
 {
-    return line.find(" Sun") == 28;
+    return line.find(" Sun") == static_cast<std::size_t>(riseset::SunColumn);
 }
 
 inline bool isMoonLine(const std::string &line)
 {
-    return line.find(" Moon") == 27;
+    return line.find(" Moon") == static_cast<std::size_t>(riseset::MoonColumn);
 }
 
 inline bool hasWord(const std::string &line, const std::string &word)
@@ -56,7 +58,7 @@ inline bool hasWord(const std::string &line, const std::string &word)
 // The time of columns 18-24 without its padding: " 7:28am" -> "7:28am".
 inline std::string eventTime(const std::string &line)
 {
-    std::string time = columns(line, 18, 24);
+    std::string time = columns(line, riseset::TimeColumn + 1, riseset::TimeColumn + riseset::TimeWidth);
     while (!time.empty() && time.front() == ' ')
         time.erase(time.begin());
     return time;

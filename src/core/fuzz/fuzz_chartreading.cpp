@@ -1,6 +1,7 @@
 // libFuzzer entry for the chart listing reader: any listing gives a phrase made of Sol and Luna
 // parts only, and sign names from the sign table only.
 #include "common/westerntext.h"
+#include "shared/astronames.h"
 #include "thelemic/calculate.h"
 #include "thelemic/chartreading.h"
 
@@ -13,8 +14,8 @@ bool isSignNameOrEmpty(const QString &name)
 {
     if (name.isEmpty())
         return true;
-    for (const orlam::SignEntry &sign : orlam::Signs) {
-        if (name == QLatin1String(sign.name))
+    for (const orlam::names::Sign &sign : orlam::names::Signs) {
+        if (name == QLatin1String(sign.name.data(), sign.name.size()))
             return true;
     }
     return false;

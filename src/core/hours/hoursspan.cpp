@@ -5,6 +5,7 @@
 #include "hours/planets.h"
 #include "hours/riseset.h"
 #include "settings/settings.h"
+#include "settings/zonetext.h"
 #include "shared/risesetformat.h"
 
 #include <QCoreApplication>
@@ -186,11 +187,10 @@ QTimeZone placeZone(const TSettings &settings, const QTimeZone &computerZone)
         return named;
     if (settings.TimeMode == 2 && computerZone.isValid())
         return computerZone;
-    if (const std::optional<double> west =
-            momentLineHoursWest(QStringLiteral("/qb 1 1 2000 0:00AM %1 %2 0E00 0N00")
-                                    .arg(settings.TimeMode == 1 ? QStringLiteral("DT") : QStringLiteral("ST"),
-                                         settings.TimeZone.trimmed())))
-        return QTimeZone(static_cast<int>(std::lround(-*west * SecsPerHour)));
+    if (const std::optional<double> west = zoneHoursWest(settings.TimeZone.trimmed())) {
+        const double clockWest = *west - (settings.TimeMode == 1 ? 1.0 : 0.0);
+        return QTimeZone(static_cast<int>(std::lround(-clockWest * SecsPerHour)));
+    }
     return computerZone.isValid() ? computerZone : QTimeZone::utc();
 }
 
@@ -305,7 +305,8 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
 }
 
 Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last, HoursSpan *span,
-                      HorizonBodies bodies)
+                      HorizonBodies bodies, const std::vector<ScratchJob> &alongside,
+                      std::vector<ScratchReport> *alongsideReports)
 {
     if (!first.isValid() || !last.isValid() || last < first || first.daysTo(last) >= MaxSpanDays)
         return Status::failure(QCoreApplication::translate(
@@ -318,16 +319,26 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
     const TSettings &settings = jobs.settings();
     QList<HorizonInstant> events;
     std::vector<ScratchReport> reports;
+    bool alongsideDone = false;
+    const auto keepAlongside = [&](std::vector<ScratchReport>::const_iterator begin) {
+        if (alongsideReports)
+            alongsideReports->assign(begin, reports.cend());
+        alongsideDone = true;
+    };
 
-    // One job for the whole span when the engine takes the span and seconds switches.
+    // One job for the whole span when the engine takes the span and seconds switches, run
+    // beside the caller's other jobs.
     auto &known = spanSupport();
     const auto support = known.constFind(jobs.program());
     if (support == known.cend() || *support) {
         ScratchJob job = riseSetJob(settings, place, from, bodies);
         job.extraLines << QStringLiteral("%1 %2").arg(QLatin1String(riseset::SpanSwitch)).arg(days)
                        << QLatin1String(riseset::SecondsSwitch);
-        const Status status = jobs.run({job}, &reports);
-        if (status) {
+        std::vector<ScratchJob> all{job};
+        all.insert(all.end(), alongside.begin(), alongside.end());
+        if (const Status status = jobs.run(all, &reports); status) {
+            keepAlongside(reports.cbegin() + 1);
+            reports.resize(1);
             const bool empty = !reports.front().lines || reports.front().lines->isEmpty();
             const bool seconds = hasSeconds(reports);
             if (!empty)
@@ -340,6 +351,12 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
             }
         }
         // An engine that refuses the switches, or that ignored them, gets the standard jobs.
+        reports.clear();
+    }
+    if (!alongsideDone && !alongside.empty()) {
+        if (Status status = jobs.run(alongside, &reports); !status)
+            return status;
+        keepAlongside(reports.cbegin());
         reports.clear();
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "astrocalls/scratchjobs.h"
 #include "common/status.h"
 
 #include <QDate>
@@ -15,7 +16,6 @@
 namespace orlam {
 
 class LocaleFacts;
-class ScratchJobs;
 struct TSettings;
 
 // Time in the hours: every moment below is an instant, a QDateTime in Qt::UTC. A wall-clock
@@ -137,10 +137,13 @@ private:
 // Asks the engine (through `jobs`, in a temporary folder; the zone text and time mode of the
 // job come from jobs.settings()) for the rise/set events around [first, last] and builds the
 // span. One engine run for the whole span when the engine takes the span and seconds
-// switches, else one standard rise/set job per day. At most 400 days. Failure: the engine's or
-// the job's message.
+// switches, else one standard rise/set job per day. At most 396 days. The caller's `alongside`
+// jobs run at the same time, their reports in order into `alongsideReports`. Failure: the
+// engine's or a job's message.
 Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last, HoursSpan *span,
-                      HorizonBodies bodies = HorizonBodies::All);
+                      HorizonBodies bodies = HorizonBodies::All,
+                      const std::vector<ScratchJob> &alongside = {},
+                      std::vector<ScratchReport> *alongsideReports = nullptr);
 
 // The wall-clock reading of `utc` in `zone` (a QDateTime in that zone), and the same rounded to
 // the nearest minute (half a minute up) for printing.

@@ -136,11 +136,17 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
     };
     const QString where = placeText(place);
 
+    // The transit calendars run beside the rise/set span: one wait for the engines, not two.
+    std::vector<ScratchJob> calendars;
+    if (selection.transits)
+        calendars = transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
+    std::vector<ScratchReport> transitReports;
     QList<CalendarEvent> events;
     if (selection.hours || selection.sunMoon) {
         HoursSpan span;
-        const HorizonBodies bodies = HorizonBodies::SunAndMoon;
-        if (Status status = fetchHoursSpan(jobs, place, first, last, &span, bodies); !status)
+        if (Status status = fetchHoursSpan(jobs, place, first, last, &span, HorizonBodies::SunAndMoon,
+                                           calendars, &transitReports);
+            !status)
             return status;
         if (selection.sunMoon) {
             for (const HorizonInstant &event : span.events()) {
@@ -179,46 +185,52 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
                 }
             }
         }
+    } else if (!calendars.empty()) {
+        if (Status status = jobs.run(calendars, &transitReports); !status)
+            return status;
     }
 
-    if (selection.transits) {
-        std::vector<ScratchJob> calendars =
-            transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
-        std::vector<ScratchReport> reports;
-        if (Status status = jobs.run(calendars, &reports); !status)
-            return status;
-        for (const ScratchReport &report : reports) {
-            if (!report.lines || !report.clockHoursWest)
+    for (const ScratchReport &report : transitReports) {
+        if (!report.lines || !report.clockHoursWest)
+            continue;
+        for (const TransitEvent &transit : readTransitEvents(*report.lines, engineReportLocale())) {
+            const QDateTime utc = transitUtc(transit.clock, *report.clockHoursWest);
+            if (!inRange(utc))
                 continue;
-            for (const TransitEvent &transit : readTransitEvents(*report.lines, engineReportLocale())) {
-                const QDateTime utc = transitUtc(transit.clock, *report.clockHoursWest);
-                if (!inRange(utc))
-                    continue;
-                CalendarEvent out;
-                switch (transit.kind) {
-                case TransitEvent::Kind::NewMoon:
-                    out.kind = QStringLiteral("newmoon");
-                    break;
-                case TransitEvent::Kind::FullMoon:
-                    out.kind = QStringLiteral("fullmoon");
-                    break;
-                case TransitEvent::Kind::Ingress:
-                    out.kind = QStringLiteral("ingress");
-                    break;
-                }
-                out.body = transit.body;
-                out.summary = transit.text;
-                out.description = where;
-                out.category = QStringLiteral("Transits");
-                out.startUtc = utc;
-                events.append(out);
-                ++counts->transits;
+            CalendarEvent out;
+            switch (transit.kind) {
+            case TransitEvent::Kind::NewMoon:
+                out.kind = QStringLiteral("newmoon");
+                break;
+            case TransitEvent::Kind::FullMoon:
+                out.kind = QStringLiteral("fullmoon");
+                break;
+            case TransitEvent::Kind::Ingress:
+                out.kind = QStringLiteral("ingress");
+                break;
             }
+            out.body = transit.body;
+            out.summary = transit.text;
+            out.description = where;
+            out.category = QStringLiteral("Transits");
+            out.startUtc = utc;
+            events.append(out);
+            ++counts->transits;
         }
     }
 
-    std::stable_sort(events.begin(), events.end(),
-                     [](const CalendarEvent &a, const CalendarEvent &b) { return a.startUtc < b.startUtc; });
+    // In time order; the events themselves are moved once, the sort works on their instants.
+    std::vector<std::pair<qint64, qsizetype>> order;
+    order.reserve(static_cast<std::size_t>(events.size()));
+    for (qsizetype i = 0; i < events.size(); ++i)
+        order.emplace_back(events.at(i).startUtc.toMSecsSinceEpoch(), i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QList<CalendarEvent> sorted;
+    sorted.reserve(events.size());
+    for (const auto &entry : order)
+        sorted.append(std::move(events[entry.second]));
+    events = std::move(sorted);
     const QString name = QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last));
     *ics = writeICalendar(events, calendarPlaceKey(place.longitude, place.latitude), stampUtc, name);
     return Status::success();

@@ -30,10 +30,10 @@ QString calendarEventUid(const CalendarEvent &event, const QString &placeKey);
 // and digits only, lower case.
 QString calendarPlaceKey(const QString &longitude, const QString &latitude);
 
-// An iCalendar file (RFC 5545; UTF-8, CR LF line ends, long lines folded) holding `events` in
-// order, written with libical. `stampUtc` is the moment of the export (DTSTAMP of every
-// event); `name` becomes the calendar's display name. Events are transparent (they never mark
-// the user busy).
+// An iCalendar file (RFC 5545; UTF-8, CR LF line ends, long lines folded at 75 octets, texts
+// escaped) holding `events` in order, times in universal time to the nearest minute. `stampUtc` is the moment
+// of the export (DTSTAMP of every event); `name` becomes the calendar's display name. Events are transparent
+// (they never mark the user busy).
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,
                           const QDateTime &stampUtc, const QString &name);
 

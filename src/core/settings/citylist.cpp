@@ -1,11 +1,13 @@
 #include "settings/citylist.h"
 
 #include "common/westerntext.h"
+#include "settings/localefacts.h"
 #include "settings/zonetext.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringDecoder>
+#include <QTimeZone>
 
 namespace orlam {
 
@@ -17,6 +19,8 @@ constexpr int LatitudeStart = 25;
 constexpr int LatitudeWidth = 7;
 constexpr int LongitudeStart = 35;
 constexpr int LongitudeWidth = 7;
+constexpr int ZoneStart = 43;
+constexpr int ZoneWidth = 64;
 
 bool blankOrControl(QChar c)
 {
@@ -50,7 +54,7 @@ bool holdsBlankOrControl(const QString &text)
 CityLine parseCityLine(const QString &line)
 {
     return {field(line, NameStart, NameWidth), field(line, LatitudeStart, LatitudeWidth),
-            field(line, LongitudeStart, LongitudeWidth)};
+            field(line, LongitudeStart, LongitudeWidth), field(line, ZoneStart, ZoneWidth)};
 }
 
 QString decodeCityText(const QByteArray &bytes)
@@ -94,6 +98,26 @@ Status checkCityLine(const QString &line, const CityLine &city)
                                                "(columns 26-32 and 36-42). Nothing was saved.")
                                    .arg(line.trimmed()));
     return Status::success();
+}
+
+CityLocation cityLocation(const CityLine &city, const QString &currentZone, const QDateTime &at)
+{
+    CityLocation location{city.longitude, city.latitude, currentZone, QString()};
+    const QByteArray id = city.zone.toLatin1();
+    if (id.isEmpty() || !QTimeZone(id).isValid())
+        return location;
+    location.zoneName = city.zone;
+    location.timeZone = zoneHoursWestText(QTimeZone(id).standardTimeOffset(at));
+    return location;
+}
+
+Status checkZoneName(const QString &name)
+{
+    if (name.isEmpty() || QTimeZone(name.toLatin1()).isValid())
+        return Status::success();
+    return Status::failure(QStringLiteral("\"%1\" is not the name of a time zone (such as Europe/Berlin or "
+                                          "America/Chicago). Nothing was saved.")
+                               .arg(name));
 }
 
 Status checkLocationText(const QString &field, const QString &text)

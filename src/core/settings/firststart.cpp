@@ -207,6 +207,8 @@ void FirstStart::apply(TSettings *settings) const
             settings->Latitude = value;
         else if (key == K::TimeZone)
             settings->TimeZone = value;
+        else if (key == K::ZoneName)
+            settings->ZoneName = value;
         else if (key == K::Time)
             settings->TimeMode = value.toInt();
     }
@@ -221,6 +223,9 @@ FirstStart planFirstStart(const ComputerZone &zone, const QString &zoneInfoDir)
     if (plan.place) {
         plan.keys.emplace_back(K::Longitude, plan.place->longitude);
         plan.keys.emplace_back(K::Latitude, plan.place->latitude);
+        // The place's own zone, by name: the hours and the times shown follow it.
+        if (QTimeZone(zone.id).isValid())
+            plan.keys.emplace_back(K::ZoneName, QString::fromLatin1(zone.id));
     }
     // The zone's own offset also goes in, so that a later switch to standard or daylight time
     // in the options starts from this zone rather than the default's.

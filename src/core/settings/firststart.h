@@ -51,7 +51,8 @@ std::optional<ZonePlace> findZonePlace(const QByteArray &zoneId, const QString &
 struct FirstStart {
     QByteArray zoneId;
     std::optional<ZonePlace> place;
-    // "Longitude", "Latitude" (only with a place), "Time Zone" and "Time", in that order.
+    // "Longitude", "Latitude" and "Zone Name" (only with a place; the zone name only when the
+    // time-zone database knows it), "Time Zone" and "Time", in that order.
     std::vector<std::pair<QString, QString>> keys;
 
     // A short note for the status bar.

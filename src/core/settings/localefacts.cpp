@@ -327,6 +327,15 @@ LocaleFacts::ZoneYear LocaleFacts::zoneYear(const QTimeZone &zone, QDate day)
         haveStandard = true;
     } else if (start.isValid() && !end.isValid() && zone.isDaylightTime(startAt)) {
         end = clockTime(year, 12, 31, 23, 59, 59);
+    } else if (!start.isValid() && !end.isValid() &&
+               zone.isDaylightTime(QDateTime(QDate(year, 1, 1), QTime(12, 0), Qt::UTC)) &&
+               zone.isDaylightTime(QDateTime(QDate(year, 12, 31), QTime(12, 0), Qt::UTC))) {
+        // Daylight time all year without a change (Buenos Aires from 1946 to 1963): every
+        // moment of the year is daylight time, not standard time.
+        start = clockTime(year - 1, 12, 31, 23, 59, 59);
+        end = clockTime(year + 1, 1, 1);
+        standardOffset = zone.standardTimeOffset(QDateTime(QDate(year, 7, 1), QTime(12, 0), Qt::UTC));
+        haveStandard = true;
     }
     if (start.isValid() && end.isValid()) {
         result.dstStart = start;

@@ -170,7 +170,7 @@ Status SettingsStore::SaveLocation(const QString &longitude, const QString &lati
 QTimeZone settingsZone(const TSettings &settings)
 {
     const QByteArray id = settings.ZoneName.trimmed().toLatin1();
-    if (id.isEmpty() || !QTimeZone::isTimeZoneIdAvailable(id))
+    if (id.isEmpty() || !QTimeZone(id).isValid())
         return QTimeZone();
     return QTimeZone(id);
 }

@@ -2,6 +2,7 @@
 
 #include "common/status.h"
 #include "orlamversion.h"
+#include "shared/astronames.h"
 
 #include <QDateTime>
 #include <QString>
@@ -97,13 +98,14 @@ struct WindowKeys {
     int Left = 10;
 };
 
-// House systems in the order of the "House System" option (the number sent to the engine).
-inline const std::array<QString, 14> HouseSystemNames{
-    QStringLiteral("Placidus"),   QStringLiteral("Koch"),       QStringLiteral("Equal"),
-    QStringLiteral("Campanus"),   QStringLiteral("Meridian"),   QStringLiteral("Regiomontanus"),
-    QStringLiteral("Porphyry"),   QStringLiteral("Morinus"),    QStringLiteral("Topocentric"),
-    QStringLiteral("Alcabitius"), QStringLiteral("Equal (MC)"), QStringLiteral("Neo-Porphyry"),
-    QStringLiteral("Whole"),      QStringLiteral("None")};
+// House systems in the order of the "House System" option (the number sent to the engine),
+// from the table the engine names them by (names::HouseSystems).
+inline const std::array<QString, names::HouseSystems.size()> HouseSystemNames = [] {
+    std::array<QString, names::HouseSystems.size()> list;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        list[i] = QString::fromLatin1(names::HouseSystems[i].name.data(), names::HouseSystems[i].name.size());
+    return list;
+}();
 
 // The file's keys, each named once. The record's defaults are TSettings' and WindowKeys' own
 // member initialisers; settingstable.h holds every key with its kind and default, and every

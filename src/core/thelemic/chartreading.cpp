@@ -1,17 +1,12 @@
 #include "thelemic/chartreading.h"
 
 #include "common/westerntext.h"
+#include "shared/astronames.h"
 #include "thelemic/calculate.h"
 
 #include <QFile>
 
 namespace orlam {
-
-const SignEntry Signs[SignCount] = {
-    {"Ari", "Aries"},     {"Tau", "Taurus"},   {"Gem", "Gemini"},  {"Can", "Cancer"},
-    {"Leo", "Leo"},       {"Vir", "Virgo"},    {"Sco", "Scorpio"}, {"Sag", "Sagittarius"},
-    {"Cap", "Capricorn"}, {"Aqu", "Aquarius"}, {"Pis", "Pisces"},  {"Lib", "Libra"},
-};
 
 namespace {
 
@@ -21,9 +16,9 @@ const QString DegreeSign = QStringLiteral(u"\u00B0 ");
 
 QString SignFromAbbreviation(const QString &abbreviation)
 {
-    for (const SignEntry &sign : Signs) {
-        if (abbreviation == QLatin1String(sign.abbreviation))
-            return QString::fromLatin1(sign.name);
+    for (const names::Sign &sign : names::Signs) {
+        if (abbreviation == QLatin1String(sign.abbreviation.data(), sign.abbreviation.size()))
+            return QString::fromLatin1(sign.name.data(), sign.name.size());
     }
     return {};
 }

@@ -24,15 +24,8 @@ struct ChartReading {
     bool isComplete() const { return hasSun && hasMoon; }
 };
 
-// The twelve signs in the order the listing's abbreviations are matched. Index 0 is Aries.
-struct SignEntry {
-    const char *abbreviation; // "Ari", exactly as the listing writes it
-    const char *name;         // "Aries"
-};
-constexpr int SignCount = 12;
-extern const SignEntry Signs[SignCount];
-
-// The sign name of a three-letter abbreviation (exact, case-sensitive); empty when unknown.
+// The sign name of a three-letter abbreviation as the engine writes it ("Ari" gives "Aries";
+// the table is names::Signs), exact and case-sensitive; empty when unknown.
 QString SignFromAbbreviation(const QString &abbreviation);
 
 // Reads the Sun and Moon rows of a chart listing. A row counts when it begins with "Sun" or

@@ -336,10 +336,12 @@ TEST(MomentLine, SystemZoneDecidesForTheJobsOwnMoment)
         const char *expected;
     };
     const Row rows[] = {
-        {"half-hour zone east", "Asia/Kolkata", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST -5:30 93W21 45N05"},
+        {"half-hour zone east", "Asia/Kolkata", June15, HalfPastTwo,
+         "/qb 6 15 2026 14:30PM ST -5:30 93W21 45N05"},
         {"half-hour zone west", "America/St_Johns", clockTime(2026, 1, 15), HalfPastTwo,
          "/qb 1 15 2026 14:30PM ST 3:30 93W21 45N05"},
-        {"quarter-hour zone", "Asia/Kathmandu", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST -5:45 93W21 45N05"},
+        {"quarter-hour zone", "Asia/Kathmandu", June15, HalfPastTwo,
+         "/qb 6 15 2026 14:30PM ST -5:45 93W21 45N05"},
         {"southern half-hour summer", "Australia/Adelaide", clockTime(2026, 1, 15), HalfPastTwo,
          "/qb 1 15 2026 14:30PM DT -9:30 93W21 45N05"},
         {"southern half-hour winter", "Australia/Adelaide", June15, HalfPastTwo,
@@ -358,6 +360,11 @@ TEST(MomentLine, SystemZoneDecidesForTheJobsOwnMoment)
         {"the time picker's time decides", "America/Chicago", clockTime(2026, 11, 1, 0, 30), QTime(2, 30),
          "/qb 11 1 2026 2:30AM ST 6 93W21 45N05"},
         {"no daylight saving", "UTC", June15, HalfPastTwo, "/qb 6 15 2026 14:30PM ST 0 93W21 45N05"},
+        // Daylight time the whole year, without a change: three hours west, not four.
+        {"daylight all year", "America/Argentina/Buenos_Aires", clockTime(1950, 3, 21), HalfPastTwo,
+         "/qb 3 21 1950 14:30PM DT 4 93W21 45N05"},
+        {"the first of January of such a year", "America/Argentina/Buenos_Aires", clockTime(1950, 1, 1),
+         QTime(0, 0), "/qb 1 1 1950 0:00AM DT 4 93W21 45N05"},
     };
     for (const Row &row : rows) {
         JobFixture f;

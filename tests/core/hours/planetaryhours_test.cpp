@@ -5,6 +5,7 @@
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
 #include "hours/riseset.h"
+#include "settings/settings.h"
 
 namespace orlam {
 namespace {
@@ -376,6 +377,39 @@ TEST(HoursSpan, EventsOfOverlappingReportsCountOnce)
     EXPECT_EQ(placeMinute(on[0].utc, chicago).time(), QTime(0, 0)) << "the nadir on standard time";
     ASSERT_TRUE(span.day(sunday)->valid());
     EXPECT_EQ(planetName(span.day(sunday)->hours[0].ruler), QStringLiteral("Sun"));
+}
+
+// The wall clock of the settings' place: its own zone by name, else the computer's under System
+// Locale Settings, else the fixed offset of "Time Zone" (an hour ahead under Daylight Time).
+TEST(HoursSpan, PlaceZoneOfTheSettings)
+{
+    const QTimeZone computer("Asia/Tokyo");
+    struct Row {
+        const char *name;
+        const char *zoneName;
+        int timeMode;
+        const char *timeZone;
+        QTimeZone expected;
+    };
+    const Row rows[] = {
+        {"named zone", "Europe/Berlin", 0, "6", QTimeZone("Europe/Berlin")},
+        {"named zone under System Locale Settings", "America/Chicago", 2, "6", QTimeZone("America/Chicago")},
+        {"unknown name, System Locale Settings", "Europe/Berln", 2, "6", computer},
+        {"no name, standard time", "", 0, "6", QTimeZone(-6 * 3600)},
+        {"no name, daylight time", "", 1, "6", QTimeZone(-5 * 3600)},
+        {"no name, hours and minutes east", "", 0, "-5:30", QTimeZone(5 * 3600 + 1800)},
+        {"no name, a zone text that does not read", "", 0, "six", computer},
+    };
+    for (const Row &row : rows) {
+        TSettings settings;
+        settings.ZoneName = QString::fromLatin1(row.zoneName);
+        settings.TimeMode = row.timeMode;
+        settings.TimeZone = QString::fromLatin1(row.timeZone);
+        const QTimeZone zone = placeZone(settings, computer);
+        const QDateTime at(QDate(2026, 7, 1), QTime(12, 0), Utc);
+        EXPECT_EQ(zone.offsetFromUtc(at), row.expected.offsetFromUtc(at)) << row.name;
+        EXPECT_EQ(zone.id(), row.expected.id()) << row.name;
+    }
 }
 
 TEST(ReportLineMoment, EngineFormsWhateverTheLocale)

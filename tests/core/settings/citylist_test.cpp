@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimeZone>
 #include <gtest/gtest.h>
 
 using namespace orlam;
@@ -33,9 +34,12 @@ TEST(CityList, FieldsOfALine)
         {"name of 25 characters",
          cityLine("Llanfairpwllgwyngyll, GBR", "53N13", "4W12"),
          {"Llanfairpwllgwyngyll, GBR", "53N13", "4W12"}},
-        {"text after column 42 is not read",
-         cityLine("Oslo", "59N55", "10E45") + "  Europe/Oslo",
-         {"Oslo", "59N55", "10E45"}},
+        {"the zone after column 43",
+         cityLine("Oslo", "59N55", "10E45").leftJustified(43) + "Europe/Oslo",
+         {"Oslo", "59N55", "10E45", "Europe/Oslo"}},
+        {"a zone after a longitude of seven characters",
+         cityLine("Auckland", "36S51", "174E46").leftJustified(43) + "Pacific/Auckland\r",
+         {"Auckland", "36S51", "174E46", "Pacific/Auckland"}},
         {"tabs and control characters at the ends of a field",
          QString("\tRome").leftJustified(25) +
              "\x01"
@@ -45,13 +49,14 @@ TEST(CityList, FieldsOfALine)
         {"name only", "Paris", {"Paris", "", ""}},
         {"no longitude", QString("Lima").leftJustified(25) + "12S03", {"Lima", "12S03", ""}},
         {"blank inside a field is kept", cityLine("Quito", "0 S13", "78W30"), {"Quito", "0 S13", "78W30"}},
-        {"empty line", "", {"", "", ""}},
+        {"empty line", "", {"", "", "", ""}},
     };
     for (const auto &row : rows) {
         const CityLine got = parseCityLine(row.line);
         EXPECT_EQ(str(got.name), str(row.expected.name)) << row.name;
         EXPECT_EQ(str(got.latitude), str(row.expected.latitude)) << row.name;
         EXPECT_EQ(str(got.longitude), str(row.expected.longitude)) << row.name;
+        EXPECT_EQ(str(got.zone), str(row.expected.zone)) << row.name;
     }
 }
 
@@ -177,8 +182,10 @@ TEST(CityList, ShippedListIsUsable)
     const QRegularExpression longitude(QStringLiteral("^(1[0-7][0-9]|[0-9]?[0-9]|180)[EW][0-5][0-9]$"));
     QString previous;
     bool zurich = false;
+    int withoutZone = 0;
     for (const QString &line : lines) {
-        ASSERT_LE(line.size(), 42) << str(line);
+        // The zone's name after the specified columns, one the time-zone database knows.
+        ASSERT_TRUE(line.size() <= 42 || line.at(42) == QLatin1Char(' ')) << str(line);
         // A blank parts every name from its latitude.
         EXPECT_EQ(line.at(24), QLatin1Char(' ')) << str(line);
         const CityLine city = parseCityLine(line);
@@ -186,9 +193,14 @@ TEST(CityList, ShippedListIsUsable)
         EXPECT_TRUE(latitude.match(city.latitude).hasMatch()) << str(line);
         EXPECT_TRUE(longitude.match(city.longitude).hasMatch()) << str(line);
         EXPECT_TRUE(checkCityLine(line, city).ok) << str(line);
+        if (city.zone.isEmpty())
+            ++withoutZone;
+        else
+            EXPECT_TRUE(QTimeZone(city.zone.toLatin1()).isValid()) << str(line);
         EXPECT_LE(QString::localeAwareCompare(previous.toLower(), city.name.toLower()), 0) << str(line);
         previous = city.name;
         zurich = zurich || (city.name.startsWith(QStringLiteral("Z\u00fcrich")) && city.latitude == "47N23");
     }
     EXPECT_TRUE(zurich);
+    EXPECT_LT(withoutZone, 10);
 }

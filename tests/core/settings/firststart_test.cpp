@@ -190,11 +190,13 @@ TEST(FirstStart, PlanForZonesWithAndWithoutPlace)
     const Row rows[] = {
         {"Europe/Berlin",
          3600,
-         {P("Longitude", "13E22"), P("Latitude", "52N30"), P("Time Zone", "-1"), P("Time", "2")},
+         {P("Longitude", "13E22"), P("Latitude", "52N30"), P("Zone Name", "Europe/Berlin"),
+          P("Time Zone", "-1"), P("Time", "2")},
          "Place set to Berlin (13E22 52N30) - change it in Options"},
         {"Australia/Adelaide",
          34200,
-         {P("Longitude", "138E35"), P("Latitude", "34S55"), P("Time Zone", "-9:30"), P("Time", "2")},
+         {P("Longitude", "138E35"), P("Latitude", "34S55"), P("Zone Name", "Australia/Adelaide"),
+          P("Time Zone", "-9:30"), P("Time", "2")},
          "Place set to Adelaide (138E35 34S55) - change it in Options"},
         {"Etc/GMT+3",
          -10800,
@@ -220,6 +222,7 @@ TEST(FirstStart, PlanForZonesWithAndWithoutPlace)
         EXPECT_EQ(settings.Longitude, plan.place ? plan.place->longitude : defaults.Longitude) << row.zone;
         EXPECT_EQ(settings.Latitude, plan.place ? plan.place->latitude : defaults.Latitude) << row.zone;
         EXPECT_EQ(settings.TimeZone, row.keys.at(row.keys.size() - 2).second) << row.zone;
+        EXPECT_EQ(settings.ZoneName, plan.place ? QString::fromLatin1(row.zone) : QString()) << row.zone;
         EXPECT_EQ(settings.Lines, defaults.Lines);
     }
 }
@@ -235,7 +238,8 @@ TEST(FirstStart, WritesOnlyWhenNoFileExists)
     ASSERT_TRUE(writeFirstStart(path, plan));
     const QByteArray written = test::readBytes(path);
     EXPECT_EQ(written,
-              QByteArray("[orlam]\r\nLongitude=13E22\r\nLatitude=52N30\r\nTime Zone=-1\r\nTime=2\r\n"))
+              QByteArray("[orlam]\r\nLongitude=13E22\r\nLatitude=52N30\r\nZone Name=Europe/Berlin\r\n"
+                         "Time Zone=-1\r\nTime=2\r\n"))
         << test::showBytes(written);
 
     const LocaleFacts berlin =
