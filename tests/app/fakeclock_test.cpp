@@ -102,6 +102,10 @@ void FakeClockTest::nightStartUnderAFakeClock()
     // child of its own: the process the test ends is the program.
     const QString library = QStringLiteral("/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1");
     QVERIFY2(QFile::exists(library), "libfaketime (scripts/deps installs faketime) is missing");
+#ifdef __SANITIZE_ADDRESS__
+    // libfaketime's clock interposers hang the sanitizer's runtime at start; the plain build runs this.
+    QSKIP("libfaketime cannot be preloaded into a program built with the address sanitizer");
+#endif
     env.insert(QStringLiteral("LD_PRELOAD"), library);
     env.insert(QStringLiteral("FAKETIME"), QStringLiteral("@2026-12-09 01:19:40 x10"));
     QProcess program;
