@@ -80,7 +80,7 @@ public:
     explicit AlarmClock(const LocaleFacts &locale, QObject *parent = nullptr);
     ~AlarmClock() override;
 
-    // Where "now" comes from (the system clock by default); any time spec, its instant counts.
+    // Where "now" comes from (the system clock by default); in any zone, only its instant counts.
     void setNow(std::function<QDateTime()> now);
     QDateTime now() const;
     void setProvider(PlaceFactsProvider provider);
