@@ -599,7 +599,8 @@ void TOrm::NowButtonClick()
 
 void TOrm::SetNow()
 {
-    const QDateTime now = presentMoment();
+    mPickersSetAt = mClock();
+    const QDateTime now = clockFromLocal(mPickersSetAt);
     setPickers(now, now.time());
     setMonthCalendarDate(GDate->date());
 }
@@ -1112,7 +1113,7 @@ void TOrm::startClock()
     QApplication::setWindowIcon(windowIcon());
     // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
     syncClockFeed();
-    mAlarmClock->start();
+    mAlarmClock->start(mPickersSetAt);
     if (mFitFirstSize)
         fitFirstSize();
 }
