@@ -104,7 +104,7 @@ int main(int argc, char **argv)
     const LocaleFacts locale = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 10, 28));
     QDateTime now(QDate(2026, 10, 28), QTime(8, 0, 0), tz);
     CountingPlayer player;
-    TOrm window(settingsPath, locale);
+    TOrm window(settingsPath, work.path(), locale);
     window.setMessageHandler(
         [](const QString &text) { std::fprintf(stderr, "message: %s\n", qPrintable(text)); });
     window.findChild<QTimer *>(QStringLiteral("Timer1"))->stop();
