@@ -689,7 +689,9 @@ void TOrm::AstroButtonClick()
     // Every Calculate, the minute's too, removes the rise/set reports with the other reports of
     // its run, and the clock fetches its hours away from the work folder: the viewer has those of
     // the picker's day made when it finds none.
-    if (!QFile::exists(QLatin1String(RiseSetFileName)) && !QFile::exists(QLatin1String(RiseSetNextFileName)))
+    const QDir work(mWorkFolder);
+    if (!QFile::exists(work.filePath(QLatin1String(RiseSetFileName))) &&
+        !QFile::exists(work.filePath(QLatin1String(RiseSetNextFileName))))
         mCalc->updateRiseSet();
     mReports->AstroButtonClick();
 }
