@@ -587,6 +587,7 @@ void TOrm::showMessage(const QString &text)
 
 void TOrm::CalcButtonClick(Calculator::Output output)
 {
+    // Calculate finishes the minute's own first (see finishMinuteWork).
     const Status status = mCalc->calculate(output);
     if (!status)
         showMessage(status.message);
@@ -657,6 +658,7 @@ void TOrm::Selectall2Click()
 
 void TOrm::Batch1Click()
 {
+    finishMinuteWork();
     // Names are the user's: a name without a folder is taken from where the program was started.
     const QString folder = mCommandLine.startFolder.isEmpty() ? QDir::homePath() : mCommandLine.startFolder;
     BatchDialog dialog(folder, this);
@@ -686,6 +688,7 @@ void TOrm::Batch1Click()
 
 void TOrm::AstroButtonClick()
 {
+    finishMinuteWork();
     // Every Calculate, the minute's too, removes the rise/set reports with the other reports of
     // its run, and the clock fetches its hours away from the work folder: the viewer has those of
     // the picker's day made when it finds none.
@@ -698,11 +701,13 @@ void TOrm::AstroButtonClick()
 
 void TOrm::Forthemonth1Click()
 {
+    finishMinuteWork();
     mReports->Forthemonth1Click();
 }
 
 void TOrm::Fortheyear1Click()
 {
+    finishMinuteWork();
     mReports->Fortheyear1Click();
 }
 
@@ -949,10 +954,19 @@ void TOrm::Timer1Timer()
 void TOrm::minuteWork()
 {
     // Silent: the view keeps what it shows. The hours are the clock's own, kept from its last
-    // build: the minute costs one engine run.
+    // build: the minute costs one engine run, which the window does not wait for. A run of the
+    // minute before that is still going is dropped: this one is newer.
     SetNow();
-    CalcButtonClick(Calculator::Output::Silent);
-    showCaption();
+    mCalc->startCalculate(Calculator::Output::Silent, [this](const Status &status) {
+        if (!status)
+            showMessage(status.message);
+        showCaption();
+    });
+}
+
+void TOrm::finishMinuteWork()
+{
+    mCalc->finishCalculate();
 }
 
 void TOrm::showHourInForce(const CurrentHour &hour)
@@ -1214,6 +1228,8 @@ void TOrm::closeEvent(QCloseEvent *event)
         return;
     }
     event->accept();
+    // The minute's engine run, if one is going, ends with the window.
+    mCalc->dropCalculate();
     mEndProgram(0);
 }
 

@@ -206,6 +206,9 @@ private:
     void syncClockFeed(); // the place and alarm choices of the settings, to the clock
     QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
+    // Waits for the minute's Calculate still going, so that a command finds the work folder as
+    // that Calculate leaves it.
+    void finishMinuteWork();
     void showHourInForce(const CurrentHour &hour);
     void showCaption();
     void showEventList(const orlam::EventList &list);

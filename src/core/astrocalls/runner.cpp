@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -46,6 +47,38 @@ QString oneLine(const QByteArray &errors)
     if (text.size() > Longest)
         text = text.left(Longest) + QLatin1String("...");
     return text;
+}
+
+// Passes on what the engine wrote on its error output and keeps the end of it: an engine that
+// floods it must not fill the memory.
+void drainErrors(QProcess &process, QByteArray &tail)
+{
+    const QByteArray chunk = process.readAllStandardError();
+    if (chunk.isEmpty())
+        return;
+    std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stderr);
+    tail += chunk;
+    if (tail.size() > KeptErrorBytes)
+        tail = tail.right(KeptErrorBytes);
+}
+
+// Waits for a started engine to end, passing its error output on as it comes, until `limit`
+// milliseconds from `clock`'s start (-1: no limit). True when it has ended.
+bool waitForEnd(QProcess &process, QByteArray &tail, const QElapsedTimer &clock, int limit)
+{
+    for (;;) {
+        const qint64 left = limit < 0 ? WaitStepMs : limit - clock.elapsed();
+        if (left <= 0)
+            return false;
+        const int step = int(std::min<qint64>(left, WaitStepMs));
+        const bool readable = process.waitForReadyRead(step);
+        drainErrors(process, tail);
+        if (readable)
+            continue;
+        // Nothing to read: the engine has ended, or it has closed its error output and goes on.
+        if (process.state() == QProcess::NotRunning || process.waitForFinished(step))
+            return true;
+    }
 }
 
 bool isRunnableFile(const QString &path)
@@ -141,12 +174,8 @@ void AstrologRunner::setProgram(const QString &program)
     mStartFailureShown = false;
 }
 
-AstrologRunner::Outcome AstrologRunner::RunAstrolog()
+void AstrologRunner::prepare(QProcess &process) const
 {
-    mLastExitCode = 0;
-    mEngineErrors.clear();
-
-    QProcess process;
     process.setProgram(mProgram);
     process.setArguments({QStringLiteral("-i"), QString::fromLatin1(JobFileName)});
     process.setWorkingDirectory(mFolder);
@@ -155,62 +184,34 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
     process.setStandardInputFile(QProcess::nullDevice());
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setProcessChannelMode(QProcess::SeparateChannels);
+    process.setReadChannel(QProcess::StandardError);
     // A group of its own, so that a hung engine can be ended with everything it started; and
     // it does not outlive us when we are killed while it runs.
     runInOwnGroup(process);
+}
 
-    const int limit = mTimeoutMs > 0 ? mTimeoutMs : -1;
-    process.start();
-    if (!process.waitForStarted(limit)) {
-        if (process.error() == QProcess::FailedToStart) {
-            const bool show = !mStartFailureShown;
-            mStartFailureShown = true;
-            return fail(Outcome::NotStarted, cannotStartMessage(mProgram), show);
-        }
-        process.kill();
-        process.waitForFinished(-1);
-        return fail(Outcome::Failed, QCoreApplication::translate("Messages", ErrorExecuting));
+AstrologRunner::Outcome AstrologRunner::notStarted(QProcess &process)
+{
+    if (process.error() == QProcess::FailedToStart) {
+        const bool show = !mStartFailureShown;
+        mStartFailureShown = true;
+        return fail(Outcome::NotStarted, cannotStartMessage(mProgram), show);
     }
-    EngineGroup group(process);
+    process.kill();
+    process.waitForFinished(-1);
+    return fail(Outcome::Failed, QCoreApplication::translate("Messages", ErrorExecuting));
+}
 
-    // The error output is passed on as it comes and only its end is kept: an engine that
-    // floods it must not fill the memory.
-    QByteArray tail;
-    const auto drain = [&process, &tail] {
-        const QByteArray chunk = process.readAllStandardError();
-        if (chunk.isEmpty())
-            return;
-        std::fwrite(chunk.constData(), 1, size_t(chunk.size()), stderr);
-        tail += chunk;
-        if (tail.size() > KeptErrorBytes)
-            tail = tail.right(KeptErrorBytes);
-    };
-    process.setReadChannel(QProcess::StandardError);
-    QElapsedTimer clock;
-    clock.start();
-    bool finished = false;
-    for (;;) {
-        const qint64 left = limit < 0 ? WaitStepMs : limit - clock.elapsed();
-        if (left <= 0)
-            break;
-        const int step = int(std::min<qint64>(left, WaitStepMs));
-        const bool readable = process.waitForReadyRead(step);
-        drain();
-        if (readable)
-            continue;
-        // Nothing to read: the engine has ended, or it has closed its error output and goes on.
-        if (process.state() == QProcess::NotRunning || process.waitForFinished(step)) {
-            finished = true;
-            break;
-        }
-    }
+AstrologRunner::Outcome AstrologRunner::conclude(QProcess &process, EngineGroup &group, bool finished,
+                                                 QByteArray &tail)
+{
     const bool timedOut = !finished && process.state() != QProcess::NotRunning;
     if (timedOut) {
         group.kill();
         process.kill();
         process.waitForFinished(-1);
     }
-    drain();
+    drainErrors(process, tail);
     std::fflush(stderr);
     if (!tail.isEmpty())
         mEngineErrors = oneLine(tail);
@@ -227,6 +228,128 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
         return fail(Outcome::NonZeroExit,
                     QCoreApplication::translate("Messages", "Astrolog return code %1").arg(mLastExitCode));
     return Outcome::Finished;
+}
+
+AstrologRunner::Outcome AstrologRunner::RunAstrolog()
+{
+    stopRun();
+    mLastExitCode = 0;
+    mEngineErrors.clear();
+
+    QProcess process;
+    prepare(process);
+    const int limit = mTimeoutMs > 0 ? mTimeoutMs : -1;
+    process.start();
+    if (!process.waitForStarted(limit))
+        return notStarted(process);
+    EngineGroup group(process);
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray tail;
+    const bool finished = waitForEnd(process, tail, clock, limit);
+    return conclude(process, group, finished, tail);
+}
+
+// One run that the caller does not wait for. The process is deleted from the event loop, as
+// its own signal may be what ended the run.
+struct AstrologRunner::Run {
+    QProcess *process = nullptr;
+    std::unique_ptr<EngineGroup> group;
+    QByteArray tail;
+    QElapsedTimer clock;
+    std::function<void(Outcome)> done;
+
+    ~Run()
+    {
+        group.reset();
+        process->disconnect();
+        process->deleteLater();
+    }
+};
+
+void AstrologRunner::startAstrolog(std::function<void(Outcome)> done)
+{
+    stopRun();
+    mLastExitCode = 0;
+    mEngineErrors.clear();
+
+    mRun = std::make_unique<Run>();
+    mRun->process = new QProcess;
+    mRun->done = std::move(done);
+    QProcess *process = mRun->process;
+    prepare(*process);
+    // The signals that end the run come queued, so that `done` never runs inside start(); a
+    // queued call can still arrive for a run that finishRun() or stopRun() has ended since.
+    const auto current = [this, process] { return mRun && mRun->process == process; };
+    QObject::connect(process, &QProcess::started, process, [this, current] {
+        if (current())
+            mRun->group = std::make_unique<EngineGroup>(*mRun->process);
+    });
+    QObject::connect(process, &QProcess::readyReadStandardError, process, [this, current] {
+        if (current())
+            drainErrors(*mRun->process, mRun->tail);
+    });
+    QObject::connect(
+        process, &QProcess::finished, process,
+        [this, current] {
+            if (current())
+                endRun(true);
+        },
+        Qt::QueuedConnection);
+    QObject::connect(
+        process, &QProcess::errorOccurred, process,
+        [this, current](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart && current())
+                endRun(false);
+        },
+        Qt::QueuedConnection);
+    if (mTimeoutMs > 0) {
+        QTimer::singleShot(mTimeoutMs, process, [this, current] {
+            if (current())
+                endRun(false);
+        });
+    }
+    mRun->clock.start();
+    process->start();
+}
+
+void AstrologRunner::finishRun()
+{
+    if (!mRun)
+        return;
+    const int limit = mTimeoutMs > 0 ? mTimeoutMs : -1;
+    endRun(waitForEnd(*mRun->process, mRun->tail, mRun->clock, limit));
+}
+
+void AstrologRunner::endRun(bool finished)
+{
+    const std::unique_ptr<Run> run = std::move(mRun);
+    QProcess &process = *run->process;
+    Outcome outcome;
+    if (!run->group) {
+        // It never started: the same messages as a start that failed while we waited.
+        outcome = notStarted(process);
+    } else {
+        outcome = conclude(process, *run->group, finished, run->tail);
+    }
+    if (run->done)
+        run->done(outcome);
+}
+
+void AstrologRunner::stopRun()
+{
+    if (!mRun)
+        return;
+    const std::unique_ptr<Run> run = std::move(mRun);
+    if (run->group)
+        run->group->kill();
+    run->process->kill();
+    run->process->waitForFinished(-1);
+}
+
+AstrologRunner::~AstrologRunner()
+{
+    stopRun();
 }
 
 } // namespace orlam

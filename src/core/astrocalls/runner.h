@@ -5,6 +5,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
+
+class QProcess;
+
+namespace orlam {
+class EngineGroup;
+}
+
 namespace orlam {
 
 // Runs the ephemeris engine on the job file "input.txt" of its work folder: the program with
@@ -49,6 +58,25 @@ public:
 
     // RunAstrolog. Returns what happened; the messages have been shown by then.
     Outcome RunAstrolog();
+
+    // The same run without waiting: starts the engine and returns. `done` is called with what
+    // happened, the messages shown as RunAstrolog shows them, from the event loop when the
+    // engine ends, fails to start or runs out of time - or from finishRun(). Only one run is
+    // started at a time: a run still going is stopped first (as by stopRun()). A started run, like
+    // RunAstrolog's, needs the event loop (or finishRun()) to end.
+    void startAstrolog(std::function<void(Outcome)> done);
+    // Whether a run started by startAstrolog has not ended yet.
+    bool running() const { return mRun != nullptr; }
+    // Waits for the started run to end (within what is left of its time limit) and calls its
+    // `done` before returning. Nothing to do when no run is going.
+    void finishRun();
+    // Ends the started run at once: SIGKILL to the engine's process group, the process reaped,
+    // `done` never called and nothing shown. Nothing to do when no run is going.
+    void stopRun();
+
+    ~AstrologRunner();
+    AstrologRunner(const AstrologRunner &) = delete;
+    AstrologRunner &operator=(const AstrologRunner &) = delete;
     int lastExitCode() const { return mLastExitCode; }
 
     // Runs that did not end in Finished, counted over the runner's life: a caller that must
@@ -59,7 +87,13 @@ public:
     const QString &lastFailure() const { return mLastFailure; }
 
 private:
+    struct Run;
+
     Outcome fail(Outcome outcome, const QString &message, bool show = true);
+    void prepare(QProcess &process) const;
+    Outcome notStarted(QProcess &process);
+    Outcome conclude(QProcess &process, EngineGroup &group, bool finished, QByteArray &tail);
+    void endRun(bool finished);
 
     MessageSink *mSink;
     QString mProgram;
@@ -70,6 +104,7 @@ private:
     QString mLastFailure;
     QString mEngineErrors;
     bool mStartFailureShown = false;
+    std::unique_ptr<Run> mRun;
 };
 
 } // namespace orlam

@@ -12,6 +12,9 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
+#include <memory>
+
 namespace orlam {
 
 class Astrocalls;
@@ -64,11 +67,33 @@ public:
     enum class Output { Show, Silent };
 
     Calculator(TSettings &settings, const LocaleFacts &locale, Astrocalls &astrocalls, CalcHost &host);
+    ~Calculator();
+    Calculator(const Calculator &) = delete;
+    Calculator &operator=(const Calculator &) = delete;
 
     // CalcButtonClick: steps 1 to 14 of the road. A failure that stops the run (job file or
     // td.txt not writable) comes back as a failed Status with the message to show; the view
-    // keeps what it showed.
+    // keeps what it showed. A Calculate started by startCalculate() is finished first.
     Status calculate(Output output);
+
+    // The same Calculate without waiting for the engine: what comes before the first job is done
+    // here, then each job is started and the road goes on from the event loop when it ends (the
+    // runner's startAstrolog). Files, texts, host calls and messages are those of calculate();
+    // `done` gets what calculate() would have returned, at the end. A Calculate of this kind
+    // still going is dropped first (see dropCalculate()).
+    void startCalculate(Output output, std::function<void(const Status &)> done);
+    // Whether a Calculate started by startCalculate() has not ended yet.
+    bool calculating() const;
+    // Waits here for that Calculate to end, its `done` called before this returns; so a command
+    // that uses the work folder finds it as the synchronous road leaves it. Nothing to do when
+    // none is going, or when called from within that Calculate (a message box of its own).
+    void finishCalculate();
+    // Drops that Calculate: its engine is ended (its process group killed), and neither its
+    // later results nor its `done` come.
+    void dropCalculate();
+    // Nanoseconds that the last startCalculate() spent in this process after its start, from
+    // the event loop: its later jobs' starts, the reading and the composition (not the waiting).
+    qint64 lastRoadResumedNs() const;
 
     // UpdateRiseSet: four rise/set jobs for the date picker's day -1..+2, then RiseSetTable.
     void updateRiseSet();
@@ -94,10 +119,17 @@ public:
     Astrocalls &astrocalls() { return mAstro; }
 
 private:
+    struct Road;
+    std::shared_ptr<Road> beginRoad(Output output);
+    void advance(const std::shared_ptr<Road> &road);
+    void endRoad(const std::shared_ptr<Road> &road, const Status &status);
+
     TSettings &mSettings;
     const LocaleFacts &mLocale;
     Astrocalls &mAstro;
     CalcHost &mHost;
+    std::shared_ptr<Road> mRoad;     // the Calculate started without waiting, while it goes
+    std::shared_ptr<Road> mLastRoad; // the last one started, for its times
 };
 
 // Reports that Calculate deletes before its jobs, so that a missing report is never mistaken
