@@ -2,6 +2,8 @@
 // sound player that records what it is given.
 
 #include "apptestsupport.h"
+#include "astrocalls/astrocalls.h"
+#include "astrocalls/runner.h"
 #include "commandline.h"
 #include "common/clocktime.h"
 #include "common/soundplayer.h"
@@ -90,6 +92,7 @@ private slots:
     void nights();
     void suspendPauseAndTheView();
     void clockLeavesWhatExists();
+    void slowEngineDoesNotStopTheClock();
 };
 
 void ClockTest::simulatedDay_data()
@@ -529,6 +532,87 @@ void ClockTest::clockLeavesWhatExists()
     auto *events = window.findChild<QListWidget *>(QStringLiteral("CheckListBox1"));
     QCOMPARE(events->count(), window.eventList().size());
     QVERIFY(events->findItems(QStringLiteral("20x6"), Qt::MatchContains).isEmpty());
+}
+
+// The minute's Calculate on an engine that takes two seconds: the window goes on meanwhile (its
+// timers fire, the minute's alarms ring in it), the caption follows when the run ends, a newer
+// minute's run is never overwritten by an older one, and a command finishes the run first.
+void ClockTest::slowEngineDoesNotStopTheClock()
+{
+    const QTimeZone tz("America/Chicago");
+    const LocaleFacts facts = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 5, 17));
+    QDateTime now(QDate(2026, 5, 17), QTime(9, 0, 10), tz);
+    RecordingPlayer player;
+    ClockRig clock(placeKeys("93W21", "45N05") + "Update Caption=1\r\nLocal File Save=1\r\n", facts, &now,
+                   &player);
+    TOrm &window = *clock.window;
+    window.FormShow();
+    window.Timer1Timer();
+    QVERIFY(!window.calculator().calculating());
+
+    const QString slow = clock.rig.filePath(QStringLiteral("slow-engine.sh"));
+    QVERIFY(writeAll(slow, "#!/bin/sh\nsleep 2\nexec '" + realEngine().toUtf8() + "' \"$@\"\n"));
+    QVERIFY(QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    window.calculator().astrocalls().runner().setProgram(slow);
+    const auto captionShows = [&window](const QDateTime &at) {
+        return window.windowTitle().contains(QStringLiteral("e.v. ") +
+                                             at.time().toString(QStringLiteral("h:mm AP")));
+    };
+    const auto dateFileShows = [&clock](const QDateTime &at) {
+        return readAll(clock.rig.filePath(QStringLiteral("td.txt")))
+            .contains(at.time().toString(QStringLiteral("h:mm AP")).toLatin1());
+    };
+
+    // The next minute with an alarm.
+    QDateTime alarm;
+    for (const EventEntry &entry : window.eventList().entries)
+        if (!entry.fired && entry.moment > clockFromLocal(now)) {
+            alarm = QDateTime(entry.moment.date(), entry.moment.time().addSecs(5), tz);
+            break;
+        }
+    QVERIFY(alarm.isValid());
+    now = alarm;
+    int fired = 0;
+    QTimer other;
+    QObject::connect(&other, &QTimer::timeout, [&fired] { ++fired; });
+    other.start(50);
+    const QStringList heard = player.played;
+    window.Timer1Timer();
+    QVERIFY(window.calculator().calculating());
+    QVERIFY(player.played.size() > heard.size());
+    QVERIFY(!captionShows(now));
+    QTRY_VERIFY_WITH_TIMEOUT(!window.calculator().calculating(), 15000);
+    QVERIFY2(fired >= 5, qPrintable(QString::number(fired)));
+    QVERIFY2(captionShows(now), qPrintable(window.windowTitle()));
+    QVERIFY(dateFileShows(now));
+
+    // Overtaken: the older minute's run is dropped, and waiting past its end changes nothing.
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    const QDateTime older = now;
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.calculator().calculating(), 15000);
+    QVERIFY2(captionShows(now), qPrintable(window.windowTitle()));
+    QTest::qWait(2500);
+    QVERIFY2(captionShows(now) && !captionShows(older), qPrintable(window.windowTitle()));
+    QVERIFY(dateFileShows(now));
+
+    // A command finishes the minute's run before it uses the work folder.
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QVERIFY(window.calculator().calculating());
+    window.AstroButtonClick();
+    QVERIFY(!window.calculator().calculating());
+    QVERIFY2(captionShows(now), qPrintable(window.windowTitle()));
+
+    // Closing the window ends a run still going.
+    now = now.addSecs(60);
+    window.Timer1Timer();
+    QVERIFY(window.calculator().calculating());
+    window.close();
+    QVERIFY(!window.calculator().calculating());
+    QVERIFY2(clock.rig.messages.isEmpty(), qPrintable(clock.rig.messages.join(QLatin1Char('\n'))));
 }
 
 QTEST_MAIN(ClockTest)

@@ -3,8 +3,10 @@
 #include "common/clocktime.h"
 #include "testsupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -189,6 +191,132 @@ TEST(Runner, FailuresAreCountedWithTheEnginesOwnWords)
         EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Finished);
         EXPECT_EQ(f.runner.failedRuns(), 4);
     }
+}
+
+// A run the caller does not wait for: its end, as `done` sees it from the event loop.
+struct StartedRun {
+    bool ended = false;
+    AstrologRunner::Outcome outcome = AstrologRunner::Outcome::Failed;
+
+    void start(AstrologRunner &runner)
+    {
+        runner.startAstrolog([this](AstrologRunner::Outcome what) {
+            ended = true;
+            outcome = what;
+        });
+    }
+    // Runs the event loop until the run has ended, or `ms` have passed.
+    void await(int ms = 10000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (!ended && clock.elapsed() < ms)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+};
+
+// Each way a run ends gives the same outcome and messages whether the caller waits or not.
+TEST(Runner, StartedRunEndsAsAWaitedOne)
+{
+    struct Row {
+        const char *name;
+        const char *mode;
+        AstrologRunner::Outcome outcome;
+        QStringList messages;
+        bool missingProgram = false;
+    };
+    const Row rows[] = {
+        {"exit zero", "0", AstrologRunner::Outcome::Finished, {}},
+        {"exit code", "3", AstrologRunner::Outcome::NonZeroExit, {QStringLiteral("Astrolog return code 3")}},
+        {"crash", "crash", AstrologRunner::Outcome::Failed, {ErrorExecuting}},
+        {"hang", "hang", AstrologRunner::Outcome::TimedOut, {ErrorExecuting}},
+        {"missing program", "0", AstrologRunner::Outcome::NotStarted, {}, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ScopedEnv mode("FAKE_ENGINE_MODE", row.mode);
+        EngineFixture f;
+        f.runner.setTimeoutMs(500);
+        if (row.missingProgram)
+            f.runner.setProgram(f.dir.filePath(QStringLiteral("gone")));
+        const AstrologRunner::Outcome waited = f.runner.RunAstrolog();
+        const QStringList waitedMessages = f.sink.messages;
+        f.sink.messages.clear();
+
+        StartedRun run;
+        run.start(f.runner);
+        // `done` comes from the event loop, never from within the start.
+        EXPECT_FALSE(run.ended);
+        EXPECT_TRUE(f.runner.running());
+        run.await();
+        ASSERT_TRUE(run.ended);
+        EXPECT_FALSE(f.runner.running());
+        EXPECT_EQ(run.outcome, row.outcome);
+        EXPECT_EQ(waited, row.outcome);
+        if (row.missingProgram) {
+            // Shown at the first run only, whichever kind it was.
+            EXPECT_EQ(waitedMessages.size(), 1);
+            EXPECT_TRUE(f.sink.messages.isEmpty());
+        } else {
+            EXPECT_EQ(waitedMessages, row.messages);
+            EXPECT_EQ(f.sink.messages, row.messages);
+        }
+        EXPECT_EQ(f.runner.failedRuns(), row.outcome == AstrologRunner::Outcome::Finished ? 0 : 2);
+    }
+}
+
+// A started run can be awaited where the caller stands, or ended without a word; a newer run
+// (started or waited for) ends the one still going, whose `done` then never comes.
+TEST(Runner, StartedRunIsAwaitedOrStopped)
+{
+    EngineFixture f;
+    {
+        ScopedEnv mode("FAKE_ENGINE_MODE", "3");
+        StartedRun run;
+        run.start(f.runner);
+        f.runner.finishRun();
+        EXPECT_TRUE(run.ended);
+        EXPECT_EQ(run.outcome, AstrologRunner::Outcome::NonZeroExit);
+        EXPECT_EQ(f.sink.messages, QStringList{QStringLiteral("Astrolog return code 3")});
+        // The queued end of that process does not come again.
+        run.ended = false;
+        QCoreApplication::processEvents();
+        QThread::msleep(50);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(run.ended);
+    }
+    ScopedEnv mode("FAKE_ENGINE_MODE", "hang-with-child");
+    f.sink.messages.clear();
+    StartedRun stopped;
+    stopped.start(f.runner);
+    QElapsedTimer clock;
+    clock.start();
+    const QString childFile = f.dir.filePath(QStringLiteral("child.pid"));
+    while (readBytes(childFile).trimmed().isEmpty() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const pid_t child = readBytes(childFile).trimmed().toInt();
+    ASSERT_GT(child, 0);
+    f.runner.stopRun();
+    EXPECT_FALSE(f.runner.running());
+    while (processRuns(child) && clock.elapsed() < 8000)
+        QThread::msleep(20);
+    EXPECT_FALSE(processRuns(child));
+
+    StartedRun overtaken;
+    overtaken.start(f.runner);
+    {
+        ScopedEnv fine("FAKE_ENGINE_MODE", "0");
+        EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Finished);
+    }
+    StartedRun newer;
+    newer.start(f.runner);
+    stopped.await(300);
+    overtaken.await(300);
+    EXPECT_FALSE(stopped.ended);
+    EXPECT_FALSE(overtaken.ended);
+    f.runner.stopRun();
+    EXPECT_TRUE(f.sink.messages.isEmpty()) << f.sink.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(f.runner.failedRuns(), 1); // the exit code 3 only: a stopped run is no failure
 }
 
 TEST(Runner, MissingProgramIsReportedOncePerRunner)
