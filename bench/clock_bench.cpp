@@ -1,5 +1,7 @@
 // The clock's costs with the real engine: one minute's work (the tick that starts a minute: the
-// pickers, the caption and whatever the clock does in that tick), a tick without it, building
+// pickers, the start of the engine run and whatever the clock does in that tick, plus the
+// reading and composition when the run ends; the window does not wait for the engine, so the
+// wait between the two is not counted), a tick without it, building
 // the alarm list, and a simulated week of ticks, one a simulated second as fast as they run (at
 // least 60 times the real pace): resident memory, open files and child processes before and
 // after, and every alarm counted (none missed, none rung twice). The ticks that rebuild the list
@@ -109,6 +111,25 @@ double median(std::vector<double> values)
     return values.empty() ? 0 : values[values.size() / 2];
 }
 
+// Runs the event loop until the minute's Calculate has ended; false when it did not end.
+bool awaitMinute(TOrm &window)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (window.calculator().calculating() && waited.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    return !window.calculator().calculating();
+}
+
+// What the window was busy with for the minute that `tick` ms of ticking started: the tick
+// and, once the engine has ended, the reading and composition. -1 when the run did not end.
+double minuteBusyMs(TOrm &window, double tick)
+{
+    if (!awaitMinute(window))
+        return -1;
+    return tick + window.calculator().lastRoadResumedNs() / 1e6;
+}
+
 double percentile(std::vector<double> values, double p)
 {
     std::sort(values.begin(), values.end());
@@ -153,6 +174,7 @@ int main(int argc, char **argv)
     window.SetNow();
     window.FormShow();
     window.Timer1Timer();
+    awaitMinute(window);
     if (messages > 0 || window.eventList().isEmpty())
         return failed("the clock did not start on the engine (no alarm list)");
     // What a tick did besides the minute's work, to tell the slow minutes apart.
@@ -173,21 +195,27 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         window.Timer1Timer();
-        minute.push_back(t.nsecsElapsed() / 1e6);
+        const double busy = minuteBusyMs(window, t.nsecsElapsed() / 1e6);
+        if (busy < 0)
+            return failed("a minute's engine run did not end");
+        minute.push_back(busy);
         minuteOwnCpu.push_back(ownCpuMs() - own);
         minuteEngineCpu.push_back(childrenCpuMs() - engineCpu);
     }
-    std::printf("minute work (the tick that starts a minute): median %.2f ms, 90th %.2f ms, max %.2f ms "
-                "(target: at most %.0f ms)\n",
+    std::printf("minute work, the window's busy time (the tick that starts a minute and starts the engine, "
+                "plus the composition when it ends; the wait for the engine excluded): median %.2f ms, "
+                "90th %.2f ms, max %.2f ms (target: at most %.0f ms)\n",
                 median(minute), percentile(minute, 0.9), maxOf(minute), MinuteTargetMs);
     std::printf(
-        "  of which CPU time: ours median %.2f ms, max %.2f ms; the engine's median %.2f ms, max %.2f ms; "
-        "the rest is waiting for a processor\n",
+        "  CPU time over the minute, the wait included: ours median %.2f ms, max %.2f ms; the engine's "
+        "median %.2f ms, max %.2f ms\n",
         median(minuteOwnCpu), maxOf(minuteOwnCpu), median(minuteEngineCpu), maxOf(minuteEngineCpu));
 
     // Ticks within one minute.
     now = QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(), 0), tz).addSecs(60);
     window.Timer1Timer();
+    if (!awaitMinute(window))
+        return failed("a minute's engine run did not end");
     std::vector<double> ticks;
     for (int round = 0; round < 200; ++round) {
         QElapsedTimer t;
@@ -242,7 +270,9 @@ int main(int argc, char **argv)
         QElapsedTimer t;
         t.start();
         window.Timer1Timer();
-        const double ms = t.nsecsElapsed() / 1e6;
+        double ms = t.nsecsElapsed() / 1e6;
+        if (newMinute && (ms = minuteBusyMs(window, ms)) < 0)
+            return failed("a minute's engine run did not end");
         if (rebuilt)
             weekRebuilds.push_back(ms);
         else if (newMinute)
@@ -267,7 +297,8 @@ int main(int argc, char **argv)
     const long twice = std::count_if(rung.begin(), rung.end(), [](int count) { return count > 1; });
     std::printf("alarms: %lld rung, %ld rung twice, %ld missed (target: none twice, none missed)\n",
                 static_cast<long long>(rung.size()), twice, missedRows);
-    std::printf("minute work over the week (%zu minutes): median %.2f ms, 90th %.2f ms, max %.2f ms "
+    std::printf("minute work over the week, busy time as above (%zu minutes): median %.2f ms, 90th %.2f ms, "
+                "max %.2f ms "
                 "(target: at most %.0f ms)\n",
                 weekMinutes.size(), median(weekMinutes), percentile(weekMinutes, 0.9), maxOf(weekMinutes),
                 MinuteTargetMs);
