@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace orlam {
 
@@ -49,7 +51,7 @@ char *putDigits(char *to, int value, int width)
 // Appends "20260615T141200Z"; with `seconds` false "20260615T1412Z". Times are given to the
 // nearest minute (half a minute up), as everywhere they are shown. A year's export writes some
 // thirty thousand of them: the arithmetic is done on the instant's milliseconds.
-void appendUtc(QByteArray &out, const QDateTime &utc, bool seconds = true)
+void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
 {
     const qint64 minutes = floorDivide(utc.toMSecsSinceEpoch() + MSecsPerMinute / 2, MSecsPerMinute);
     const qint64 days = floorDivide(minutes, MinutesPerDay);
@@ -79,15 +81,15 @@ void appendUtc(QByteArray &out, const QDateTime &utc, bool seconds = true)
     out.append(text, to - text);
 }
 
-QByteArray utcText(const QDateTime &utc, bool seconds = true)
+std::string utcText(const QDateTime &utc, bool seconds = true)
 {
-    QByteArray text;
+    std::string text;
     appendUtc(text, utc, seconds);
     return text;
 }
 
 // Appends a TEXT value (RFC 5545, 3.3.11): backslash, semicolon, comma and line breaks escaped.
-void appendText(QByteArray &out, const QString &text)
+void appendText(std::string &out, const QString &text)
 {
     // Most texts are plain ASCII without a character to escape: copied as they are.
     const auto plain = [](QChar c) {
@@ -95,8 +97,8 @@ void appendText(QByteArray &out, const QString &text)
         return u < 0x80 && u != '\\' && u != ';' && u != ',' && u != '\r' && u != '\n';
     };
     if (std::all_of(text.cbegin(), text.cend(), plain)) {
-        const qsizetype at = out.size();
-        out.resize(at + text.size());
+        const std::size_t at = out.size();
+        out.resize(at + static_cast<std::size_t>(text.size()));
         char *to = out.data() + at;
         for (const QChar c : text)
             *to++ = static_cast<char>(c.unicode());
@@ -126,42 +128,40 @@ void appendText(QByteArray &out, const QString &text)
     }
 }
 
-QByteArray textValue(const QString &text)
+std::string textValue(const QString &text)
 {
-    QByteArray value;
+    std::string value;
     appendText(value, text);
     return value;
 }
 
 // Appends "NAME:value" with CR LF, folded into lines of at most 75 octets that never split a
 // UTF-8 character; a continuation line begins with one blank.
-void appendLine(QByteArray &out, const char *name, QByteArrayView value)
+void appendLine(std::string &out, std::string_view name, std::string_view value)
 {
-    const qsizetype nameLength = static_cast<qsizetype>(std::strlen(name));
-    if (nameLength + 1 + value.size() <= MaxLineOctets) {
-        out.append(name, nameLength).append(':').append(value).append("\r\n", 2);
+    if (name.size() + 1 + value.size() <= MaxLineOctets) {
+        out.append(name).append(1, ':').append(value).append("\r\n");
         return;
     }
-    QByteArray line = QByteArray(name) + ':';
-    line += value;
-    qsizetype start = 0;
-    int limit = MaxLineOctets;
+    const std::string line = std::string(name) + ':' + std::string(value);
+    std::size_t start = 0;
+    std::size_t limit = MaxLineOctets;
     while (line.size() - start > limit) {
-        qsizetype cut = start + limit;
+        std::size_t cut = start + limit;
         // Back off over continuation bytes (10xxxxxx) to the start of a character.
-        while (cut > start && (static_cast<unsigned char>(line.at(cut)) & 0xC0) == 0x80)
+        while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
-        out += QByteArrayView(line).sliced(start, cut - start);
+        out.append(line, start, cut - start);
         out += "\r\n ";
         start = cut;
         limit = MaxLineOctets - 1;
     }
-    out += QByteArrayView(line).sliced(start);
+    out.append(line, start);
     out += "\r\n";
 }
 
 // Appends the ASCII letters and digits of `text`, lower case.
-void appendLowerKey(QByteArray &out, const QString &text)
+void appendLowerKey(std::string &out, const QString &text)
 {
     for (const QChar c : text) {
         const char16_t u = c.unicode();
@@ -172,7 +172,7 @@ void appendLowerKey(QByteArray &out, const QString &text)
     }
 }
 
-void appendUid(QByteArray &out, const CalendarEvent &event, QByteArrayView placeKey)
+void appendUid(std::string &out, const CalendarEvent &event, std::string_view placeKey)
 {
     appendLowerKey(out, event.kind);
     out += '-';
@@ -188,26 +188,27 @@ void appendUid(QByteArray &out, const CalendarEvent &event, QByteArrayView place
 
 QString calendarPlaceKey(const QString &longitude, const QString &latitude)
 {
-    QByteArray key;
+    std::string key;
     appendLowerKey(key, longitude);
     key += '-';
     appendLowerKey(key, latitude);
-    return QString::fromLatin1(key);
+    return QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size()));
 }
 
 QString calendarEventUid(const CalendarEvent &event, const QString &placeKey)
 {
-    QByteArray uid;
-    appendUid(uid, event, placeKey.toUtf8());
-    return QString::fromUtf8(uid);
+    const QByteArray key = placeKey.toUtf8();
+    std::string uid;
+    appendUid(uid, event, std::string_view(key.constData(), static_cast<std::size_t>(key.size())));
+    return QString::fromUtf8(uid.data(), static_cast<qsizetype>(uid.size()));
 }
 
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,
                           const QDateTime &stampUtc, const QString &name)
 {
-    QByteArray out;
-    // About 250 octets an event: one allocation for a year of hours.
-    out.reserve(256 + events.size() * 256);
+    // Written into a plain buffer, about 250 octets an event, and copied out once.
+    std::string out;
+    out.reserve(256 + static_cast<std::size_t>(events.size()) * 256);
     out += "BEGIN:VCALENDAR\r\n";
     appendLine(out, "VERSION", "2.0");
     appendLine(out, "PRODID", textValue(QStringLiteral("-//Orlam//Orlam %1//EN").arg(VersionText)));
@@ -216,13 +217,13 @@ QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &pla
     if (!name.isEmpty())
         appendLine(out, "X-WR-CALNAME", textValue(name));
 
-    const QByteArray stamp = utcText(stampUtc);
+    const std::string stamp = utcText(stampUtc);
     // The other parts of an identifier are letters, digits and '-' only: escaping the key once
     // escapes every identifier.
-    const QByteArray key = textValue(placeKey);
-    QByteArray value; // each line's value, in one buffer used again and again
-    const auto line = [&](const char *property, const auto &write) {
-        value.truncate(0);
+    const std::string key = textValue(placeKey);
+    std::string value; // each line's value, in one buffer used again and again
+    const auto line = [&](std::string_view property, const auto &write) {
+        value.clear();
         write();
         appendLine(out, property, value);
     };
@@ -243,7 +244,7 @@ QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &pla
         out += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
     }
     out += "END:VCALENDAR\r\n";
-    return out;
+    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
 }
 
 } // namespace orlam
