@@ -225,7 +225,7 @@ int main(int argc, char **argv)
         showUserMessage(nullptr, recovered.message);
     bool firstStart = isFirstStart(settingsFile);
     if (commandLine.endsAfterStart()) {
-        CommandLineRun run(settingsFile, locale, commandLine);
+        CommandLineRun run(settingsFile, workFolder, locale, commandLine);
         if (!run.createStatus()) {
             showUserMessage(nullptr, run.createStatus().message);
             return 1;
@@ -258,7 +258,7 @@ int main(int argc, char **argv)
     }
 
     QApplication::setStyle(new ProgramStyle);
-    TOrm window(settingsFile, locale);
+    TOrm window(settingsFile, workFolder, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
         return 1;

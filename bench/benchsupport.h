@@ -1,0 +1,70 @@
+#pragma once
+
+// What every benchmark shares: the failure line, the verdict against a target, the median, and
+// the generated batch input. Qt Core only.
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDate>
+#include <QString>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace orlam::bench {
+
+// The measurement did not happen: "NAME: FAILED: why" on standard error, exit status 1.
+[[noreturn]] inline void fail(const QString &why)
+{
+    const QString name =
+        QCoreApplication::instance() ? QCoreApplication::applicationName() : QStringLiteral("benchmark");
+    std::fprintf(stderr, "%s: FAILED: %s\n", qPrintable(name), qPrintable(why));
+    std::fflush(stdout);
+    std::exit(1);
+}
+
+// The last line and the exit status of a benchmark with a target: 0 within it, 2 outside.
+inline int verdict(bool within)
+{
+    std::printf("%s\n", within ? "within target" : "OUTSIDE TARGET");
+    return within ? 0 : 2;
+}
+
+struct Spread {
+    double median = 0, p90 = 0, min = 0;
+};
+
+// Median, 90th percentile and least of a non-empty series.
+inline Spread spread(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return {values[values.size() / 2], values[values.size() * 9 / 10], values.front()};
+}
+
+inline double median(std::vector<double> values)
+{
+    return spread(std::move(values)).median;
+}
+
+// `lines` batch lines, CR LF ended: "idN,"Place N",M/D/YYYY,H:MM,6,93W21,45N05", one day apart
+// over ten years from 1 January 2026, the hour and minute following N.
+inline QByteArray batchInput(int lines)
+{
+    QByteArray input;
+    for (int i = 0; i < lines; ++i) {
+        const QDate d = QDate(2026, 1, 1).addDays(i % 3650);
+        input += QStringLiteral("id%1,\"Place %1\",%2/%3/%4,%5:%6,6,93W21,45N05\r\n")
+                     .arg(i)
+                     .arg(d.month())
+                     .arg(d.day())
+                     .arg(d.year())
+                     .arg(i % 24)
+                     .arg(i % 60, 2, 10, QLatin1Char('0'))
+                     .toLatin1();
+    }
+    return input;
+}
+
+} // namespace orlam::bench
