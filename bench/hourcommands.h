@@ -4,8 +4,10 @@
 // runs them, in a fresh process with a settings file of the benchmark's own, timed from process
 // start to exit together with the processor time of the program and the engines it started. A
 // run that does not start, does not end or ends with a failure stops the benchmark with
-// "NAME: FAILED: why" on standard error and exit status 1: no time is reported for work that
-// was not done.
+// "NAME: FAILED: why" on standard error and exit status 1 (fail()): no time is reported for work
+// that was not done.
+
+#include "benchsupport.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -34,15 +36,6 @@ inline double childrenCpuMs()
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
-inline double median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
-
 inline double slowest(const std::vector<double> &values)
 {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
@@ -59,10 +52,9 @@ struct CommandRun {
 // The program under measurement with a scratch folder holding its settings file.
 class HourCommands {
 public:
-    // `name` is the benchmark's, for its failure line; `program` the orlam to run;
-    // `settingsText` the settings file the runs read (ORLAM_SETTINGS), in the scratch folder.
-    HourCommands(const char *name, QString program, const QByteArray &settingsText)
-        : mName(name), mProgram(std::move(program))
+    // `program` is the orlam to run; `settingsText` the settings file the runs read
+    // (ORLAM_SETTINGS), in the scratch folder.
+    HourCommands(QString program, const QByteArray &settingsText) : mProgram(std::move(program))
     {
         if (!mFolder.isValid())
             fail(QStringLiteral("cannot make a temporary folder"));
@@ -81,12 +73,6 @@ public:
 
     const QString &program() const { return mProgram; }
     QString filePath(const QString &name) const { return mFolder.filePath(name); }
-
-    [[noreturn]] void fail(const QString &why) const
-    {
-        std::fprintf(stderr, "%s: FAILED: %s\n", mName, qPrintable(why));
-        std::exit(1);
-    }
 
     // Runs the program once with `arguments` in the scratch folder; fails unless it ends by
     // itself with status 0 within `timeoutMs`.
@@ -136,7 +122,6 @@ public:
     }
 
 private:
-    const char *mName;
     QString mProgram;
     QTemporaryDir mFolder;
     QProcessEnvironment mEnvironment;

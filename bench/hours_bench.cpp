@@ -53,7 +53,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     const int runs = std::max(1, args.size() > 1 ? args.at(1).toInt() : 20);
-    const HourCommands orlam("hours_bench", programArgument(args, 2, QCoreApplication::applicationDirPath()),
+    const HourCommands orlam(programArgument(args, 2, QCoreApplication::applicationDirPath()),
                              "[orlam]\r\nTime=1\r\nTime Zone=6\r\nLongitude=93W21\r\nLatitude=45N05\r\n");
     const QString engine =
         QDir(QFileInfo(orlam.program()).absolutePath()).filePath(QStringLiteral("orlam-ephem"));
@@ -72,7 +72,7 @@ int main(int argc, char **argv)
         const CommandRun run = orlam.run(
             {QStringLiteral("--ics"), QStringLiteral("2026-06-01"), QStringLiteral("2026-06-30"), file});
         if (orlam.takeCalendar(file) < 30 * 24)
-            orlam.fail(QStringLiteral("the 30-day calendar holds fewer events than its hours"));
+            fail(QStringLiteral("the 30-day calendar holds fewer events than its hours"));
         ms.push_back(run.ms);
         cpu.push_back(run.cpuMs);
         summary = run.output.trimmed();
@@ -98,7 +98,7 @@ int main(int argc, char **argv)
         if (const Status status =
                 buildCalendar(jobs, place, selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
             !status)
-            orlam.fail(QStringLiteral("the export in process: %1").arg(status.message));
+            fail(QStringLiteral("the export in process: %1").arg(status.message));
         times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         events = counts.total();
     }
