@@ -34,9 +34,15 @@ struct Run {
     int status = -1;
 };
 
+fs::path workDir; // removed on the way out, also after a failure
+
 [[noreturn]] void fail(const std::string &why)
 {
     std::fprintf(stderr, "engine_bench: FAILED: %s\n", why.c_str());
+    if (!workDir.empty()) {
+        std::error_code ignored;
+        fs::remove_all(workDir, ignored);
+    }
     std::exit(1);
 }
 
@@ -140,6 +146,7 @@ int main(int argc, char **argv)
     if (!::mkdtemp(pattern.data()))
         fail("cannot make a temporary folder");
     const fs::path dir = pattern;
+    workDir = dir;
     const std::string restrict = "/R Chir\r\n/R Cere\r\n/R Pall\r\n/R Juno\r\n/R Vest\r\n/R Lili\r\n";
     writeJob(dir / "chart.job",
              "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
