@@ -88,6 +88,46 @@ QDateTime transitUtc(const QDateTime &clock, double hoursWest)
     return QDateTime(clock.date(), clock.time(), Qt::UTC).addSecs(qRound64(hoursWest * 3600.0));
 }
 
+// The instants a transit calendar job lists: those whose printed minute falls in its month or
+// year on its clock. Nothing when the job's clock is not known.
+std::optional<std::pair<qint64, qint64>> periodMSecs(const ScratchJobs &jobs, const ScratchJob &job)
+{
+    const std::optional<double> west = jobs.clockHoursWest(job);
+    if (!west)
+        return std::nullopt;
+    const QDate date = job.args.date.date();
+    const bool year = job.kind == JobKind::YearCalendar;
+    const QDate start = year ? QDate(date.year(), 1, 1) : QDate(date.year(), date.month(), 1);
+    const QDate end = year ? start.addYears(1) : start.addMonths(1);
+    return std::make_pair(transitUtc(clockTime(start), *west).toMSecsSinceEpoch(),
+                          transitUtc(clockTime(end), *west).toMSecsSinceEpoch());
+}
+
+// The transit calendars reach a day beyond each end of the selection, for a place whose zone
+// is ahead of or behind the jobs' clock. A month's job that only that day brought in is left out
+// when the job beside it already begins by the first instant of the selection, or ends after its
+// last: a year's export then needs one engine run for its transits, not three.
+void leaveOutNeedlessEdges(const ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last,
+                           std::vector<ScratchJob> *calendars)
+{
+    const auto monthOf = [](const ScratchJob &job) {
+        const QDate date = job.args.date.date();
+        return QDate(date.year(), date.month(), 1);
+    };
+    if (calendars->size() > 1 && calendars->front().kind == JobKind::MonthCalendar &&
+        monthOf(calendars->front()).addMonths(1) <= first) {
+        const auto next = periodMSecs(jobs, (*calendars)[1]);
+        if (next && next->first <= first.startOfDay(place.zone).toMSecsSinceEpoch())
+            calendars->erase(calendars->begin());
+    }
+    if (calendars->size() > 1 && calendars->back().kind == JobKind::MonthCalendar &&
+        monthOf(calendars->back()) > last) {
+        const auto before = periodMSecs(jobs, (*calendars)[calendars->size() - 2]);
+        if (before && before->second >= last.addDays(1).startOfDay(place.zone).toMSecsSinceEpoch())
+            calendars->pop_back();
+    }
+}
+
 } // namespace
 
 Status CalendarSelection::check() const
@@ -139,8 +179,10 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
 
     // The transit calendars run beside the rise/set span: one wait for the engines, not two.
     std::vector<ScratchJob> calendars;
-    if (selection.transits)
+    if (selection.transits) {
         calendars = transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
+        leaveOutNeedlessEdges(jobs, place, first, last, &calendars);
+    }
     std::vector<ScratchReport> transitReports;
     QList<CalendarEvent> events;
     if (selection.hours || selection.sunMoon) {

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
+#include <map>
 #include <memory>
 
 namespace orlam {
@@ -374,6 +375,63 @@ TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
     ScratchJobs guarded(unsafe, derived, EnginePath);
     EXPECT_FALSE(fetchHoursSpan(guarded, {unsafe.Longitude, unsafe.Latitude, QTimeZone(-6 * 3600)},
                                 {2026, 6, 14}, {2026, 6, 14}, &span));
+}
+
+// A year's transits reach its first and last local days however far the place's zone lies from
+// the jobs' clock: on those days they are the ones a calendar of the days around holds.
+TEST_F(WithEngine, TransitsOfAYearReachItsFirstAndLastLocalDays)
+{
+    struct Row {
+        const char *name;
+        const char *clockZone; // the settings' "Time Zone": the jobs' clock, hours west
+        const char *placeZone;
+    };
+    const Row rows[] = {
+        {"the place's own clock", "6", "America/Chicago"},
+        {"summer time an hour ahead of the jobs' clock", "-10", "Australia/Sydney"},
+        {"fifteen hours ahead of the jobs' clock", "6", "Asia/Tokyo"},
+    };
+    // The transits of the local dates first .. last: identifier and local date.
+    const auto transits = [](ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last) {
+        CalendarSelection selection;
+        selection.first = first;
+        selection.dayCount = static_cast<int>(first.daysTo(last)) + 1;
+        selection.hours = false;
+        selection.sunMoon = false;
+        QByteArray ics;
+        CalendarCounts counts;
+        const Status status = buildCalendar(jobs, place, selection, utc(2026, 1, 1, 0, 0), &ics, &counts);
+        EXPECT_TRUE(status) << status.message.toStdString();
+        std::map<QString, QDate> found;
+        for (const ParsedEvent &event : parseWithLibical(ics))
+            found[event.uid] = placeClock(event.start, place.zone).date();
+        return found;
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TSettings settings;
+        settings.TimeZone = QString::fromLatin1(row.clockZone);
+        const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(row.placeZone)};
+        ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+        const std::map<QString, QDate> year = transits(jobs, place, {2026, 1, 1}, {2026, 12, 31});
+        EXPECT_GE(year.size(), 190u);
+        for (const QDate edge : {QDate(2026, 1, 1), QDate(2026, 12, 31)}) {
+            const std::map<QString, QDate> around = transits(jobs, place, edge.addDays(-1), edge.addDays(1));
+            int onEdge = 0;
+            for (const auto &[uid, date] : around) {
+                if (date != edge)
+                    continue;
+                ++onEdge;
+                EXPECT_EQ(year.count(uid), 1u) << uid.toStdString();
+            }
+            for (const auto &[uid, date] : year)
+                EXPECT_TRUE(date != edge || around.count(uid) == 1) << uid.toStdString();
+            if (QLatin1String(row.placeZone) == QLatin1String("Australia/Sydney") && edge.month() == 1) {
+                EXPECT_EQ(onEdge, 1) << "the Moon enters Gemini 13 minutes into the year, before the jobs' "
+                                        "clock begins it";
+            }
+        }
+    }
 }
 
 TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
