@@ -1,11 +1,8 @@
 #include "commandlinerun.h"
 
 #include "common/clocktime.h"
+#include "programstart.h"
 #include "reports/batch.h"
-#include "shellmessages.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 namespace orlam {
 
@@ -13,8 +10,8 @@ CommandLineRun::CommandLineRun(const QString &settingsPath, const LocaleFacts &l
                                const CommandLine &commandLine, const QDateTime &now)
     : mCommandLine(commandLine), mLocale(locale), mStore(settingsPath)
 {
-    mMessages = [](const QString &text) { showUserMessage(nullptr, text); };
-    mClipboard = [](const QString &text) { QGuiApplication::clipboard()->setText(text); };
+    mMessages = printUserMessage;
+    mClipboard = [](const QString &) {};
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
@@ -75,7 +72,7 @@ CommandLineRun::Result CommandLineRun::stop(const Status &status)
 {
     showMessage(status.message);
     // Without a display the run ends here; on one, the window opens after the message.
-    return isHeadless() ? Result{true, 1} : Result{false, 0};
+    return mWindowAfterFailure ? Result{false, 0} : Result{true, 1};
 }
 
 void CommandLineRun::finish()
