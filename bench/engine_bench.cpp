@@ -3,60 +3,20 @@
 // Prints the median wall time of a chart job and of an empty C++ program (side by side,
 // interleaved), the time of the four rise/set jobs of one minute's work, and the peak memory
 // (maximum resident set) of each kind of job.
-#include <sys/resource.h>
-#include <sys/time.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "benchsupport.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+using namespace orlam::bench;
+
 namespace {
 
-namespace fs = std::filesystem;
-
-struct Run {
-    double milliseconds = 0;
-    long maxResidentKb = 0;
-    int status = -1;
-};
-
-Run runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
+ProcessRun runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
 {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(127);
-        std::vector<char *> argv{const_cast<char *>(program.c_str())};
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    Run run;
-    run.milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.maxResidentKb = usage.ru_maxrss;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
+    ProcessOptions options;
+    options.folder = dir;
+    return orlam::bench::runProcess(program, args, options);
 }
 
 void writeJob(const fs::path &path, const std::string &lines)
@@ -70,15 +30,10 @@ void writeJob(const fs::path &path, const std::string &lines)
 int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(20, std::atoi(argv[1])) : 41;
-    const fs::path binDir = fs::canonical("/proc/self/exe").parent_path();
-    const std::string engine = (binDir / "orlam-ephem").string();
-    const std::string empty = (binDir / "engine_empty").string();
-    std::string pattern = (fs::temp_directory_path() / "orlam-engine-bench-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const fs::path dir = pattern;
+    const std::string engine = programBeside("orlam-ephem");
+    const std::string empty = programBeside("engine_empty");
+    const TempFolder folder("orlam-engine-bench");
+    const fs::path &dir = folder.path();
     const std::string restrict = "/R Chir\r\n/R Cere\r\n/R Pall\r\n/R Juno\r\n/R Vest\r\n/R Lili\r\n";
     writeJob(dir / "chart.job",
              "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
@@ -108,25 +63,21 @@ int main(int argc, char **argv)
     long riseSetPeak = 0;
     long emptyPeak = 0;
     for (int i = 0; i < runs; ++i) {
-        const Run e = runProcess(empty, {}, dir);
-        const Run c = runProcess(engine, {"-i", "chart.job"}, dir);
-        if (c.status != 0) {
-            std::fprintf(stderr, "chart job failed with status %d\n", c.status);
-            return 1;
-        }
+        const ProcessRun e = runProcess(empty, {}, dir);
+        const ProcessRun c = runProcess(engine, {"-i", "chart.job"}, dir);
+        if (c.status != 0)
+            fail("chart job failed with status " + std::to_string(c.status));
         emptyTimes.push_back(e.milliseconds);
         chartTimes.push_back(c.milliseconds);
-        emptyPeak = std::max(emptyPeak, e.maxResidentKb);
-        chartPeak = std::max(chartPeak, c.maxResidentKb);
+        emptyPeak = std::max(emptyPeak, e.maxResidentKiB);
+        chartPeak = std::max(chartPeak, c.maxResidentKiB);
         double four = 0;
         for (int j = 0; j < 4; ++j) {
-            const Run r = runProcess(engine, {"-i", "riseset" + std::to_string(j) + ".job"}, dir);
-            if (r.status != 0) {
-                std::fprintf(stderr, "rise/set job failed with status %d\n", r.status);
-                return 1;
-            }
+            const ProcessRun r = runProcess(engine, {"-i", "riseset" + std::to_string(j) + ".job"}, dir);
+            if (r.status != 0)
+                fail("rise/set job failed with status " + std::to_string(r.status));
             four += r.milliseconds;
-            riseSetPeak = std::max(riseSetPeak, r.maxResidentKb);
+            riseSetPeak = std::max(riseSetPeak, r.maxResidentKiB);
         }
         riseSetTimes.push_back(four);
     }
@@ -135,13 +86,12 @@ int main(int argc, char **argv)
     for (const char *job : {"wheel.job", "aspects.job", "year.job"}) {
         std::vector<double> times;
         for (int i = 0; i < 5; ++i) {
-            const Run r = runProcess(engine, {"-i", job}, dir);
+            const ProcessRun r = runProcess(engine, {"-i", job}, dir);
             times.push_back(r.milliseconds);
-            otherPeak = std::max(otherPeak, r.maxResidentKb);
+            otherPeak = std::max(otherPeak, r.maxResidentKiB);
         }
         others.emplace_back(job, median(times));
     }
-    fs::remove_all(dir);
 
     const double chart = median(chartTimes);
     const double baseline = median(emptyTimes);
