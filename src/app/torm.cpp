@@ -16,7 +16,6 @@
 #include "hours/hoursspan.h"
 #include "hours/notices.h"
 #include "hours/planetaryhours.h"
-#include "hours/reportfacts.h"
 #include "hoursmenu.h"
 #include "qtsoundplayer.h"
 #include "reportcommands.h"
@@ -893,8 +892,9 @@ void TOrm::buildClock()
 {
     mAlarmClock = new AlarmClock(mLocale, this);
     mAlarmClock->setNow([this] { return mClock(); });
-    mAlarmClock->setProvider([this](const ClockPlace &place, QDate first, QDate last, PlaceFacts *facts) {
-        return placeFactsFromReports(*mClockJobs, place, first, last, facts);
+    // One engine run in the clock's scratch folder, so the working folder's reports stay as they are.
+    mAlarmClock->setProvider([this](const ClockPlace &place, QDate first, QDate last, HoursSpan *span) {
+        return fetchHoursSpan(*mClockJobs, {place.longitude, place.latitude, place.zone}, first, last, span);
     });
     Timer1 = mAlarmClock->timer();
     connect(mAlarmClock, &AlarmClock::secondTicked, this, [this](const QDateTime &now) {
@@ -945,11 +945,11 @@ void TOrm::minuteWork()
     showCaption();
 }
 
-void TOrm::showHourInForce(const HourInForce &hour)
+void TOrm::showHourInForce(const CurrentHour &hour)
 {
     if (hour.trayImage >= 0)
         setTrayImage(hour.trayImage);
-    else if (hour.noSunrise || hour.noSunset)
+    else if (hour.why != NoHours::None)
         setTrayImage(NeutralTrayImage);
     mTray->setToolTip(presentHourTip(hour, mAlarmClock->place().zone, mLocale));
     showCaption();
@@ -966,12 +966,14 @@ void TOrm::showCaption()
 void TOrm::showEventList(const orlam::EventList &list)
 {
     CheckListBox1->showEvents(list);
-    // "hl.txt" is the user's copy of today's hours; nothing reads it back.
-    const QStringList lines =
-        hoursFileLines(mAlarmClock->facts(), mAlarmClock->today(), mAlarmClock->place().zone, mLocale);
-    if (lines.isEmpty())
+    // "hl.txt" is the user's copy of today's hours, as the hours command writes it; nothing reads
+    // it back.
+    const HoursSpan &span = mAlarmClock->span();
+    const BaseDayHours *day = span.day(mAlarmClock->today());
+    if (!day || !day->valid())
         return;
-    if (const Status written = writeWorkFile(QLatin1String(HoursFileName), joinCrLf(lines), WorkFile::Kept);
+    if (const Status written = writeWorkFile(
+            QLatin1String(HoursFileName), hoursFileBytes(*day, span.place().zone, mLocale), WorkFile::Kept);
         !written)
         showMessage(written.message);
 }

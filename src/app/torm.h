@@ -204,7 +204,7 @@ private:
     void syncClockFeed(); // the place and alarm choices of the settings, to the clock
     QDateTime wallClock(const QDateTime &instant) const;
     void minuteWork();
-    void showHourInForce(const HourInForce &hour);
+    void showHourInForce(const CurrentHour &hour);
     void showCaption();
     void showEventList(const orlam::EventList &list);
     void soundAlarm(const EventEntry &entry);

@@ -2,7 +2,6 @@
 
 #include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
-#include "hours/planets.h"
 #include "settings/localefacts.h"
 
 #include <QCoreApplication>
@@ -19,11 +18,6 @@ constexpr int TickMs = 1000;
 constexpr int DaysBefore = 1;
 constexpr int DaysAfter = 2;
 
-QTime wallTime(const QDateTime &at, const QTimeZone &zone)
-{
-    return QDateTime::fromSecsSinceEpoch(alarmMinute(at) * 60, zone).time();
-}
-
 // A guard that holds a flag set for its lifetime.
 class FlagGuard {
 public:
@@ -37,58 +31,6 @@ private:
 };
 
 } // namespace
-
-HourInForce hourInForce(const PlaceFacts &facts, const QDateTime &now, const QTimeZone &zone,
-                        const LocaleFacts &locale)
-{
-    HourInForce state;
-    for (const PlaceDay &day : facts.days)
-        for (const PlaceHour &hour : day.hours)
-            if (hour.start <= now && now < hour.end) {
-                state.hour = hour;
-                const HourPlanet &ruler = PlanetCycle[hour.ruler];
-                state.CurrentRuler = QString::fromLatin1(ruler.name);
-                state.trayImage = ruler.trayImage;
-                state.HourText = QStringLiteral(" [Hour of ") + state.CurrentRuler + QLatin1Char(' ') +
-                                 locale.formatShortTime(wallTime(hour.start, zone)) + QLatin1Char('-') +
-                                 locale.formatShortTime(wallTime(hour.end, zone)) + QLatin1Char(']');
-                return state;
-            }
-    // No hour holds now: today has none, or last night belongs to a day without them.
-    const QDate today = now.toTimeZone(zone).date();
-    const PlaceDay *day = facts.day(today);
-    if (day && day->hasHours)
-        day = facts.day(today.addDays(-1));
-    if (day && !day->hasHours && (day->noSunrise || day->noSunset)) {
-        state.noSunrise = day->noSunrise;
-        state.noSunset = !day->noSunrise && day->noSunset;
-        // The same words as the hours command's: " [Hour not available: no sunrise]".
-        state.HourText = QLatin1String(HourNotAvailableText);
-        state.HourText.chop(1);
-        state.HourText += QStringLiteral(": ") +
-                          noHoursText(state.noSunrise ? NoHours::NoSunrise : NoHours::NoSunset) +
-                          QLatin1Char(']');
-        return state;
-    }
-    state.HourText = QLatin1String(HourNotAvailableText);
-    return state;
-}
-
-QStringList hoursFileLines(const PlaceFacts &facts, QDate date, const QTimeZone &zone,
-                           const LocaleFacts &locale)
-{
-    QStringList lines;
-    const PlaceDay *day = facts.day(date);
-    if (!day || !day->hasHours)
-        return lines;
-    for (const PlaceHour &hour : day->hours) {
-        PlanetHour shown;
-        shown.startUtc = hour.start;
-        shown.ruler = hour.ruler;
-        lines << hourLine(shown, zone, locale);
-    }
-    return lines;
-}
 
 AlarmClock::AlarmClock(const LocaleFacts &locale, QObject *parent)
     : QObject(parent), mLocale(locale), mNow([] { return QDateTime::currentDateTimeUtc(); })
@@ -112,10 +54,10 @@ QDateTime AlarmClock::now() const
     return mNow().toUTC();
 }
 
-void AlarmClock::setProvider(PlaceFactsProvider provider)
+void AlarmClock::setProvider(HoursSpanProvider provider)
 {
     mProvider = std::move(provider);
-    mHaveFacts = false;
+    mHaveSpan = false;
 }
 
 void AlarmClock::setPlace(const ClockPlace &place)
@@ -190,7 +132,7 @@ void AlarmClock::rebuild()
         return;
     // Ticks that a message box of the build runs meanwhile only keep the status bar going.
     const FlagGuard inBuild(mInTick);
-    mHaveFacts = false;
+    mHaveSpan = false;
     rebuildAt(now(), true);
     updateHour(now(), true);
 }
@@ -199,7 +141,7 @@ bool AlarmClock::needsRebuild(const QDateTime &now) const
 {
     if (!mList.built || mListPlace != mPlace || mListChoices != mChoices)
         return true;
-    if (!mHaveFacts && mFailedMinute != minuteOf(now))
+    if (!mHaveSpan && mFailedMinute != minuteOf(now))
         return true;
     const QDateTime local = now.toTimeZone(mPlace.zone);
     return local.date() != mList.builtOn || local.offsetFromUtc() != mList.builtOffset;
@@ -208,23 +150,23 @@ bool AlarmClock::needsRebuild(const QDateTime &now) const
 void AlarmClock::rebuildAt(const QDateTime &now, bool refetch)
 {
     const QDate today = now.toTimeZone(mPlace.zone).date();
-    if (refetch || !mHaveFacts || mFactsPlace != mPlace || mFactsDate != today) {
-        PlaceFacts fetched;
+    if (refetch || !mHaveSpan || mSpanPlace != mPlace || mSpanDate != today) {
+        HoursSpan fetched;
         Status status =
             mProvider
                 ? mProvider(mPlace, today.addDays(-DaysBefore), today.addDays(DaysAfter), &fetched)
                 : Status::failure(QCoreApplication::translate("Messages", "No source of planetary hours."));
         if (status) {
-            mFacts = std::move(fetched);
-            mFactsPlace = mPlace;
-            mFactsDate = today;
-            mHaveFacts = true;
+            mSpan = std::move(fetched);
+            mSpanPlace = mPlace;
+            mSpanDate = today;
+            mHaveSpan = true;
             mFailedMinute = -1;
             mLastFailure.clear();
         } else {
             // The list keeps what it has; the fetch is tried again the next minute, and the same
             // message is not shown again.
-            mHaveFacts = false;
+            mHaveSpan = false;
             mFailedMinute = minuteOf(now);
             if (status.message != mLastFailure) {
                 mLastFailure = status.message;
@@ -232,29 +174,25 @@ void AlarmClock::rebuildAt(const QDateTime &now, bool refetch)
             }
             if (mList.built)
                 return;
-            mFacts = PlaceFacts();
+            // No hours, but the place's wall clock, so that the list knows its date.
+            mSpan = HoursSpan::fromEvents({mPlace.longitude, mPlace.latitude, mPlace.zone}, {}, {}, {});
         }
     }
     // The marks carry over only within the same place and alarm choices.
     const bool same = mList.built && mListPlace == mPlace && mListChoices == mChoices;
-    mList = buildEventList(mFacts, mChoices, now, mPlace.zone, mLocale, same ? &mList : nullptr);
+    mList = buildEventList(mSpan, mChoices, now, mLocale, same ? &mList : nullptr);
     mListPlace = mPlace;
     mListChoices = mChoices;
-    if (!mHaveFacts) {
-        // A list without facts counts as built for today, so it is not built every second.
-        mList.builtOn = today;
-        mList.builtOffset = now.toTimeZone(mPlace.zone).offsetFromUtc();
-    }
     emit listRebuilt(mList);
     mHourKnown = false;
 }
 
 void AlarmClock::updateHour(const QDateTime &now, bool force)
 {
-    // The hour in force holds until its end, unless the facts changed.
-    if (!force && mHourKnown && mHour.hour && mHour.hour->start <= now && now < mHour.hour->end)
+    // The hour in force holds until its end, unless the span changed.
+    if (!force && mHourKnown && mHour.hour && mHour.hour->contains(now))
         return;
-    HourInForce hour = hourInForce(mFacts, now, mPlace.zone, mLocale);
+    CurrentHour hour = currentHour(mSpan, now, mLocale);
     const bool changed = force || !mHourKnown || !(hour == mHour);
     mHour = std::move(hour);
     mHourKnown = true;

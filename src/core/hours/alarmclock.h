@@ -2,14 +2,14 @@
 
 #include "common/status.h"
 #include "hours/eventlist.h"
+#include "hours/hoursspan.h"
+#include "hours/planetaryhours.h"
 
 #include <QDateTime>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QTimeZone>
 #include <functional>
-#include <optional>
 
 class QTimer;
 
@@ -33,36 +33,11 @@ struct ClockPlace {
     bool operator!=(const ClockPlace &other) const { return !(*this == other); }
 };
 
-// Gives the hours and horizon events of `place` for the local dates `first` to `last`, or a
-// failure with the message to show (an engine that does not run, a place it refuses).
-using PlaceFactsProvider =
-    std::function<Status(const ClockPlace &place, QDate first, QDate last, PlaceFacts *facts)>;
-
-// The planetary hour in force, as the caption and the tray show it.
-struct HourInForce {
-    std::optional<PlaceHour> hour;
-    QString HourText;     // " [Hour of Venus 6:12 AM-7:05 AM]", " [Hour not available: no sunrise]"
-                          // (or "no sunset"), " [Hour not available]" (hours not known yet)
-    QString CurrentRuler; // "Venus"; empty without an hour
-    int trayImage = -1;   // the ruler's tray image (0 Saturn .. 6 Moon); -1 without an hour
-    bool noSunrise = false, noSunset = false;
-
-    bool operator==(const HourInForce &other) const
-    {
-        return HourText == other.HourText && CurrentRuler == other.CurrentRuler &&
-               trayImage == other.trayImage && noSunrise == other.noSunrise && noSunset == other.noSunset;
-    }
-};
-
-// The hour that holds `now` (an instant) among the facts' hours, and what to say when none does:
-// the day of `now` (the place's local date, or the day before while its night lasts) without
-// hours says why. Times print on the place's wall clock, rounded to the minute.
-HourInForce hourInForce(const PlaceFacts &facts, const QDateTime &now, const QTimeZone &zone,
-                        const LocaleFacts &locale);
-
-// The 24 lines of "hl.txt" for the base day `date` (see hourLine()); none without hours.
-QStringList hoursFileLines(const PlaceFacts &facts, QDate date, const QTimeZone &zone,
-                           const LocaleFacts &locale);
+// Gives the hours and horizon events of `place` for the local dates `first` to `last` (the span
+// holds the day before too, see fetchHoursSpan()), or a failure with the message to show (an
+// engine that does not run, a place it refuses).
+using HoursSpanProvider =
+    std::function<Status(const ClockPlace &place, QDate first, QDate last, HoursSpan *span)>;
 
 // The alarm clock: it owns the one-second timer ("Timer1"), the place, the hours in force and the
 // alarm list, does the minute's work and rebuilds the list when what feeds it changes. Windows,
@@ -83,7 +58,7 @@ public:
     // Where "now" comes from (the system clock by default); in any zone, only its instant counts.
     void setNow(std::function<QDateTime()> now);
     QDateTime now() const;
-    void setProvider(PlaceFactsProvider provider);
+    void setProvider(HoursSpanProvider provider);
     // A change of place or choices rebuilds the list at the next tick (rebuild() does it at once).
     void setPlace(const ClockPlace &place);
     void setChoices(const AlarmChoices &choices);
@@ -100,22 +75,25 @@ public:
 
     // One second's work.
     void tick();
-    // Builds the list again now (the facts are fetched again too), with the marks of the same
+    // Builds the list again now (the span is fetched again too), with the marks of the same
     // place and choices carried over.
     void rebuild();
 
     const EventList &events() const { return mList; }
     // The user's check mark on row `row` (silenced when checked before its minute).
     void setRowChecked(int row, bool checked);
-    const HourInForce &hour() const { return mHour; }
-    const PlaceFacts &facts() const { return mFacts; }
+    // The hour in force, as currentHour() gives it for the clock's span.
+    const CurrentHour &hour() const { return mHour; }
+    // The hours and horizon events of the last successful fetch (empty before one): yesterday to
+    // two days after the local date of the build.
+    const HoursSpan &span() const { return mSpan; }
     // The place's local date of the last build.
     QDate today() const { return mList.builtOn; }
 
 signals:
     void secondTicked(const QDateTime &now);
     void minuteStarted(const QDateTime &now);
-    void hourChanged(const HourInForce &hour);
+    void hourChanged(const CurrentHour &hour);
     void listRebuilt(const EventList &list);
     // Event `row` rings: its body's and word's sounds, a notification. Not sent for a row the user
     // has checked; rowFired follows either way.
@@ -134,21 +112,21 @@ private:
     const LocaleFacts &mLocale;
     QTimer *mTimer = nullptr;
     std::function<QDateTime()> mNow;
-    PlaceFactsProvider mProvider;
+    HoursSpanProvider mProvider;
     ClockPlace mPlace;
     AlarmChoices mChoices;
 
-    PlaceFacts mFacts;
-    ClockPlace mFactsPlace; // what the facts were fetched for
-    QDate mFactsDate;
-    bool mHaveFacts = false;
+    HoursSpan mSpan;
+    ClockPlace mSpanPlace; // what the span was fetched for
+    QDate mSpanDate;
+    bool mHaveSpan = false;
     qint64 mFailedMinute = -1; // a failed fetch is tried again the next minute
     QString mLastFailure;
 
     EventList mList;
     ClockPlace mListPlace; // what the list was built for
     AlarmChoices mListChoices;
-    HourInForce mHour;
+    CurrentHour mHour;
     bool mHourKnown = false;
 
     bool mStarted = false;

@@ -47,14 +47,6 @@ EventEntry makeEntry(const QDateTime &at, const QString &body, const QString &wo
 
 } // namespace
 
-const PlaceDay *PlaceFacts::day(QDate date) const
-{
-    for (const PlaceDay &d : days)
-        if (d.date == date)
-            return &d;
-    return nullptr;
-}
-
 AlarmChoices AlarmChoices::from(const TSettings &settings)
 {
     AlarmChoices choices;
@@ -109,9 +101,10 @@ QString eventLine(const EventEntry &entry, const LocaleFacts &locale)
            entry.word;
 }
 
-EventList buildEventList(const PlaceFacts &facts, const AlarmChoices &choices, const QDateTime &now,
-                         const QTimeZone &zone, const LocaleFacts &locale, const EventList *carry)
+EventList buildEventList(const HoursSpan &span, const AlarmChoices &choices, const QDateTime &now,
+                         const LocaleFacts &locale, const EventList *carry)
 {
+    const QTimeZone &zone = span.place().zone;
     const qint64 present = minuteOf(now);
     const QDateTime local = now.toTimeZone(zone);
     const QDate today = local.date();
@@ -127,13 +120,13 @@ EventList buildEventList(const PlaceFacts &facts, const AlarmChoices &choices, c
     };
     // Last night's hours first (those still to come when the night has not ended), then today's.
     for (const QDate base : {today.addDays(-1), today})
-        if (const PlaceDay *day = facts.day(base))
-            for (const PlaceHour &hour : day->hours)
-                add(hour.start, planetName(hour.ruler), QLatin1String(HourEventWord));
-    for (const PlaceEvent &event : facts.events) {
-        const QDate date = event.at.toTimeZone(zone).date();
+        if (const BaseDayHours *day = span.day(base); day && day->valid())
+            for (const PlanetHour &hour : day->hours)
+                add(hour.startUtc, planetName(hour.ruler), QLatin1String(HourEventWord));
+    for (const HorizonInstant &event : span.events()) {
+        const QDate date = placeClock(event.utc, zone).date();
         if (date >= today && date < today.addDays(ReportedDays))
-            add(event.at, event.body, event.word);
+            add(event.utc, event.body, event.word);
     }
 
     if (carry) {

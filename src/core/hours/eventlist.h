@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hours/hoursspan.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -16,40 +18,6 @@ struct TSettings;
 
 constexpr auto HourEventWord = "Hour";
 constexpr auto NodeBody = "Node";
-
-// One horizon event of a place: a rise, set or culmination of one body, as an instant.
-struct PlaceEvent {
-    QDateTime at; // UTC
-    QString body; // "Sun", "Moon", "Mercury" ... "Pluto", "Node", as the reports name them
-    QString word; // "rises", "zeniths", "sets" or "nadirs"
-};
-
-// One planetary hour of a place, as instants.
-struct PlaceHour {
-    QDateTime start; // UTC, first moment of the hour
-    QDateTime end;   // UTC, first moment after it
-    int ruler = 0;   // index into PlanetCycle
-    bool night = false;
-    int number = 0; // 0..11 within its day or night
-    QDate baseDay;  // the local date whose sunrise begins the day the hour belongs to
-};
-
-// One base day of a place: its 24 hours, or why it has none.
-struct PlaceDay {
-    QDate date;             // local date of the place
-    bool hasHours = false;  // sunrise, sunset and the next sunrise follow each other
-    bool noSunrise = false; // without hours: the Sun does not rise that day (polar night)
-    bool noSunset = false;  // without hours: it rises but does not set (midnight sun)
-    QList<PlaceHour> hours; // 24 when hasHours: 0..11 the day from sunrise, 12..23 the night
-};
-
-// The hours and horizon events of a place over a run of local dates.
-struct PlaceFacts {
-    QList<PlaceDay> days;     // consecutive local dates
-    QList<PlaceEvent> events; // every body's horizon events over those dates, each once
-
-    const PlaceDay *day(QDate date) const;
-};
 
 // The alarm flags of the settings: per hour ruler (TSettings::HourAlarm order) and per body for
 // the rise, set and culmination events (BodyKeys order).
@@ -107,16 +75,16 @@ bool keptByChoices(const QString &body, const QString &word, const AlarmChoices 
 // event word), the hour lines as "hl.txt" writes them.
 QString eventLine(const EventEntry &entry, const LocaleFacts &locale);
 
-// Builds the list at `now` (an instant) for the place whose wall clock is `zone`. It holds the
+// Builds the list at `now` (an instant) from `span`, on its place's wall clock. It holds the
 // hours of the base day before the local date of `now` and of that date (the rest of last
 // night first when `now` is before sunrise), and the horizon events of that date and the two
 // after it, as `choices` let them in, from the present minute on. When `carry` is the list of an
 // earlier build of the same place and choices, every event both hold keeps its marks (checked,
-// fired, missed), and its events still to come that the new facts lack are kept; an event that
+// fired, missed), and its events still to come that the new span lacks are kept; an event that
 // passed unheard since is kept once more, marked missed. Events are the same when body and word
 // agree and their instants lie within a minute: none is listed twice.
-EventList buildEventList(const PlaceFacts &facts, const AlarmChoices &choices, const QDateTime &now,
-                         const QTimeZone &zone, const LocaleFacts &locale, const EventList *carry = nullptr);
+EventList buildEventList(const HoursSpan &span, const AlarmChoices &choices, const QDateTime &now,
+                         const LocaleFacts &locale, const EventList *carry = nullptr);
 
 // The indices of the events neither fired nor missed whose minute is `now`'s minute, in order.
 QList<int> dueEvents(const EventList &list, const QDateTime &now);

@@ -49,23 +49,23 @@ Notice alarmNotice(const QString &body, const QString &word, QTime at, std::opti
     return {hourTitle(body), until ? timeSpanText(at, *until, locale) : locale.formatShortTime(at)};
 }
 
-std::optional<QTime> presentHourEnd(const HourInForce &present, const QDateTime &alarmAt,
+std::optional<QTime> presentHourEnd(const CurrentHour &present, const QDateTime &alarmAt,
                                     const QTimeZone &zone)
 {
     // The event list holds only the hours the user wants alarms for, so the hour's end comes
     // from the hours themselves.
-    if (!present.hour || alarmMinute(present.hour->start) != alarmMinute(alarmAt))
+    if (!present.hour || alarmMinute(present.hour->startUtc) != alarmMinute(alarmAt))
         return std::nullopt;
-    return wallMinute(present.hour->end, zone);
+    return wallMinute(present.hour->endUtc, zone);
 }
 
-QString presentHourTip(const HourInForce &present, const QTimeZone &zone, const LocaleFacts &locale)
+QString presentHourTip(const CurrentHour &present, const QTimeZone &zone, const LocaleFacts &locale)
 {
     QString tip = QStringLiteral("Orlam");
     if (present.hour && !present.CurrentRuler.isEmpty())
-        tip +=
-            QLatin1Char('\n') + hourTitle(present.CurrentRuler) + QStringLiteral(", ") +
-            timeSpanText(wallMinute(present.hour->start, zone), wallMinute(present.hour->end, zone), locale);
+        tip += QLatin1Char('\n') + hourTitle(present.CurrentRuler) + QStringLiteral(", ") +
+               timeSpanText(wallMinute(present.hour->startUtc, zone), wallMinute(present.hour->endUtc, zone),
+                            locale);
     return tip;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "hours/alarmclock.h"
+#include "hours/planetaryhours.h"
 
 #include <QDateTime>
 #include <QString>
@@ -34,11 +34,11 @@ Notice alarmNotice(const QString &body, const QString &word, QTime at, std::opti
 
 // The end, on the wall clock of `zone` (to the minute, as the alarms show), of the hour in force
 // when that hour begins in the minute of the instant `alarmAt`; nothing for another hour or none.
-std::optional<QTime> presentHourEnd(const HourInForce &present, const QDateTime &alarmAt,
+std::optional<QTime> presentHourEnd(const CurrentHour &present, const QDateTime &alarmAt,
                                     const QTimeZone &zone);
 
 // The tray item's tooltip: "Orlam", and below it the hour in force
 // ("Hour of Venus, 6:12 – 7:05 AM") when there is one.
-QString presentHourTip(const HourInForce &present, const QTimeZone &zone, const LocaleFacts &locale);
+QString presentHourTip(const CurrentHour &present, const QTimeZone &zone, const LocaleFacts &locale);
 
 } // namespace orlam

@@ -31,6 +31,13 @@ struct CurrentHour {
     int trayImage = -1;   // the ruler's tray image; -1 leaves the tray image as it is
     std::optional<PlanetHour> hour;
     NoHours why = NoHours::None; // why the base day at the instant has no hours
+
+    // The same as shown: text, ruler, tray image and reason (not the hour's instants).
+    bool operator==(const CurrentHour &other) const
+    {
+        return HourText == other.HourText && CurrentRuler == other.CurrentRuler &&
+               trayImage == other.trayImage && why == other.why;
+    }
 };
 CurrentHour currentHour(const HoursSpan &span, const QDateTime &nowUtc, const LocaleFacts &locale);
 

@@ -5,6 +5,8 @@
 #include "hours/planets.h"
 #include "settings/settings.h"
 
+#include <QCoreApplication>
+
 namespace orlam {
 namespace {
 
@@ -15,47 +17,30 @@ QDateTime at(int y, int m, int d, int h, int min, int s = 0)
     return QDateTime(QDate(y, m, d), QTime(h, min, s), Chicago).toUTC();
 }
 
-// A base day whose sunrise, sunset and next sunrise are given: its 24 hours in equal shares.
-PlaceDay dayOf(QDate date, const QDateTime &rise, const QDateTime &set, const QDateTime &nextRise)
+HorizonInstant event(const QDateTime &utc, const char *body, const char *word)
 {
-    PlaceDay day;
-    day.date = date;
-    day.hasHours = true;
-    const int first = firstRulerOfDay(date.dayOfWeek());
-    for (int h = 0; h < 24; ++h) {
-        const bool night = h >= 12;
-        const QDateTime from = night ? set : rise;
-        const qint64 share = from.msecsTo(night ? nextRise : set) / 12;
-        PlaceHour hour;
-        hour.start = from.addMSecs(share * (h % 12));
-        hour.end = h % 12 == 11 ? (night ? nextRise : set) : from.addMSecs(share * (h % 12 + 1));
-        hour.ruler = (first + h) % PlanetCycleLength;
-        hour.night = night;
-        hour.number = h % 12;
-        hour.baseDay = date;
-        day.hours.append(hour);
-    }
-    return day;
+    return {utc, QLatin1String(body), QLatin1String(word)};
 }
 
-// 14 and 15 June 2026 in Chicago, with a few events of every kind.
-PlaceFacts juneFacts()
+// 15 June 2026 in Chicago and the night before, with a few events of every kind: the hours of
+// 14 and 15 June come from the Sun's rises and sets as the hours road divides them.
+HoursSpan juneSpan()
 {
-    PlaceFacts facts;
-    facts.days << dayOf(QDate(2026, 6, 14), at(2026, 6, 14, 5, 26), at(2026, 6, 14, 20, 50),
-                        at(2026, 6, 15, 5, 26, 20))
-               << dayOf(QDate(2026, 6, 15), at(2026, 6, 15, 5, 26, 20), at(2026, 6, 15, 20, 50, 40),
-                        at(2026, 6, 16, 5, 26, 40));
-    facts.events = {
-        {at(2026, 6, 15, 5, 26, 20), QStringLiteral("Sun"), QStringLiteral("rises")},
-        {at(2026, 6, 15, 9, 0), QStringLiteral("Moon"), QStringLiteral("rises")},
-        {at(2026, 6, 15, 13, 9, 40), QStringLiteral("Sun"), QStringLiteral("zeniths")},
-        {at(2026, 6, 15, 14, 0), QStringLiteral("Node"), QStringLiteral("rises")},
-        {at(2026, 6, 15, 15, 0), QStringLiteral("Chiron"), QStringLiteral("rises")},
-        {at(2026, 6, 16, 5, 26, 40), QStringLiteral("Sun"), QStringLiteral("rises")},
-        {at(2026, 6, 18, 5, 27), QStringLiteral("Sun"), QStringLiteral("rises")}, // three days on
+    const QList<HorizonInstant> events = {
+        event(at(2026, 6, 14, 5, 26), "Sun", "rises"),
+        event(at(2026, 6, 14, 20, 50), "Sun", "sets"),
+        event(at(2026, 6, 15, 5, 26, 20), "Sun", "rises"),
+        event(at(2026, 6, 15, 9, 0), "Moon", "rises"),
+        event(at(2026, 6, 15, 13, 9, 40), "Sun", "zeniths"),
+        event(at(2026, 6, 15, 14, 0), "Node", "rises"),
+        event(at(2026, 6, 15, 15, 0), "Chiron", "rises"),
+        event(at(2026, 6, 15, 20, 50, 40), "Sun", "sets"),
+        event(at(2026, 6, 16, 5, 26, 40), "Sun", "rises"),
+        event(at(2026, 6, 18, 5, 27), "Sun", "rises"), // three days on
     };
-    return facts;
+    const QDate june15(2026, 6, 15);
+    return HoursSpan::fromEvents({QStringLiteral("93W21"), QStringLiteral("45N05"), Chicago}, june15, june15,
+                                 events);
 }
 
 std::string describe(const EventList &list)
@@ -96,27 +81,29 @@ TEST(EventList, BuildTakesLastNightTodayAndTheChosenEventsFromTheMinuteOn)
         {"night start", at(2026, 6, 15, 2, 0), sunOnly(),
          "06-15 03:17 Sun Hour\n06-15 05:26 Sun rises\n06-15 10:34 Sun Hour\n06-15 13:10 Sun zeniths\n06-15 "
          "15:00 Chiron rises\n"
-         "06-15 19:34 Sun Hour\n06-16 01:09 Sun Hour\n06-16 05:27 Sun rises"},
+         "06-15 19:34 Sun Hour\n06-15 20:51 Sun sets\n06-16 01:09 Sun Hour\n06-16 05:27 Sun rises"},
         // The present minute stays, so the tick that follows the build fires it; the Node never
         // comes, a body without a flag always does.
         {"midday with the Moon", at(2026, 6, 15, 13, 10, 30), moonToo,
          "06-15 13:10 Sun zeniths\n06-15 14:26 Moon Hour\n06-15 15:00 Chiron rises\n06-15 19:34 Sun Hour\n"
-         "06-15 22:17 Moon Hour\n06-16 01:09 Sun Hour\n06-16 03:18 Moon Hour\n06-16 05:27 Sun rises"},
+         "06-15 20:51 Sun sets\n06-15 22:17 Moon Hour\n06-16 01:09 Sun Hour\n06-16 03:18 Moon Hour\n06-16 "
+         "05:27 Sun rises"},
         {"a minute later", at(2026, 6, 15, 13, 11), sunOnly(),
-         "06-15 15:00 Chiron rises\n06-15 19:34 Sun Hour\n06-16 01:09 Sun Hour\n06-16 05:27 Sun rises"},
+         "06-15 15:00 Chiron rises\n06-15 19:34 Sun Hour\n06-15 20:51 Sun sets\n06-16 01:09 Sun Hour\n"
+         "06-16 05:27 Sun rises"},
     };
     for (const Row &row : rows) {
-        const EventList list = buildEventList(juneFacts(), row.choices, row.now, Chicago, us);
+        const EventList list = buildEventList(juneSpan(), row.choices, row.now, us);
         EXPECT_EQ(describe(list), std::string(row.expected)) << row.name;
         EXPECT_EQ(list.builtOn, QDate(2026, 6, 15)) << row.name;
         EXPECT_EQ(list.builtOffset, -5 * 3600) << row.name;
     }
 
     // The rows read as the reports and "hl.txt" write them; dates in the locale's order.
-    const EventList list = buildEventList(juneFacts(), sunOnly(), at(2026, 6, 15, 2, 0), Chicago, us);
+    const EventList list = buildEventList(juneSpan(), sunOnly(), at(2026, 6, 15, 2, 0), us);
     EXPECT_EQ(list.entries[0].line.toStdString(), "(Mon) 06/15/2026 03:17am Sun           Hour");
     EXPECT_EQ(list.entries[1].line.toStdString(), "(Mon) 06/15/2026 05:26am     Sun       rises");
-    const EventList german = buildEventList(juneFacts(), sunOnly(), at(2026, 6, 15, 2, 0), Chicago, de);
+    const EventList german = buildEventList(juneSpan(), sunOnly(), at(2026, 6, 15, 2, 0), de);
     EXPECT_EQ(german.entries[1].line.toStdString(), "(Mon) 15.06.2026 05:26am     Sun       rises");
 }
 
@@ -126,7 +113,7 @@ TEST(EventList, RebuildCarriesMarksOfTheSamePlaceAndNeverTwice)
     AlarmChoices all;
     all.hour.fill(true);
     all.riseSet.fill(true);
-    EventList old = buildEventList(juneFacts(), all, at(2026, 6, 15, 13, 0), Chicago, us);
+    EventList old = buildEventList(juneSpan(), all, at(2026, 6, 15, 13, 0), us);
     ASSERT_GE(old.size(), 10);
     // The zenith's minute came (it fired); the user silenced the next row; the row after it was
     // passed over unheard (a jump).
@@ -141,7 +128,7 @@ TEST(EventList, RebuildCarriesMarksOfTheSamePlaceAndNeverTwice)
     old.entries.append(extra);
 
     const QDateTime now = at(2026, 6, 15, 13, 10, 50); // the zenith's minute: it has fired
-    const EventList rebuilt = buildEventList(juneFacts(), all, now, Chicago, us, &old);
+    const EventList rebuilt = buildEventList(juneSpan(), all, now, us, &old);
     const QString rows = QString::fromStdString(describe(rebuilt));
     EXPECT_TRUE(rows.contains(QLatin1String("06-15 13:10 Sun zeniths [x] fired")));
     EXPECT_TRUE(rows.contains(silenced + QStringLiteral(" [x]")));
@@ -159,49 +146,81 @@ TEST(EventList, RebuildCarriesMarksOfTheSamePlaceAndNeverTwice)
         EXPECT_TRUE(ticked.entries[i].missed);
     EXPECT_TRUE(markMissedEvents(ticked, jump).isEmpty()) << "marked once";
     EXPECT_TRUE(dueEvents(ticked, jump).isEmpty());
-    const EventList carried = buildEventList(juneFacts(), all, jump, Chicago, us, &rebuilt);
+    const EventList carried = buildEventList(juneSpan(), all, jump, us, &rebuilt);
     EXPECT_NE(describe(carried).find("06-15 15:00 Chiron rises missed"), std::string::npos);
-    const EventList next = buildEventList(juneFacts(), all, jump, Chicago, us, &carried);
+    const EventList next = buildEventList(juneSpan(), all, jump, us, &carried);
     EXPECT_EQ(describe(next).find("missed"), std::string::npos);
 }
 
-TEST(EventList, HourInForceAndWhyThereIsNone)
+// The clock keeps the span its provider gives: its list is the one buildEventList() makes of it,
+// its hour the one currentHour() finds in it. A failed fetch says so once, leaves an empty list
+// of the day, and is tried again the next minute.
+TEST(AlarmClock, HoldsTheSpanOfItsProvider)
 {
+    int argc = 1;
+    char name[] = "clock";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
     const LocaleFacts us = test::localeFor(QLocale::English, QLocale::UnitedStates);
-    PlaceFacts polar;
-    PlaceDay night;
-    night.date = QDate(2026, 12, 20);
-    night.noSunrise = true;
-    PlaceDay midnightSun;
-    midnightSun.date = QDate(2026, 6, 20);
-    midnightSun.noSunset = true;
-    polar.days << night << midnightSun;
-    struct Row {
-        const char *name;
-        PlaceFacts facts;
-        QDateTime now;
-        std::string text;
-        int tray;
-    };
-    const Row rows[] = {
-        // A Monday's first hour is the Moon's, from sunrise at 5:26:20 (printed 5:26).
-        {"first hour", juneFacts(), at(2026, 6, 15, 5, 26, 20), " [Hour of Moon 5:26 AM-6:43 AM]", 6},
-        {"last night's hour", juneFacts(), at(2026, 6, 15, 2, 0), " [Hour of Jupiter 1:51 AM-2:34 AM]", 1},
-        {"polar night", polar, at(2026, 12, 20, 12, 0), " [Hour not available: no sunrise]", -1},
-        {"midnight sun", polar, at(2026, 6, 20, 12, 0), " [Hour not available: no sunset]", -1},
-        {"not known", PlaceFacts(), at(2026, 6, 20, 12, 0), " [Hour not available]", -1},
-    };
-    for (const Row &row : rows) {
-        const HourInForce hour = hourInForce(row.facts, row.now, Chicago, us);
-        EXPECT_EQ(hour.HourText.toStdString(), row.text) << row.name;
-        EXPECT_EQ(hour.trayImage, row.tray) << row.name;
-    }
-    EXPECT_TRUE(hourInForce(polar, at(2026, 12, 20, 12, 0), Chicago, us).noSunrise);
+    QDateTime now = at(2026, 6, 15, 2, 0, 10);
+    bool engineRuns = false;
+    QList<std::pair<QDate, QDate>> asked;
+    AlarmClock clock(us);
+    clock.setNow([&now] { return now; });
+    clock.setProvider([&](const ClockPlace &, QDate first, QDate last, HoursSpan *span) {
+        asked.append({first, last});
+        if (!engineRuns)
+            return Status::failure(QStringLiteral("The engine did not start."));
+        *span = juneSpan();
+        return Status::success();
+    });
+    ClockPlace place;
+    place.longitude = QStringLiteral("93W21");
+    place.latitude = QStringLiteral("45N05");
+    place.zone = Chicago;
+    clock.setPlace(place);
+    clock.setChoices(sunOnly());
+    QStringList failures, hours, rung;
+    QObject::connect(&clock, &AlarmClock::failed, [&](const QString &text) { failures << text; });
+    QObject::connect(&clock, &AlarmClock::hourChanged,
+                     [&](const CurrentHour &hour) { hours << hour.HourText; });
+    QObject::connect(&clock, &AlarmClock::alarmDue,
+                     [&](const EventEntry &entry) { rung << entry.body + QLatin1Char(' ') + entry.word; });
+    clock.setPaused(true); // the test ticks by hand
+    clock.start();
 
-    const QStringList file = hoursFileLines(juneFacts(), QDate(2026, 6, 15), Chicago, us);
-    ASSERT_EQ(file.size(), 24);
-    EXPECT_EQ(file[0].toStdString(), "(Mon) 06/15/2026 05:26am Moon          Hour");
-    EXPECT_TRUE(hoursFileLines(polar, QDate(2026, 12, 20), Chicago, us).isEmpty());
+    EXPECT_EQ(failures, QStringList{"The engine did not start."});
+    EXPECT_TRUE(clock.events().built);
+    EXPECT_TRUE(clock.events().isEmpty());
+    EXPECT_EQ(clock.today(), QDate(2026, 6, 15));
+    EXPECT_EQ(hours, QStringList{" [Hour not available]"});
+    now = now.addSecs(30);
+    clock.tick();
+    ASSERT_EQ(asked.size(), 1) << "not again within the minute";
+
+    // The next minute fetches again; the same failure is not told twice.
+    now = now.addSecs(30);
+    clock.tick();
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_EQ(failures.size(), 1);
+
+    engineRuns = true;
+    now = now.addSecs(60);
+    clock.tick();
+    ASSERT_EQ(asked.size(), 3);
+    EXPECT_EQ(asked.back(), std::make_pair(QDate(2026, 6, 14), QDate(2026, 6, 17)));
+    EXPECT_EQ(describe(clock.events()), describe(buildEventList(juneSpan(), sunOnly(), now, us)));
+    EXPECT_TRUE(clock.hour() == currentHour(clock.span(), now, us));
+    EXPECT_EQ(hours.back(), " [Hour of Jupiter 1:51 AM-2:34 AM]");
+
+    // The Sun's hour at 3:17 rings in its minute, once; the hour in force follows.
+    now = at(2026, 6, 15, 3, 17, 5);
+    clock.tick();
+    now = now.addSecs(30);
+    clock.tick();
+    EXPECT_EQ(rung, QStringList{"Sun Hour"});
+    EXPECT_EQ(hours.back(), " [Hour of Sun 3:17 AM-4:00 AM]");
+    EXPECT_EQ(asked.size(), 3) << "the span serves the whole day";
 }
 
 TEST(EventList, Sounds)

@@ -1,6 +1,7 @@
 // What the desktop notices and the tray's tooltip say about an alarm and the present hour.
 #include "../thelemic/calctestsupport.h"
 
+#include "hours/eventlist.h"
 #include "hours/notices.h"
 
 namespace orlam {
@@ -49,13 +50,13 @@ QDateTime chicago(int day, int hour, int minute, int second = 0)
 }
 
 // The clock in Saturn's hour of Saturday 13 June 2026, 9:23:40 to 10:04:50 (10:05 to the minute).
-HourInForce saturnHour()
+CurrentHour saturnHour()
 {
-    HourInForce present;
+    CurrentHour present;
     present.CurrentRuler = QStringLiteral("Saturn");
-    PlaceHour hour;
-    hour.start = chicago(13, 9, 23, 40);
-    hour.end = chicago(13, 10, 4, 50);
+    PlanetHour hour;
+    hour.startUtc = chicago(13, 9, 23, 40);
+    hour.endUtc = chicago(13, 10, 4, 50);
     present.hour = hour;
     return present;
 }
@@ -63,12 +64,12 @@ HourInForce saturnHour()
 TEST(Notices, AnAlarmSaysWhatHappensAndUntilWhen)
 {
     const LocaleFacts us = localeFor(QLocale::English, QLocale::UnitedStates);
-    const HourInForce saturn = saturnHour();
+    const CurrentHour saturn = saturnHour();
     struct Row {
         const char *name;
         const char *body, *word;
         QDateTime at; // the event's instant
-        HourInForce present;
+        CurrentHour present;
         QString summary, text;
     } rows[] = {
         // The alarm rings in the minute its instant rounds to, 9:24.
@@ -79,9 +80,9 @@ TEST(Notices, AnAlarmSaysWhatHappensAndUntilWhen)
         {"another hour", "Saturn", "Hour", chicago(13, 16, 40), saturn, "Hour of Saturn", "4:40 PM"},
         {"the same minute a day before", "Saturn", "Hour", chicago(12, 9, 23, 40), saturn, "Hour of Saturn",
          "9:24 AM"},
-        {"hours unknown", "Venus", "Hour", chicago(13, 9, 23, 40), HourInForce(), "Hour of Venus", "9:24 AM"},
+        {"hours unknown", "Venus", "Hour", chicago(13, 9, 23, 40), CurrentHour(), "Hour of Venus", "9:24 AM"},
         {"a rising", "Sun", "rises", chicago(13, 5, 26), saturn, "Sun rises", "5:26 AM"},
-        {"a culmination", "Moon", "zeniths", chicago(13, 21, 2), HourInForce(), "Moon zeniths", "9:02 PM"},
+        {"a culmination", "Moon", "zeniths", chicago(13, 21, 2), CurrentHour(), "Moon zeniths", "9:02 PM"},
     };
     for (const Row &row : rows) {
         const QTime ringing = QDateTime::fromSecsSinceEpoch(alarmMinute(row.at) * 60, Chicago).time();
@@ -99,7 +100,7 @@ TEST(Notices, TheTooltipNamesTheProgramAndThePresentHour)
     // The same hour on another wall clock.
     EXPECT_EQ(presentHourTip(saturnHour(), QTimeZone("Europe/London"), gb),
               "Orlam\nHour of Saturn, 15:24 " + Dash + " 16:05");
-    EXPECT_EQ(presentHourTip(HourInForce(), Chicago, gb), QStringLiteral("Orlam"));
+    EXPECT_EQ(presentHourTip(CurrentHour(), Chicago, gb), QStringLiteral("Orlam"));
 }
 
 } // namespace
