@@ -16,6 +16,7 @@
 #include "hours/hoursspan.h"
 #include "hours/notices.h"
 #include "hours/planetaryhours.h"
+#include "hours/riseset.h"
 #include "hoursmenu.h"
 #include "qtsoundplayer.h"
 #include "reportcommands.h"
@@ -683,6 +684,11 @@ void TOrm::Batch1Click()
 
 void TOrm::AstroButtonClick()
 {
+    // Every Calculate, the minute's too, removes the rise/set reports with the other reports of
+    // its run, and the clock fetches its hours away from the work folder: the viewer has those of
+    // the picker's day made when it finds none.
+    if (!QFile::exists(QLatin1String(RiseSetFileName)) && !QFile::exists(QLatin1String(RiseSetNextFileName)))
+        mCalc->updateRiseSet();
     mReports->AstroButtonClick();
 }
 

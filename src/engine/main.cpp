@@ -7,10 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iostream>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -44,9 +41,16 @@ constexpr const char *usage =
 #define ORLAM_EPHE_DIR "/usr/share/libswe/ephe"
 #endif
 
+// The engine writes through stdio alone: iostreams would set up their locales and eight standard
+// streams in every process, a good part of a small job's work.
+void print(std::FILE *stream, const std::string &text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
 int fail(int status, const std::string &message)
 {
-    std::cerr << "orlam-ephem: " << message << '\n';
+    print(stderr, "orlam-ephem: " + message + "\n");
     return status;
 }
 
@@ -56,38 +60,23 @@ int main(int argc, char **argv)
 {
     using namespace orlam;
     if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
-        std::cout << usage;
+        std::fputs(usage, stdout);
         return exitSuccess;
     }
     if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
-        std::cout << "orlam-ephem " << VersionNumber << " (Swiss Ephemeris " << Ephemeris::libraryVersion()
-                  << ")\n";
+        print(stdout, std::string("orlam-ephem ") + VersionNumber + " (Swiss Ephemeris " +
+                          Ephemeris::libraryVersion() + ")\n");
         return exitSuccess;
     }
     if (argc != 3 || std::strcmp(argv[1], "-i") != 0)
         return fail(exitBadInput, "expected -i FILE (see --help)");
 
     const std::string jobPath = argv[2];
-    // A named pipe would block the open until someone writes to it, and the program that waits
-    // for the engine would wait with it.
-    struct stat jobStat {};
-    if (::stat(jobPath.c_str(), &jobStat) == 0 && !S_ISREG(jobStat.st_mode))
-        return fail(exitBadInput, "Cannot open file " + jobPath + ": not a regular file");
-    std::ifstream in(jobPath, std::ios::binary);
-    if (!in)
-        return fail(exitBadInput, "Cannot open file " + jobPath + ": " + std::strerror(errno));
-    // Up to one byte more than a job file may hold, so the reader can refuse a longer one; read in
-    // small pieces, since a job is a few hundred bytes and a whole buffer would be cleared first.
+    // Up to one byte more than a job file may hold, so the reader can refuse a longer one.
     std::string text;
-    char piece[4096];
-    do {
-        in.read(piece, sizeof piece);
-        text.append(piece, static_cast<std::size_t>(in.gcount()));
-    } while (in && text.size() <= maxJobFileBytes);
-    if (in.bad())
-        return fail(exitBadInput, "Cannot read file " + jobPath);
-    if (text.size() > maxJobFileBytes + 1)
-        text.resize(maxJobFileBytes + 1);
+    std::string readError;
+    if (!readFileStart(jobPath, maxJobFileBytes + 1, &text, &readError))
+        return fail(exitBadInput, readError);
 
     const JobParseResult parsed = parseJobFile(text, jobPath);
     if (!parsed.ok)
@@ -104,9 +93,9 @@ int main(int argc, char **argv)
         output = runJob(job, ephemeris);
         // Reports with a header say so there; the rise/set report has none, so say it here too.
         if (ephemeris.usedBuiltInModel())
-            std::cerr
-                << "orlam-ephem: note: ephemeris files not found for this date; the built-in analytical "
-                   "model was used\n";
+            std::fputs("orlam-ephem: note: ephemeris files not found for this date; the built-in "
+                       "analytical model was used\n",
+                       stderr);
     } catch (const EphemerisError &error) {
         return fail(exitFailure, jobPath + ": " + error.what());
     }
@@ -115,9 +104,11 @@ int main(int argc, char **argv)
     if (!job.reportName.empty())
         files.emplace_back(job.reportName, output.report);
     else
-        std::cout << output.report << std::flush;
+        print(stdout, output.report);
     if (!job.pictureName.empty())
         files.emplace_back(job.pictureName, output.picture);
+    if (job.reportName.empty() && std::fflush(stdout) != 0)
+        return fail(exitFailure, std::string("Unable to write to standard output: ") + std::strerror(errno));
     std::string error;
     if (!writeFilesAtomically(files, &error))
         return fail(exitFailure, error);

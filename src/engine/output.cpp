@@ -1,6 +1,9 @@
 #include "output.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -26,7 +29,67 @@ bool writeAll(int fd, const std::string &bytes)
     return true;
 }
 
+// Creates ".NAME.XXXXXX" beside NAME with a fresh suffix and the mode a new file gets under the
+// umask, as the final file would; the kernel applies the umask, so there is no fchmod to make.
+int createTemporary(const std::string &name, std::string *path)
+{
+    constexpr char digits[] = "0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    constexpr unsigned radix = sizeof digits - 1;
+    // The clock and a stack address differ between runs; the suffix only needs to differ from
+    // files already there, and O_EXCL makes a clash a retry rather than a mistake.
+    std::uint64_t seed =
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
+        reinterpret_cast<std::uintptr_t>(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        seed += 0x9e3779b97f4a7c15ULL;
+        std::uint64_t bits = seed;
+        bits = (bits ^ (bits >> 30)) * 0xbf58476d1ce4e5b9ULL;
+        bits = (bits ^ (bits >> 27)) * 0x94d049bb133111ebULL;
+        bits ^= bits >> 31;
+        *path = "." + name + ".";
+        for (int i = 0; i < 6; ++i, bits /= radix)
+            *path += digits[bits % radix];
+        const int fd = ::open(path->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
 } // namespace
+
+bool readFileStart(const std::string &path, std::size_t limit, std::string *text, std::string *error)
+{
+    // Non-blocking, so that opening a named pipe returns at once and the check below refuses it.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "Cannot open file " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        *error = "Cannot open file " + path + ": not a regular file";
+        return false;
+    }
+    text->clear();
+    char piece[4096];
+    while (text->size() < limit) {
+        const ssize_t got = ::read(fd, piece, std::min(sizeof piece, limit - text->size()));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            ::close(fd);
+            *error = "Cannot read file " + path;
+            return false;
+        }
+        if (got == 0)
+            break;
+        text->append(piece, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return true;
+}
 
 bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files, std::string *error)
 {
@@ -35,18 +98,16 @@ bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>
         for (const std::string &name : temporaries)
             ::unlink(name.c_str());
     };
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
     for (const auto &[name, bytes] : files) {
-        std::string pattern = "." + name + ".XXXXXX";
-        const int fd = ::mkstemp(pattern.data());
+        std::string temporary;
+        const int fd = createTemporary(name, &temporary);
         if (fd < 0) {
             *error = "Cannot create file " + name + ": " + std::strerror(errno);
             cleanUp();
             return false;
         }
-        temporaries.push_back(pattern);
-        const bool ok = ::fchmod(fd, 0666 & ~mask) == 0 && writeAll(fd, bytes);
+        temporaries.push_back(temporary);
+        const bool ok = writeAll(fd, bytes);
         const int savedErrno = errno;
         if (::close(fd) != 0 || !ok) {
             *error = "Unable to write to " + name + ": " + std::strerror(ok ? errno : savedErrno);
