@@ -7,48 +7,50 @@
 // of it, to compare). Each round runs "orlam IN OUT" (headless, in a work
 // folder, settings file and runtime folder of its own) and then a shell loop that runs
 // orlam-ephem LINES times on the chart job the batch left behind; the two alternate, so that a
-// busy machine slows both alike. The target is a ratio of at most 1.25.
+// busy machine slows both alike. The target is a ratio of at most 1.25: exit status 0 within
+// it, 2 outside ("OUTSIDE TARGET"), 1 with "batch_vs_engine: FAILED: why" on standard error
+// when a run failed or the batch did not convert every line.
+
+#include "benchsupport.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 namespace {
 
+using orlam::bench::fail;
+
+constexpr double TargetRatio = 1.25;
 const QString Engine = QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
 
-bool writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        fail(QStringLiteral("cannot write %1").arg(path));
 }
 
-// Milliseconds the process took, or a negative number when it failed.
+// Milliseconds the process took; a process that cannot start or fails ends the benchmark.
 double timed(QProcess &process)
 {
     QElapsedTimer clock;
     clock.start();
     process.start();
     if (!process.waitForFinished(-1) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        std::fprintf(stderr, "%s failed: %s\n", qPrintable(process.program()),
-                     process.readAllStandardError().left(400).constData());
-        return -1;
-    }
+        process.exitCode() != 0)
+        fail(QStringLiteral("%1 %2 failed (%3, exit code %4): %5")
+                 .arg(process.program(), process.arguments().join(QLatin1Char(' ')), process.errorString())
+                 .arg(process.exitCode())
+                 .arg(QString::fromLocal8Bit(process.readAllStandardError().left(400)).trimmed()));
     return clock.nsecsElapsed() / 1e6;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 } // namespace
@@ -61,25 +63,17 @@ int main(int argc, char **argv)
     const int rounds = std::max(1, args.value(2, QStringLiteral("5")).toInt());
     const QString program = args.value(3, QStringLiteral(ORLAM_BIN_DIR "/orlam"));
 
+    if (!QFileInfo(program).isExecutable())
+        fail(QStringLiteral("%1 is not an executable program").arg(program));
+    if (!QFileInfo(Engine).isExecutable())
+        fail(QStringLiteral("%1 is not an executable program").arg(Engine));
     QTemporaryDir dir;
+    if (!dir.isValid())
+        fail(QStringLiteral("cannot make a work folder: %1").arg(dir.errorString()));
     QDir(dir.path()).mkpath(QStringLiteral("run"));
     QDir(dir.path()).mkpath(QStringLiteral("loop"));
-    QByteArray input;
-    for (int i = 0; i < lines; ++i) {
-        const QDate d = QDate(2026, 1, 1).addDays(i % 3650);
-        input += QStringLiteral("id%1,\"Place %1\",%2/%3/%4,%5:%6,6,93W21,45N05\r\n")
-                     .arg(i)
-                     .arg(d.month())
-                     .arg(d.day())
-                     .arg(d.year())
-                     .arg(i % 24)
-                     .arg(i % 60, 2, 10, QLatin1Char('0'))
-                     .toLatin1();
-    }
-    if (!writeFile(dir.filePath(QStringLiteral("in.csv")), input) ||
-        !writeFile(dir.filePath(QStringLiteral("Orlam.ini")),
-                   "[orlam]\r\nAstrolog=" + Engine.toUtf8() + "\r\n"))
-        return 2;
+    writeFile(dir.filePath(QStringLiteral("in.csv")), orlam::bench::batchInput(lines));
+    writeFile(dir.filePath(QStringLiteral("Orlam.ini")), "[orlam]\r\nAstrolog=" + Engine.toUtf8() + "\r\n");
 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -94,18 +88,19 @@ int main(int argc, char **argv)
         orlam.setWorkingDirectory(dir.path());
         orlam.setProgram(program);
         orlam.setArguments({QStringLiteral("in.csv"), QStringLiteral("out.csv")});
-        orlam.setStandardErrorFile(QProcess::nullDevice());
         const double batchMs = timed(orlam);
-        if (batchMs < 0)
-            return 1;
+        const QByteArray converted = [&] {
+            QFile out(dir.filePath(QStringLiteral("out.csv")));
+            return out.open(QIODevice::ReadOnly) ? out.readAll() : QByteArray();
+        }();
+        if (converted.count('\n') != lines)
+            fail(QStringLiteral("the batch wrote %1 of %2 lines").arg(converted.count('\n')).arg(lines));
 
         // The bare runs take the chart job the batch wrote, in a folder of their own.
         const QString job = dir.filePath(QStringLiteral("loop/input.txt"));
         QFile::remove(job);
-        // (A build from before the work folder left it in the folder it was started in.)
-        if (!QFile::copy(dir.filePath(QStringLiteral("data/Orlam/input.txt")), job) &&
-            !QFile::copy(dir.filePath(QStringLiteral("input.txt")), job))
-            return 2;
+        if (!QFile::copy(dir.filePath(QStringLiteral("data/Orlam/input.txt")), job))
+            fail(QStringLiteral("the batch left no job file in its work folder"));
         QProcess shell;
         shell.setWorkingDirectory(dir.filePath(QStringLiteral("loop")));
         shell.setProgram(QStringLiteral("/bin/sh"));
@@ -114,20 +109,17 @@ int main(int argc, char **argv)
                                            "i=$((i+1)); done")
                                 .arg(lines),
                             Engine});
-        shell.setStandardErrorFile(QProcess::nullDevice());
         const double loopMs = timed(shell);
-        if (loopMs < 0)
-            return 1;
         batch.push_back(batchMs);
         loop.push_back(loopMs);
         std::printf("round %d: batch %.0f ms, bare engine loop %.0f ms, ratio %.3f\n", round + 1, batchMs,
                     loopMs, batchMs / loopMs);
     }
-    const double b = median(batch);
-    const double l = median(loop);
+    const double b = orlam::bench::median(batch);
+    const double l = orlam::bench::median(loop);
     std::printf("lines: %d, rounds: %d\n", lines, rounds);
     std::printf("median: batch %.0f ms (%.2f ms per line), bare engine loop %.0f ms (%.2f ms per run)\n", b,
                 b / lines, l, l / lines);
-    std::printf("ratio batch / bare engine runs: %.3f (target at most 1.25)\n", b / l);
-    return 0;
+    std::printf("ratio batch / bare engine runs: %.3f (target at most %.2f)\n", b / l, TargetRatio);
+    return orlam::bench::verdict(b / l <= TargetRatio);
 }

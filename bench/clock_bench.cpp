@@ -141,7 +141,7 @@ int main(int argc, char **argv)
     const LocaleFacts locale = LocaleFacts::make(QLocale(QStringLiteral("en_US")), tz, QDate(2026, 10, 28));
     QDateTime now(QDate(2026, 10, 28), QTime(8, 0, 0), tz);
     CountingPlayer player;
-    TOrm window(settingsPath, locale);
+    TOrm window(settingsPath, work.path(), locale);
     int messages = 0;
     window.setMessageHandler([&messages](const QString &text) {
         ++messages;

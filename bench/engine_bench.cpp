@@ -6,7 +6,7 @@
 // (maximum resident set) of each kind of job (target under 10 MiB). For information it also
 // times an empty program linked statically, as the build tree's engine is. Exits 0 within the
 // targets, 2 outside them ("OUTSIDE TARGET"), 1 when a measurement did not happen ("FAILED").
-#include "benchsupport.h"
+#include "processbench.h"
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -30,15 +30,15 @@ constexpr double chartRatioTarget = 1.3;
 constexpr double riseSetTargetMs = 10.0;
 constexpr long peakTargetKib = 10 * 1024;
 
-using Run = orlam::bench::ProcessRun;
-using orlam::bench::fail;
-using orlam::bench::median;
+using Run = orlam::procbench::ProcessRun;
+using orlam::procbench::fail;
+using orlam::procbench::median;
 
 Run runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
 {
-    orlam::bench::ProcessOptions options;
+    orlam::procbench::ProcessOptions options;
     options.folder = dir;
-    return orlam::bench::runProcess(program, args, options);
+    return orlam::procbench::runProcess(program, args, options);
 }
 
 // A run that did not succeed is no measurement.

@@ -11,12 +11,12 @@
 // Exit status: 0 within the target, 2 outside it, 1 when a measurement could not be made or a
 // mode without a window loaded a GUI library.
 
-#include "benchsupport.h"
+#include "processbench.h"
 
 #include <string>
 #include <vector>
 
-using namespace orlam::bench;
+using namespace orlam::procbench;
 
 namespace {
 

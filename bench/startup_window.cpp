@@ -13,7 +13,7 @@
 //
 // Exit status: 0 within the target, 2 outside it, 1 when a measurement could not be made.
 
-#include "benchsupport.h"
+#include "processbench.h"
 
 #include <xcb/xcb.h>
 
@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-using namespace orlam::bench;
+using namespace orlam::procbench;
 
 namespace {
 

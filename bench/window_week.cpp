@@ -189,6 +189,8 @@ int main(int argc, char **argv)
     if (!QDir().mkpath(work) || !QDir().mkpath(expectWork + QStringLiteral("/Orlam")) ||
         !QDir().mkpath(dir.filePath(QStringLiteral("run"))))
         return fail(QStringLiteral("cannot make folders in ") + dir.path());
+    QFile::setPermissions(dir.filePath(QStringLiteral("run")),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const char *name : {"saturn.wav", "jupiter.wav", "mars.wav", "sun.wav", "venus.wav", "mercury.wav",
                              "moon.wav", "hour.wav", "rises.wav", "sets.wav"}) {
         const QString from = QStringLiteral(ORLAM_SOURCE_DIR "/data/sounds/") + QLatin1String(name);
@@ -279,7 +281,11 @@ int main(int argc, char **argv)
     window.setProcessEnvironment(env);
     QElapsedTimer real;
     real.start();
-    window.setReadChannel(QProcess::StandardError);
+    // The window's messages go to a file, read at the end: a pipe nobody drained for a week would
+    // fill and stop the window.
+    const QString windowLog = dir.filePath(QStringLiteral("window.log"));
+    window.setStandardOutputFile(windowLog);
+    window.setStandardErrorFile(windowLog);
     window.start(orlam, {});
     if (!window.waitForStarted(10000))
         return fail(QStringLiteral("orlam did not start"));
@@ -305,12 +311,6 @@ int main(int argc, char **argv)
                             .arg(fakeNow().toTimeZone(zone).toString(Qt::ISODate))
                             .arg(window.exitCode()));
         notices.waitForReadyRead(100);
-        // The window's own messages, but for the offscreen platform's remark on size hints.
-        while (window.canReadLine()) {
-            const QByteArray line = window.readLine();
-            if (!line.contains("propagateSizeHints"))
-                std::fputs(line.constData(), stderr);
-        }
         while (notices.canReadLine()) {
             const QJsonObject notice = QJsonDocument::fromJson(notices.readLine()).object();
             heard.append({fakeNow(), notice.value(QLatin1String("summary")).toString(),
@@ -333,6 +333,11 @@ int main(int argc, char **argv)
     window.terminate();
     if (!window.waitForFinished(10000))
         window.kill();
+    QFile log(windowLog);
+    if (log.open(QIODevice::ReadOnly))
+        for (const QByteArray &line : log.readAll().split('\n'))
+            if (!line.isEmpty() && !line.contains("propagateSizeHints")) // the offscreen platform's remark
+                std::fprintf(stderr, "orlam: %s\n", line.constData());
     notices.closeWriteChannel();
     notices.waitForFinished(5000);
     bus.terminate();

@@ -6,14 +6,16 @@
 
 namespace orlam {
 
-CommandLineRun::CommandLineRun(const QString &settingsPath, const LocaleFacts &locale,
-                               const CommandLine &commandLine, const QDateTime &now)
+CommandLineRun::CommandLineRun(const QString &settingsPath, const QString &workFolder,
+                               const LocaleFacts &locale, const CommandLine &commandLine,
+                               const QDateTime &now)
     : mCommandLine(commandLine), mLocale(locale), mStore(settingsPath)
 {
     mMessages = printUserMessage;
     mClipboard = [](const QString &) {};
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
-    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
+                                               workFolder);
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     const QDateTime present = clockFromLocal(now);

@@ -20,9 +20,10 @@ namespace orlam {
 class CommandLineRun : public CalcHost {
 public:
     // Loads the settings from `settingsPath`; see createStatus() for the one failure. The
-    // pickers hold the present moment (`now`, a moment in the computer's zone).
-    CommandLineRun(const QString &settingsPath, const LocaleFacts &locale, const CommandLine &commandLine,
-                   const QDateTime &now = QDateTime::currentDateTime());
+    // pickers hold the present moment (`now`, a moment in the computer's zone). The engine runs
+    // in `workFolder`, an existing folder.
+    CommandLineRun(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale,
+                   const CommandLine &commandLine, const QDateTime &now = QDateTime::currentDateTime());
     ~CommandLineRun() override;
 
     // A failed LoadSettings (the locale's date order is not supported).

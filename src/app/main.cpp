@@ -100,6 +100,7 @@ int runEndingMode(int &argc, char **argv, const CommandLine &commandLine)
 
     CommandLineOutcome outcome;
     outcome.commandLine = commandLine;
+    outcome.workFolder = workFolder;
     const bool headless = surelyHeadless();
     const auto show = [&outcome, headless](const QString &text) {
         if (headless)
@@ -122,7 +123,7 @@ int runEndingMode(int &argc, char **argv, const CommandLine &commandLine)
             if (const Status recovered = SettingsJournal::recover(outcome.settingsFile); !recovered)
                 show(recovered.message);
             const bool firstStart = isFirstStart(outcome.settingsFile);
-            CommandLineRun run(outcome.settingsFile, LocaleFacts::system(), commandLine);
+            CommandLineRun run(outcome.settingsFile, workFolder, LocaleFacts::system(), commandLine);
             run.setMessageHandler(show);
             run.setClipboard([&outcome](const QString &text) {
                 outcome.copied = true;

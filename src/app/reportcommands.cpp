@@ -67,7 +67,7 @@ ReportCommands::ReportCommands(QWidget &window, CalcHost &host, const TSettings 
 void ReportCommands::AstroButtonClick()
 {
     QStringList lines;
-    if (const Status status = assembleViewerLines(QDir::currentPath(), &lines); !status) {
+    if (const Status status = assembleViewerLines(mAstro.folder(), &lines); !status) {
         mHost.showMessage(status.message);
         return;
     }
@@ -102,7 +102,7 @@ void ReportCommands::showCalendar(JobKind kind)
 bool ReportCommands::pickVerse(QString *verse)
 {
     // The work folder's own verses first, else those installed with the program.
-    const QString path = userOrInstalledDataFile(QLatin1String(VerseFileName));
+    const QString path = userOrInstalledDataFile(mAstro.folder(), QLatin1String(VerseFileName));
     if (path.isEmpty())
         return false;
     const VersePick pick = PickVerse(path, mOutside.verseSeed());
@@ -169,12 +169,9 @@ void ReportCommands::showPresentDateNotice()
 
 ReportCommands::SaveChoice ReportCommands::askSaveNameWithDialog()
 {
-    // The job file, the reports and the verses are all found through the current folder, so a
-    // dialog that moved it would break every later command.
-    const QString folder = QDir::currentPath();
-    // The current folder is the program's own work folder: a user's file saved there would be
-    // hard to find and could take the name of a report. Start where the user keeps documents,
-    // then where the last save went.
+    // Not the program's own work folder: a user's file saved there would be hard to find and
+    // could take the name of a report. Start where the user keeps documents, then where the
+    // last save went.
     const QString start = mLastSaveFolder.isEmpty() ? mOutside.documentsFolder() : mLastSaveFolder;
     const QString richText = QLatin1String(RichTextFilter);
     const QString plainText = QLatin1String(PlainTextFilter);
@@ -209,8 +206,6 @@ ReportCommands::SaveChoice ReportCommands::askSaveNameWithDialog()
         mLastSaveFolder = QFileInfo(chosen.path).absolutePath();
         mLastSaveType = savedTypeForName(chosen.path, chosen.type);
     }
-    if (QDir::currentPath() != folder)
-        QDir::setCurrent(folder);
     return chosen;
 }
 

@@ -24,7 +24,8 @@ struct TSettings;
 class ReportCommands {
 public:
     // `window` parents the dialogs and names the print job; `host` holds the pickers and the
-    // view's text and shows messages; `settings` are read when a command runs.
+    // view's text and shows messages; `settings` are read when a command runs. The reports and
+    // the user's verses are read in the work folder of `astrocalls`.
     ReportCommands(QWidget &window, CalcHost &host, const TSettings &settings, QTextEdit &view,
                    Astrocalls &astrocalls);
 
@@ -83,7 +84,7 @@ public:
     // The save dialog as the program shows it: the filters "Rich Text (*.rtf)" (first, with the
     // preset name "orlamdata.rtf") and "Text files (*.txt)"; the extension of the chosen filter
     // is added to a name typed without one. It starts in the documents folder, later in the
-    // folder of the last save; the current folder is the same afterwards.
+    // folder of the last save.
     SaveChoice askSaveNameWithDialog();
 
 private:

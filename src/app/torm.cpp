@@ -77,9 +77,9 @@ constexpr int TitleBarButtonsWidth = 120;
 
 // An alarm sound ("venus.wav"): the user's own in the work folder, else the one installed with
 // the program among its sounds.
-QString findAlarmSound(const QString &name)
+QString findAlarmSound(const QString &workFolder, const QString &name)
 {
-    const QString found = userOrInstalledDataFile(name);
+    const QString found = userOrInstalledDataFile(workFolder, name);
     return found.isEmpty() ? installedDataFile(QStringLiteral("sounds/") + name) : found;
 }
 
@@ -99,9 +99,9 @@ protected:
     }
 };
 
-TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent)
-    : QMainWindow(parent), mLocale(locale), mStore(settingsPath), mHints(std::make_unique<HintSwitch>()),
-      mApplicationTitle(QString::fromLatin1(ApplicationTitle))
+TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale, QWidget *parent)
+    : QMainWindow(parent), mLocale(locale), mStore(settingsPath), mWorkFolder(workFolder),
+      mHints(std::make_unique<HintSwitch>()), mApplicationTitle(QString::fromLatin1(ApplicationTitle))
 {
     setObjectName(QStringLiteral("Orm"));
     setWindowTitle(mApplicationTitle);
@@ -126,7 +126,8 @@ TOrm::TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *pare
 
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
-    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
+                                               mWorkFolder);
     mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
     mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     mReports = std::make_unique<ReportCommands>(*this, *this, mSettings, *TDate, *mAstro);
@@ -814,8 +815,8 @@ void TOrm::openAddress(const char *address)
 
 void TOrm::Help2Click()
 {
-    // Resolved against the working folder; a missing page is not worth a message.
-    const QFileInfo page(QDir::current().filePath(QLatin1String(HelpPageName)));
+    // The copy in the work folder; a missing page is not worth a message.
+    const QFileInfo page(QDir(mWorkFolder).filePath(QLatin1String(HelpPageName)));
     if (page.exists())
         QDesktopServices::openUrl(QUrl::fromLocalFile(page.absoluteFilePath()));
 }
@@ -883,7 +884,7 @@ std::unique_ptr<TfOptions> TOrm::makeOptionsDialog()
     };
     hooks.message = [this](const QString &text) { showMessage(text); };
     return std::make_unique<TfOptions>(mStore, mSettings, std::move(hooks),
-                                       userOrInstalledDataFile(CityListFileName), this);
+                                       userOrInstalledDataFile(mWorkFolder, CityListFileName), this);
 }
 
 void TOrm::Options1Click()
@@ -978,15 +979,17 @@ void TOrm::showEventList(const orlam::EventList &list)
     const BaseDayHours *day = span.day(mAlarmClock->today());
     if (!day || !day->valid())
         return;
-    if (const Status written = writeWorkFile(
-            QLatin1String(HoursFileName), hoursFileBytes(*day, span.place().zone, mLocale), WorkFile::Kept);
+    if (const Status written =
+            writeWorkFileIn(mWorkFolder, QLatin1String(HoursFileName),
+                            hoursFileBytes(*day, span.place().zone, mLocale), WorkFile::Kept);
         !written)
         showMessage(written.message);
 }
 
 void TOrm::soundAlarm(const EventEntry &entry)
 {
-    const QStringList sounds = alarmSounds(entry, findAlarmSound);
+    const QStringList sounds =
+        alarmSounds(entry, [this](const QString &name) { return findAlarmSound(mWorkFolder, name); });
     if (!sounds.isEmpty() && mSound)
         mSound->enqueue(sounds);
     if (mSettings.Notify)
@@ -1010,9 +1013,9 @@ void TOrm::HoursButtonClick(Calculator::Output output)
     // The tray and the caption show the hour in force, which the clock keeps.
     showCaption();
     const BaseDayHours *day = span.day(baseDay);
-    const Status written =
-        writeWorkFile(QLatin1String(HoursFileName),
-                      day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray(), WorkFile::Kept);
+    const Status written = writeWorkFileIn(
+        mWorkFolder, QLatin1String(HoursFileName),
+        day ? hoursFileBytes(*day, span.place().zone, mLocale) : QByteArray(), WorkFile::Kept);
     if (!written) {
         showMessage(written.message);
         return;

@@ -50,8 +50,10 @@ class TOrm : public QMainWindow, public CalcHost {
     Q_OBJECT
 public:
     // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
-    // keys and sets the pickers to the present. See createStatus() for the one failure.
-    TOrm(const QString &settingsPath, const LocaleFacts &locale, QWidget *parent = nullptr);
+    // keys and sets the pickers to the present. See createStatus() for the one failure. The job
+    // file, the reports and the user's data files are in `workFolder`, an existing folder.
+    TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale,
+         QWidget *parent = nullptr);
     ~TOrm() override;
 
     // A failed LoadSettings (the locale's date order is not supported): the program must show
@@ -219,6 +221,7 @@ private:
     WindowKeys mWindowKeys;
     Status mCreateStatus;
     CommandLine mCommandLine;
+    QString mWorkFolder;
     std::unique_ptr<AstrologRunner> mRunner;
     std::unique_ptr<Astrocalls> mAstro;
     std::unique_ptr<Calculator> mCalc;

@@ -68,11 +68,11 @@ void makeApplication(std::unique_ptr<QApplication> &app, int &argc, char **argv,
     installTranslations();
 }
 
-int openWindow(const QString &settingsFile, const LocaleFacts &locale, const CommandLine &commandLine,
-               bool firstStart)
+int openWindow(const QString &settingsFile, const QString &workFolder, const LocaleFacts &locale,
+               const CommandLine &commandLine, bool firstStart)
 {
     QApplication::setStyle(new ProgramStyle);
-    TOrm window(settingsFile, locale);
+    TOrm window(settingsFile, workFolder, locale);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
         return 1;
@@ -116,7 +116,7 @@ int finishCommandLine(int &argc, char **argv, ModuleCall &call)
     // A failure shown on a display: the window opens and starts as it does without arguments.
     CommandLine interactive = outcome.commandLine;
     interactive.mode = CommandLine::Mode::Interactive;
-    return openWindow(outcome.settingsFile, LocaleFacts::system(), interactive, false);
+    return openWindow(outcome.settingsFile, outcome.workFolder, LocaleFacts::system(), interactive, false);
 }
 
 int startWindow(int &argc, char **argv, ModuleCall &call)
@@ -163,7 +163,8 @@ int startWindow(int &argc, char **argv, ModuleCall &call)
     SettingsJournal::setFolder(workFolder);
     if (const Status recovered = SettingsJournal::recover(settingsFile); !recovered)
         showUserMessage(nullptr, recovered.message);
-    return openWindow(settingsFile, LocaleFacts::system(), commandLine, isFirstStart(settingsFile));
+    return openWindow(settingsFile, workFolder, LocaleFacts::system(), commandLine,
+                      isFirstStart(settingsFile));
 }
 
 } // namespace

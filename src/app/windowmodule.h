@@ -24,6 +24,7 @@ bool printOutput(const QString &output);
 // A command-line mode that ran in the program and has something left for a module.
 struct CommandLineOutcome {
     CommandLine commandLine;
+    QString workFolder;
     QString settingsFile;
     // Messages for the user: on a display the window module shows them in message boxes; without
     // one after all (a display that does not answer) they go to standard error.

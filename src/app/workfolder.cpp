@@ -31,9 +31,9 @@ QString installedDataFile(const QString &relative)
     return QStandardPaths::locate(QStandardPaths::GenericDataLocation, inShare);
 }
 
-QString userOrInstalledDataFile(const QString &name)
+QString userOrInstalledDataFile(const QString &workFolder, const QString &name)
 {
-    const QFileInfo own(QDir::current().filePath(name));
+    const QFileInfo own(QDir(workFolder).filePath(name));
     if (own.isFile())
         return own.absoluteFilePath();
     return installedDataFile(name);

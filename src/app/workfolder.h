@@ -6,10 +6,11 @@
 
 namespace orlam {
 
-// The program keeps its job file, reports, "td.txt", "hl.txt" and the rest in its current folder,
-// and every start (desktop, terminal, command-line modes) runs in a folder of its own for them:
-// $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam). The user's current folder is never
-// written to unless the user names a file there.
+// The program keeps its job file, reports, "td.txt", "hl.txt" and the rest in its work folder,
+// and every start (desktop, terminal, command-line modes) uses a folder of its own for them:
+// $XDG_DATA_HOME/Orlam (default ~/.local/share/Orlam). It is decided once, at start, and handed
+// to whatever reads or writes there. The user's current folder is never written to unless the
+// user names a file there.
 QString desktopWorkFolder();
 
 // An installed data file of the program, `relative` to its data folder ("orlam.html",
@@ -18,8 +19,8 @@ QString desktopWorkFolder();
 QString installedDataFile(const QString &relative);
 
 // A data file the user may keep in the work folder ("verses.txt", "city.tab", an alarm sound):
-// `name` in the current folder when it exists there, else the installed one, else empty.
-QString userOrInstalledDataFile(const QString &name);
+// `name` in `workFolder` when it exists there, else the installed one, else empty.
+QString userOrInstalledDataFile(const QString &workFolder, const QString &name);
 
 // The installed help page. Empty when none is found.
 QString installedHelpPage();
@@ -29,7 +30,9 @@ QString installedHelpPage();
 Status makeWorkFolder(const QString &folder);
 
 // Creates `folder` when missing, copies the help page into it when it has none, and makes it
-// the current folder. A failure names the folder; the current folder is then unchanged.
+// the current folder too, a safe place for any file named without a folder; the program itself
+// passes the folder on and never reads the current folder back. A failure names the folder; the
+// current folder is then unchanged.
 Status enterWorkFolder(const QString &folder, const QString &helpPage);
 
 } // namespace orlam

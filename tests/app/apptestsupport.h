@@ -55,11 +55,12 @@ public:
     const QString &settingsPath() const { return mSettings; }
     void setSettingsPath(const QString &path) { mSettings = path; }
     QString filePath(const QString &name) const { return mDir.filePath(name); }
+    QString folder() const { return mDir.path(); }
 
     // A window on the rig's settings; its messages land in messages, its end in endCode.
     std::unique_ptr<TOrm> makeWindow()
     {
-        auto window = std::make_unique<TOrm>(mSettings, usLocale());
+        auto window = std::make_unique<TOrm>(mSettings, folder(), usLocale());
         window->setMessageHandler([this](const QString &text) { messages << text; });
         window->setEndProgram([this](int code) { endCode = code; });
         return window;

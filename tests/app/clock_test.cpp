@@ -67,7 +67,7 @@ struct ClockRig {
     ClockRig(const QByteArray &keys, const LocaleFacts &locale, QDateTime *now, SoundPlayer *player)
     {
         writeAll(rig.settingsPath(), "[orlam]\r\nAstrolog=" + realEngine().toUtf8() + "\r\n" + keys);
-        window = std::make_unique<TOrm>(rig.settingsPath(), locale);
+        window = std::make_unique<TOrm>(rig.settingsPath(), rig.folder(), locale);
         window->setMessageHandler([this](const QString &text) { rig.messages << text; });
         window->setEndProgram([](int) {});
         window->findChild<QTimer *>(QStringLiteral("Timer1"))->stop(); // the test ticks by hand

@@ -72,7 +72,7 @@ void CommandLineRunTest::modes()
     QVERIFY(writeAll(rig.filePath("moments.txt"), "one,two,6/15/2026,14:30,6,93W21,45N05\r\n"));
     const CommandLine commandLine = parseCommandLine(arguments);
     QVERIFY(commandLine.endsAfterStart());
-    CommandLineRun run(rig.settingsPath(), usLocale(), commandLine, JuneMoment);
+    CommandLineRun run(rig.settingsPath(), rig.folder(), usLocale(), commandLine, JuneMoment);
     QVERIFY(run.createStatus());
     QStringList shown;
     run.setMessageHandler([&shown](const QString &text) { shown << text; });

@@ -108,7 +108,7 @@ void NotifyTest::alarmNoticeReachesTheServiceWithoutATray()
     WindowRig rig;
     writeAll(rig.settingsPath(), "[orlam]\r\nAstrolog=" ORLAM_BIN_DIR "/orlam-ephem\r\n" + everyHourKeys());
     QDateTime now(QDate(2026, 6, 15), QTime(8, 0, 10), zone);
-    TOrm window(rig.settingsPath(), locale);
+    TOrm window(rig.settingsPath(), rig.folder(), locale);
     window.setMessageHandler([&rig](const QString &text) { rig.messages << text; });
     window.setEndProgram([](int) {});
     window.findChild<QTimer *>(QStringLiteral("Timer1"))->stop(); // the test ticks by hand

@@ -81,6 +81,7 @@ class ReportCommandsTest : public QObject {
 private slots:
     void viewerShowsTheReportsOfTheLastRun();
     void viewerKeepsTheViewWhenAReportCannotBeRead();
+    void commandsKeepToTheWorkFolderWhereverTheCurrentOneIs();
     void calendarsReplaceTheViewAndNeverShowAnOldOne();
 
     void verseCommandsWithOneLine();
@@ -127,6 +128,32 @@ void ReportCommandsTest::viewerKeepsTheViewWhenAReportCannotBeRead()
     window->AstroButtonClick();
     QCOMPARE(rig.messages, QStringList{QStringLiteral("Cannot open file wheel.txt")});
     QCOMPARE(viewOf(*window)->toPlainText(), before);
+}
+
+void ReportCommandsTest::commandsKeepToTheWorkFolderWhereverTheCurrentOneIs()
+{
+    WindowRig rig;
+    QVERIFY(writeAll(rig.filePath("verses.txt"), "the work folder's verse\r\n"));
+    auto window = rig.makeWindow();
+    // Files of the same names in another current folder are not the program's.
+    QTemporaryDir elsewhere;
+    const QString other = QDir(elsewhere.path()).filePath(QStringLiteral("verses.txt"));
+    QVERIFY(writeAll(other, "another verse\r\n"));
+    QVERIFY(writeAll(QDir(elsewhere.path()).filePath(QStringLiteral("chart.txt")), "another chart\r\n"));
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+
+    window->CalcButtonClick();
+    const QByteArray chart = readAll(rig.filePath("chart.txt"));
+    QVERIFY(!chart.isEmpty());
+    window->AstroButtonClick();
+    QVERIFY(viewOf(*window)->toPlainText().startsWith(QString::fromLatin1(chart.left(10))));
+    window->RandomVerse1Click();
+    QCOMPARE(viewOf(*window)->toPlainText(), QStringLiteral("the work folder's verse"));
+    QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(QDir(elsewhere.path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("chart.txt"), QStringLiteral("verses.txt")}));
+    QCOMPARE(readAll(QDir(elsewhere.path()).filePath(QStringLiteral("chart.txt"))),
+             QByteArray("another chart\r\n"));
 }
 
 void ReportCommandsTest::calendarsReplaceTheViewAndNeverShowAnOldOne()

@@ -204,7 +204,7 @@ void TOrmTest::unsupportedDateOrderStopsTheStart()
     // Year first, in a zone with daylight saving.
     const LocaleFacts swedish = LocaleFacts::make(QLocale(QStringLiteral("sv_SE")),
                                                   QTimeZone("Europe/Stockholm"), QDate(2026, 6, 15));
-    TOrm window(rig.settingsPath(), swedish);
+    TOrm window(rig.settingsPath(), rig.folder(), swedish);
     QVERIFY(!window.createStatus().ok);
     QCOMPARE(window.createStatus().message, DateOrderMessage);
     QCOMPARE(readAll(rig.settingsPath()), before);

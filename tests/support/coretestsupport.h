@@ -37,6 +37,30 @@ private:
     QTemporaryDir mDir;
 };
 
+// A fresh temporary work folder that is not the current directory: code under test writes there
+// only when it is handed the folder. Beside a ScopedWorkDir it shows that nothing lands in the
+// current directory instead.
+class WorkFolder {
+public:
+    WorkFolder() { EXPECT_TRUE(mDir.isValid()); }
+    QString path() const { return mDir.path(); }
+    QString filePath(const QString &name) const { return mDir.filePath(name); }
+    // The names in the folder, sorted.
+    QStringList entries() const
+    {
+        return QDir(mDir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+
+private:
+    QTemporaryDir mDir;
+};
+
+// The current directory, which must stay empty, beside the work folder code is handed.
+struct SeparateWorkFolder {
+    ScopedWorkDir current;
+    WorkFolder work;
+};
+
 // Sets an environment variable for one test and restores the old value (or its absence).
 class ScopedEnv {
 public:

@@ -217,6 +217,16 @@ Astrocalls::Astrocalls(const TSettings &settings, const DerivedValues &derived, 
 {
 }
 
+const QString &Astrocalls::folder() const
+{
+    return mRunner.folder();
+}
+
+QString Astrocalls::filePath(const QString &name) const
+{
+    return mRunner.filePath(name);
+}
+
 Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
 {
     JobArgs checked = args;
@@ -229,8 +239,8 @@ Status Astrocalls::writeJob(JobKind kind, const JobArgs &args)
         return Status::failure(QCoreApplication::translate(
             "Messages", "The job's date or time is not valid; the job was not run."));
 
-    return writeWorkFile(QString::fromLatin1(JobFileName),
-                         joinCrLf(jobLines(kind, args, mSettings, mDerived).lines), WorkFile::Scratch);
+    return writeWorkFileIn(folder(), QString::fromLatin1(JobFileName),
+                           joinCrLf(jobLines(kind, args, mSettings, mDerived).lines), WorkFile::Scratch);
 }
 
 Status Astrocalls::run(JobKind kind, const JobArgs &args)

@@ -54,8 +54,8 @@ JobLines jobLines(JobKind kind, const JobArgs &args, const TSettings &settings, 
 Status checkJobText(const JobArgs &args);
 
 // The six job kinds and the runner, bound to the process-wide record and derived values.
-// Each job writes input.txt in the current directory (Western code page, CR LF after every
-// line) and runs the engine on it. A job whose texts are unsafe, or whose file cannot be
+// Each job writes input.txt in the runner's work folder (Western code page, CR LF after every
+// line) and runs the engine on it there. A job whose texts are unsafe, or whose file cannot be
 // written, is not run; the failure comes back to the caller (which shows it) and the runner's
 // sink is not used for it.
 class Astrocalls {
@@ -84,6 +84,9 @@ public:
     Status writeJob(JobKind kind, const JobArgs &args);
 
     AstrologRunner &runner() { return mRunner; }
+    // The runner's work folder, where the job file and the reports are; `name` in it.
+    const QString &folder() const;
+    QString filePath(const QString &name) const;
 
 private:
     const TSettings &mSettings;

@@ -56,9 +56,14 @@ bool isRunnableFile(const QString &path)
 
 } // namespace
 
-AstrologRunner::AstrologRunner(MessageSink &sink, QString program)
-    : mSink(&sink), mProgram(std::move(program))
+AstrologRunner::AstrologRunner(MessageSink &sink, QString program, const QString &folder)
+    : mSink(&sink), mProgram(std::move(program)), mFolder(QDir(folder).absolutePath())
 {
+}
+
+QString AstrologRunner::filePath(const QString &name) const
+{
+    return QDir(mFolder).filePath(name);
 }
 
 MessageSink &AstrologRunner::setSink(MessageSink &sink)
@@ -144,7 +149,7 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
     QProcess process;
     process.setProgram(mProgram);
     process.setArguments({QStringLiteral("-i"), QString::fromLatin1(JobFileName)});
-    process.setWorkingDirectory(QDir::currentPath());
+    process.setWorkingDirectory(mFolder);
     // The engine needs no input; an open stdin could only make a misbehaving one wait forever.
     // Its report goes to files, so stdout is dropped; stderr is read, to explain a failure.
     process.setStandardInputFile(QProcess::nullDevice());

@@ -7,9 +7,9 @@
 
 namespace orlam {
 
-// Runs the ephemeris engine on the job file "input.txt" of the current directory: the program
-// with the arguments "-i input.txt", the caller's environment and working directory, no
-// window, waiting until it ends. Messages go to the sink:
+// Runs the ephemeris engine on the job file "input.txt" of its work folder: the program with
+// the arguments "-i input.txt", the caller's environment, the work folder as its working
+// directory (its reports land there), no window, waiting until it ends. Messages go to the sink:
 //  - exit code N != 0: "Astrolog return code N" (the caller then reads the report anyway);
 //  - the program cannot be started: one message naming it, once per runner (not at every
 //    clock tick) - see cannotStartMessage();
@@ -22,7 +22,9 @@ class AstrologRunner {
 public:
     enum class Outcome { Finished, NonZeroExit, NotStarted, TimedOut, Failed };
 
-    AstrologRunner(MessageSink &sink, QString program);
+    // `folder` is the work folder the engine runs in, an existing folder; a relative one is
+    // made absolute at once, so a later change of the process's current folder does not move it.
+    AstrologRunner(MessageSink &sink, QString program, const QString &folder);
 
     // The program to run: `configured` (the "Astrolog" key; a path or a name on PATH) when not
     // empty, else "orlam-ephem" beside the running executable, else "orlam-ephem" on PATH.
@@ -30,6 +32,10 @@ public:
     static QString cannotStartMessage(const QString &program);
 
     const QString &program() const { return mProgram; }
+    // The absolute work folder: the job file is read and the reports are written there.
+    const QString &folder() const { return mFolder; }
+    // `name` in the work folder ("chart.txt" -> "/home/u/.local/share/Orlam/chart.txt").
+    QString filePath(const QString &name) const;
     // A different program gets its own cannot-start message.
     void setProgram(const QString &program);
     // Where the messages go from now on; returns the sink used so far.
@@ -57,6 +63,7 @@ private:
 
     MessageSink *mSink;
     QString mProgram;
+    QString mFolder;
     int mTimeoutMs = DefaultTimeoutMs;
     int mLastExitCode = 0;
     int mFailedRuns = 0;

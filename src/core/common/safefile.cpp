@@ -217,6 +217,13 @@ Status writeWorkFile(const QString &path, const QByteArray &bytes, WorkFile kind
                         failureMessage);
 }
 
+Status writeWorkFileIn(const QString &folder, const QString &name, const QByteArray &bytes, WorkFile kind)
+{
+    if (writeWorkFile(QDir(folder).filePath(name), bytes, kind))
+        return Status::success();
+    return Status::failure(QCoreApplication::translate("Messages", "Cannot create file %1").arg(name));
+}
+
 bool copyWorkFileWhenMissing(const QString &source, const QString &target)
 {
     // exists() looks through a link: a link to a file counts as the file, a dangling one as

@@ -40,6 +40,10 @@ Status writeWorkFile(const QString &path, const QByteArray &bytes, WorkFile kind
                      const QString &failureMessage = QCoreApplication::translate("Messages",
                                                                                  "Cannot create file %1"));
 
+// writeWorkFile() for the file `name` in `folder`; a failure names the file as the user knows
+// it, without the folder: "Cannot create file td.txt".
+Status writeWorkFileIn(const QString &folder, const QString &name, const QByteArray &bytes, WorkFile kind);
+
 // Copies `source` to `target` in the work folder when `target` does not name a file yet (a link
 // whose target is missing counts as missing, and is replaced, not followed). A regular file or a
 // link to one is left alone. False when a copy was needed and could not be made.

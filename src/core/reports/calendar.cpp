@@ -52,8 +52,10 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
                            const QString &latitude, const QDateTime &date, QTime time,
                            const QTimeZone &placeZone, QStringList *lines)
 {
+    // Messages name the report as the user knows it, without the work folder.
     const QString name = QLatin1String(CalendarFileName);
-    if (QFileInfo::exists(name) && !QFile::remove(name))
+    const QString path = astro.filePath(name);
+    if (QFileInfo::exists(path) && !QFile::remove(path))
         return Status::failure(QCoreApplication::translate("Messages", "Cannot delete file %1").arg(name));
 
     const Status run = kind == JobKind::YearCalendar
@@ -64,18 +66,20 @@ Status makeTransitCalendar(Astrocalls &astro, JobKind kind, const QString &zone,
     // A run that failed has reported itself through the runner; without a report the reading
     // below names the missing file.
     std::optional<QStringList> read;
-    if (Status status = readReportLines(name, &read); !status)
+    if (Status status = readReportLines(path, &read, name); !status)
         return status;
     if (!read)
         return Status::failure(QCoreApplication::translate("Messages", "Cannot open file %1").arg(name));
     // The job file tells the clock the engine wrote on.
     QStringList job;
-    const std::optional<double> west = readWesternLines(QLatin1String(JobFileName), &job) && job.size() > 1
-                                           ? momentLineHoursWest(job.at(1))
-                                           : std::nullopt;
+    const std::optional<double> west =
+        readWesternLines(astro.filePath(QLatin1String(JobFileName)), &job) && job.size() > 1
+            ? momentLineHoursWest(job.at(1))
+            : std::nullopt;
     if (west && placeZone.isValid()) {
         read = placeCalendarLines(*read, *west, placeZone, job.contains(QStringLiteral("-Yd")));
-        if (Status status = writeWorkFile(name, joinCrLf(*read), WorkFile::Scratch); !status)
+        if (Status status = writeWorkFileIn(astro.folder(), name, joinCrLf(*read), WorkFile::Scratch);
+            !status)
             return status;
     }
     *lines = *read;

@@ -14,7 +14,7 @@ namespace orlam {
 constexpr auto CalendarFileName = "calasp.txt";
 
 // A transit calendar for the month (JobKind::MonthCalendar) or the year (JobKind::YearCalendar)
-// of `date`: removes an older "calasp.txt" of the current folder, so that a failed run is never
+// of `date`: removes an older "calasp.txt" of the astrocalls' work folder, so that a failed run is never
 // shown as a new calendar, runs the job and reads the report's lines (Western code page). The
 // engine writes every time on the job's one clock; each event line is then rewritten on the
 // wall clock of `placeZone` at its own instant (see placeCalendarLines()), in the lines and in

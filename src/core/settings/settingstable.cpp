@@ -4,6 +4,8 @@
 
 #include <QHash>
 
+#include <array>
+
 namespace orlam {
 
 namespace {
@@ -26,41 +28,40 @@ public:
     // A record field; its default is the record's own member initialiser.
     template <typename Access> void record(const QString &key, SettingKind kind, Access access, bool reloaded)
     {
-        SettingDef row;
-        row.key = key;
-        row.kind = kind;
-        row.field = [access](TSettings &s) -> FieldRef { return access(s); };
+        const auto field = [access](TSettings &s) -> FieldRef { return access(s); };
         TSettings defaults;
-        row.def = valueOf(row.field(defaults));
-        row.reset = row.def;
+        SettingDef &row = add(key, kind, valueOf(field(defaults)));
+        row.field = field;
         row.reloaded = reloaded;
-        rows.push_back(row);
     }
     template <typename Access> void window(const QString &key, SettingKind kind, Access access)
     {
-        SettingDef row;
-        row.key = key;
-        row.kind = kind;
-        row.windowField = [access](WindowKeys &w) -> FieldRef { return access(w); };
+        const auto field = [access](WindowKeys &w) -> FieldRef { return access(w); };
         WindowKeys defaults;
-        row.def = valueOf(row.windowField(defaults));
-        row.reset = row.def;
-        rows.push_back(row);
+        add(key, kind, valueOf(field(defaults))).windowField = field;
     }
     void dialogOnly(const QString &key, bool def)
     {
-        SettingDef row;
-        row.key = key;
-        row.kind = SettingKind::Boolean;
-        row.def = SettingValue::boolean(def);
-        row.reset = row.def;
-        rows.push_back(row);
+        add(key, SettingKind::Boolean, SettingValue::boolean(def));
     }
     void resetTo(const QString &key, const SettingValue &value)
     {
         for (SettingDef &row : rows)
             if (row.key == key)
                 row.reset = value;
+    }
+
+private:
+    // A row whose default is also what Defaults resets it to.
+    SettingDef &add(const QString &key, SettingKind kind, const SettingValue &def)
+    {
+        SettingDef row;
+        row.key = key;
+        row.kind = kind;
+        row.def = def;
+        row.reset = def;
+        rows.push_back(std::move(row));
+        return rows.back();
     }
 };
 
@@ -229,10 +230,11 @@ const std::vector<QString> &optionsDialogKeys()
                                K::HouseSystem,   K::Basic,       K::Clear,        K::WheelChart,
                                K::WheelReverse,  K::Monochrome,  K::AspectCharts, K::Hints,
                                K::UpdateCaption, K::ReplaceClip, K::Greetings,    K::Quoted};
-        // The bodies go out in the dialog's own order, with Saturn after Neptune and Uranus.
-        for (const char *body :
-             {"Sun", "Moon", "Mercury", "Venus", "Mars", "Jupiter", "Neptune", "Uranus", "Saturn", "Pluto"})
-            k.push_back(QString::fromLatin1(body));
+        // The bodies go out in the dialog's own order, with Saturn after Neptune and Uranus:
+        // indices into BodyKeys.
+        constexpr std::array<std::size_t, BodyCount> DialogBodyOrder{0, 1, 2, 3, 4, 5, 8, 7, 6, 9};
+        for (const std::size_t body : DialogBodyOrder)
+            k.push_back(BodyKeys[body]);
         for (const QString &hour : HourKeys)
             k.push_back(hour);
         k.push_back(K::LocalFileSave);

@@ -9,7 +9,6 @@
 #include "thelemic/composition.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 
 namespace orlam {
@@ -39,7 +38,7 @@ Status Calculator::calculate(Output output)
     mHost.repaintNow();
 
     for (const QString &name : StaleReportNames)
-        QFile::remove(name);
+        QFile::remove(mAstro.filePath(name));
 
     const QDateTime pickerDate = mHost.datePickerValue();
     const QTime pickerTime = mHost.timePickerValue();
@@ -60,7 +59,8 @@ Status Calculator::calculate(Output output)
     }
 
     std::optional<QStringList> listing;
-    if (Status status = readReportLines(QLatin1String(ChartFileName), &listing); !status)
+    const QString chartName = QLatin1String(ChartFileName);
+    if (Status status = readReportLines(mAstro.filePath(chartName), &listing, chartName); !status)
         return status;
     const ChartReading chart = readChartLines(listing.value_or(QStringList()), mSettings.AspectMode, texts);
     lastChart = chart;
@@ -86,7 +86,7 @@ Status Calculator::calculate(Output output)
     if (mSettings.ReplaceClip && show)
         mHost.copyViewToClipboard();
     if (mSettings.LocalFileSave)
-        return writeWorkFile(QLatin1String(DateFileName), joinCrLf(lines), WorkFile::Kept);
+        return writeWorkFileIn(mAstro.folder(), QLatin1String(DateFileName), joinCrLf(lines), WorkFile::Kept);
     return Status::success();
 }
 
@@ -104,7 +104,7 @@ Status Calculator::riseSetTableFor(const QDateTime &base, QTime time, TRiseSetTa
         if (!status)
             return status;
     }
-    readRiseSetFiles(QDir::currentPath(), mLocale, *table, mHost);
+    readRiseSetFiles(mAstro.folder(), mLocale, *table, mHost);
     return Status::success();
 }
 

@@ -42,7 +42,8 @@ struct JobFixture {
     TSettings settings;
     DerivedValues derived;
     SilentSink sink;
-    AstrologRunner runner{sink, QStringLiteral("/nonexistent/orlam-ephem")};
+    test::WorkFolder dir;
+    AstrologRunner runner{sink, QStringLiteral("/nonexistent/orlam-ephem"), dir.path()};
     Astrocalls astro{settings, derived, runner};
 };
 
@@ -101,7 +102,6 @@ class GoldenJobFile : public testing::TestWithParam<GoldenRow> {};
 TEST_P(GoldenJobFile, WritesInputTxtByteForByte)
 {
     const GoldenRow &row = GetParam();
-    ScopedWorkDir dir;
     JobFixture f;
     f.derived.EuroDateSwitch = QString::fromLatin1(row.euroDateSwitch);
     f.settings.Zodiac = row.zodiac;
@@ -119,7 +119,7 @@ TEST_P(GoldenJobFile, WritesInputTxtByteForByte)
 
     const QByteArray expected = readBytes(testData(QString::fromLatin1(row.golden)));
     ASSERT_FALSE(expected.isEmpty()) << "golden file missing: " << row.golden;
-    const QByteArray written = readBytes(dir.filePath(QStringLiteral("input.txt")));
+    const QByteArray written = readBytes(f.dir.filePath(QStringLiteral("input.txt")));
     EXPECT_EQ(written, expected) << "written:\n"
                                  << showBytes(written) << "expected:\n"
                                  << showBytes(expected);
@@ -410,14 +410,13 @@ TEST(MomentLine, OddPlaceTextsGoInAsTheyStand)
          "/qb 6 15 2026 14:30PM ST 6 93?W 45\xb0N"},
     };
     for (const Row &row : rows) {
-        ScopedWorkDir dir;
         JobFixture f;
         JobArgs args = defaultArgs();
         args.zone = row.zone;
         args.longitude = row.longitude;
         args.latitude = row.latitude;
         ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, args).ok) << row.name;
-        const QList<QByteArray> lines = readBytes(dir.filePath(QStringLiteral("input.txt"))).split('\n');
+        const QList<QByteArray> lines = readBytes(f.dir.filePath(QStringLiteral("input.txt"))).split('\n');
         ASSERT_EQ(lines.size(), 12) << row.name; // eleven lines and what follows the last line end
         EXPECT_EQ(lines[1], row.expected + "\r") << row.name;
     }
@@ -482,10 +481,9 @@ TEST_P(UnsafeText, IsRefusedWithTheValueShownVisibly)
 TEST_P(UnsafeText, LeavesAnExistingJobFileUntouched)
 {
     const UnsafeRow &row = GetParam();
-    ScopedWorkDir dir;
-    const QString jobFile = dir.filePath(QStringLiteral("input.txt"));
-    ASSERT_TRUE(writeFileAtomically(jobFile, "previous job\r\n").ok);
     JobFixture f;
+    const QString jobFile = f.dir.filePath(QStringLiteral("input.txt"));
+    ASSERT_TRUE(writeFileAtomically(jobFile, "previous job\r\n").ok);
     const JobKind kind = std::string(row.field) == "report name" ? JobKind::RiseSet : JobKind::Chart;
     EXPECT_FALSE(f.astro.writeJob(kind, withText(row)).ok);
     EXPECT_EQ(readBytes(jobFile), QByteArray("previous job\r\n"));
@@ -514,24 +512,22 @@ TEST(UnsafeText, OrdinaryAndEmptyTextsPass)
 
 TEST(UnsafeText, ZoneIsNotCheckedWhenTheSystemZoneIsWritten)
 {
-    ScopedWorkDir dir;
     JobFixture f;
     f.settings.TimeMode = 2;
     f.derived.ZoneHours = 6;
     JobArgs args = defaultArgs();
     args.zone = QStringLiteral("6\n/os /etc/x");
     ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, args).ok);
-    EXPECT_FALSE(readBytes(dir.filePath(QStringLiteral("input.txt"))).contains("/etc/x"));
+    EXPECT_FALSE(readBytes(f.dir.filePath(QStringLiteral("input.txt"))).contains("/etc/x"));
 }
 
 // ---- Writing the file ----
 
 TEST(JobFileWrite, ReplacesALongerOldFileCompletely)
 {
-    ScopedWorkDir dir;
-    const QString jobFile = dir.filePath(QStringLiteral("input.txt"));
-    ASSERT_TRUE(writeFileAtomically(jobFile, QByteArray(4096, 'x')).ok);
     JobFixture f;
+    const QString jobFile = f.dir.filePath(QStringLiteral("input.txt"));
+    ASSERT_TRUE(writeFileAtomically(jobFile, QByteArray(4096, 'x')).ok);
     ASSERT_TRUE(f.astro.writeJob(JobKind::Chart, defaultArgs()).ok);
     EXPECT_EQ(readBytes(jobFile), readBytes(testData(QStringLiteral("chart.job"))));
 }
@@ -544,7 +540,7 @@ TEST(JobFileWrite, UnwritableJobFileIsReportedAndTheEngineIsNotRun)
     test::RecordingSink sink;
     TSettings settings;
     DerivedValues derived;
-    AstrologRunner runner(sink, QStringLiteral("/nonexistent/orlam-ephem"));
+    AstrologRunner runner(sink, QStringLiteral("/nonexistent/orlam-ephem"), dir.path());
     Astrocalls astro(settings, derived, runner);
     const Status status = astro.ChartJob(QStringLiteral("6"), QStringLiteral("93W21"),
                                          QStringLiteral("45N05"), June15, HalfPastTwo);
@@ -556,11 +552,10 @@ TEST(JobFileWrite, UnwritableJobFileIsReportedAndTheEngineIsNotRun)
 
 TEST(JobFileWrite, InvalidDateIsRefused)
 {
-    ScopedWorkDir dir;
     JobFixture f;
     EXPECT_FALSE(f.astro.writeJob(JobKind::Chart, defaultArgs(QDateTime(), HalfPastTwo)).ok);
     EXPECT_FALSE(f.astro.writeJob(JobKind::Chart, defaultArgs(June15, QTime())).ok);
-    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("input.txt"))));
+    EXPECT_FALSE(QFileInfo::exists(f.dir.filePath(QStringLiteral("input.txt"))));
 }
 
 } // namespace

@@ -28,7 +28,7 @@ QString fakeEngine()
 }
 
 // What the fake engine wrote about how it was started, as lines "key=value".
-QStringList engineRecord(const ScopedWorkDir &dir)
+QStringList engineRecord(const test::WorkFolder &dir)
 {
     return QString::fromUtf8(readBytes(dir.filePath(QStringLiteral("engine-record.txt"))))
         .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -36,11 +36,12 @@ QStringList engineRecord(const ScopedWorkDir &dir)
 
 // A runner on the fake engine and the job writer around it, in a fresh working directory.
 struct EngineFixture {
-    ScopedWorkDir dir;
+    ScopedWorkDir current; // stays empty: the engine runs in `dir`
+    test::WorkFolder dir;
     RecordingSink sink;
     TSettings settings;
     DerivedValues derived;
-    AstrologRunner runner{sink, fakeEngine()};
+    AstrologRunner runner{sink, fakeEngine(), dir.path()};
     Astrocalls astro{settings, derived, runner};
 
     Status chartJob(const QString &longitude = QStringLiteral("93W21"),
@@ -70,6 +71,29 @@ TEST(Runner, ExitZeroRunsTheJobFileQuietly)
               readBytes(testData(QStringLiteral("chart.job"))));
     EXPECT_EQ(f.runner.RunAstrolog(), AstrologRunner::Outcome::Finished);
     EXPECT_EQ(f.runner.lastExitCode(), 0);
+    EXPECT_TRUE(QDir(f.current.path()).isEmpty());
+}
+
+TEST(Runner, RelativeFolderIsFixedWhenTheRunnerIsMade)
+{
+    ScopedEnv mode("FAKE_ENGINE_MODE", "0");
+    ScopedWorkDir first;
+    ASSERT_TRUE(QDir(first.path()).mkdir(QStringLiteral("work")));
+    RecordingSink sink;
+    TSettings settings;
+    DerivedValues derived;
+    AstrologRunner runner(sink, fakeEngine(), QStringLiteral("work"));
+    Astrocalls astro(settings, derived, runner);
+    ScopedWorkDir second; // the current folder moves on before the job
+    ASSERT_TRUE(astro
+                    .ChartJob(QStringLiteral("6"), QStringLiteral("93W21"), QStringLiteral("45N05"),
+                              clockTime(2026, 6, 15, 14, 30), QTime(14, 30))
+                    .ok);
+    EXPECT_TRUE(sink.messages.isEmpty()) << sink.messages.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(runner.folder(), QDir(first.filePath(QStringLiteral("work"))).absolutePath());
+    EXPECT_TRUE(QFileInfo::exists(first.filePath(QStringLiteral("work/input.txt"))));
+    EXPECT_TRUE(QFileInfo::exists(first.filePath(QStringLiteral("work/engine-record.txt"))));
+    EXPECT_TRUE(QDir(second.path()).isEmpty());
 }
 
 TEST(Runner, NonZeroExitCodeIsShownAndTheJobStillSucceeds)

@@ -17,29 +17,18 @@ QString enginePath()
 }
 
 // The rig with the real engine in place of the stand-in.
-struct EngineRig {
+struct EngineRig : test::SeparateWorkFolder, test::CalcWiring {
     explicit EngineRig(LocaleFacts facts = test::localeFor(QLocale::English, QLocale::UnitedStates))
-        : locale(std::move(facts)), runner(host, enginePath()), astro(settings, derived, runner),
-          calc(settings, locale, astro, host)
+        : CalcWiring(std::move(facts), enginePath(), work.path())
     {
-        derived.EuroDateSwitch = locale.euroDateSwitch();
     }
-    test::ScopedWorkDir work;
-    TSettings settings;
-    DerivedValues derived;
-    LocaleFacts locale;
-    test::FakeHost host;
-    AstrologRunner runner;
-    Astrocalls astro;
-    Calculator calc;
 };
 
 class WithEngine : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!QFileInfo(enginePath()).isExecutable())
-            GTEST_SKIP() << "orlam-ephem has not been built";
+        ASSERT_TRUE(QFileInfo(enginePath()).isExecutable()) << "orlam-ephem has not been built";
     }
 };
 

@@ -19,12 +19,11 @@ QString enginePath()
     return QStringLiteral(ORLAM_BIN_DIR "/orlam-ephem");
 }
 
-struct CalendarRig {
+struct CalendarRig : test::SeparateWorkFolder, test::CalcWiring {
     explicit CalendarRig(const QString &engine,
                          LocaleFacts facts = test::localeFor(QLocale::English, QLocale::UnitedStates))
-        : locale(std::move(facts)), runner(host, engine), astro(settings, derived, runner)
+        : CalcWiring(std::move(facts), engine, work.path())
     {
-        derived.EuroDateSwitch = locale.euroDateSwitch();
         settings.TimeZone = QStringLiteral("6");
         settings.Longitude = QStringLiteral("93W21");
         settings.Latitude = QStringLiteral("45N05");
@@ -35,13 +34,6 @@ struct CalendarRig {
                                    clockTime(date, QTime(14, 30)), QTime(14, 30), placeZone, lines);
     }
     QTimeZone placeZone{"America/Chicago"};
-    test::ScopedWorkDir work;
-    TSettings settings;
-    DerivedValues derived;
-    LocaleFacts locale;
-    test::FakeHost host;
-    AstrologRunner runner;
-    Astrocalls astro;
 };
 
 TEST(TransitCalendar, MonthAfterYearReplacesIt)
@@ -71,6 +63,7 @@ TEST(TransitCalendar, MonthAfterYearReplacesIt)
     ASSERT_GE(title, 1);
     EXPECT_EQ(view.at(title - 1), QStringLiteral(" "));
     EXPECT_EQ(view.mid(title + 1), month);
+    EXPECT_TRUE(QDir(rig.current.path()).isEmpty());
 }
 
 TEST(TransitCalendar, DayFirstLocaleGivesDayFirstDatesOfTheRightMonth)

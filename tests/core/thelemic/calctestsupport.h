@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "thelemic/calculate.h"
 
+#include "calcwiring.h"
 #include "coretestsupport.h"
 
 #include <QDir>
@@ -35,51 +36,6 @@ inline QString testData(const QString &relative)
 {
     return QStringLiteral(ORLAM_TEST_DATA "/") + relative;
 }
-
-inline LocaleFacts localeFor(QLocale::Language language, QLocale::Territory territory)
-{
-    return LocaleFacts::make(QLocale(language, territory), QTimeZone("America/Chicago"), QDate(2026, 6, 15));
-}
-
-// The host as the program would be, without a window: it keeps what it is given.
-class FakeHost final : public CalcHost {
-public:
-    QDateTime datePickerValue() const override { return pickerDate; }
-    QTime timePickerValue() const override { return pickerTime; }
-    void setPickers(const QDateTime &date, QTime time) override
-    {
-        pickerDate = date;
-        pickerTime = time;
-        ++pickerSets;
-        if (onSetPickers)
-            onSetPickers();
-    }
-    void setMonthCalendarDate(QDate date) override { monthCalendar = date; }
-    void setViewText(const QString &text) override
-    {
-        view = text;
-        viewHistory << text;
-    }
-    void repaintNow() override { ++repaints; }
-    void setCaptions(const QString &applicationTitle, const QString &windowCaption) override
-    {
-        appTitle = applicationTitle;
-        caption = windowCaption;
-    }
-    void copyViewToClipboard() override { clipboard = view; }
-    void showMessage(const QString &text) override { messages << text; }
-
-    QDateTime pickerDate = QDateTime(QDate(2026, 6, 15), QTime(14, 30), Qt::UTC);
-    QTime pickerTime = QTime(14, 30);
-    int pickerSets = 0;
-    std::function<void()> onSetPickers; // called after each setPickers
-    QDate monthCalendar;
-    QString view;
-    QStringList viewHistory;
-    int repaints = 0;
-    QString appTitle, caption, clipboard;
-    QStringList messages;
-};
 
 // A stand-in engine: a shell script that logs every job ("report|moment line") and copies the
 // report the job names from a fixture folder, when the folder has it.
@@ -141,25 +97,17 @@ inline QString eventLine(const QString &date, const QString &time, const QString
            QStringLiteral("       ") + event;
 }
 
-// Everything a Calculator needs, wired together in a fresh work directory.
-struct CalcRig {
+struct CalcRigFolders : SeparateWorkFolder {
+    FakeEngine engine;
+};
+
+// Everything a Calculator needs, wired together on the stand-in engine in a fresh work folder.
+struct CalcRig : CalcRigFolders, CalcWiring {
     explicit CalcRig(LocaleFacts facts = localeFor(QLocale::English, QLocale::UnitedStates))
-        : locale(std::move(facts)), runner(host, engine.program()), astro(settings, derived, runner),
-          calc(settings, locale, astro, host)
+        : CalcWiring(std::move(facts), engine.program(), work.path())
     {
-        derived.EuroDateSwitch = locale.euroDateSwitch();
         engine.setReport(QStringLiteral("chart.txt"), defaultChart());
     }
-
-    ScopedWorkDir work;
-    FakeEngine engine;
-    TSettings settings;
-    DerivedValues derived;
-    LocaleFacts locale;
-    FakeHost host;
-    AstrologRunner runner;
-    Astrocalls astro;
-    Calculator calc;
 };
 
 } // namespace orlam::test

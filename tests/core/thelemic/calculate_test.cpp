@@ -208,6 +208,37 @@ TEST(Calculate, RiseSetJobsCoverFourDaysInOrder)
     EXPECT_FALSE(rig.calc.RiseSetTable.MoonRise.isValid());
 }
 
+TEST(Calculate, EveryFileIsInTheWorkFolderNoneInTheCurrentOne)
+{
+    CalcRig rig;
+    prepareHorizon(rig);
+    rig.settings.DayBegins = 1;
+    rig.settings.WheelChart = true;
+    rig.settings.AspectCharts = true;
+    rig.settings.LocalFileSave = true;
+    // Reports of the same names in the current folder are someone else's: neither read nor removed.
+    const QByteArray foreignChart = "Sun   01Ari foreign\r\n";
+    const QByteArray foreignHorizon = eventLine(QStringLiteral(" 6/15/2026"), QStringLiteral(" 4:00am"),
+                                                QStringLiteral("Sun"), QStringLiteral("rises"))
+                                          .toLatin1() +
+                                      "\r\n";
+    test::writeBytes(rig.current.filePath(QStringLiteral("chart.txt")), foreignChart);
+    test::writeBytes(rig.current.filePath(QStringLiteral("riseset.txt")), foreignHorizon);
+
+    ASSERT_TRUE(rig.calc.calculate(Calculator::Output::Show));
+
+    EXPECT_EQ(rig.calc.lastLines.first(), FirstLine);
+    EXPECT_EQ(rig.calc.RiseSetTable.SunRise, clockTime(2026, 6, 15, 5, 26));
+    EXPECT_EQ(QDir(rig.current.path()).entryList(QDir::Files),
+              QStringList({QStringLiteral("chart.txt"), QStringLiteral("riseset.txt")}));
+    EXPECT_EQ(readBytes(rig.current.filePath(QStringLiteral("chart.txt"))), foreignChart);
+    EXPECT_EQ(readBytes(rig.current.filePath(QStringLiteral("riseset.txt"))), foreignHorizon);
+    for (const char *name : {"input.txt", "td.txt", "chart.txt", "riseset.txt", "risesetn.txt"})
+        EXPECT_TRUE(QFile::exists(rig.work.filePath(QString::fromLatin1(name)))) << name;
+    EXPECT_EQ(rig.engine.jobs().size(), 7);
+    EXPECT_TRUE(rig.host.messages.isEmpty()) << rig.host.messages.join(QLatin1Char('|')).toStdString();
+}
+
 TEST(Calculate, UnknownSunsetInAFreshProcessMovesNothing)
 {
     CalcRig rig;
