@@ -30,15 +30,32 @@ constexpr double chartRatioTarget = 1.3;
 constexpr double riseSetTargetMs = 10.0;
 constexpr long peakTargetKib = 10 * 1024;
 
-using Run = orlam::procbench::ProcessRun;
-using orlam::procbench::fail;
+struct Run {
+    double milliseconds = 0;
+    long maxResidentKb = 0;
+    int status = -1;
+};
+
+fs::path workDir; // removed on the way out, also after a failure
+
+[[noreturn]] void fail(const std::string &why)
+{
+    std::fprintf(stderr, "engine_bench: FAILED: %s\n", why.c_str());
+    if (!workDir.empty()) {
+        std::error_code ignored;
+        fs::remove_all(workDir, ignored);
+    }
+    std::exit(1);
+}
+
 using orlam::procbench::median;
 
 Run runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
 {
     orlam::procbench::ProcessOptions options;
     options.folder = dir;
-    return orlam::procbench::runProcess(program, args, options);
+    const orlam::procbench::ProcessRun done = orlam::procbench::runProcess(program, args, options);
+    return {done.milliseconds, done.maxResidentKiB, done.status};
 }
 
 // A run that did not succeed is no measurement.
@@ -107,6 +124,7 @@ int main(int argc, char **argv)
     if (!::mkdtemp(pattern.data()))
         fail("cannot make a temporary folder");
     const fs::path dir = pattern;
+    workDir = dir;
     const std::string restrict = "/R Chir\r\n/R Cere\r\n/R Pall\r\n/R Juno\r\n/R Vest\r\n/R Lili\r\n";
     writeJob(dir / "chart.job",
              "/qb 6 15 2026 14:30PM ST 6 93W21 45N05\r\n/os chart.txt\r\n\r\n" + restrict + "/c 0\r\n");
@@ -157,13 +175,13 @@ int main(int argc, char **argv)
             staticTimes.push_back(s.milliseconds);
             staticRatios.push_back(c.milliseconds / s.milliseconds);
         }
-        emptyPeak = std::max(emptyPeak, e.maxResidentKiB);
-        chartPeak = std::max(chartPeak, c.maxResidentKiB);
+        emptyPeak = std::max(emptyPeak, e.maxResidentKb);
+        chartPeak = std::max(chartPeak, c.maxResidentKb);
         double four = 0;
         for (int j = 0; j < 4; ++j) {
             const Run r = runOrFail(engine, {"-i", "riseset" + std::to_string(j) + ".job"}, dir);
             four += r.milliseconds;
-            riseSetPeak = std::max(riseSetPeak, r.maxResidentKiB);
+            riseSetPeak = std::max(riseSetPeak, r.maxResidentKb);
         }
         riseSetTimes.push_back(four);
     }
@@ -174,7 +192,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < 5; ++i) {
             const Run r = runOrFail(engine, {"-i", job}, dir);
             times.push_back(r.milliseconds);
-            otherPeak = std::max(otherPeak, r.maxResidentKiB);
+            otherPeak = std::max(otherPeak, r.maxResidentKb);
         }
         others.emplace_back(job, median(times));
     }
