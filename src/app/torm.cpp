@@ -600,7 +600,8 @@ void TOrm::NowButtonClick()
 
 void TOrm::SetNow()
 {
-    const QDateTime now = presentMoment();
+    mPickersSetAt = mClock();
+    const QDateTime now = clockFromLocal(mPickersSetAt);
     setPickers(now, now.time());
     setMonthCalendarDate(GDate->date());
 }
@@ -688,7 +689,9 @@ void TOrm::AstroButtonClick()
     // Every Calculate, the minute's too, removes the rise/set reports with the other reports of
     // its run, and the clock fetches its hours away from the work folder: the viewer has those of
     // the picker's day made when it finds none.
-    if (!QFile::exists(QLatin1String(RiseSetFileName)) && !QFile::exists(QLatin1String(RiseSetNextFileName)))
+    const QDir work(mWorkFolder);
+    if (!QFile::exists(work.filePath(QLatin1String(RiseSetFileName))) &&
+        !QFile::exists(work.filePath(QLatin1String(RiseSetNextFileName))))
         mCalc->updateRiseSet();
     mReports->AstroButtonClick();
 }
@@ -1115,7 +1118,7 @@ void TOrm::startClock()
     QApplication::setWindowIcon(windowIcon());
     // The clock builds the hours and the alarm list (tray image, caption, "hl.txt", event view).
     syncClockFeed();
-    mAlarmClock->start();
+    mAlarmClock->start(mPickersSetAt);
     if (mFitFirstSize)
         fitFirstSize();
 }

@@ -230,6 +230,7 @@ private:
     std::function<void(const QString &)> mMessageHandler;
     std::function<void(int)> mEndProgram;
     std::function<QDateTime()> mClock;
+    QDateTime mPickersSetAt; // the instant SetNow() last read, for the clock's first minute
     std::unique_ptr<QtSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
     AlarmClock *mAlarmClock = nullptr;

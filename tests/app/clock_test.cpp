@@ -400,7 +400,7 @@ void ClockTest::suspendPauseAndTheView()
 
     // The minute's Calculate has removed the rise/set reports of the start; the data viewer
     // has the day's rise and set times all the same.
-    QVERIFY(!QFile::exists(QStringLiteral("riseset.txt")));
+    QVERIFY(!QFile::exists(QDir(clock.rig.folder()).filePath(QStringLiteral("riseset.txt"))));
     auto *view = window.findChild<QTextEdit *>(QStringLiteral("TDate"));
     window.AstroButtonClick();
     const QString data = view->toPlainText();

@@ -70,10 +70,12 @@ void AlarmClock::setChoices(const AlarmChoices &choices)
     mChoices = choices;
 }
 
-void AlarmClock::start()
+void AlarmClock::start(const QDateTime &workedAt)
 {
     mStarted = true;
-    mLastMinute = minuteOf(now());
+    // A slow start (the first date, the engine's first run) may end in a minute after the one the
+    // window shows: the first tick catches up.
+    mLastMinute = minuteOf(workedAt.isValid() ? workedAt : now());
     {
         const FlagGuard inBuild(mInTick);
         rebuildAt(now(), false);

@@ -65,7 +65,10 @@ public:
     const ClockPlace &place() const { return mPlace; }
 
     // Starts the list work: builds the list and finds the hour at once, then ticks every second.
-    void start();
+    // `workedAt` is the instant the window last did the minute's work itself (its first date);
+    // the first tick in a later minute does it again. Invalid: the start's own minute counts as
+    // done.
+    void start(const QDateTime &workedAt = QDateTime());
     bool started() const { return mStarted; }
     // A paused clock does not tick at all: the alarms of the paused minutes are missed, and
     // marked so by the first tick after the resume.

@@ -223,6 +223,41 @@ TEST(AlarmClock, HoldsTheSpanOfItsProvider)
     EXPECT_EQ(asked.size(), 3) << "the span serves the whole day";
 }
 
+// The first tick does the minute's work only when the minute the window shows has passed.
+TEST(AlarmClock, FirstTickCatchesUpASlowStart)
+{
+    int argc = 1;
+    char name[] = "clock";
+    char *argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const LocaleFacts us = test::localeFor(QLocale::English, QLocale::UnitedStates);
+    struct Row {
+        const char *name;
+        QDateTime workedAt;
+        int minutes; // minuteStarted at the first tick
+    };
+    const QDateTime now = at(2026, 6, 15, 2, 0, 10);
+    const Row rows[] = {
+        {"shown this minute", at(2026, 6, 15, 2, 0, 1), 0},
+        {"shown the minute before", at(2026, 6, 15, 1, 59, 58), 1},
+        {"not said", QDateTime(), 0},
+    };
+    for (const Row &row : rows) {
+        AlarmClock clock(us);
+        clock.setNow([&now] { return now; });
+        clock.setProvider([](const ClockPlace &, QDate, QDate, HoursSpan *span) {
+            *span = juneSpan();
+            return Status::success();
+        });
+        int minutes = 0;
+        QObject::connect(&clock, &AlarmClock::minuteStarted, [&minutes] { ++minutes; });
+        clock.setPaused(true);
+        clock.start(row.workedAt);
+        clock.tick();
+        EXPECT_EQ(minutes, row.minutes) << row.name;
+    }
+}
+
 TEST(EventList, Sounds)
 {
     const auto find = [](const QString &name) {
