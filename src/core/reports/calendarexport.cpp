@@ -39,12 +39,13 @@ QString placeText(const HoursPlace &place)
     return place.longitude + QLatin1Char(' ') + place.latitude;
 }
 
-QString hourDescription(const PlanetHour &hour, const QString &where)
+// What follows the hour's number in its description, "of the day of Monday 2026-06-15 at
+// 93W21 45N05": made once for each half of a base day rather than for each of its hours.
+QString hourDescriptionTail(QDate baseDay, bool night, const QString &where)
 {
-    return QStringLiteral("Hour %1 of the %2 of %3 %4 at %5")
-        .arg(hour.number + 1)
-        .arg(hour.night ? QStringLiteral("night") : QStringLiteral("day"),
-             QLocale::c().dayName(hour.baseDay.dayOfWeek()), isoDay(hour.baseDay), where);
+    return QStringLiteral(" of the %1 of %2 %3 at %4")
+        .arg(night ? QStringLiteral("night") : QStringLiteral("day"),
+             QLocale::c().dayName(baseDay.dayOfWeek()), isoDay(baseDay), where);
 }
 
 int hourPlanetIndex(const QString &ruler)
@@ -165,22 +166,41 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             }
         }
         if (selection.hours) {
+            // Each ruler's name, title and place in the selection, looked up once.
+            struct Ruler {
+                QString body;
+                QString summary;
+                bool wanted = false;
+            };
+            std::array<Ruler, PlanetCycleLength> rulers;
+            for (int r = 0; r < PlanetCycleLength; ++r) {
+                Ruler &ruler = rulers[static_cast<std::size_t>(r)];
+                ruler.body = planetName(r);
+                ruler.summary = QStringLiteral("Hour of %1").arg(ruler.body);
+                const int planet = hourPlanetIndex(ruler.body);
+                ruler.wanted = planet >= 0 && selection.hourPlanets[static_cast<std::size_t>(planet)];
+            }
+            const QString kind = QStringLiteral("hour");
+            const QString category = QStringLiteral("Planetary hours");
+            const QString hourWord = QStringLiteral("Hour ");
             for (const BaseDayHours &day : span.days()) {
                 if (day.date < first || !day.valid())
                     continue;
+                const std::array<QString, 2> tails{hourDescriptionTail(day.date, false, where),
+                                                   hourDescriptionTail(day.date, true, where)};
                 for (const PlanetHour &hour : day.hours) {
-                    const int planet = hourPlanetIndex(planetName(hour.ruler));
-                    if (planet < 0 || !selection.hourPlanets[static_cast<std::size_t>(planet)])
+                    const Ruler &ruler = rulers[static_cast<std::size_t>(hour.ruler)];
+                    if (!ruler.wanted)
                         continue;
                     CalendarEvent out;
-                    out.kind = QStringLiteral("hour");
-                    out.body = planetName(hour.ruler);
-                    out.summary = QStringLiteral("Hour of %1").arg(out.body);
-                    out.description = hourDescription(hour, where);
-                    out.category = QStringLiteral("Planetary hours");
+                    out.kind = kind;
+                    out.body = ruler.body;
+                    out.summary = ruler.summary;
+                    out.description = hourWord + QString::number(hour.number + 1) + tails[hour.night ? 1 : 0];
+                    out.category = category;
                     out.startUtc = hour.startUtc;
                     out.endUtc = hour.endUtc;
-                    events.append(out);
+                    events.append(std::move(out));
                     ++counts->hours;
                 }
             }

@@ -203,6 +203,46 @@ TEST(ICalendarWriter, IdentifiersFollowKindBodyStartAndPlace)
     EXPECT_NE(calendarEventUid(hour, here), calendarEventUid(hour, there));
 }
 
+// Times are written from the instant's milliseconds: the nearest minute, half a minute up,
+// across midnight, the turn of a year, leap days and instants before 1970.
+TEST(ICalendarWriter, TimesAreTheNearestMinuteOfTheInstant)
+{
+    const auto at = [](int y, int m, int d, int h, int min, int s, int ms = 0) {
+        return QDateTime(QDate(y, m, d), QTime(h, min, s, ms), Qt::UTC);
+    };
+    struct Row {
+        const char *name;
+        QDateTime start;
+        const char *written; // DTSTART; the identifier has the same without seconds
+    };
+    const Row rows[] = {
+        {"just under half a minute rounds down", at(2026, 6, 15, 14, 12, 29, 999), "20260615T141200Z"},
+        {"half a minute rounds up", at(2026, 6, 15, 14, 12, 30), "20260615T141300Z"},
+        {"into the next day", at(2026, 6, 15, 23, 59, 30), "20260616T000000Z"},
+        {"into the next year", at(2026, 12, 31, 23, 59, 45), "20270101T000000Z"},
+        {"a leap day", at(2028, 2, 29, 12, 0, 0), "20280229T120000Z"},
+        {"no leap day in 2100", at(2100, 2, 28, 23, 59, 50), "21000301T000000Z"},
+        {"the leap day of 2000", at(2000, 2, 28, 23, 59, 50), "20000229T000000Z"},
+        {"before 1970, rounding down", at(1969, 12, 31, 23, 59, 29), "19691231T235900Z"},
+        {"before 1970, rounding up into 1970", at(1969, 12, 31, 23, 59, 31), "19700101T000000Z"},
+        {"a zone's clock reads the same instant",
+         QDateTime(QDate(2026, 6, 15), QTime(9, 12, 40), QTimeZone("America/Chicago")), "20260615T141300Z"},
+    };
+    const QString place = calendarPlaceKey(QStringLiteral("93W21"), QStringLiteral("45N05"));
+    for (const Row &row : rows) {
+        const CalendarEvent event{
+            QStringLiteral("rises"), QStringLiteral("Sun"), QStringLiteral("Sunrise"), {}, {}, row.start, {}};
+        const QByteArray ics = writeICalendar({event}, place, row.start, {});
+        const QByteArray written(row.written);
+        EXPECT_TRUE(ics.contains("DTSTART:" + written + "\r\n")) << row.name << "\n" << ics.toStdString();
+        EXPECT_TRUE(ics.contains("DTSTAMP:" + written + "\r\n")) << row.name;
+        const QString uid = QStringLiteral("rises-sun-%1-93w21-45n05@orlam")
+                                .arg(QString::fromLatin1(written.left(13) + written.right(1)));
+        EXPECT_EQ(calendarEventUid(event, place), uid) << row.name;
+        EXPECT_TRUE(ics.contains("UID:" + uid.toLatin1() + "\r\n")) << row.name;
+    }
+}
+
 TEST(TransitEvents, MonthCalendarGivesMoonPhasesAndIngresses)
 {
     QStringList lines;
