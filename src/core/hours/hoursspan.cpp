@@ -32,13 +32,6 @@ const QString MoonName = QStringLiteral("Moon");
 const QString RisesWord = QStringLiteral("rises");
 const QString SetsWord = QStringLiteral("sets");
 
-// QTimeZone::utc() builds the zone anew from its name on every call; a span makes thousands.
-const QTimeZone &utcZone()
-{
-    static const QTimeZone zone = QTimeZone::utc();
-    return zone;
-}
-
 // The Sun's rises and sets in time order, each rise with its local date.
 struct SunEvents {
     std::vector<QDateTime> rises, sets;
@@ -76,9 +69,9 @@ std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, in
     std::array<PlanetHour, 12> hours;
     for (int k = 0; k < 12; ++k) {
         PlanetHour &hour = hours[static_cast<std::size_t>(k)];
-        hour.startUtc = k == 0 ? QDateTime::fromMSecsSinceEpoch(begin, utcZone())
+        hour.startUtc = k == 0 ? QDateTime::fromMSecsSinceEpoch(begin, Qt::UTC)
                                : hours[static_cast<std::size_t>(k - 1)].endUtc;
-        hour.endUtc = k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, utcZone());
+        hour.endUtc = k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, Qt::UTC);
         hour.ruler = (firstRuler + k) % PlanetCycleLength;
         hour.night = night;
         hour.number = k;
@@ -330,7 +323,7 @@ std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockH
     const QDateTime exact = withSeconds(*minute, line);
     const QDateTime clock = exact.isValid() ? exact : *minute;
     HorizonInstant event;
-    event.utc = QDateTime(clock.date(), clock.time(), utcZone())
+    event.utc = QDateTime(clock.date(), clock.time(), Qt::UTC)
                     .addSecs(std::llround(clockHoursWest * static_cast<double>(SecsPerHour)));
     event.body = bodyField == SunName ? SunName : bodyField == MoonName ? MoonName : bodyField.toString();
     event.word = *word;

@@ -140,7 +140,15 @@ std::string textValue(const QString &text)
 void appendLine(std::string &out, std::string_view name, std::string_view value)
 {
     if (name.size() + 1 + value.size() <= MaxLineOctets) {
-        out.append(name).append(1, ':').append(value).append("\r\n");
+        // One copy of each part into room made once.
+        const std::size_t at = out.size();
+        out.resize(at + name.size() + value.size() + 3);
+        char *to = out.data() + at;
+        to = std::copy(name.begin(), name.end(), to);
+        *to++ = ':';
+        to = std::copy(value.begin(), value.end(), to);
+        *to++ = '\r';
+        *to = '\n';
         return;
     }
     const std::string line = std::string(name) + ':' + std::string(value);
