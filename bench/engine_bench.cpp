@@ -6,6 +6,8 @@
 // (maximum resident set) of each kind of job (target under 10 MiB). For information it also
 // times an empty program linked statically, as the build tree's engine is. Exits 0 within the
 // targets, 2 outside them ("OUTSIDE TARGET"), 1 when a measurement did not happen ("FAILED").
+#include "processbench.h"
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -46,31 +48,14 @@ fs::path workDir; // removed on the way out, also after a failure
     std::exit(1);
 }
 
+using orlam::procbench::median;
+
 Run runProcess(const std::string &program, const std::vector<std::string> &args, const fs::path &dir)
 {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        fail("cannot start a process");
-    if (pid == 0) {
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(127);
-        std::vector<char *> argv{const_cast<char *>(program.c_str())};
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    struct rusage usage {};
-    ::wait4(pid, &status, 0, &usage);
-    Run run;
-    run.milliseconds =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    run.maxResidentKb = usage.ru_maxrss;
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    orlam::procbench::ProcessOptions options;
+    options.folder = dir;
+    const orlam::procbench::ProcessRun done = orlam::procbench::runProcess(program, args, options);
+    return {done.milliseconds, done.maxResidentKiB, done.status};
 }
 
 // A run that did not succeed is no measurement.
@@ -84,13 +69,6 @@ Run runOrFail(const std::string &program, const std::vector<std::string> &args, 
         fail(what + " ended with status " + std::to_string(run.status));
     }
     return run;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
 }
 
 void writeJob(const fs::path &path, const std::string &lines)

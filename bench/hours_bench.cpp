@@ -8,81 +8,42 @@
 // runs defaults to 20; program to orlam beside this benchmark's build. Prints medians and the
 // slowest run in milliseconds, and for the commands the processor time per run of the program
 // and the engines it started (on a busy machine the wall time is mostly waiting for a core).
+// There is no target: compare builds. A run that fails stops it with exit status 1.
 
 #include "astrocalls/scratchjobs.h"
+#include "hourcommands.h"
 #include "hours/hoursspan.h"
 #include "reports/calendarexport.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-
-#include <sys/resource.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+#include <QFileInfo>
 
 using namespace orlam;
+using namespace orlam::bench;
 
 namespace {
 
-struct Figures {
-    double median = 0;
-    double slowest = 0;
-    double cpu = 0; // processor time per run (the program and its engines), independent of load
-};
-
-double childrenCpuMs()
+void print(const char *what, const std::vector<double> &ms, const std::vector<double> &cpu = {})
 {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-}
-
-Figures figures(std::vector<double> values)
-{
-    if (values.empty())
-        return {};
-    std::sort(values.begin(), values.end());
-    return {values[values.size() / 2], values.back()};
-}
-
-Figures timeProcess(const QString &program, const QStringList &arguments, const QTemporaryDir &dir, int runs,
-                    QByteArray *lastOutput)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("ORLAM_SETTINGS"), dir.filePath(QStringLiteral("Orlam.ini")));
-    environment.remove(QStringLiteral("DISPLAY"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    std::vector<double> times;
-    const double cpuBefore = childrenCpuMs();
-    for (int i = 0; i < runs; ++i) {
-        QProcess process;
-        process.setProcessEnvironment(environment);
-        process.setWorkingDirectory(dir.path());
-        QElapsedTimer clock;
-        clock.start();
-        process.start(program, arguments);
-        process.waitForFinished(120000);
-        times.push_back(clock.nsecsElapsed() / 1e6);
-        *lastOutput = process.readAllStandardOutput() + process.readAllStandardError();
-    }
-    Figures result = figures(times);
-    result.cpu = (childrenCpuMs() - cpuBefore) / runs;
-    return result;
-}
-
-void print(const char *what, const Figures &f)
-{
-    std::printf("%-52s median %8.1f ms   slowest %8.1f ms", what, f.median, f.slowest);
-    if (f.cpu > 0)
-        std::printf("   cpu %6.1f ms", f.cpu);
+    std::printf("%-52s median %8.1f ms   slowest %8.1f ms", what, median(ms), slowest(ms));
+    if (!cpu.empty())
+        std::printf("   cpu %6.1f ms", median(cpu));
     std::printf("\n");
+}
+
+// Runs `arguments` `runs` times and prints the figures; gives the last run's standard output.
+QByteArray timeCommand(const HourCommands &orlam, const char *what, const QStringList &arguments, int runs)
+{
+    std::vector<double> ms, cpu;
+    QByteArray output;
+    for (int i = 0; i < runs; ++i) {
+        const CommandRun run = orlam.run(arguments);
+        ms.push_back(run.ms);
+        cpu.push_back(run.cpuMs);
+        output = run.output;
+    }
+    print(what, ms, cpu);
+    return output;
 }
 
 } // namespace
@@ -91,34 +52,33 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    const int runs = args.size() > 1 ? args.at(1).toInt() : 20;
-    const QString program =
-        args.size() > 2 ? args.at(2)
-                        : QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("orlam"));
-    const QString engine = QDir(QFileInfo(program).absolutePath()).filePath(QStringLiteral("orlam-ephem"));
+    const int runs = std::max(1, args.size() > 1 ? args.at(1).toInt() : 20);
+    const HourCommands orlam(programArgument(args, 2, QCoreApplication::applicationDirPath()),
+                             "[orlam]\r\nTime=1\r\nTime Zone=6\r\nLongitude=93W21\r\nLatitude=45N05\r\n");
+    const QString engine =
+        QDir(QFileInfo(orlam.program()).absolutePath()).filePath(QStringLiteral("orlam-ephem"));
 
-    QTemporaryDir dir;
-    QFile settingsFile(dir.filePath(QStringLiteral("Orlam.ini")));
-    if (!settingsFile.open(QIODevice::WriteOnly))
-        return 1;
-    settingsFile.write("[orlam]\r\nTime=1\r\nTime Zone=6\r\nLongitude=93W21\r\nLatitude=45N05\r\n");
-    settingsFile.close();
+    const QByteArray hours = timeCommand(orlam, "orlam --hours 2026-06-15",
+                                         {QStringLiteral("--hours"), QStringLiteral("2026-06-15")}, runs);
+    std::printf("  (%lld lines)\n", static_cast<long long>(hours.count('\n')));
+    timeCommand(orlam, "orlam --next-hour Venus", {QStringLiteral("--next-hour"), QStringLiteral("Venus")},
+                runs);
 
-    QByteArray output;
-    print(
-        "orlam --hours 2026-06-15",
-        timeProcess(program, {QStringLiteral("--hours"), QStringLiteral("2026-06-15")}, dir, runs, &output));
-    std::printf("  (%lld lines)\n", static_cast<long long>(output.count('\n')));
-    print("orlam --next-hour Venus",
-          timeProcess(program, {QStringLiteral("--next-hour"), QStringLiteral("Venus")}, dir, runs, &output));
-    const QString file = dir.filePath(QStringLiteral("month.ics"));
+    const QString file = orlam.filePath(QStringLiteral("month.ics"));
     const int exportRuns = std::max(3, runs / 4);
-    print("orlam --ics 2026-06-01 2026-06-30 (30 days, all)",
-          timeProcess(
-              program,
-              {QStringLiteral("--ics"), QStringLiteral("2026-06-01"), QStringLiteral("2026-06-30"), file},
-              dir, exportRuns, &output));
-    std::printf("  %s", output.constData());
+    std::vector<double> ms, cpu;
+    QByteArray summary;
+    for (int i = 0; i < exportRuns; ++i) {
+        const CommandRun run = orlam.run(
+            {QStringLiteral("--ics"), QStringLiteral("2026-06-01"), QStringLiteral("2026-06-30"), file});
+        if (orlam.takeCalendar(file) < 30 * 24)
+            fail(QStringLiteral("the 30-day calendar holds fewer events than its hours"));
+        ms.push_back(run.ms);
+        cpu.push_back(run.cpuMs);
+        summary = run.output.trimmed();
+    }
+    print("orlam --ics 2026-06-01 2026-06-30 (30 days, all)", ms, cpu);
+    std::printf("  %s\n", summary.constData());
 
     // The same export inside one process, as the window makes it.
     TSettings settings;
@@ -135,12 +95,14 @@ int main(int argc, char **argv)
         QByteArray ics;
         CalendarCounts counts;
         const HoursPlace place = settingsPlace(settings, QTimeZone::systemTimeZone());
-        if (!buildCalendar(jobs, place, selection, QDateTime::currentDateTimeUtc(), &ics, &counts))
-            return 1;
-        times.push_back(clock.nsecsElapsed() / 1e6);
+        if (const Status status =
+                buildCalendar(jobs, place, selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
+            !status)
+            fail(QStringLiteral("the export in process: %1").arg(status.message));
+        times.push_back(static_cast<double>(clock.nsecsElapsed()) / 1e6);
         events = counts.total();
     }
-    print("30-day export in process (window)", figures(times));
+    print("30-day export in process (window)", times);
     std::printf("  (%d events)\n", events);
     return 0;
 }

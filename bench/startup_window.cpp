@@ -13,48 +13,24 @@
 //
 // Exit status: 0 within the target, 2 outside it, 1 when a measurement could not be made.
 
+#include "processbench.h"
+
 #include <xcb/xcb.h>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace {
+using namespace orlam::procbench;
 
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+namespace {
 
 constexpr double TargetRatio = 1.5;
 constexpr int TimeoutMs = 20000;
 constexpr const char *DateMarker = "e.v.";
-
-[[noreturn]] void fail(const std::string &message)
-{
-    std::fprintf(stderr, "startup_window: FAILED: %s\n", message.c_str());
-    std::exit(1);
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t n = values.size();
-    return n % 2 ? values[n / 2] : 0.5 * (values[n / 2 - 1] + values[n / 2]);
-}
 
 long residentKiB(pid_t pid)
 {
@@ -65,82 +41,6 @@ long residentKiB(pid_t pid)
             return std::atol(line.c_str() + 6);
     return -1;
 }
-
-// An Xvfb of our own, for a machine without a display.
-class OwnXServer {
-public:
-    OwnXServer()
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            fail("cannot make a pipe for Xvfb");
-        mPid = ::fork();
-        if (mPid == 0) {
-            ::close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            ::execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-                     "tcp", static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        std::string number;
-        pollfd pfd{fds[0], POLLIN, 0};
-        char c = 0;
-        while (::poll(&pfd, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        if (number.empty())
-            fail("no DISPLAY, and Xvfb could not be started (is it installed?)");
-        mDisplay = ":" + number;
-    }
-    ~OwnXServer()
-    {
-        ::kill(mPid, SIGTERM);
-        ::waitpid(mPid, nullptr, 0);
-    }
-    const std::string &display() const { return mDisplay; }
-
-private:
-    pid_t mPid = -1;
-    std::string mDisplay;
-};
-
-// A session bus of our own, as a desktop session has one.
-class OwnSessionBus {
-public:
-    OwnSessionBus()
-    {
-        int fds[2];
-        if (::pipe(fds) != 0)
-            fail("cannot make a pipe for dbus-daemon");
-        mPid = ::fork();
-        if (mPid == 0) {
-            ::close(fds[0]);
-            const std::string fd = "--print-address=" + std::to_string(fds[1]);
-            ::execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", fd.c_str(),
-                     static_cast<char *>(nullptr));
-            ::_exit(127);
-        }
-        ::close(fds[1]);
-        pollfd pfd{fds[0], POLLIN, 0};
-        char c = 0;
-        while (::poll(&pfd, 1, 10000) > 0 && ::read(fds[0], &c, 1) == 1 && c != '\n')
-            mAddress += c;
-        ::close(fds[0]);
-        if (mAddress.empty())
-            fail("no DBUS_SESSION_BUS_ADDRESS, and dbus-daemon could not be started (is it installed?)");
-    }
-    ~OwnSessionBus()
-    {
-        ::kill(mPid, SIGTERM);
-        ::waitpid(mPid, nullptr, 0);
-    }
-    const std::string &address() const { return mAddress; }
-
-private:
-    pid_t mPid = -1;
-    std::string mAddress;
-};
 
 // Watches the top-level windows of the display: which are mapped, and their titles.
 class Watcher {
@@ -280,22 +180,17 @@ struct Sample {
 Sample measure(Watcher &watcher, const std::string &display, const std::string &program,
                const std::vector<std::string> &args, const std::string &marker)
 {
-    std::string pattern = (fs::temp_directory_path() / "orlam-startup-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        fail("cannot make a temporary folder");
-    const fs::path dir = pattern;
-    {
-        std::ofstream settings(dir / "Orlam.ini", std::ios::binary);
-        settings << "[orlam]\r\nUpdate Caption=1\r\n";
-    }
+    TempFolder folder("orlam-startup");
+    const fs::path &dir = folder.path();
+    writeFile(dir / "Orlam.ini", "[orlam]\r\nUpdate Caption=1\r\n");
     fs::create_directories(dir / "data");
     fs::create_directories(dir / "config");
     fs::permissions(dir, fs::perms::owner_all);
 
-    watcher.drain();
-    const auto start = Clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
+    ProcessOptions options;
+    options.folder = dir;
+    options.discardOutput = true;
+    options.inChild = [&] {
         ::setenv("DISPLAY", display.c_str(), 1);
         ::unsetenv("WAYLAND_DISPLAY");
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -303,17 +198,10 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
         ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
         ::setenv("XDG_CONFIG_HOME", (dir / "config").c_str(), 1);
         ::setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
-        if (::chdir(dir.c_str()) != 0)
-            ::_exit(127);
-        const int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, STDOUT_FILENO);
-        std::vector<char *> argv{const_cast<char *>(program.c_str())};
-        for (const std::string &arg : args)
-            argv.push_back(const_cast<char *>(arg.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
+    };
+    watcher.drain();
+    const auto start = Clock::now();
+    const pid_t pid = startProcess(program, args, options);
     const std::optional<double> shown = watcher.waitForTitle(pid, start, marker);
     Sample sample;
     if (shown) {
@@ -323,7 +211,6 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    fs::remove_all(dir);
     if (!shown)
         fail(program + " showed no window with \"" + marker + "\" in its title within " +
              std::to_string(TimeoutMs) + " ms (ended: " + (WIFEXITED(status) ? "yes" : "no") + ")");
@@ -335,12 +222,8 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
 int main(int argc, char **argv)
 {
     const int pairs = argc > 1 ? std::max(3, std::atoi(argv[1])) : 15;
-    const fs::path binDir = fs::canonical("/proc/self/exe").parent_path();
-    const std::string orlam = (binDir / "orlam").string();
-    const std::string bare = (binDir / "bare_window").string();
-    for (const std::string &program : {orlam, bare})
-        if (::access(program.c_str(), X_OK) != 0)
-            fail("no program " + program + " beside the benchmark");
+    const std::string orlam = programBeside("orlam");
+    const std::string bare = programBeside("bare_window");
 
     std::unique_ptr<OwnXServer> server;
     std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
@@ -381,11 +264,10 @@ int main(int argc, char **argv)
     std::printf("display %s%s, %s session bus, %d pairs in turn\n", display.c_str(),
                 server ? " (own Xvfb)" : "", bus ? "own" : "the environment's", pairs);
     std::printf("bare Qt Widgets window to its title    median %7.1f ms (min %.1f)\n", bareMedian,
-                *std::min_element(bareTimes.begin(), bareTimes.end()));
+                minimum(bareTimes));
     std::printf("orlam window to the date in its title  median %7.1f ms (min %.1f)\n", orlamMedian,
-                *std::min_element(orlamTimes.begin(), orlamTimes.end()));
+                minimum(orlamTimes));
     std::printf("resident memory of orlam at that moment: %ld KiB\n", resident);
-    std::printf("ratio %.2f (target <= %.2f): %s\n", ratio, TargetRatio,
-                ratio <= TargetRatio ? "within target" : "OUTSIDE TARGET");
-    return ratio <= TargetRatio ? 0 : 2;
+    std::printf("ratio %.2f (target <= %.2f): ", ratio, TargetRatio);
+    return verdict(ratio <= TargetRatio);
 }

@@ -1,11 +1,8 @@
 #include "commandlinerun.h"
 
 #include "common/clocktime.h"
+#include "programstart.h"
 #include "reports/batch.h"
-#include "shellmessages.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 namespace orlam {
 
@@ -14,8 +11,8 @@ CommandLineRun::CommandLineRun(const QString &settingsPath, const QString &workF
                                const QDateTime &now)
     : mCommandLine(commandLine), mLocale(locale), mStore(settingsPath)
 {
-    mMessages = [](const QString &text) { showUserMessage(nullptr, text); };
-    mClipboard = [](const QString &text) { QGuiApplication::clipboard()->setText(text); };
+    mMessages = printUserMessage;
+    mClipboard = [](const QString &) {};
     mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
     mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
                                                workFolder);
@@ -77,7 +74,7 @@ CommandLineRun::Result CommandLineRun::stop(const Status &status)
 {
     showMessage(status.message);
     // Without a display the run ends here; on one, the window opens after the message.
-    return isHeadless() ? Result{true, 1} : Result{false, 0};
+    return mWindowAfterFailure ? Result{false, 0} : Result{true, 1};
 }
 
 void CommandLineRun::finish()

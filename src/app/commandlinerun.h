@@ -15,7 +15,8 @@ namespace orlam {
 // The command-line modes that end after their work ("x", any other single argument, a batch),
 // run without the main window: the settings, the engine and Calculate on a host of their own,
 // whose view is a string and whose pickers hold the moment of start. No widget, font, icon or
-// tray is made for them.
+// tray is made for them, and the class itself needs Qt Core only: the caller says where
+// messages and copies go.
 class CommandLineRun : public CalcHost {
 public:
     // Loads the settings from `settingsPath`; see createStatus() for the one failure. The
@@ -29,13 +30,16 @@ public:
     const Status &createStatus() const { return mCreateStatus; }
     TSettings &settings() { return mSettings; }
 
-    // Where messages go (a message box, or standard error without a display, by default).
+    // Where messages go (standard error, one line per line of the message, by default).
     void setMessageHandler(std::function<void(const QString &)> handler) { mMessages = std::move(handler); }
-    // Where the copies go (the system clipboard by default).
+    // Where the copies go (nowhere by default).
     void setClipboard(std::function<void(const QString &)> clipboard) { mClipboard = std::move(clipboard); }
+    // Whether a failure, once its message has been shown, goes on to the window (on a display)
+    // or ends the run with exit status 1 (without one, the default).
+    void setWindowAfterFailure(bool window) { mWindowAfterFailure = window; }
 
     struct Result {
-        // False when a failure was shown on a display: the window opens after all.
+        // False after a failure when setWindowAfterFailure(true): the window opens after all.
         bool endProgram = true;
         int exitCode = 0;
     };
@@ -79,6 +83,7 @@ private:
     QTime mPickerTime;
     QString mView;
     QString mOutput;
+    bool mWindowAfterFailure = false;
     bool mRan = false;
 };
 

@@ -1,4 +1,6 @@
-#include "appicons.h"
+// The program: the modes without a window run here on Qt Core alone; the window, the clipboard
+// and message boxes are in modules loaded only for them (windowmodule.h).
+
 #include "apptranslations.h"
 #include "astrocalls/enginegroups.h"
 #include "clipboardkeeper.h"
@@ -6,20 +8,18 @@
 #include "commandlinerun.h"
 #include "common/standardoutput.h"
 #include "common/xdgpaths.h"
+#include "fontwarmup.h"
 #include "hourscli.h"
-#include "programstyle.h"
+#include "programstart.h"
 #include "settings/firststart.h"
 #include "settings/localefacts.h"
-#include "settings/settings.h"
 #include "settings/settingsjournal.h"
-#include "shellmessages.h"
 #include "singleinstance.h"
-#include "torm.h"
+#include "windowmodule.h"
 #include "workfolder.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QDir>
-#include <QStatusBar>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,84 +29,126 @@ using namespace orlam;
 
 namespace {
 
-constexpr int FirstStartNoteMs = 12000;
-
-// ORLAM_SETTINGS names another settings file (a second profile, or a test's own file), relative
-// to the folder the program was started in.
-QString settingsPath(const QString &startFolder)
+// Without a display, or on a platform that shows nothing, a mode's messages go to standard
+// error as they come. On a display they are kept for the window module, which shows them in
+// message boxes at the end, and only then, so that a run that has nothing to say loads no
+// widgets.
+bool surelyHeadless()
 {
-    const QString chosen = qEnvironmentVariable("ORLAM_SETTINGS");
-    return chosen.isEmpty() ? settingsFilePath() : QDir(startFolder).absoluteFilePath(chosen);
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (platform.isEmpty())
+        return !haveDisplay();
+    return platform.startsWith("offscreen") || platform.startsWith("minimal");
 }
 
-bool haveDisplay()
+// Hands the rest of a start to a module. The module may ask for the process to end at once.
+int runModule(Module module, int &argc, char **argv, const CommandLineOutcome *outcome,
+              SingleInstanceLock *lock = nullptr)
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-}
-
-// Standard output carries the answer of a command-line mode; an answer that could not be
-// written there is a failure, said on standard error.
-bool printed(const Status &status)
-{
-    if (!status)
-        std::fprintf(stderr, "orlam: %s\n", status.message.toLocal8Bit().constData());
-    return status.ok;
-}
-
-// The date's lines as the view holds them (CR LF or LF between them), one a line.
-Status printDate(const QString &text)
-{
-    return printLines(
-        QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n')));
-}
-
-// Outside a desktop session (cron, ssh) Qt notes on every start that XDG_RUNTIME_DIR is unset
-// and picks a folder of its own. That is no news to the user of "orlam x" in a script, whose
-// standard error should carry only real failures.
-QtMessageHandler previousHandler = nullptr;
-
-void filterQtMessages(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (text.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    if (previousHandler)
-        previousHandler(type, context, text);
-    else
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-}
-
-// No settings file yet: the place of the computer's time zone and its clock, so that the first
-// date shown is right where the user is. Only after the settings have loaded, so that a locale
-// the program refuses leaves no file behind. Returns the note for the status bar; a
-// command-line mode gets a line on standard error instead, which carries only the date or the
-// batch result.
-QString applyFirstStart(TSettings *settings, QWidget *window, const QString &settingsFile,
-                        const CommandLine &commandLine)
-{
-    const FirstStart plan = planFirstStart(computerZone(), zoneInfoDirectory());
-    plan.apply(settings);
-    const Status written = writeFirstStart(settingsFile, plan);
-    if (commandLine.endsAfterStart()) {
-        const QString line = written ? plan.description() : written.message;
-        std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
-        return {};
+    ModuleCall call;
+    call.outcome = outcome;
+    // The window's text needs the font configuration: read it meanwhile.
+    if (module == Module::Window) {
+        FontWarmUp::start();
+        call.waitForFonts = FontWarmUp::wait;
     }
-    if (!written)
-        showUserMessage(window, written.message);
-    return plan.statusText();
-}
-
-// A start that cannot go on: the message on standard error for the command-line modes, in a
-// message box for the window (on standard error too when there is no screen to show it on).
-int failStart(int &argc, char **argv, const CommandLine &commandLine, const QString &message)
-{
-    if (commandLine.endsAfterStart()) {
-        std::fprintf(stderr, "orlam: %s\n", message.toLocal8Bit().constData());
+    Status failure;
+    const ModuleEntry entry = loadModule(module, &failure);
+    if (!entry) {
+        FontWarmUp::wait();
+        printUserMessage(failure.message);
         return 1;
     }
-    QApplication app(argc, argv);
-    showUserMessage(nullptr, message);
-    return 1;
+    const int exitCode = entry(&argc, argv, &call);
+    FontWarmUp::wait();
+    if (call.endNow) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        if (lock)
+            lock->release();
+        std::_Exit(exitCode);
+    }
+    return exitCode;
+}
+
+// The modes that end after their work ("x", any other single argument, a batch): the work under
+// a core application, then, only when there is something to put on the clipboard or to show on
+// a display, a module for it.
+int runEndingMode(int &argc, char **argv, const CommandLine &commandLine)
+{
+    // Every start works in a folder of Orlam's own, never in the user's current folder, where
+    // the job file and the reports would replace the user's files of the same names.
+    const QString workFolder = desktopWorkFolder();
+    if (const Status made = makeWorkFolder(workFolder); !made) {
+        printUserMessage(made.message);
+        return 1;
+    }
+    // One copy at a time, taken before anything else.
+    SingleInstanceLock lock(SingleInstanceLock::pathIn(workFolder));
+    switch (lock.tryAcquire()) {
+    case SingleInstanceLock::Outcome::Acquired:
+        break;
+    case SingleInstanceLock::Outcome::HeldByAnother:
+        // A script or a terminal gets one line on standard error instead of an unexplained
+        // empty result.
+        std::fputs("orlam: another copy of Orlam is running; only one copy runs at a time.\n", stderr);
+        return 3;
+    case SingleInstanceLock::Outcome::Failed:
+        printUserMessage(lock.failure());
+        return 1;
+    }
+
+    CommandLineOutcome outcome;
+    outcome.commandLine = commandLine;
+    outcome.workFolder = workFolder;
+    const bool headless = surelyHeadless();
+    const auto show = [&outcome, headless](const QString &text) {
+        if (headless)
+            printUserMessage(text);
+        else
+            outcome.messages << text;
+    };
+    {
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Orlam"));
+        QCoreApplication::setApplicationVersion(VersionText);
+        installTranslations();
+        if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
+            show(entered.message);
+            outcome.exitCode = 1;
+        } else {
+            outcome.settingsFile = settingsPath(commandLine.startFolder);
+            // A settings write that a crash cut off is finished before the file is read.
+            SettingsJournal::setFolder(workFolder);
+            if (const Status recovered = SettingsJournal::recover(outcome.settingsFile); !recovered)
+                show(recovered.message);
+            const bool firstStart = isFirstStart(outcome.settingsFile);
+            CommandLineRun run(outcome.settingsFile, workFolder, LocaleFacts::system(), commandLine);
+            run.setMessageHandler(show);
+            run.setClipboard([&outcome](const QString &text) {
+                outcome.copied = true;
+                outcome.clipboard = text;
+            });
+            run.setWindowAfterFailure(!headless);
+            if (!run.createStatus()) {
+                show(run.createStatus().message);
+                outcome.exitCode = 1;
+            } else {
+                if (firstStart)
+                    applyFirstStartQuietly(&run.settings(), outcome.settingsFile);
+                const CommandLineRun::Result result = run.run();
+                outcome.failed = !result.endProgram;
+                outcome.exitCode = result.exitCode;
+                outcome.output = run.output();
+            }
+        }
+    }
+    // The core application has ended here: a module makes an application of its own.
+    if (!outcome.messages.isEmpty())
+        return runModule(Module::Window, argc, argv, &outcome, &lock);
+    if (outcome.copied)
+        return runModule(Module::Clipboard, argc, argv, &outcome, &lock);
+    return outcome.exitCode;
 }
 
 } // namespace
@@ -118,158 +160,35 @@ int main(int argc, char **argv)
     // Ended by TERM, INT or HUP, the program takes every running engine with it.
     endEnginesOnSignals();
 
+    // The clipboard's server, started by "orlam x" on X11.
     if (argc == 3 && qstrcmp(argv[1], KeepClipboardArgument) == 0)
-        return serveClipboard(argc, argv, QString::fromLocal8Bit(argv[2]));
+        return runModule(Module::Clipboard, argc, argv, nullptr);
 
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     CommandLine commandLine = parseCommandLine(arguments);
     commandLine.startFolder = QDir::currentPath();
-    if (commandLine.mode == CommandLine::Mode::Usage)
+    filterQtMessages();
+    switch (commandLine.mode) {
+    case CommandLine::Mode::Usage:
         return printed(printText(usageText())) ? 0 : 1;
-    if (commandLine.mode == CommandLine::Mode::Version)
+    case CommandLine::Mode::Version:
         return printed(printLines({QStringLiteral("orlam ") + VersionText})) ? 0 : 1;
-    // The hour commands only read the settings and run their jobs in a folder of their own, so
-    // they run beside a window: no lock, no display.
-    if (commandLine.isHoursCommand()) {
-        // They read the settings as a write cut off in the window's folder left them.
+    case CommandLine::Mode::NextHour:
+    case CommandLine::Mode::Hours:
+    case CommandLine::Mode::Ics:
+        // The hour commands only read the settings and run their jobs in a folder of their
+        // own, so they run beside a window: no lock, no display. They read the settings as a
+        // write cut off in the window's folder left them.
         SettingsJournal::setFolder(desktopWorkFolder());
         return runHoursCommandLine(argc, argv, commandLine, settingsPath(commandLine.startFolder));
-    }
-
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        const bool onlyWayland =
-            qEnvironmentVariableIsEmpty("DISPLAY") && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-        if (!haveDisplay()) {
-            if (!commandLine.endsAfterStart()) {
-                std::fputs(
-                    "orlam: no display to show the window on (DISPLAY and WAYLAND_DISPLAY are not "
-                    "set).\n"
-                    "Without a display these run: orlam x, orlam INPUT OUTPUT, orlam --hours [DATE], "
-                    "orlam --next-hour PLANET, orlam --ics FROM TO FILE, orlam --help, orlam --version.\n",
-                    stderr);
-                return 1;
-            }
-            // The command-line modes never show a window.
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        } else if (commandLine.endsAfterStart()) {
-            // A display that cannot be reached (a stale DISPLAY in a script or an ssh session)
-            // would end the program before it starts; the modes then run without one.
-            // X11 first where there is one (XWayland too): a program without a window can own
-            // the clipboard there, and hand it on when it ends.
-            const bool x11 = !qEnvironmentVariableIsEmpty("DISPLAY");
-            const bool wayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-            qputenv("QT_QPA_PLATFORM", x11 && wayland ? "xcb;wayland;offscreen"
-                                       : x11          ? "xcb;offscreen"
-                                                      : "wayland;offscreen");
-        } else if (onlyWayland) {
-            // A Wayland session that does not say so (XDG_SESSION_TYPE unset) would otherwise
-            // have Qt try X11 only, and end.
-            qputenv("QT_QPA_PLATFORM", "wayland");
-        }
-    }
-
-    // Every start works in a folder of Orlam's own, never in the user's current folder, where
-    // the job file and the reports would replace the user's files of the same names.
-    const QString workFolder = desktopWorkFolder();
-    if (const Status made = makeWorkFolder(workFolder); !made)
-        return failStart(argc, argv, commandLine, made.message);
-
-    // One copy at a time, taken before anything else: a second copy ends at once and silently,
-    // leaving the running one alone.
-    SingleInstanceLock lock(SingleInstanceLock::pathIn(workFolder));
-    switch (lock.tryAcquire()) {
-    case SingleInstanceLock::Outcome::Acquired:
+    case CommandLine::Mode::Batch:
+    case CommandLine::Mode::CopyDate:
+    case CommandLine::Mode::CopyView:
+        return runEndingMode(argc, argv, commandLine);
+    case CommandLine::Mode::Interactive:
         break;
-    case SingleInstanceLock::Outcome::HeldByAnother:
-        // A second window stays silent. A command-line mode is asked for an answer, though: a
-        // script or a terminal gets one line on standard error instead of an unexplained
-        // empty result.
-        if (commandLine.endsAfterStart())
-            std::fputs("orlam: another copy of Orlam is running; only one copy runs at a time.\n", stderr);
-        return 3;
-    case SingleInstanceLock::Outcome::Failed:
-        // Not another copy: a full disk, a folder that cannot be written. Said, never silent.
-        return failStart(argc, argv, commandLine, lock.failure());
     }
-
-    previousHandler = qInstallMessageHandler(filterQtMessages);
-    // The command-line modes show no window: without a display they need no widgets at all (a
-    // display may still have to show a message box, and the window after a failure).
-    std::unique_ptr<QGuiApplication> app;
-    if (commandLine.endsAfterStart() && !haveDisplay())
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    else
-        app = std::make_unique<QApplication>(argc, argv);
-    QGuiApplication::setApplicationName(QStringLiteral("Orlam"));
-    QGuiApplication::setApplicationVersion(VersionText);
-    QGuiApplication::setDesktopFileName(QStringLiteral("orlam"));
-    // The window ends the program itself: closing a message box while the window sits in the
-    // tray must not.
-    QGuiApplication::setQuitOnLastWindowClosed(false);
-    // Menus, dialogs and messages in the user's language (LANGUAGE, LC_MESSAGES); the date
-    // itself keeps its own words.
-    installTranslations();
-
-    if (const Status entered = enterWorkFolder(workFolder, installedHelpPage()); !entered) {
-        showUserMessage(nullptr, entered.message);
-        return 1;
-    }
-
-    const LocaleFacts locale = LocaleFacts::system();
-    const QString settingsFile = settingsPath(commandLine.startFolder);
-    // A settings write that a crash cut off is finished before the file is read.
-    SettingsJournal::setFolder(workFolder);
-    if (const Status recovered = SettingsJournal::recover(settingsFile); !recovered)
-        showUserMessage(nullptr, recovered.message);
-    bool firstStart = isFirstStart(settingsFile);
-    if (commandLine.endsAfterStart()) {
-        CommandLineRun run(settingsFile, workFolder, locale, commandLine);
-        if (!run.createStatus()) {
-            showUserMessage(nullptr, run.createStatus().message);
-            return 1;
-        }
-        if (firstStart)
-            applyFirstStart(&run.settings(), nullptr, settingsFile, commandLine);
-        firstStart = false;
-        CommandLineRun::Result result = run.run();
-        if (commandLine.mode == CommandLine::Mode::CopyDate && !run.output().isEmpty()) {
-            const bool shown = printed(printDate(run.output()));
-            keepClipboardAfterExit(run.output());
-            if (!shown)
-                result = {true, 1};
-        }
-        if (result.endProgram) {
-            if (isHeadless()) {
-                // Nothing is left to hand on at the end without a display, and the end of the
-                // application object would only load the font configuration to free it again
-                // (a third of the whole run).
-                std::fflush(stdout);
-                std::fflush(stderr);
-                lock.release();
-                std::_Exit(result.exitCode);
-            }
-            return result.exitCode;
-        }
-        // A failure on a display: the message has been shown, and the window opens and starts
-        // as it does without arguments.
-        commandLine.mode = CommandLine::Mode::Interactive;
-    }
-
-    QApplication::setStyle(new ProgramStyle);
-    TOrm window(settingsFile, workFolder, locale);
-    if (!window.createStatus()) {
-        showUserMessage(nullptr, window.createStatus().message);
-        return 1;
-    }
-    window.setCommandLine(commandLine);
-    const QString firstStartNote =
-        firstStart ? applyFirstStart(&window.settings(), &window, settingsFile, commandLine) : QString();
-
-    window.show();
-    // Once the window is shown: a message set before would not cover the clock's text.
-    if (!firstStartNote.isEmpty())
-        window.statusBar()->showMessage(firstStartNote, FirstStartNoteMs);
-    return QApplication::exec();
+    return runModule(Module::Window, argc, argv, nullptr);
 }

@@ -1,12 +1,11 @@
 #include "shellmessages.h"
 
+#include "programstart.h"
 #include "thelemic/calculate.h"
 
 #include <QApplication>
 #include <QMessageBox>
 #include <QScreen>
-
-#include <cstdio>
 
 namespace orlam {
 
@@ -52,12 +51,6 @@ int showBox(QMessageBox::Icon icon, const QString &title, const QString &text,
 
 } // namespace
 
-bool isHeadless()
-{
-    const QString platform = QGuiApplication::platformName();
-    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
-}
-
 QWidget *messageOwner(QWidget *parent)
 {
     if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
@@ -87,11 +80,7 @@ QRect placeOver(const QRect &owner, QSize size, const QRect &screen)
 void showUserMessage(QWidget *parent, const QString &text)
 {
     if (isHeadless()) {
-        const QStringList lines =
-            QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'));
-        for (const QString &line : lines)
-            std::fprintf(stderr, "orlam: %s\n", line.toLocal8Bit().constData());
-        std::fflush(stderr);
+        printUserMessage(text);
         return;
     }
     showBox(QMessageBox::NoIcon, QString::fromLatin1(ApplicationTitle), text, QMessageBox::Ok,

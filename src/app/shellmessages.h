@@ -1,15 +1,13 @@
 #pragma once
 
+#include "guiplatform.h"
+
 #include <QRect>
 #include <QString>
 
 class QWidget;
 
 namespace orlam {
-
-// True when the program runs without a display (Qt's offscreen or minimal platform): messages
-// then go to standard error, since there is nobody to close a message box.
-bool isHeadless();
 
 // The program's message box: title "Orlam", the text, an OK button; on standard error (one line
 // per message line, prefixed "orlam: ") when headless. Returns when the user has closed it.

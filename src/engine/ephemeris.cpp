@@ -269,18 +269,38 @@ std::vector<RiseSetEvent> Ephemeris::horizonEvents(const std::vector<Body> &bodi
     const double firstNode = fromUt - 1.5;
     const int count = static_cast<int>(std::ceil((toUt + 2.5 - firstNode) / moonStep)) + 1;
     std::vector<std::vector<Equatorial>> nodes(bodies.size());
+    // A long span is searched a few days at a time, and the nodes of one piece overlap those of
+    // the piece before: a node at the very instant of one of the last call's is taken from it.
+    HorizonNodes computed;
+    const auto nodeAt = [&](Body body, double t) {
+        const auto known =
+            std::lower_bound(mHorizonNodes.begin(), mHorizonNodes.end(), std::make_pair(t, body),
+                             [](const HorizonNode &node, const std::pair<double, Body> &key) {
+                                 return node.julianDayUt < key.first ||
+                                        (node.julianDayUt == key.first && node.body < key.second);
+                             });
+        const Equatorial eq = known != mHorizonNodes.end() && known->julianDayUt == t && known->body == body
+                                  ? known->position
+                                  : equatorial(body, t);
+        computed.push_back({t, body, eq});
+        return eq;
+    };
     for (int k = 0; k < count; ++k) {
         const double t = firstNode + k * moonStep;
         for (std::size_t b = 0; b < bodies.size(); ++b) {
             if (bodies[b] != Body::Moon && k % planetEvery != 0)
                 continue;
-            Equatorial eq = equatorial(bodies[b], t);
+            Equatorial eq = nodeAt(bodies[b], t);
             if (!nodes[b].empty())
                 eq.rightAscension = nodes[b].back().rightAscension +
                                     normalize180(eq.rightAscension - nodes[b].back().rightAscension);
             nodes[b].push_back(eq);
         }
     }
+    std::sort(computed.begin(), computed.end(), [](const HorizonNode &x, const HorizonNode &y) {
+        return x.julianDayUt < y.julianDayUt || (x.julianDayUt == y.julianDayUt && x.body < y.body);
+    });
+    mHorizonNodes = std::move(computed);
     std::vector<RiseSetEvent> events;
     for (std::size_t b = 0; b < bodies.size(); ++b) {
         const double step = bodies[b] == Body::Moon ? moonStep : moonStep * planetEvery;

@@ -112,6 +112,15 @@ private:
     int calc(Body body, double julianDayUt, int flags, double *values);
     void setTopocentric(const Place &place);
 
+    // The positions horizonEvents() computed last, by time and body.
+    struct HorizonNode {
+        double julianDayUt;
+        Body body;
+        Equatorial position;
+    };
+    using HorizonNodes = std::vector<HorizonNode>;
+    HorizonNodes mHorizonNodes;
+
     bool mBuiltInModelUsed = false;
     // The true obliquity of the ecliptic (degrees) at mObliquityDay (UT), computed once a date.
     double trueObliquity(double julianDayUt);

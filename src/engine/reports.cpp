@@ -570,6 +570,35 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
         return looks;
     };
 
+    // Refining an instant only asks on which side of zero a function lies. Between two samples
+    // the Sun's and the Moon's longitudes follow the cubic through the samples' longitudes and
+    // speeds to within a few millionths of a degree; where that cubic lies farther than
+    // predictionMargin from the sought value, its side is the exact one, and the library is asked
+    // only near the instant itself. The instants found are those of exact evaluation, bit for
+    // bit. The planets and the Node, whose motion turns, are always computed.
+    constexpr double predictionMargin = 1e-4; // degrees
+    auto predictable = [&](std::size_t b) { return bodies[b] == Body::Sun || bodies[b] == Body::Moon; };
+    auto predicted = [&](std::size_t b, int s, double t) {
+        const Motion &m0 = motions[b][static_cast<std::size_t>(s)];
+        const Motion &m1 = motions[b][static_cast<std::size_t>(s + 1)];
+        const double t0 = sampleTime(s);
+        const double h = sampleTime(s + 1) - t0;
+        const double x = (t - t0) / h;
+        const double l1 = m0.longitude + normalize180(m1.longitude - m0.longitude);
+        // Cubic Hermite basis on [0, 1].
+        const double h00 = (1 + 2 * x) * (1 - x) * (1 - x);
+        const double h10 = x * (1 - x) * (1 - x);
+        const double h01 = x * x * (3 - 2 * x);
+        const double h11 = x * x * (x - 1);
+        return h00 * m0.longitude + h10 * h * m0.speed + h01 * l1 + h11 * h * m1.speed;
+    };
+    // The predicted offset when it is safely on one side of zero.
+    auto safeSide = [&](double offset) {
+        const double value = normalize180(offset);
+        return std::fabs(value) > predictionMargin && std::fabs(value) < 90.0 ? std::optional<double>(value)
+                                                                              : std::nullopt;
+    };
+
     for (std::size_t b = 0; b < bodies.size(); ++b) {
         const Body body = bodies[b];
         for (int s = 0; s + 1 < samples; ++s) {
@@ -589,7 +618,12 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
                 for (int sign = signIndex(la), guard = 0; sign != signIndex(lb) && guard < 12; ++guard) {
                     const int entered = (sign + (forward ? 1 : 11)) % 12;
                     const double boundary = 30.0 * (forward ? entered : sign);
-                    auto f = [&](double t) { return normalize180(longitude(body, t) - boundary); };
+                    auto f = [&](double t) {
+                        if (predictable(b))
+                            if (const std::optional<double> side = safeSide(predicted(b, s, t) - boundary))
+                                return *side;
+                        return normalize180(longitude(body, t) - boundary);
+                    };
                     const double t = refine(ta, tb, normalize180(la - boundary), f);
                     events.push_back(
                         {t, format("  %s enters %s%s", name(body).c_str(),
@@ -624,6 +658,13 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
                         return normalize180(motions[i][s].longitude - motions[j][s].longitude - target);
                     };
                     for (int s = 0; s + 1 < samples; ++s) {
+                        auto sideOf = [&](double t) {
+                            if (predictable(i) && predictable(j))
+                                if (const std::optional<double> side =
+                                        safeSide(predicted(i, s, t) - predicted(j, s, t) - target))
+                                    return *side;
+                            return f(t);
+                        };
                         std::vector<std::pair<double, double>> ends{
                             {sampleTime(s), gap(static_cast<std::size_t>(s))}};
                         for (const double cut : stepCuts[static_cast<std::size_t>(s)])
@@ -634,7 +675,7 @@ std::vector<std::string> calendarReport(const JobSpec &job, Ephemeris &ephemeris
                             const auto [tb, g1] = ends[e + 1];
                             if ((g0 < 0) == (g1 < 0) || std::fabs(g0 - g1) > 90.0)
                                 continue;
-                            const double t = refine(ta, tb, g0, f);
+                            const double t = refine(ta, tb, g0, sideOf);
                             std::string text = format(
                                 "  %-7s %s %s %-7s %s", name(a).c_str(), zodiacText(longitude(a, t)).c_str(),
                                 str(aspectTable[static_cast<std::size_t>(k)].abbreviation).c_str(),

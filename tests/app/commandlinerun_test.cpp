@@ -76,6 +76,7 @@ void CommandLineRunTest::modes()
     QVERIFY(run.createStatus());
     QStringList shown;
     run.setMessageHandler([&shown](const QString &text) { shown << text; });
+    run.setClipboard([](const QString &text) { QGuiApplication::clipboard()->setText(text); });
     QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
 
     const CommandLineRun::Result result = run.run();

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -645,6 +646,59 @@ TEST(Calendar, YearHasEveryLunationAndSolarIngress)
     EXPECT_EQ(newMoons, 13); // two in July 2019
     EXPECT_EQ(fullMoons, 12);
     EXPECT_EQ(solarIngresses, 12);
+}
+
+// A year's Sun and Moon calendar against a plain search on the exact longitudes: each ingress
+// and each New and Full Moon is printed at the minute where the longitude, or the Moon's angle
+// from the Sun, reaches its value; none is missing or found twice.
+TEST(Calendar, SunAndMoonInstantsAgreeWithAPlainSearch)
+{
+    Ephemeris ephemeris(ORLAM_EPHE_PATH);
+    const std::vector<std::string> lines = calendarReport(
+        jobFor("/qb 6 15 2026 12:00PM ST 0 0E00 51N29\r\n/R0 sun moo\r\n/A opp\r\n/dy\r\n"), ephemeris);
+    const auto wrap = [](double degrees) { return std::remainder(degrees, 360.0); };
+    // The offset whose zero the event is, at a Julian day (UT; the job's clock is UT).
+    const auto offsetAt = [&](const std::string &text, double t) -> std::optional<double> {
+        const double sun = ephemeris.longitude(Body::Sun, t, false);
+        const double moon = ephemeris.longitude(Body::Moon, t, false);
+        if (text.find("New Moon") != std::string::npos)
+            return wrap(sun - moon);
+        if (text.find("Full Moon") != std::string::npos)
+            return wrap(sun - moon - 180.0);
+        for (std::size_t sign = 0; sign < signTable.size(); ++sign) {
+            if (text.find(" enters " + std::string(signTable[sign].name)) != std::string::npos)
+                return wrap((text.find("Sun enters") != std::string::npos ? sun : moon) -
+                            30.0 * static_cast<double>(sign));
+        }
+        return std::nullopt;
+    };
+    int moonIngresses = 0;
+    int sunIngresses = 0;
+    int lunations = 0;
+    for (const std::string &line : lines) {
+        std::smatch when;
+        static const std::regex moment(R"(^\(\w+\) +(\d+)/ *(\d+)/(\d{4}) +(\d+):(\d\d)([ap])m  )");
+        if (!std::regex_search(line, when, moment))
+            continue;
+        const std::string text = line.substr(static_cast<std::size_t>(when.length(0)));
+        const int hour = std::stoi(when[4]) % 12 + (when[6] == "p" ? 12 : 0);
+        const double printed = Ephemeris::julianDay(std::stoi(when[3]), std::stoi(when[1]),
+                                                    std::stoi(when[2]), hour + std::stoi(when[5]) / 60.0);
+        // The exact instant lies within half a minute of the printed one: the offset changes
+        // sign across that minute, and only there.
+        const double half = 0.5 / 1440.0 + 1.0 / 86400.0;
+        const std::optional<double> before = offsetAt(text, printed - half);
+        const std::optional<double> after = offsetAt(text, printed + half);
+        ASSERT_TRUE(before && after) << line;
+        EXPECT_NE(*before < 0, *after < 0) << line;
+        moonIngresses += text.find("Moon enters") != std::string::npos;
+        sunIngresses += text.find("Sun enters") != std::string::npos;
+        lunations +=
+            text.find("New Moon") != std::string::npos || text.find("Full Moon") != std::string::npos;
+    }
+    EXPECT_EQ(sunIngresses, 12);
+    EXPECT_GE(moonIngresses, 160);
+    EXPECT_EQ(lunations, 25); // 12 New Moons and 13 Full Moons in 2026
 }
 
 } // namespace

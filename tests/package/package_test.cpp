@@ -139,6 +139,17 @@ void PackageTest::filesAndPermissions()
     QCOMPARE(root.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{QStringLiteral("usr")});
     for (const char *program : {"usr/bin/orlam", "usr/bin/orlam-ephem"})
         QVERIFY2(QFileInfo(root.filePath(QLatin1String(program))).isExecutable(), program);
+    // The modules, private to the program: in the architecture's library folder, in a folder of
+    // the program's own.
+    QStringList modules;
+    QDirIterator libraries(root.filePath(QStringLiteral("usr/lib")), QDir::Files,
+                           QDirIterator::Subdirectories);
+    while (libraries.hasNext())
+        modules << root.relativeFilePath(libraries.next());
+    modules.sort();
+    const QRegularExpression privateFolder(QStringLiteral("^usr/lib/[a-z0-9_]+-linux-[a-z0-9_]+/orlam/"));
+    QCOMPARE(modules.replaceInStrings(privateFolder, QString()),
+             (QStringList{QStringLiteral("liborlam-clipboard.so"), QStringLiteral("liborlam-window.so")}));
     for (const char *data :
          {"usr/share/orlam/city.tab", "usr/share/orlam/orlam.html", "usr/share/orlam/sounds/hour.wav",
           "usr/share/applications/orlam.desktop", "usr/share/metainfo/org.example.orlam.metainfo.xml",

@@ -63,6 +63,12 @@ std::optional<double> momentLineHoursWest(const QString &momentLine)
     return word == QLatin1String("DT") ? *hours - 1.0 : *hours;
 }
 
+std::optional<double> ScratchJobs::clockHoursWest(const ScratchJob &job) const
+{
+    const QStringList lines = jobLines(job.kind, job.args, mSettings, mDerived).lines;
+    return lines.size() > 1 ? momentLineHoursWest(lines.at(1)) : std::nullopt;
+}
+
 int removeStaleScratchFolders(const QString &folder)
 {
     static const QRegularExpression ownName(QStringLiteral("^orlam-[A-Za-z0-9]{6}$"));

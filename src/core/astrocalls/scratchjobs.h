@@ -56,6 +56,9 @@ public:
     void setComputerZone(const QTimeZone &zone) { mComputerZone = zone; }
     const QTimeZone &computerZone() const { return mComputerZone; }
     const TSettings &settings() const { return mSettings; }
+    // The clock of `job`'s report as run() gives it (ScratchReport::clockHoursWest), known before
+    // the job runs.
+    std::optional<double> clockHoursWest(const ScratchJob &job) const;
 
 private:
     const TSettings &mSettings;

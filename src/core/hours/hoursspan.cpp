@@ -28,6 +28,7 @@ constexpr int MarginDays = 2;
 constexpr int MaxSpanDays = riseset::MaxSpanDays - 2 * MarginDays;
 
 const QString SunName = QStringLiteral("Sun");
+const QString MoonName = QStringLiteral("Moon");
 const QString RisesWord = QStringLiteral("rises");
 const QString SetsWord = QStringLiteral("sets");
 
@@ -68,9 +69,9 @@ std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, in
     std::array<PlanetHour, 12> hours;
     for (int k = 0; k < 12; ++k) {
         PlanetHour &hour = hours[static_cast<std::size_t>(k)];
-        hour.startUtc = QDateTime::fromMSecsSinceEpoch(begin + length * k / 12, QTimeZone::utc());
-        hour.endUtc =
-            k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, QTimeZone::utc());
+        hour.startUtc = k == 0 ? QDateTime::fromMSecsSinceEpoch(begin, Qt::UTC)
+                               : hours[static_cast<std::size_t>(k - 1)].endUtc;
+        hour.endUtc = k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, Qt::UTC);
         hour.ruler = (firstRuler + k) % PlanetCycleLength;
         hour.night = night;
         hour.number = k;
@@ -112,15 +113,44 @@ BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
     return day;
 }
 
+// The ASCII digits text[at .. at + count) as a number; -1 when one of them is not a digit.
+int asciiNumber(QStringView text, qsizetype at, qsizetype count)
+{
+    int value = 0;
+    for (qsizetype i = at; i < at + count; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The seconds field "07:04:27" as a time of day; invalid when the field is not there or does not
+// read.
+QTime secondsField(const QString &line)
+{
+    if (line.size() < riseset::SecondsColumn + riseset::SecondsWidth)
+        return {};
+    const QStringView field = QStringView(line).mid(riseset::SecondsColumn, riseset::SecondsWidth);
+    const int hour = asciiNumber(field, 0, 2);
+    const int minute = asciiNumber(field, 3, 2);
+    const int second = asciiNumber(field, 6, 2);
+    if (hour >= 0 && minute >= 0 && second >= 0 && field[2] == QLatin1Char(':') &&
+        field[5] == QLatin1Char(':'))
+        return QTime(hour, minute, second);
+    // Digits of other scripts, as the pattern reads them.
+    static const QRegularExpression secondsPattern(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)$"));
+    const QRegularExpressionMatch match = secondsPattern.match(field);
+    if (!match.hasMatch())
+        return {};
+    return QTime(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+}
+
 // The exact time of the seconds field, on the day that puts it nearest the line's own minute.
 QDateTime withSeconds(const QDateTime &minute, const QString &line)
 {
-    static const QRegularExpression secondsPattern(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)$"));
-    const QRegularExpressionMatch match =
-        secondsPattern.match(line.mid(riseset::SecondsColumn, riseset::SecondsWidth));
-    if (line.size() < riseset::SecondsColumn + riseset::SecondsWidth || !match.hasMatch())
-        return {};
-    const QTime time(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+    const QTime time = secondsField(line);
     if (!time.isValid())
         return {};
     QDateTime exact = clockTime(minute.date(), time);
@@ -130,6 +160,60 @@ QDateTime withSeconds(const QDateTime &minute, const QString &line)
     else if (off < -SecsPerDay / 2)
         exact = exact.addDays(1);
     return exact;
+}
+
+// The line's date and minute as the engine writes them, "(Sun) 3/14/2027  7:04am": numbers of
+// ASCII digits, blank-padded. Nothing when the fields have another shape; ReportLineMoment()
+// then reads them, as it reads every line of another source.
+std::optional<QDateTime> engineLineMoment(const QString &line, bool dayFirst)
+{
+    if (line.size() < riseset::TimeColumn + riseset::TimeWidth)
+        return std::nullopt;
+    // The date: up to four digits, a separator, up to two digits, a separator, four digits.
+    std::array<int, 3> parts{};
+    std::size_t part = 0;
+    int digits = 0;
+    bool separated = false;
+    for (qsizetype i = riseset::DateColumn; i < riseset::DateColumn + riseset::DateWidth; ++i) {
+        const char16_t c = line.at(i).unicode();
+        if (c == ' ')
+            continue;
+        if (c >= '0' && c <= '9') {
+            if (separated) {
+                if (++part > 2)
+                    return std::nullopt;
+                separated = false;
+                digits = 0;
+            }
+            parts[part] = parts[part] * 10 + (c - '0');
+            ++digits;
+        } else if (c == '/' || c == '-') {
+            if (digits == 0 || separated)
+                return std::nullopt;
+            if ((part == 0 && digits > 4) || (part == 1 && digits > 2))
+                return std::nullopt;
+            separated = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (part != 2 || separated || digits != 4)
+        return std::nullopt;
+    const QDate day(parts[2], dayFirst ? parts[1] : parts[0], dayFirst ? parts[0] : parts[1]);
+    // The time: " 7:04am" or "11:59pm".
+    const QStringView time = QStringView(line).mid(riseset::TimeColumn, riseset::TimeWidth);
+    const int hour12 = time[0] == QLatin1Char(' ') ? asciiNumber(time, 1, 1) : asciiNumber(time, 0, 2);
+    const int minute = asciiNumber(time, 3, 2);
+    const QStringView half = time.mid(5, 2);
+    const bool am = half == QLatin1String("am");
+    if (time[2] != QLatin1Char(':') || minute < 0 || hour12 < 0 || (!am && half != QLatin1String("pm")))
+        return std::nullopt;
+    if (!day.isValid() || hour12 < 1 || hour12 > 12)
+        return std::nullopt;
+    const QTime clock(hour12 % 12 + (am ? 0 : 12), minute);
+    if (!clock.isValid())
+        return std::nullopt;
+    return clockTime(day, clock);
 }
 
 // Which programs took the span and seconds switches when last asked.
@@ -214,26 +298,35 @@ QString noHoursText(NoHours why)
 
 std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockHoursWest, bool dayFirst)
 {
-    QString word;
-    for (const char *candidate : riseset::EventWords) {
-        if (line.indexOf(QLatin1String(candidate)) >= riseset::WordColumn) {
-            word = QLatin1String(candidate);
+    // Shared texts: a year's span holds thousands of events of a few bodies and four words.
+    static const std::array<QString, riseset::EventWords.size()> words = [] {
+        std::array<QString, riseset::EventWords.size()> texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = QLatin1String(riseset::EventWords[i]);
+        return texts;
+    }();
+    const QString *word = nullptr;
+    for (const QString &candidate : words) {
+        if (line.indexOf(candidate) >= riseset::WordColumn) {
+            word = &candidate;
             break;
         }
     }
-    const QString body = line.mid(riseset::BodyColumn, riseset::BodyWidth).trimmed();
-    if (word.isEmpty() || body.isEmpty())
+    const QStringView bodyField = QStringView(line).mid(riseset::BodyColumn, riseset::BodyWidth).trimmed();
+    if (!word || bodyField.isEmpty())
         return std::nullopt;
-    const std::optional<QDateTime> minute = ReportLineMoment(line, dayFirst);
+    std::optional<QDateTime> minute = engineLineMoment(line, dayFirst);
+    if (!minute)
+        minute = ReportLineMoment(line, dayFirst);
     if (!minute)
         return std::nullopt;
     const QDateTime exact = withSeconds(*minute, line);
     const QDateTime clock = exact.isValid() ? exact : *minute;
     HorizonInstant event;
-    event.utc = QDateTime(clock.date(), clock.time(), QTimeZone::utc())
+    event.utc = QDateTime(clock.date(), clock.time(), Qt::UTC)
                     .addSecs(std::llround(clockHoursWest * static_cast<double>(SecsPerHour)));
-    event.body = body;
-    event.word = word;
+    event.body = bodyField == SunName ? SunName : bodyField == MoonName ? MoonName : bodyField.toString();
+    event.word = *word;
     return event;
 }
 

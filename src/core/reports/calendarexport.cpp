@@ -39,12 +39,13 @@ QString placeText(const HoursPlace &place)
     return place.longitude + QLatin1Char(' ') + place.latitude;
 }
 
-QString hourDescription(const PlanetHour &hour, const QString &where)
+// What follows the hour's number in its description, "of the day of Monday 2026-06-15 at
+// 93W21 45N05": made once for each half of a base day rather than for each of its hours.
+QString hourDescriptionTail(QDate baseDay, bool night, const QString &where)
 {
-    return QStringLiteral("Hour %1 of the %2 of %3 %4 at %5")
-        .arg(hour.number + 1)
-        .arg(hour.night ? QStringLiteral("night") : QStringLiteral("day"),
-             QLocale::c().dayName(hour.baseDay.dayOfWeek()), isoDay(hour.baseDay), where);
+    return QStringLiteral(" of the %1 of %2 %3 at %4")
+        .arg(night ? QStringLiteral("night") : QStringLiteral("day"),
+             QLocale::c().dayName(baseDay.dayOfWeek()), isoDay(baseDay), where);
 }
 
 int hourPlanetIndex(const QString &ruler)
@@ -85,6 +86,46 @@ std::vector<ScratchJob> transitJobs(const TSettings &settings, const HoursPlace 
 QDateTime transitUtc(const QDateTime &clock, double hoursWest)
 {
     return QDateTime(clock.date(), clock.time(), Qt::UTC).addSecs(qRound64(hoursWest * 3600.0));
+}
+
+// The instants a transit calendar job lists: those whose printed minute falls in its month or
+// year on its clock. Nothing when the job's clock is not known.
+std::optional<std::pair<qint64, qint64>> periodMSecs(const ScratchJobs &jobs, const ScratchJob &job)
+{
+    const std::optional<double> west = jobs.clockHoursWest(job);
+    if (!west)
+        return std::nullopt;
+    const QDate date = job.args.date.date();
+    const bool year = job.kind == JobKind::YearCalendar;
+    const QDate start = year ? QDate(date.year(), 1, 1) : QDate(date.year(), date.month(), 1);
+    const QDate end = year ? start.addYears(1) : start.addMonths(1);
+    return std::make_pair(transitUtc(clockTime(start), *west).toMSecsSinceEpoch(),
+                          transitUtc(clockTime(end), *west).toMSecsSinceEpoch());
+}
+
+// The transit calendars reach a day beyond each end of the selection, for a place whose zone
+// is ahead of or behind the jobs' clock. A month's job that only that day brought in is left out
+// when the job beside it already begins by the first instant of the selection, or ends after its
+// last: a year's export then needs one engine run for its transits, not three.
+void leaveOutNeedlessEdges(const ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last,
+                           std::vector<ScratchJob> *calendars)
+{
+    const auto monthOf = [](const ScratchJob &job) {
+        const QDate date = job.args.date.date();
+        return QDate(date.year(), date.month(), 1);
+    };
+    if (calendars->size() > 1 && calendars->front().kind == JobKind::MonthCalendar &&
+        monthOf(calendars->front()).addMonths(1) <= first) {
+        const auto next = periodMSecs(jobs, (*calendars)[1]);
+        if (next && next->first <= first.startOfDay(place.zone).toMSecsSinceEpoch())
+            calendars->erase(calendars->begin());
+    }
+    if (calendars->size() > 1 && calendars->back().kind == JobKind::MonthCalendar &&
+        monthOf(calendars->back()) > last) {
+        const auto before = periodMSecs(jobs, (*calendars)[calendars->size() - 2]);
+        if (before && before->second >= last.addDays(1).startOfDay(place.zone).toMSecsSinceEpoch())
+            calendars->pop_back();
+    }
 }
 
 } // namespace
@@ -138,8 +179,10 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
 
     // The transit calendars run beside the rise/set span: one wait for the engines, not two.
     std::vector<ScratchJob> calendars;
-    if (selection.transits)
+    if (selection.transits) {
         calendars = transitJobs(jobs.settings(), place, first.addDays(-1), last.addDays(1));
+        leaveOutNeedlessEdges(jobs, place, first, last, &calendars);
+    }
     std::vector<ScratchReport> transitReports;
     QList<CalendarEvent> events;
     if (selection.hours || selection.sunMoon) {
@@ -165,22 +208,41 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             }
         }
         if (selection.hours) {
+            // Each ruler's name, title and place in the selection, looked up once.
+            struct Ruler {
+                QString body;
+                QString summary;
+                bool wanted = false;
+            };
+            std::array<Ruler, PlanetCycleLength> rulers;
+            for (int r = 0; r < PlanetCycleLength; ++r) {
+                Ruler &ruler = rulers[static_cast<std::size_t>(r)];
+                ruler.body = planetName(r);
+                ruler.summary = QStringLiteral("Hour of %1").arg(ruler.body);
+                const int planet = hourPlanetIndex(ruler.body);
+                ruler.wanted = planet >= 0 && selection.hourPlanets[static_cast<std::size_t>(planet)];
+            }
+            const QString kind = QStringLiteral("hour");
+            const QString category = QStringLiteral("Planetary hours");
+            const QString hourWord = QStringLiteral("Hour ");
             for (const BaseDayHours &day : span.days()) {
                 if (day.date < first || !day.valid())
                     continue;
+                const std::array<QString, 2> tails{hourDescriptionTail(day.date, false, where),
+                                                   hourDescriptionTail(day.date, true, where)};
                 for (const PlanetHour &hour : day.hours) {
-                    const int planet = hourPlanetIndex(planetName(hour.ruler));
-                    if (planet < 0 || !selection.hourPlanets[static_cast<std::size_t>(planet)])
+                    const Ruler &ruler = rulers[static_cast<std::size_t>(hour.ruler)];
+                    if (!ruler.wanted)
                         continue;
                     CalendarEvent out;
-                    out.kind = QStringLiteral("hour");
-                    out.body = planetName(hour.ruler);
-                    out.summary = QStringLiteral("Hour of %1").arg(out.body);
-                    out.description = hourDescription(hour, where);
-                    out.category = QStringLiteral("Planetary hours");
+                    out.kind = kind;
+                    out.body = ruler.body;
+                    out.summary = ruler.summary;
+                    out.description = hourWord + QString::number(hour.number + 1) + tails[hour.night ? 1 : 0];
+                    out.category = category;
                     out.startUtc = hour.startUtc;
                     out.endUtc = hour.endUtc;
-                    events.append(out);
+                    events.append(std::move(out));
                     ++counts->hours;
                 }
             }

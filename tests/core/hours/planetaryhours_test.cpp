@@ -6,6 +6,7 @@
 #include "hours/planets.h"
 #include "hours/riseset.h"
 #include "settings/settings.h"
+#include "shared/risesetformat.h"
 
 namespace orlam {
 namespace {
@@ -341,6 +342,21 @@ TEST(HorizonLine, ReportLinesBecomeInstants)
          utc(2026, 4, 4, 18, 36), "rises"},
         {"a Node line is an event too", line(" 3/14/2027", " 9:00pm", "Node", "sets"), 6, false,
          utc(2027, 3, 15, 3, 0), "sets"},
+        {"two-digit hour after noon", line(" 3/14/2027", "11:59pm", "Moon", "sets"), 6, false,
+         utc(2027, 3, 15, 5, 59), "sets"},
+        {"half past noon", line("12/31/2026", "12:30pm", "Moon", "zeniths"), 0, false,
+         utc(2026, 12, 31, 12, 30), "zeniths"},
+        // Shapes the engine does not write are read by the general reader all the same.
+        {"upper-case AM", line(" 3/14/2027", " 6:04AM", "Sun", "rises"), 6, false, utc(2027, 3, 14, 12, 4),
+         "rises"},
+        {"a date with full stops, day first", line("14.3.2027", " 6:04am", "Sun", "rises"), 6, true,
+         utc(2027, 3, 14, 12, 4), "rises"},
+        {"an unreadable seconds field leaves the minute",
+         line(" 3/14/2027", " 6:04am", "Sun", "rises", "06:0x:21"), 6, false, utc(2027, 3, 14, 12, 4),
+         "rises"},
+        {"no such hour", line(" 3/14/2027", "13:04pm", "Sun", "rises"), 6, false, QDateTime(), ""},
+        {"no such day", line(" 2/30/2027", " 6:04am", "Sun", "rises"), 6, false, QDateTime(), ""},
+        {"no such day, day first", line("30-2-2027", " 6:04am", "Sun", "rises"), 6, true, QDateTime(), ""},
         {"no event word", line(" 3/14/2027", " 9:00pm", "Sun", ""), 6, false, QDateTime(), ""},
         {"no time", QStringLiteral("(Sun)  3/14/2027"), 6, false, QDateTime(), ""},
     };
@@ -350,6 +366,8 @@ TEST(HorizonLine, ReportLinesBecomeInstants)
         if (read) {
             EXPECT_EQ(read->utc, row.expected) << row.name;
             EXPECT_EQ(read->word, QLatin1String(row.word)) << row.name;
+            EXPECT_EQ(read->body, row.line.mid(riseset::BodyColumn, riseset::BodyWidth).trimmed())
+                << row.name;
         }
     }
 }

@@ -26,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
+#include <map>
 #include <memory>
 
 namespace orlam {
@@ -203,6 +204,46 @@ TEST(ICalendarWriter, IdentifiersFollowKindBodyStartAndPlace)
     EXPECT_NE(calendarEventUid(hour, here), calendarEventUid(hour, there));
 }
 
+// Times are written from the instant's milliseconds: the nearest minute, half a minute up,
+// across midnight, the turn of a year, leap days and instants before 1970.
+TEST(ICalendarWriter, TimesAreTheNearestMinuteOfTheInstant)
+{
+    const auto at = [](int y, int m, int d, int h, int min, int s, int ms = 0) {
+        return QDateTime(QDate(y, m, d), QTime(h, min, s, ms), Qt::UTC);
+    };
+    struct Row {
+        const char *name;
+        QDateTime start;
+        const char *written; // DTSTART; the identifier has the same without seconds
+    };
+    const Row rows[] = {
+        {"just under half a minute rounds down", at(2026, 6, 15, 14, 12, 29, 999), "20260615T141200Z"},
+        {"half a minute rounds up", at(2026, 6, 15, 14, 12, 30), "20260615T141300Z"},
+        {"into the next day", at(2026, 6, 15, 23, 59, 30), "20260616T000000Z"},
+        {"into the next year", at(2026, 12, 31, 23, 59, 45), "20270101T000000Z"},
+        {"a leap day", at(2028, 2, 29, 12, 0, 0), "20280229T120000Z"},
+        {"no leap day in 2100", at(2100, 2, 28, 23, 59, 50), "21000301T000000Z"},
+        {"the leap day of 2000", at(2000, 2, 28, 23, 59, 50), "20000229T000000Z"},
+        {"before 1970, rounding down", at(1969, 12, 31, 23, 59, 29), "19691231T235900Z"},
+        {"before 1970, rounding up into 1970", at(1969, 12, 31, 23, 59, 31), "19700101T000000Z"},
+        {"a zone's clock reads the same instant",
+         QDateTime(QDate(2026, 6, 15), QTime(9, 12, 40), QTimeZone("America/Chicago")), "20260615T141300Z"},
+    };
+    const QString place = calendarPlaceKey(QStringLiteral("93W21"), QStringLiteral("45N05"));
+    for (const Row &row : rows) {
+        const CalendarEvent event{
+            QStringLiteral("rises"), QStringLiteral("Sun"), QStringLiteral("Sunrise"), {}, {}, row.start, {}};
+        const QByteArray ics = writeICalendar({event}, place, row.start, {});
+        const QByteArray written(row.written);
+        EXPECT_TRUE(ics.contains("DTSTART:" + written + "\r\n")) << row.name << "\n" << ics.toStdString();
+        EXPECT_TRUE(ics.contains("DTSTAMP:" + written + "\r\n")) << row.name;
+        const QString uid = QStringLiteral("rises-sun-%1-93w21-45n05@orlam")
+                                .arg(QString::fromLatin1(written.left(13) + written.right(1)));
+        EXPECT_EQ(calendarEventUid(event, place), uid) << row.name;
+        EXPECT_TRUE(ics.contains("UID:" + uid.toLatin1() + "\r\n")) << row.name;
+    }
+}
+
 TEST(TransitEvents, MonthCalendarGivesMoonPhasesAndIngresses)
 {
     QStringList lines;
@@ -334,6 +375,63 @@ TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
     ScratchJobs guarded(unsafe, derived, EnginePath);
     EXPECT_FALSE(fetchHoursSpan(guarded, {unsafe.Longitude, unsafe.Latitude, QTimeZone(-6 * 3600)},
                                 {2026, 6, 14}, {2026, 6, 14}, &span));
+}
+
+// A year's transits reach its first and last local days however far the place's zone lies from
+// the jobs' clock: on those days they are the ones a calendar of the days around holds.
+TEST_F(WithEngine, TransitsOfAYearReachItsFirstAndLastLocalDays)
+{
+    struct Row {
+        const char *name;
+        const char *clockZone; // the settings' "Time Zone": the jobs' clock, hours west
+        const char *placeZone;
+    };
+    const Row rows[] = {
+        {"the place's own clock", "6", "America/Chicago"},
+        {"summer time an hour ahead of the jobs' clock", "-10", "Australia/Sydney"},
+        {"fifteen hours ahead of the jobs' clock", "6", "Asia/Tokyo"},
+    };
+    // The transits of the local dates first .. last: identifier and local date.
+    const auto transits = [](ScratchJobs &jobs, const HoursPlace &place, QDate first, QDate last) {
+        CalendarSelection selection;
+        selection.first = first;
+        selection.dayCount = static_cast<int>(first.daysTo(last)) + 1;
+        selection.hours = false;
+        selection.sunMoon = false;
+        QByteArray ics;
+        CalendarCounts counts;
+        const Status status = buildCalendar(jobs, place, selection, utc(2026, 1, 1, 0, 0), &ics, &counts);
+        EXPECT_TRUE(status) << status.message.toStdString();
+        std::map<QString, QDate> found;
+        for (const ParsedEvent &event : parseWithLibical(ics))
+            found[event.uid] = placeClock(event.start, place.zone).date();
+        return found;
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        TSettings settings;
+        settings.TimeZone = QString::fromLatin1(row.clockZone);
+        const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(row.placeZone)};
+        ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+        const std::map<QString, QDate> year = transits(jobs, place, {2026, 1, 1}, {2026, 12, 31});
+        EXPECT_GE(year.size(), 190u);
+        for (const QDate edge : {QDate(2026, 1, 1), QDate(2026, 12, 31)}) {
+            const std::map<QString, QDate> around = transits(jobs, place, edge.addDays(-1), edge.addDays(1));
+            int onEdge = 0;
+            for (const auto &[uid, date] : around) {
+                if (date != edge)
+                    continue;
+                ++onEdge;
+                EXPECT_EQ(year.count(uid), 1u) << uid.toStdString();
+            }
+            for (const auto &[uid, date] : year)
+                EXPECT_TRUE(date != edge || around.count(uid) == 1) << uid.toStdString();
+            if (QLatin1String(row.placeZone) == QLatin1String("Australia/Sydney") && edge.month() == 1) {
+                EXPECT_EQ(onEdge, 1) << "the Moon enters Gemini 13 minutes into the year, before the jobs' "
+                                        "clock begins it";
+            }
+        }
+    }
 }
 
 TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
