@@ -118,6 +118,8 @@ bool awaitMinute(TOrm &window)
     waited.start();
     while (window.calculator().calculating() && waited.elapsed() < 60000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    // The ended engine processes are deleted later, as a running event loop would delete them.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return !window.calculator().calculating();
 }
 
