@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -30,6 +32,42 @@ inline int verdict(bool within)
 {
     std::printf("%s\n", within ? "within target" : "OUTSIDE TARGET");
     return within ? 0 : 2;
+}
+
+// A field of /proc/PID/status in KiB ("VmRSS:", "VmHWM:"); -1 when it cannot be read.
+inline long processStatusKiB(qint64 pid, const char *field)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith(field))
+            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// The files a process has open.
+inline int openFileCount(qint64 pid)
+{
+    return static_cast<int>(QDir(QStringLiteral("/proc/%1/fd").arg(pid))
+                                .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System)
+                                .size());
+}
+
+// The processes whose parent is `pid`.
+inline int childProcessCount(qint64 pid)
+{
+    int children = 0;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(QStringLiteral("/proc/") + entry + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() > 1 && fields[1].toLongLong() == pid)
+            ++children;
+    }
+    return children;
 }
 
 struct Spread {

@@ -12,6 +12,7 @@
 //
 // A week at 60 times the real pace takes 2 h 48 min.
 
+#include "benchsupport.h"
 #include "soundserver.h"
 
 #include <QCoreApplication>
@@ -34,6 +35,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+using namespace orlam::bench;
 using namespace orlam::test;
 
 namespace {
@@ -41,7 +43,9 @@ namespace {
 constexpr long MemoryGrowthTargetKiB = 1024;
 const char *const FakeTimeLibrary = "/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1";
 
-int fail(const QString &why)
+// Ends the measurement with the failure line; the caller returns, so that every helper process
+// started so far is ended by its owner.
+int failed(const QString &why)
 {
     std::fprintf(stderr, "window_week: FAILED: %s\n", qPrintable(why));
     return 1;
@@ -53,38 +57,6 @@ struct Sample {
     int files;
     int children;
 };
-
-long statusKiB(qint64 pid, const char *field)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-int countEntries(const QString &folder)
-{
-    return static_cast<int>(
-        QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
-}
-
-int childProcesses(qint64 parent)
-{
-    int children = 0;
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1].toLongLong() == parent)
-            ++children;
-    }
-    return children;
-}
 
 // The hour alarms a span should ring: "Hour of RULER" at each hour's start, as the calendar
 // export lists them (DTSTART in UTC, SUMMARY naming the ruler).
@@ -171,7 +143,7 @@ int main(int argc, char **argv)
     const QTimeZone zone("America/Chicago");
     const QDateTime startLocal = QDateTime::fromString(startText, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     if (!startLocal.isValid())
-        return fail(QStringLiteral("the start \"%1\" is not yyyy-MM-dd HH:mm:ss").arg(startText));
+        return failed(QStringLiteral("the start \"%1\" is not yyyy-MM-dd HH:mm:ss").arg(startText));
     const QDateTime start(startLocal.date(), startLocal.time(), zone);
     const QDateTime end = start.addSecs(qint64(days) * 86400);
 
@@ -179,16 +151,16 @@ int main(int argc, char **argv)
     const QString orlam = bin + QStringLiteral("/orlam"), engine = bin + QStringLiteral("/orlam-ephem");
     for (const QString &program : {orlam, engine})
         if (!QFile::exists(program))
-            return fail(program + QStringLiteral(" is missing (build it beside this benchmark)"));
+            return failed(program + QStringLiteral(" is missing (build it beside this benchmark)"));
     if (!QFile::exists(QString::fromLatin1(FakeTimeLibrary)))
-        return fail(QStringLiteral("libfaketime is missing (scripts/deps installs faketime)"));
+        return failed(QStringLiteral("libfaketime is missing (scripts/deps installs faketime)"));
 
     QTemporaryDir dir;
     const QString work = dir.filePath(QStringLiteral("data/Orlam"));
     const QString expectWork = dir.filePath(QStringLiteral("expect"));
     if (!QDir().mkpath(work) || !QDir().mkpath(expectWork + QStringLiteral("/Orlam")) ||
         !QDir().mkpath(dir.filePath(QStringLiteral("run"))))
-        return fail(QStringLiteral("cannot make folders in ") + dir.path());
+        return failed(QStringLiteral("cannot make folders in ") + dir.path());
     QFile::setPermissions(dir.filePath(QStringLiteral("run")),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const char *name : {"saturn.wav", "jupiter.wav", "mars.wav", "sun.wav", "venus.wav", "mercury.wav",
@@ -201,7 +173,7 @@ int main(int argc, char **argv)
     {
         QFile ini(settings);
         if (!ini.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("cannot write ") + settings);
+            return failed(QStringLiteral("cannot write ") + settings);
         QByteArray keys = "[orlam]\r\nAstrolog=" + engine.toLocal8Bit() +
                           "\r\nTime=2\r\nLongitude=87W39\r\nLatitude=41N51\r\nTime Zone=6\r\n"
                           "Zone Name=America/Chicago\r\nNotify=1\r\nSun=1\r\nMoon=1\r\n";
@@ -228,12 +200,12 @@ int main(int argc, char **argv)
         ics.start(orlam, {QStringLiteral("--ics"), start.toTimeZone(zone).date().toString(Qt::ISODate),
                           end.toTimeZone(zone).date().toString(Qt::ISODate), calendar});
         if (!ics.waitForFinished(120000) || ics.exitStatus() != QProcess::NormalExit || ics.exitCode() != 0)
-            return fail(QStringLiteral("orlam --ics did not export the span: ") +
-                        QString::fromLocal8Bit(ics.readAllStandardError()));
+            return failed(QStringLiteral("orlam --ics did not export the span: ") +
+                          QString::fromLocal8Bit(ics.readAllStandardError()));
     }
     QFile calendarFile(calendar);
     if (!calendarFile.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("the calendar export is missing"));
+        return failed(QStringLiteral("the calendar export is missing"));
     QList<Expected> expected;
     // The first and last two minutes are left out: the faked clock's start is known to a few
     // seconds only.
@@ -241,16 +213,16 @@ int main(int argc, char **argv)
         if (hour.minute > start.addSecs(120) && hour.minute < end.addSecs(-120))
             expected.append(hour);
     if (expected.size() < days * 20)
-        return fail(QStringLiteral("the calendar export lists only %1 hour starts in %2 days")
-                        .arg(expected.size())
-                        .arg(days));
+        return failed(QStringLiteral("the calendar export lists only %1 hour starts in %2 days")
+                          .arg(expected.size())
+                          .arg(days));
 
     // The private session bus with the notification service, and the sound server.
     QProcess bus;
     bus.start(QStringLiteral("dbus-daemon"),
               {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
     if (!bus.waitForStarted(5000) || !bus.waitForReadyRead(10000))
-        return fail(QStringLiteral("dbus-daemon did not start"));
+        return failed(QStringLiteral("dbus-daemon did not start"));
     const QString busAddress = QString::fromLatin1(bus.readLine().trimmed());
     env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress);
 
@@ -261,16 +233,16 @@ int main(int argc, char **argv)
                   {QStringLiteral(ORLAM_SOURCE_DIR "/tests/data/app/notification-server.py")});
     if (!notices.waitForStarted(5000) || !notices.waitForReadyRead(10000) ||
         notices.readLine().trimmed() != "ready")
-        return fail(QStringLiteral("the notification service did not start (python3-dbus, python3-gi)"));
+        return failed(QStringLiteral("the notification service did not start (python3-dbus, python3-gi)"));
 
     SoundServer sound;
     if (!sound.start())
-        return fail(QStringLiteral("pulseaudio (scripts/deps installs it) did not start"));
+        return failed(QStringLiteral("pulseaudio (scripts/deps installs it) did not start"));
     env.insert(QStringLiteral("PULSE_SERVER"), sound.address());
 
     OpenedSounds opened(work);
     if (!opened.ok())
-        return fail(QStringLiteral("inotify is not available"));
+        return failed(QStringLiteral("inotify is not available"));
 
     env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
     env.insert(QStringLiteral("LD_PRELOAD"), QString::fromLatin1(FakeTimeLibrary));
@@ -288,7 +260,7 @@ int main(int argc, char **argv)
     window.setStandardErrorFile(windowLog);
     window.start(orlam, {});
     if (!window.waitForStarted(10000))
-        return fail(QStringLiteral("orlam did not start"));
+        return failed(QStringLiteral("orlam did not start"));
     const qint64 pid = window.processId();
     const auto fakeNow = [&] { return start.addMSecs(real.elapsed() * speed); };
 
@@ -307,9 +279,9 @@ int main(int argc, char **argv)
     const qint64 sampleEveryMs = 600000 / speed; // every ten minutes of the faked clock
     while (fakeNow() < end) {
         if (window.state() == QProcess::NotRunning)
-            return fail(QStringLiteral("the window ended at %1 (exit %2)")
-                            .arg(fakeNow().toTimeZone(zone).toString(Qt::ISODate))
-                            .arg(window.exitCode()));
+            return failed(QStringLiteral("the window ended at %1 (exit %2)")
+                              .arg(fakeNow().toTimeZone(zone).toString(Qt::ISODate))
+                              .arg(window.exitCode()));
         notices.waitForReadyRead(100);
         while (notices.canReadLine()) {
             const QJsonObject notice = QJsonDocument::fromJson(notices.readLine()).object();
@@ -317,8 +289,8 @@ int main(int argc, char **argv)
                           notice.value(QLatin1String("body")).toString()});
         }
         if (real.elapsed() >= nextSample) {
-            samples.push_back({start.msecsTo(fakeNow()) / 1000.0, statusKiB(pid, "VmRSS:"),
-                               countEntries(QStringLiteral("/proc/%1/fd").arg(pid)), childProcesses(pid)});
+            samples.push_back({start.msecsTo(fakeNow()) / 1000.0, processStatusKiB(pid, "VmRSS:"),
+                               openFileCount(pid), childProcessCount(pid)});
             nextSample += sampleEveryMs;
             const Sample &s = samples.back();
             if (samples.size() % 144 == 1)
@@ -389,7 +361,7 @@ int main(int argc, char **argv)
     std::sort(offsets.begin(), offsets.end());
 
     if (samples.size() < 3)
-        return fail(QStringLiteral("too few memory samples"));
+        return failed(QStringLiteral("too few memory samples"));
     const auto firstDayEnd =
         std::find_if(samples.cbegin(), samples.cend(), [](const Sample &s) { return s.fakeSecs >= 86400; });
     const Sample &base = firstDayEnd != samples.cend() ? *firstDayEnd : samples.front();
@@ -412,9 +384,5 @@ int main(int argc, char **argv)
                 base.children, last.children);
     const bool within = missed == 0 && doubled == 0 && late == 0 && growth < MemoryGrowthTargetKiB &&
                         last.files <= base.files;
-    if (!within) {
-        std::printf("OUTSIDE TARGET\n");
-        return 2;
-    }
-    return 0;
+    return verdict(within);
 }
