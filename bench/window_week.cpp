@@ -370,6 +370,17 @@ int main(int argc, char **argv)
     for (const Sample &s : samples)
         peak = std::max(peak, s.rssKiB);
     const long growth = last.rssKiB - base.rssKiB;
+    // Open files come and go with the sounds playing at a sample; a leak shows as a rise from one
+    // day's most to the next's. The second day is compared with the last.
+    const auto mostFiles = [&](double fromSecs, double toSecs) {
+        int most = 0;
+        for (const Sample &s : samples)
+            if (s.fakeSecs >= fromSecs && s.fakeSecs < toSecs)
+                most = std::max(most, s.files);
+        return most;
+    };
+    const double lastDay = std::max(86400.0, samples.back().fakeSecs - 86400);
+    const int filesDayTwo = mostFiles(86400, 2 * 86400), filesLastDay = mostFiles(lastDay, 1e12);
 
     std::printf(
         "alarms: %lld hour alarms expected, %lld notices in all (hours and rise/set), %ld sounds opened\n",
@@ -379,10 +390,11 @@ int main(int argc, char **argv)
                 missed, doubled, late, offsets.empty() ? 0 : offsets[offsets.size() / 2],
                 offsets.empty() ? 0 : offsets.back());
     std::printf("memory: %ld KiB at the first day's end, %ld KiB at the end, peak %ld KiB: growth %ld KiB "
-                "(target: under %ld KiB); open files %d -> %d, children %d -> %d\n",
-                base.rssKiB, last.rssKiB, peak, growth, MemoryGrowthTargetKiB, base.files, last.files,
+                "(target: under %ld KiB); open files at most %d on the second day, %d on the last; children "
+                "%d -> %d\n",
+                base.rssKiB, last.rssKiB, peak, growth, MemoryGrowthTargetKiB, filesDayTwo, filesLastDay,
                 base.children, last.children);
     const bool within = missed == 0 && doubled == 0 && late == 0 && growth < MemoryGrowthTargetKiB &&
-                        last.files <= base.files;
+                        filesLastDay <= filesDayTwo && last.children <= base.children;
     return verdict(within);
 }
