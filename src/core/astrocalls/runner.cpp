@@ -341,6 +341,10 @@ void AstrologRunner::stopRun()
     if (!mRun)
         return;
     const std::unique_ptr<Run> run = std::move(mRun);
+    // The engine may be running before its start has been reported from the event loop: its
+    // group is named by its id all the same, and what it started ends with it.
+    if (!run->group && run->process->processId() > 0)
+        run->group = std::make_unique<EngineGroup>(*run->process);
     if (run->group)
         run->group->kill();
     run->process->kill();
