@@ -11,6 +11,7 @@
 //
 // Exit status 0 within the targets, 2 outside them, 1 when nothing was measured.
 
+#include "benchsupport.h"
 #include "common/clocktime.h"
 #include "common/soundplayer.h"
 #include "hours/alarmclock.h"
@@ -33,6 +34,9 @@
 #include <time.h>
 
 using namespace orlam;
+using orlam::bench::childProcessCount;
+using orlam::bench::openFileCount;
+using orlam::bench::processStatusKiB;
 
 namespace {
 
@@ -41,39 +45,6 @@ public:
     void enqueue(const QStringList &paths) override { sounds += paths.size(); }
     long sounds = 0;
 };
-
-long statusKiB(const char *field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
-    return -1;
-}
-
-int openFiles()
-{
-    return static_cast<int>(
-        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size());
-}
-
-int childProcesses()
-{
-    int children = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat(QStringLiteral("/proc/") + pid + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray text = stat.readAll();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1 && fields[1] == self.toLatin1())
-            ++children;
-    }
-    return children;
-}
 
 constexpr double MinuteTargetMs = 15;
 
@@ -256,8 +227,8 @@ int main(int argc, char **argv)
     long minuteWorks = 0;
     long rssAfterDay = 0;
     int filesAfterDay = 0;
-    const long rssStart = statusKiB("VmRSS:");
-    const int filesStart = openFiles();
+    const long rssStart = processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
+    const int filesStart = openFileCount(QCoreApplication::applicationPid());
     std::vector<double> weekMinutes, weekRebuilds;
     std::vector<std::pair<double, QString>> slowest; // the minute's work over the target
     QElapsedTimer week;
@@ -286,11 +257,11 @@ int main(int argc, char **argv)
         if (i % 3600 == 0)
             QCoreApplication::processEvents();
         if (i == 86400) {
-            rssAfterDay = statusKiB("VmRSS:");
-            filesAfterDay = openFiles();
+            rssAfterDay = processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
+            filesAfterDay = openFileCount(QCoreApplication::applicationPid());
         }
     }
-    const long rssEnd = statusKiB("VmRSS:");
+    const long rssEnd = processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
     std::printf("%d days: %ld ticks, %ld minute works, %.0f s; %ld sounds queued\n", days, ticksTotal,
                 minuteWorks, week.elapsed() / 1000.0, player.sounds);
     std::printf("resident memory: %ld KiB at the start, %ld KiB after day 1, %ld KiB at the end "
@@ -310,8 +281,8 @@ int main(int argc, char **argv)
     std::printf("ticks that rebuilt the list (the new day's engine run; no target): %zu, median %.2f ms, "
                 "max %.2f ms\n",
                 weekRebuilds.size(), median(weekRebuilds), maxOf(weekRebuilds));
-    const int filesEnd = openFiles();
-    const int children = childProcesses();
+    const int filesEnd = openFileCount(QCoreApplication::applicationPid());
+    const int children = childProcessCount(QCoreApplication::applicationPid());
     std::printf("open files: %d at the start, %d after day 1, %d at the end; child processes left: %d\n",
                 filesStart, filesAfterDay, filesEnd, children);
     if (messages > 0 || rung.isEmpty() || weekMinutes.empty())
