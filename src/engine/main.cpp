@@ -110,7 +110,7 @@ int main(int argc, char **argv)
     if (job.reportName.empty() && std::fflush(stdout) != 0)
         return fail(exitFailure, std::string("Unable to write to standard output: ") + std::strerror(errno));
     std::string error;
-    if (!writeFilesAtomically(files, &error))
+    if (!writeReportFiles(files, &error))
         return fail(exitFailure, error);
     return exitSuccess;
 }

@@ -91,22 +91,42 @@ bool readFileStart(const std::string &path, std::size_t limit, std::string *text
     return true;
 }
 
-bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>> &files, std::string *error)
+bool writeReportFiles(const std::vector<std::pair<std::string, std::string>> &files, std::string *error)
 {
-    std::vector<std::string> temporaries;
+    std::vector<std::string> written;                             // final names this call made
+    std::vector<std::pair<std::string, std::string>> temporaries; // temporary, final name
     auto cleanUp = [&] {
-        for (const std::string &name : temporaries)
+        for (const std::string &name : written)
             ::unlink(name.c_str());
+        for (const auto &entry : temporaries) {
+            if (!entry.first.empty())
+                ::unlink(entry.first.c_str());
+        }
     };
     for (const auto &[name, bytes] : files) {
+        // Renaming a new file over an old one makes ext4 (auto_da_alloc) allocate and start
+        // writing the new one at once, and the next replacement frees those blocks again, which
+        // a file system mounted with discard trims before the call returns. A report created
+        // under its own name after the old one is removed waits for the ordinary write-back,
+        // and one replaced again before that never takes up blocks at all. unlink removes a
+        // symbolic link itself, never its target, and O_EXCL with O_NOFOLLOW never opens or
+        // creates through one. A name that unlink could not remove (a folder) or that came
+        // back takes the temporary-and-rename road, which also says why it cannot be replaced.
+        ::unlink(name.c_str());
         std::string temporary;
-        const int fd = createTemporary(name, &temporary);
+        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            written.push_back(name);
+        } else if (errno == EEXIST) {
+            fd = createTemporary(name, &temporary);
+            if (fd >= 0)
+                temporaries.emplace_back(temporary, name);
+        }
         if (fd < 0) {
             *error = "Cannot create file " + name + ": " + std::strerror(errno);
             cleanUp();
             return false;
         }
-        temporaries.push_back(temporary);
         const bool ok = writeAll(fd, bytes);
         const int savedErrno = errno;
         if (::close(fd) != 0 || !ok) {
@@ -115,13 +135,14 @@ bool writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>
             return false;
         }
     }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (::rename(temporaries[i].c_str(), files[i].first.c_str()) != 0) {
-            *error = "Cannot create file " + files[i].first + ": " + std::strerror(errno);
+    for (std::size_t i = 0; i < temporaries.size(); ++i) {
+        if (::rename(temporaries[i].first.c_str(), temporaries[i].second.c_str()) != 0) {
+            *error = "Cannot create file " + temporaries[i].second + ": " + std::strerror(errno);
             cleanUp();
             return false;
         }
-        temporaries[i].clear();
+        written.push_back(temporaries[i].second);
+        temporaries[i].first.clear();
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -174,7 +175,7 @@ TEST(ReportWriting, ReplacesWholeWithTheUmaskModeAndNoLeftovers)
     for (const mode_t mask : {mode_t{022}, mode_t{027}, mode_t{077}}) {
         ScopedUmask umask(mask);
         std::string error;
-        ASSERT_TRUE(writeFilesAtomically({{"chart.txt", "new report\r\n"}, {"chart.wmf", "picture"}}, &error))
+        ASSERT_TRUE(writeReportFiles({{"chart.txt", "new report\r\n"}, {"chart.wmf", "picture"}}, &error))
             << error;
         struct stat status {};
         ASSERT_EQ(::stat("chart.txt", &status), 0);
@@ -185,6 +186,70 @@ TEST(ReportWriting, ReplacesWholeWithTheUmaskModeAndNoLeftovers)
     EXPECT_EQ(readFile("chart.txt"), "new report\r\n");
     EXPECT_EQ(readFile("chart.wmf"), "picture");
     EXPECT_EQ(filesHere(), (std::set<std::string>{"chart.txt", "chart.wmf"}));
+}
+
+// A report's name may already be a link. The link itself is replaced by the report; what it
+// points to, existing or not, is never written, created or changed, and another hard link to
+// the old report keeps the old report.
+TEST(ReportWriting, ReplacesALinkAndNeverWhatItPointsTo)
+{
+    struct Row {
+        const char *name;
+        std::function<void()> makeOldReport;
+        std::set<std::string> outsideAfter;
+    };
+    const Row rows[] = {
+        {"LinkToAFile", [] { fs::create_symlink("../outside/target.txt", "chart.txt"); }, {"target.txt"}},
+        {"LinkToNothing", [] { fs::create_symlink("../outside/missing.txt", "chart.txt"); }, {"target.txt"}},
+        {"LinkToAFolder", [] { fs::create_symlink("../outside", "chart.txt"); }, {"target.txt"}},
+        {"HardLink",
+         [] {
+             writeFile("chart.txt", "old report");
+             fs::create_hard_link("chart.txt", "../outside/other.txt");
+         },
+         {"target.txt", "other.txt"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ScopedTempDir dir;
+        fs::create_directory("outside");
+        fs::create_directory("reports");
+        writeFile("outside/target.txt", "target");
+        fs::current_path("reports");
+        row.makeOldReport();
+        std::string error;
+        EXPECT_TRUE(writeReportFiles({{"chart.txt", "new report\r\n"}}, &error)) << error;
+        EXPECT_FALSE(fs::is_symlink("chart.txt"));
+        EXPECT_EQ(readFile("chart.txt"), "new report\r\n");
+        EXPECT_EQ(filesHere(), (std::set<std::string>{"chart.txt"}));
+        fs::current_path("../outside");
+        EXPECT_EQ(filesHere(), row.outsideAfter);
+        EXPECT_EQ(readFile("target.txt"), "target");
+        if (row.outsideAfter.count("other.txt")) {
+            EXPECT_EQ(readFile("other.txt"), "old report");
+        }
+        fs::current_path("..");
+    }
+}
+
+// When one of a job's reports cannot be written, none of them is left: neither the old report,
+// which no longer belongs to the job, nor a new one, nor a temporary.
+TEST(ReportWriting, AFailureLeavesNoneOfTheJobsReports)
+{
+    for (const char *blocked : {"chart.txt", "chart.wmf"}) {
+        SCOPED_TRACE(blocked);
+        ScopedTempDir dir;
+        writeFile("chart.txt", "old report");
+        writeFile("chart.wmf", "old picture");
+        fs::remove(blocked);
+        fs::create_directory(blocked);
+        writeFile(std::string(blocked) + "/keep", "x");
+        std::string error;
+        EXPECT_FALSE(writeReportFiles({{"chart.txt", "new report\r\n"}, {"chart.wmf", "picture"}}, &error));
+        EXPECT_EQ(error, std::string("Cannot create file ") + blocked + ": Is a directory");
+        EXPECT_EQ(filesHere(), (std::set<std::string>{blocked}));
+        EXPECT_EQ(readFile(std::string(blocked) + "/keep"), "x");
+    }
 }
 
 } // namespace
