@@ -18,13 +18,13 @@
 #include "hours/planetaryhours.h"
 #include "hours/riseset.h"
 #include "hoursmenu.h"
-#include "qtsoundplayer.h"
 #include "reportcommands.h"
 #include "reports/batch.h"
 #include "settings/citylist.h"
 #include "settings/inifile.h"
 #include "settings/settingstable.h"
 #include "shellmessages.h"
+#include "soundmodule.h"
 #include "taboutbox.h"
 #include "tfoptions.h"
 #include "toolbardock.h"
@@ -58,6 +58,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
+
+#include <utility>
 
 namespace orlam {
 
@@ -99,7 +101,8 @@ protected:
     }
 };
 
-TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale, QWidget *parent)
+TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale,
+           FirstDate firstDate, QWidget *parent)
     : QMainWindow(parent), mLocale(locale), mStore(settingsPath), mWorkFolder(workFolder),
       mHints(std::make_unique<HintSwitch>()), mApplicationTitle(QString::fromLatin1(ApplicationTitle))
 {
@@ -109,12 +112,25 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
     mMessageHandler = [this](const QString &text) { showUserMessage(this, text); };
     mEndProgram = [](int code) { QCoreApplication::exit(code); };
     mClock = [] { return QDateTime::currentDateTime(); };
-    mOwnSound = std::make_unique<QtSoundPlayer>();
+    mOwnSound = std::make_unique<ModuleSoundPlayer>([this](const QString &text) { showMessage(text); });
     mSound = mOwnSound.get();
     mQuestionHandler = [this](const QString &text) { return askUser(this, text); };
     qApp->installEventFilter(mHints.get());
 
+    // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list. The
+    // settings come before the widgets, which do not read them, so that the engine can chart the
+    // present moment while the rest is built.
+    mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
+    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
+                                               mWorkFolder);
+    mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
+    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
+
     buildToolbar();
+    if (firstDate == FirstDate::AtOnce && mCreateStatus) {
+        SetNow();
+        startFirstDate();
+    }
     buildViews();
     buildMenus();
     buildTray();
@@ -124,12 +140,6 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
     // Every part a screen reader meets has a name, Qt's own parts included.
     nameStandardParts(this);
 
-    // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list.
-    mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
-    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
-                                               mWorkFolder);
-    mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
-    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     mReports = std::make_unique<ReportCommands>(*this, *this, mSettings, *TDate, *mAstro);
     mReports->outside().calculateNow = [this] { NowButtonClick(); };
     mReports->outside().balloon = [this](const QString &title, const QString &text) {
@@ -141,7 +151,9 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
                                                AstrologRunner::resolveProgram(mSettings.Astrolog));
     mClockJobs->setComputerZone(mLocale.zone());
     syncClockFeed();
-    SetNow();
+    // Set already for the first date's run, which charts the pickers' moment.
+    if (!mStarted)
+        SetNow();
 
     Timer1Timer();
     Timer1->start();
@@ -181,8 +193,6 @@ void TOrm::buildToolbar()
     GDate->setCalendarPopup(true);
     // Every day the engine charts, no more: a date outside would be charted as the nearest end.
     GDate->setDateRange(QDate(FirstChartYear, 1, 1), QDate(LastChartYear, 12, 31));
-    // The picker's drop-down calendar, named and coloured as the month calendar.
-    followPalette(GDate->calendarWidget());
     GDate->setAccessibleName(tr("Date"));
     GDate->setAccessibleDescription(tr("The day to calculate; changing it pauses the clock"));
     fitPicker(GDate, PickerWidth);
@@ -269,6 +279,8 @@ void TOrm::buildViews()
     MonthCalendar1->setAccessibleName(tr("Month calendar"));
     MonthCalendar1->setAccessibleDescription(tr("Click a day to calculate its date"));
     calendarLayout->addWidget(MonthCalendar1);
+    if (mEarlyCalendarDate.isValid())
+        MonthCalendar1->setSelectedDate(mEarlyCalendarDate);
     connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TOrm::MonthCalendar1Click);
     followPalette(MonthCalendar1);
 
@@ -293,6 +305,8 @@ void TOrm::buildViews()
     TDate->setContextMenuPolicy(Qt::CustomContextMenu);
     TDate->installEventFilter(this);
     viewLayout->addWidget(TDate, 0, 0);
+    if (!mEarlyViewText.isNull())
+        setViewText(std::exchange(mEarlyViewText, QString()));
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -547,11 +561,19 @@ void TOrm::setPickers(const QDateTime &date, QTime time)
 
 void TOrm::setMonthCalendarDate(QDate date)
 {
+    if (!MonthCalendar1) {
+        mEarlyCalendarDate = date;
+        return;
+    }
     MonthCalendar1->setSelectedDate(date);
 }
 
 void TOrm::setViewText(const QString &text)
 {
+    if (!TDate) {
+        mEarlyViewText = text;
+        return;
+    }
     // Lines keep their layout: long ones scroll sideways rather than wrap (a verse alone wraps).
     TDate->setLineWrapMode(QTextEdit::NoWrap);
     TDate->setPlainText(text);
@@ -1107,8 +1129,47 @@ bool TOrm::showHints() const
 
 void TOrm::FormShow()
 {
-    if (showFirstDate())
+    const bool dateShown = showFirstDate();
+    // A window shown later shows its tray icon then, as after finishStart().
+    mStartFinished = true;
+    if (dateShown)
         startClock();
+}
+
+void TOrm::startFirstDate()
+{
+    mStarted = true;
+    mCalc->startCalculate(Calculator::Output::Show, [this](const Status &status) {
+        // From the event loop, once the date is on the window: a message, then the rest.
+        QTimer::singleShot(0, this, [this, status] {
+            if (!status)
+                showMessage(status.message);
+            finishStart(status.ok);
+        });
+    });
+}
+
+void TOrm::finishStart(bool dateShown)
+{
+    if (mStartFinished)
+        return;
+    mStartFinished = true;
+    mTray->showOnce();
+    readyPickerCalendar();
+    if (dateShown)
+        startClock();
+    // Qt Multimedia, loaded now rather than at the first alarm, when loading could make it late.
+    if (mSound == mOwnSound.get())
+        QTimer::singleShot(0, this, [this] { mOwnSound->load(); });
+}
+
+void TOrm::readyPickerCalendar()
+{
+    // The picker's drop-down calendar, named and coloured as the month calendar. Made here, not
+    // with the picker: a calendar widget costs the window's start as much as half the toolbar.
+    QCalendarWidget *calendar = GDate->calendarWidget();
+    followPalette(calendar);
+    nameStandardParts(calendar);
 }
 
 bool TOrm::showFirstDate()
@@ -1202,8 +1263,14 @@ Status TOrm::FormClose()
 void TOrm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    if (mStarted) {
+    if (mStartFinished) {
         mTray->showOnce();
+        return;
+    }
+    if (mStarted) {
+        // The first date's run, begun with the window, has had the time the window took to
+        // build: the window shows with its date rather than with the placeholder.
+        mCalc->finishCalculate();
         return;
     }
     // After the window has been drawn once, so the placeholder is seen while the engine runs.
@@ -1211,11 +1278,7 @@ void TOrm::showEvent(QShowEvent *event)
     // tray), the hours and the alarm list.
     QTimer::singleShot(0, this, [this] {
         const bool dateShown = showFirstDate();
-        QTimer::singleShot(0, this, [this, dateShown] {
-            mTray->showOnce();
-            if (dateShown)
-                startClock();
-        });
+        QTimer::singleShot(0, this, [this, dateShown] { finishStart(dateShown); });
     });
 }
 

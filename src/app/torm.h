@@ -35,7 +35,7 @@ class ScratchJobs;
 class Astrocalls;
 class EventView;
 class HintSwitch;
-class QtSoundPlayer;
+class ModuleSoundPlayer;
 class SoundPlayer;
 class HoursMenu;
 class TfOptions;
@@ -49,11 +49,16 @@ class TrayIcon;
 class TOrm : public QMainWindow, public CalcHost {
     Q_OBJECT
 public:
+    // When the start charts the present moment: when the window is first shown (FormShow does
+    // it without showing), or at once, while the window is being built: the engine then runs
+    // beside the building, and the window shows the date from its first showing.
+    enum class FirstDate { OnShow, AtOnce };
+
     // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
     // keys and sets the pickers to the present. See createStatus() for the one failure. The job
     // file, the reports and the user's data files are in `workFolder`, an existing folder.
     TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale,
-         QWidget *parent = nullptr);
+         FirstDate firstDate = FirstDate::OnShow, QWidget *parent = nullptr);
     ~TOrm() override;
 
     // A failed LoadSettings (the locale's date order is not supported): the program must show
@@ -195,7 +200,14 @@ private:
     // FormShow's two halves: the present moment charted and shown (false when it failed or had
     // run before), then the hours, the alarm list and the clock.
     bool showFirstDate();
+    // FirstDate::AtOnce: the engine's run for the present moment, begun as soon as the pickers
+    // are there; the rest of the start follows its end.
+    void startFirstDate();
     void startClock();
+    // What follows the first date on the window: the tray icon, the date picker's drop-down
+    // calendar, then, when the date was shown, the clock; last the sound player.
+    void finishStart(bool dateShown);
+    void readyPickerCalendar();
     // Without a stored layout: the window grows to show the date lines whole, whatever day
     // they name, and the caption with its hour; it stays on its screen.
     void fitFirstSize();
@@ -234,7 +246,7 @@ private:
     std::function<void(int)> mEndProgram;
     std::function<QDateTime()> mClock;
     QDateTime mPickersSetAt; // the instant SetNow() last read, for the clock's first minute
-    std::unique_ptr<QtSoundPlayer> mOwnSound;
+    std::unique_ptr<ModuleSoundPlayer> mOwnSound;
     SoundPlayer *mSound = nullptr;
     AlarmClock *mAlarmClock = nullptr;
     std::unique_ptr<ScratchJobs> mClockJobs; // the clock's engine jobs, away from the work folder
@@ -243,6 +255,10 @@ private:
     QString mApplicationTitle;
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
+    bool mStartFinished = false; // finishStart() has run
+    // What the first date's run shows before the view and the month calendar are built.
+    QString mEarlyViewText;
+    QDate mEarlyCalendarDate;
     bool mSettingPickers = false;
     bool mFitFirstSize = false;
 

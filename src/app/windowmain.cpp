@@ -72,7 +72,9 @@ int openWindow(const QString &settingsFile, const QString &workFolder, const Loc
                const CommandLine &commandLine, bool firstStart)
 {
     QApplication::setStyle(new ProgramStyle);
-    TOrm window(settingsFile, workFolder, locale);
+    // On a first start the place comes after the window is built: the date waits for it.
+    TOrm window(settingsFile, workFolder, locale,
+                firstStart ? TOrm::FirstDate::OnShow : TOrm::FirstDate::AtOnce);
     if (!window.createStatus()) {
         showUserMessage(nullptr, window.createStatus().message);
         return 1;

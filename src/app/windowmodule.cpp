@@ -16,7 +16,9 @@ QString modulePath(Module module)
     // The program's own file, links resolved: a link to the program in ~/bin finds the modules
     // beside the real one.
     const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    const QLatin1String name(module == Module::Window ? "liborlam-window.so" : "liborlam-clipboard.so");
+    const QLatin1String name(module == Module::Window  ? "liborlam-window.so"
+                             : module == Module::Sound ? "liborlam-sound.so"
+                                                       : "liborlam-clipboard.so");
     return QDir::cleanPath(QFileInfo(program).absolutePath() + QLatin1Char('/') +
                            QLatin1String(ORLAM_PRIVATE_LIBDIR_FROM_BIN) + QLatin1Char('/') + name);
 }
@@ -30,9 +32,8 @@ bool printOutput(const QString &output)
         QString(output).replace(QLatin1String("\r\n"), QLatin1String("\n")).split(QLatin1Char('\n'))));
 }
 
-ModuleEntry loadModule(Module module, Status *failure)
+void *loadModuleSymbol(const QString &path, const char *name, Status *failure)
 {
-    const QString path = modulePath(module);
     // Bound lazily: of a module's many symbols a start calls a small part.
     void *handle = dlopen(QFile::encodeName(path).constData(), RTLD_LAZY | RTLD_LOCAL);
     if (!handle) {
@@ -40,12 +41,17 @@ ModuleEntry loadModule(Module module, Status *failure)
                                        .arg(path, QString::fromLocal8Bit(dlerror())));
         return nullptr;
     }
-    const char *name = module == Module::Window ? "orlamWindowMain" : "orlamClipboardMain";
-    auto entry = reinterpret_cast<ModuleEntry>(dlsym(handle, name));
-    if (!entry)
+    void *symbol = dlsym(handle, name);
+    if (!symbol)
         *failure = Status::failure(QStringLiteral("Orlam cannot load its module %1: it has no entry %2")
                                        .arg(path, QLatin1String(name)));
-    return entry;
+    return symbol;
+}
+
+ModuleEntry loadModule(Module module, Status *failure)
+{
+    const char *name = module == Module::Window ? "orlamWindowMain" : "orlamClipboardMain";
+    return reinterpret_cast<ModuleEntry>(loadModuleSymbol(modulePath(module), name, failure));
 }
 
 } // namespace orlam

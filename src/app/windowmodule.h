@@ -16,6 +16,8 @@ namespace orlam {
 // program itself (the build tree and an installed copy alike):
 //   liborlam-clipboard.so  Qt GUI: puts a mode's text on the clipboard and keeps it there
 //   liborlam-window.so     Qt Widgets: the window, and the message boxes of a mode on a display
+// The window in turn loads a third when it first needs sound (soundmodule.h):
+//   liborlam-sound.so      Qt Multimedia: the alarms' sound player
 
 // Prints `output` as "x" does, after the clipboard has it; false (said on standard error) when
 // standard output could not take it.
@@ -40,7 +42,7 @@ struct CommandLineOutcome {
     QString output;
 };
 
-enum class Module { Clipboard, Window };
+enum class Module { Clipboard, Window, Sound };
 
 // What the program hands a module, and what the module answers.
 struct ModuleCall {
@@ -64,5 +66,9 @@ QString modulePath(Module module);
 
 // Loads the module and returns its entry; null with `failure` naming the module and the reason.
 ModuleEntry loadModule(Module module, Status *failure);
+
+// Loads the module at `path` (once; a second call finds it loaded) and returns its symbol `name`;
+// null with `failure` naming the module and the reason.
+void *loadModuleSymbol(const QString &path, const char *name, Status *failure);
 
 } // namespace orlam

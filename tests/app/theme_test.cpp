@@ -112,9 +112,11 @@ void ThemeTest::viewsFollowThePalette()
     QVERIFY(contrastRatio(events->palette().color(QPalette::Text), events->palette().color(QPalette::Base)) >=
             7);
 
+    // The picker's drop-down calendar is made once the start is over.
+    auto *picker = window->findChild<QDateEdit *>(QStringLiteral("GDate"));
+    QTRY_VERIFY(picker->findChild<QCalendarWidget *>());
     for (QCalendarWidget *calendar :
-         {window->findChild<QCalendarWidget *>(QStringLiteral("MonthCalendar1")),
-          window->findChild<QDateEdit *>(QStringLiteral("GDate"))->calendarWidget()}) {
+         {window->findChild<QCalendarWidget *>(QStringLiteral("MonthCalendar1")), picker->calendarWidget()}) {
         const QColor base = calendar->palette().color(QPalette::Base);
         for (const Qt::DayOfWeek day : {Qt::Saturday, Qt::Sunday}) {
             const QColor weekend = calendar->weekdayTextFormat(day).foreground().color();
