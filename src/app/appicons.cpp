@@ -1,6 +1,10 @@
 #include "appicons.h"
 
+#include <QIconEngine>
+#include <QPainter>
+
 #include <array>
+#include <utility>
 
 namespace orlam {
 
@@ -11,6 +15,53 @@ QIcon fromResource(const QString &name)
     return QIcon(QStringLiteral(":/icons/") + name + QStringLiteral(".svg"));
 }
 
+// The images drawn from the SVG files at build time, in these sizes (src/app/CMakeLists.txt).
+constexpr std::array ToolIconSizes{ORLAM_TOOL_ICON_SIZES};
+
+// A tool image whose files are read only when it is first drawn: Qt reads every file of an icon
+// as it is made, and the toolbar is made before the window first shows.
+class ToolIconEngine : public QIconEngine {
+public:
+    explicit ToolIconEngine(QString name) : mName(std::move(name)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    // In device pixels, as QIconEngine asks for them.
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (const int size : ToolIconSizes)
+            sizes << QSize(size, size);
+        return sizes;
+    }
+    QIconEngine *clone() const override { return new ToolIconEngine(mName); }
+    QString key() const override { return QStringLiteral("orlam-tool-icon"); }
+
+private:
+    const QIcon &icon()
+    {
+        if (mIcon.isNull()) {
+            for (const int size : ToolIconSizes)
+                mIcon.addFile(QStringLiteral(":/toolicons/%1-%2.png").arg(mName).arg(size),
+                              QSize(size, size));
+        }
+        return mIcon;
+    }
+
+    QString mName;
+    QIcon mIcon;
+};
+
 } // namespace
 
 QIcon programIcon()
@@ -20,7 +71,7 @@ QIcon programIcon()
 
 QIcon toolIcon(const QString &name)
 {
-    return fromResource(name);
+    return QIcon(new ToolIconEngine(name));
 }
 
 QIcon planetIcon(int index)
