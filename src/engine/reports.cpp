@@ -27,6 +27,65 @@ std::string format(const char *pattern, ...)
     return std::string(buffer, std::min(static_cast<std::size_t>(length), sizeof buffer - 1));
 }
 
+// Writes `value` at `to` as printf's "%<width>d" (pad ' ') or "%0<width>d" (pad '0') writes it,
+// and gives the position after it. The rise/set and calendar reports write thousands of numbers
+// in their own fixed layout.
+char *putNumber(char *to, long long value, int width, char pad)
+{
+    char digits[24];
+    int count = 0;
+    unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    do {
+        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    int fill = std::max(0, width - count - (value < 0 ? 1 : 0));
+    if (pad != '0')
+        for (; fill > 0; --fill)
+            *to++ = ' ';
+    if (value < 0)
+        *to++ = '-';
+    for (; fill > 0; --fill)
+        *to++ = '0';
+    while (count > 0)
+        *to++ = digits[--count];
+    return to;
+}
+
+// Room for an event line's weekday tag, date and time with any int.
+constexpr std::size_t dateTimeRoom = 96;
+
+// Columns 7-24 of an event line at `to`; see eventDateTime().
+char *putEventDateTime(char *to, int year, int month, int day, int hour, int minute, bool dayFirst)
+{
+    const char separator = dayFirst ? '-' : '/';
+    to = putNumber(to, dayFirst ? day : month, 2, ' ');
+    *to++ = separator;
+    to = putNumber(to, dayFirst ? month : day, 2, ' ');
+    *to++ = separator;
+    to = putNumber(to, year, 4, '0');
+    *to++ = ' ';
+    to = putNumber(to, hour % 12 == 0 ? 12 : hour % 12, 2, ' ');
+    *to++ = ':';
+    to = putNumber(to, minute, 2, '0');
+    *to++ = hour < 12 ? 'a' : 'p';
+    *to++ = 'm';
+    return to;
+}
+
+// Columns 1-6 of an event line at `to`: "(Wed) ".
+char *putWeekdayTag(char *to, int year, int month, int day)
+{
+    static constexpr const char *tags[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    const char *tag = tags[Ephemeris::weekday(Ephemeris::julianDay(year, month, day, 12.0))];
+    *to++ = '(';
+    to = std::copy(tag, tag + 3, to);
+    *to++ = ')';
+    *to++ = ' ';
+    return to;
+}
+
 std::string str(std::string_view view)
 {
     return std::string(view);
@@ -247,17 +306,50 @@ std::string zodiacText(double longitude)
 
 std::string eventDateTime(int year, int month, int day, int hour, int minute, bool dayFirst)
 {
-    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
-    const char *half = hour < 12 ? "am" : "pm";
-    if (dayFirst)
-        return format("%2d-%2d-%04d %2d:%02d%s", day, month, year, h12, minute, half);
-    return format("%2d/%2d/%04d %2d:%02d%s", month, day, year, h12, minute, half);
+    char text[dateTimeRoom];
+    return std::string(text, putEventDateTime(text, year, month, day, hour, minute, dayFirst));
 }
 
 std::string weekdayTag(int year, int month, int day)
 {
-    static constexpr const char *tags[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return format("(%s) ", tags[Ephemeris::weekday(Ephemeris::julianDay(year, month, day, 12.0))]);
+    char text[dateTimeRoom];
+    return std::string(text, putWeekdayTag(text, year, month, day));
+}
+
+std::string riseSetLine(const RiseSetEvent &event, double clockWest, double dayStartLocal, int spanDays,
+                        bool dayFirst, bool seconds)
+{
+    const double localDays = event.julianDayUt - clockWest - dayStartLocal;
+    const long long minuteOfSpan = std::llround(std::floor(localDays * 1440.0 + 0.5));
+    const long long spanMinutes = 1440LL * spanDays;
+    const long long minute = std::clamp(minuteOfSpan, 0LL, spanMinutes - 1);
+    // The line's date: the day of the rounded minute, read at its noon to keep clear of rounding
+    // at midnight.
+    const CivilTime date = Ephemeris::civilTime(dayStartLocal + static_cast<double>(minute / 1440) + 0.5);
+    const int minuteOfDay = static_cast<int>(minute % 1440);
+    char text[dateTimeRoom];
+    char *to = putWeekdayTag(text, date.year, date.month, date.day);
+    to = putEventDateTime(to, date.year, date.month, date.day, minuteOfDay / 60, minuteOfDay % 60, dayFirst);
+    const std::string &body = name(event.body);
+    std::string line;
+    line.reserve(riseset::SecondsColumn + riseset::SecondsWidth);
+    line.append(text, to);
+    line.append(static_cast<std::size_t>(std::max(0, riseset::BodyWidth - static_cast<int>(body.size()))),
+                ' ');
+    line += body;
+    line.append(riseset::WordColumn - riseset::BodyColumn - riseset::BodyWidth, ' ');
+    line += riseset::EventWords[static_cast<std::size_t>(event.event)];
+    if (seconds) {
+        const CivilTime exact = Ephemeris::civilTime(event.julianDayUt - clockWest + 0.5 / 86400.0);
+        line.resize(riseset::SecondsColumn, ' ');
+        to = putNumber(text, exact.hour, 2, '0');
+        *to++ = ':';
+        to = putNumber(to, exact.minute, 2, '0');
+        *to++ = ':';
+        to = putNumber(to, static_cast<int>(exact.second), 2, '0');
+        line.append(text, to);
+    }
+    return line;
 }
 
 ChartData computeChart(const JobSpec &job, Ephemeris &ephemeris)
@@ -459,29 +551,9 @@ std::vector<std::string> riseSetReport(const JobSpec &job, Ephemeris &ephemeris)
         const int days = std::min(chunkDays, job.riseSetDays - chunk);
         const std::vector<RiseSetEvent> events =
             ephemeris.horizonEvents(bodies, fromUt + chunk, fromUt + chunk + days, place);
-        for (const RiseSetEvent &event : events) {
-            const double localDays = event.julianDayUt - clockWest - dayStartLocal;
-            const long long minuteOfSpan = std::llround(std::floor(localDays * 1440.0 + 0.5));
-            const long long spanMinutes = 1440LL * job.riseSetDays;
-            const long long minute = std::clamp(minuteOfSpan, 0LL, spanMinutes - 1);
-            // The line's date: the day of the rounded minute, read at its noon to keep clear of
-            // rounding at midnight.
-            const CivilTime date =
-                Ephemeris::civilTime(dayStartLocal + static_cast<double>(minute / 1440) + 0.5);
-            const int minuteOfDay = static_cast<int>(minute % 1440);
-            std::string line = weekdayTag(date.year, date.month, date.day) +
-                               eventDateTime(date.year, date.month, date.day, minuteOfDay / 60,
-                                             minuteOfDay % 60, job.dayFirstDates) +
-                               format("%*s%*s%s", riseset::BodyWidth, name(event.body).c_str(),
-                                      riseset::WordColumn - riseset::BodyColumn - riseset::BodyWidth, "",
-                                      riseset::EventWords[static_cast<std::size_t>(event.event)]);
-            if (job.riseSetSeconds) {
-                const CivilTime exact = Ephemeris::civilTime(event.julianDayUt - clockWest + 0.5 / 86400.0);
-                line.resize(riseset::SecondsColumn, ' ');
-                line += format("%02d:%02d:%02d", exact.hour, exact.minute, static_cast<int>(exact.second));
-            }
-            lines.push_back(std::move(line));
-        }
+        for (const RiseSetEvent &event : events)
+            lines.push_back(riseSetLine(event, clockWest, dayStartLocal, job.riseSetDays, job.dayFirstDates,
+                                        job.riseSetSeconds));
     }
     return lines;
 }

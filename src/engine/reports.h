@@ -34,6 +34,13 @@ std::string zodiacText(double longitude);
 std::string eventDateTime(int year, int month, int day, int hour, int minute, bool dayFirst);
 // Columns 1-6 of an event line: "(Wed) ".
 std::string weekdayTag(int year, int month, int day);
+// One line of a rise/set report (the layout of shared/risesetformat.h) for `event`, on a clock
+// `clockWest` days behind universal time, of a report of `spanDays` days from the local
+// midnight `dayStartLocal` (a Julian day on that clock). The line is dated by the event's minute,
+// rounded half a minute up and held within the span; with `seconds` the event's time to the
+// second (rounded) follows on the 24-hour clock.
+std::string riseSetLine(const RiseSetEvent &event, double clockWest, double dayStartLocal, int spanDays,
+                        bool dayFirst, bool seconds);
 
 // Each report is a list of lines; the caller ends each with CR LF.
 std::vector<std::string> chartReport(const JobSpec &job, const ChartData &chart, Ephemeris &ephemeris);

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <optional>
 #include <regex>
@@ -320,6 +321,85 @@ TEST(RiseSet, SpanReportIsTheDaysReportsInOne)
             EXPECT_LE(std::abs(difference), 30) << line;
         }
     }
+}
+
+// Lines of a three-day report from 14 March 2027 on a clock six hours behind UT, for events
+// at the local instants below: the minute rounds half a minute up, the seconds field rounds to
+// the second, and an event outside the span is held on its first or last minute.
+TEST(RiseSet, LineLayoutAtTheEdgesOfMinutesAndDays)
+{
+    struct Row {
+        const char *name;
+        int day;        // of March 2027, on the job's clock
+        double seconds; // into that day
+        Body body;
+        HorizonEvent event;
+        bool dayFirst;
+        double clockHoursWest;
+        const char *line;
+    };
+    const Row rows[] = {
+        {"morning", 14, 7 * 3600 + 4 * 60 + 27.0, Body::Sun, HorizonEvent::Rises, false, 6,
+         "(Sun)  3/14/2027  7:04am     Sun       rises    07:04:27"},
+        {"half a minute rounds up", 14, 12 * 3600 + 29 * 60 + 30.2, Body::Moon, HorizonEvent::Zeniths, false,
+         6, "(Sun)  3/14/2027 12:30pm    Moon       zeniths  12:29:30"},
+        {"59.4 s stays in its second", 14, 18 * 3600 + 59 * 60 + 59.4, Body::Sun, HorizonEvent::Sets, false,
+         6, "(Sun)  3/14/2027  7:00pm     Sun       sets     18:59:59"},
+        {"59.5 s rounds into the next minute", 14, 18 * 3600 + 59 * 60 + 59.6, Body::Sun, HorizonEvent::Sets,
+         false, 6, "(Sun)  3/14/2027  7:00pm     Sun       sets     19:00:00"},
+        {"rounds across midnight into the next date", 14, 23 * 3600 + 59 * 60 + 45.0, Body::Mercury,
+         HorizonEvent::Nadirs, false, 6, "(Mon)  3/15/2027 12:00am Mercury       nadirs   23:59:45"},
+        {"noon", 15, 12 * 3600 + 10.0, Body::Moon, HorizonEvent::Nadirs, false, 6,
+         "(Mon)  3/15/2027 12:00pm    Moon       nadirs   12:00:10"},
+        {"day first", 16, 59 * 60 + 29.0, Body::Moon, HorizonEvent::Rises, true, 6,
+         "(Tue) 16- 3-2027 12:59am    Moon       rises    00:59:29"},
+        {"east of Greenwich", 16, 21 * 3600 + 5 * 60 + 1.0, Body::Sun, HorizonEvent::Rises, false, -9.5,
+         "(Tue)  3/16/2027  9:05pm     Sun       rises    21:05:01"},
+        {"after the span: its last minute", 17, 20.0, Body::Sun, HorizonEvent::Zeniths, false, 6,
+         "(Tue)  3/16/2027 11:59pm     Sun       zeniths  00:00:20"},
+        {"before the span: its first minute", 13, 23 * 3600 + 59 * 60 + 10.0, Body::Sun, HorizonEvent::Sets,
+         false, 6, "(Sun)  3/14/2027 12:00am     Sun       sets     23:59:10"},
+    };
+    const double dayStartLocal = Ephemeris::julianDay(2027, 3, 14, 0.0);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const double clockWest = row.clockHoursWest / 24.0;
+        const RiseSetEvent event{Ephemeris::julianDay(2027, 3, row.day, 0.0) + row.seconds / 86400.0 +
+                                     clockWest,
+                                 row.body, row.event};
+        EXPECT_EQ(riseSetLine(event, clockWest, dayStartLocal, 3, row.dayFirst, true), row.line);
+        // Without the seconds switch the line ends with its event word.
+        const std::string standard(row.line,
+                                   riseset::WordColumn +
+                                       std::strlen(riseset::EventWords[static_cast<std::size_t>(row.event)]));
+        EXPECT_EQ(riseSetLine(event, clockWest, dayStartLocal, 3, row.dayFirst, false), standard);
+    }
+}
+
+// The date and time columns as the C library's "%2d/%2d/%04d %2d:%02d" writes them, any number
+// in range or not.
+TEST(EventLines, DateAndTimeFieldsMatchPrintf)
+{
+    const int years[] = {-12345, -44, -1, 0, 7, 999, 2027, 10000, 2147483647, -2147483647 - 1};
+    const int small[] = {-15, -5, 0, 1, 9, 10, 12, 31, 123};
+    for (const int year : years) {
+        for (const int number : small) {
+            for (const int hour : {0, 11, 12, 23}) {
+                for (const bool dayFirst : {false, true}) {
+                    const int h12 = hour % 12 == 0 ? 12 : hour % 12;
+                    char expected[128];
+                    std::snprintf(expected, sizeof expected,
+                                  dayFirst ? "%2d-%2d-%04d %2d:%02d%s" : "%2d/%2d/%04d %2d:%02d%s", number, 3,
+                                  year, h12, number, hour < 12 ? "am" : "pm");
+                    EXPECT_EQ(eventDateTime(year, dayFirst ? 3 : number, dayFirst ? number : 3, hour, number,
+                                            dayFirst),
+                              expected);
+                }
+            }
+        }
+    }
+    EXPECT_EQ(weekdayTag(2027, 3, 14), "(Sun) ");
+    EXPECT_EQ(weekdayTag(2000, 2, 29), "(Tue) ");
 }
 
 struct ZodiacCase {
