@@ -10,8 +10,10 @@
 #include "settings/localefacts.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <tuple>
 
 namespace orlam {
 
@@ -171,11 +173,20 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         return status;
     const QDate first = selection.first;
     const QDate last = selection.last();
+    // An instant a day and a half inside the selection's ends lies on one of its dates whatever
+    // the zone's offsets do; only those nearer the ends are read on the place's clock.
+    constexpr qint64 SureMSecs = 36 * 3600 * qint64(1000);
+    const qint64 surelyFrom = first.startOfDay(place.zone).toMSecsSinceEpoch() + SureMSecs;
+    const qint64 surelyUntil = last.addDays(1).startOfDay(place.zone).toMSecsSinceEpoch() - SureMSecs;
     const auto inRange = [&](const QDateTime &utc) {
+        const qint64 msecs = utc.toMSecsSinceEpoch();
+        if (surelyFrom <= msecs && msecs < surelyUntil)
+            return true;
         const QDate date = placeClock(utc, place.zone).date();
         return first <= date && date <= last;
     };
     const QString where = placeText(place);
+    const std::string whereText = ICalendarWriter::escaped(where);
 
     // The transit calendars run beside the rise/set span: one wait for the engines, not two.
     std::vector<ScratchJob> calendars;
@@ -184,7 +195,31 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         leaveOutNeedlessEdges(jobs, place, first, last, &calendars);
     }
     std::vector<ScratchReport> transitReports;
-    QList<CalendarEvent> events;
+
+    // The events are gathered as instants with indexes into texts made once, and written out
+    // straight from there: a year holds some twelve thousand of them.
+    struct Entry {
+        qint64 start = 0;
+        std::optional<qint64> end;
+        std::size_t texts = 0; // into `texts`
+        int hour = 0;          // 1..12 for an hour, whose description its day's tail completes
+        std::size_t tail = 0;  // into `tails`
+    };
+    std::vector<Entry> entries;
+    std::vector<ICalendarWriter::EventTexts> texts;
+    std::vector<std::string> tails;
+    QHash<QString, std::size_t> textsByKey;
+    const auto textsFor = [&](const QString &kind, const QString &body, const QString &summary,
+                              const QString &category) {
+        const QString key =
+            kind + QLatin1Char('\n') + body + QLatin1Char('\n') + summary + QLatin1Char('\n') + category;
+        const auto known = textsByKey.constFind(key);
+        if (known != textsByKey.cend())
+            return *known;
+        texts.push_back(ICalendarWriter::eventTexts(kind, body, summary, category));
+        textsByKey.insert(key, texts.size() - 1);
+        return texts.size() - 1;
+    };
     if (selection.hours || selection.sunMoon) {
         HoursSpan span;
         if (Status status = fetchHoursSpan(jobs, place, first, last, &span, HorizonBodies::SunAndMoon,
@@ -192,57 +227,56 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             !status)
             return status;
         if (selection.sunMoon) {
+            const QString category = QStringLiteral("Sun and Moon");
+            // The two bodies' four events, each looked up once.
+            std::vector<std::tuple<QString, QString, std::size_t>> seen;
             for (const HorizonInstant &event : span.events()) {
                 if ((event.body != QLatin1String("Sun") && event.body != QLatin1String("Moon")) ||
                     !inRange(event.utc))
                     continue;
-                CalendarEvent out;
-                out.kind = event.word;
-                out.body = event.body;
-                out.summary = horizonSummary(event);
-                out.description = where;
-                out.category = QStringLiteral("Sun and Moon");
-                out.startUtc = event.utc;
-                events.append(out);
+                Entry entry;
+                entry.start = event.utc.toMSecsSinceEpoch();
+                const auto known = std::find_if(seen.begin(), seen.end(), [&](const auto &item) {
+                    return std::get<0>(item) == event.body && std::get<1>(item) == event.word;
+                });
+                if (known != seen.end()) {
+                    entry.texts = std::get<2>(*known);
+                } else {
+                    entry.texts = textsFor(event.word, event.body, horizonSummary(event), category);
+                    seen.emplace_back(event.body, event.word, entry.texts);
+                }
+                entries.push_back(entry);
                 ++counts->sunMoon;
             }
         }
         if (selection.hours) {
-            // Each ruler's name, title and place in the selection, looked up once.
-            struct Ruler {
-                QString body;
-                QString summary;
-                bool wanted = false;
-            };
-            std::array<Ruler, PlanetCycleLength> rulers;
-            for (int r = 0; r < PlanetCycleLength; ++r) {
-                Ruler &ruler = rulers[static_cast<std::size_t>(r)];
-                ruler.body = planetName(r);
-                ruler.summary = QStringLiteral("Hour of %1").arg(ruler.body);
-                const int planet = hourPlanetIndex(ruler.body);
-                ruler.wanted = planet >= 0 && selection.hourPlanets[static_cast<std::size_t>(planet)];
-            }
+            // Each ruler's texts and place in the selection, looked up once.
+            std::array<std::optional<std::size_t>, PlanetCycleLength> rulers;
             const QString kind = QStringLiteral("hour");
             const QString category = QStringLiteral("Planetary hours");
-            const QString hourWord = QStringLiteral("Hour ");
+            for (int r = 0; r < PlanetCycleLength; ++r) {
+                const QString body = planetName(r);
+                const int planet = hourPlanetIndex(body);
+                if (planet >= 0 && selection.hourPlanets[static_cast<std::size_t>(planet)])
+                    rulers[static_cast<std::size_t>(r)] =
+                        textsFor(kind, body, QStringLiteral("Hour of %1").arg(body), category);
+            }
             for (const BaseDayHours &day : span.days()) {
                 if (day.date < first || !day.valid())
                     continue;
-                const std::array<QString, 2> tails{hourDescriptionTail(day.date, false, where),
-                                                   hourDescriptionTail(day.date, true, where)};
+                tails.push_back(ICalendarWriter::escaped(hourDescriptionTail(day.date, false, where)));
+                tails.push_back(ICalendarWriter::escaped(hourDescriptionTail(day.date, true, where)));
                 for (const PlanetHour &hour : day.hours) {
-                    const Ruler &ruler = rulers[static_cast<std::size_t>(hour.ruler)];
-                    if (!ruler.wanted)
+                    const std::optional<std::size_t> ruler = rulers[static_cast<std::size_t>(hour.ruler)];
+                    if (!ruler)
                         continue;
-                    CalendarEvent out;
-                    out.kind = kind;
-                    out.body = ruler.body;
-                    out.summary = ruler.summary;
-                    out.description = hourWord + QString::number(hour.number + 1) + tails[hour.night ? 1 : 0];
-                    out.category = category;
-                    out.startUtc = hour.startUtc;
-                    out.endUtc = hour.endUtc;
-                    events.append(std::move(out));
+                    Entry entry;
+                    entry.start = hour.startUtc.toMSecsSinceEpoch();
+                    entry.end = hour.endUtc.toMSecsSinceEpoch();
+                    entry.texts = *ruler;
+                    entry.hour = hour.number + 1;
+                    entry.tail = tails.size() - (hour.night ? 1 : 2);
+                    entries.push_back(entry);
                     ++counts->hours;
                 }
             }
@@ -252,6 +286,7 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             return status;
     }
 
+    const QString transitCategory = QStringLiteral("Transits");
     for (const ScratchReport &report : transitReports) {
         if (!report.lines || !report.clockHoursWest)
             continue;
@@ -259,42 +294,48 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             const QDateTime utc = transitUtc(transit.clock, *report.clockHoursWest);
             if (!inRange(utc))
                 continue;
-            CalendarEvent out;
+            QString kind;
             switch (transit.kind) {
             case TransitEvent::Kind::NewMoon:
-                out.kind = QStringLiteral("newmoon");
+                kind = QStringLiteral("newmoon");
                 break;
             case TransitEvent::Kind::FullMoon:
-                out.kind = QStringLiteral("fullmoon");
+                kind = QStringLiteral("fullmoon");
                 break;
             case TransitEvent::Kind::Ingress:
-                out.kind = QStringLiteral("ingress");
+                kind = QStringLiteral("ingress");
                 break;
             }
-            out.body = transit.body;
-            out.summary = transit.text;
-            out.description = where;
-            out.category = QStringLiteral("Transits");
-            out.startUtc = utc;
-            events.append(out);
+            Entry entry;
+            entry.start = utc.toMSecsSinceEpoch();
+            entry.texts = textsFor(kind, transit.body, transit.text, transitCategory);
+            entries.push_back(entry);
             ++counts->transits;
         }
     }
 
-    // In time order; the events themselves are moved once, the sort works on their instants.
-    std::vector<std::pair<qint64, qsizetype>> order;
-    order.reserve(static_cast<std::size_t>(events.size()));
-    for (qsizetype i = 0; i < events.size(); ++i)
-        order.emplace_back(events.at(i).startUtc.toMSecsSinceEpoch(), i);
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
-    QList<CalendarEvent> sorted;
-    sorted.reserve(events.size());
-    for (const auto &entry : order)
-        sorted.append(std::move(events[entry.second]));
-    events = std::move(sorted);
-    const QString name = QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last));
-    *ics = writeICalendar(events, calendarPlaceKey(place.longitude, place.latitude), stampUtc, name);
+    // In time order.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Entry &a, const Entry &b) { return a.start < b.start; });
+    ICalendarWriter writer(calendarPlaceKey(place.longitude, place.latitude), stampUtc,
+                           QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last)),
+                           static_cast<qsizetype>(entries.size()));
+    std::string description;
+    for (const Entry &entry : entries) {
+        const ICalendarWriter::EventTexts &eventTexts = texts[entry.texts];
+        if (entry.hour == 0) {
+            writer.add(eventTexts, entry.start, entry.end, whereText);
+            continue;
+        }
+        // "Hour 4 of the day of Monday 2026-06-15 at 93W21 45N05"
+        description.assign("Hour ");
+        if (entry.hour >= 10)
+            description += static_cast<char>('0' + entry.hour / 10);
+        description += static_cast<char>('0' + entry.hour % 10);
+        description += tails[entry.tail];
+        writer.add(eventTexts, entry.start, entry.end, description);
+    }
+    *ics = writer.finish();
     return Status::success();
 }
 

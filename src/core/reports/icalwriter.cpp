@@ -51,9 +51,9 @@ char *putDigits(char *to, int value, int width)
 // Appends "20260615T141200Z"; with `seconds` false "20260615T1412Z". Times are given to the
 // nearest minute (half a minute up), as everywhere they are shown. A year's export writes some
 // thirty thousand of them: the arithmetic is done on the instant's milliseconds.
-void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
+void appendUtc(std::string &out, qint64 msecs, bool seconds = true)
 {
-    const qint64 minutes = floorDivide(utc.toMSecsSinceEpoch() + MSecsPerMinute / 2, MSecsPerMinute);
+    const qint64 minutes = floorDivide(msecs + MSecsPerMinute / 2, MSecsPerMinute);
     const qint64 days = floorDivide(minutes, MinutesPerDay);
     const int minuteOfDay = static_cast<int>(minutes - days * MinutesPerDay);
     qint64 year = 0;
@@ -79,6 +79,11 @@ void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
         to = putDigits(to, 0, 2);
     *to++ = 'Z';
     out.append(text, to - text);
+}
+
+void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
+{
+    appendUtc(out, utc.toMSecsSinceEpoch(), seconds);
 }
 
 std::string utcText(const QDateTime &utc, bool seconds = true)
@@ -140,15 +145,10 @@ std::string textValue(const QString &text)
 void appendLine(std::string &out, std::string_view name, std::string_view value)
 {
     if (name.size() + 1 + value.size() <= MaxLineOctets) {
-        // One copy of each part into room made once.
-        const std::size_t at = out.size();
-        out.resize(at + name.size() + value.size() + 3);
-        char *to = out.data() + at;
-        to = std::copy(name.begin(), name.end(), to);
-        *to++ = ':';
-        to = std::copy(value.begin(), value.end(), to);
-        *to++ = '\r';
-        *to = '\n';
+        out.append(name);
+        out += ':';
+        out.append(value);
+        out += "\r\n";
         return;
     }
     const std::string line = std::string(name) + ':' + std::string(value);
@@ -180,13 +180,21 @@ void appendLowerKey(std::string &out, const QString &text)
     }
 }
 
-void appendUid(std::string &out, const CalendarEvent &event, std::string_view placeKey)
+// "hour-venus-": the start of the identifiers of events of this kind and body.
+std::string uidStart(const QString &kind, const QString &body)
 {
-    appendLowerKey(out, event.kind);
-    out += '-';
-    appendLowerKey(out, event.body);
-    out += '-';
-    appendUtc(out, event.startUtc, false);
+    std::string start;
+    appendLowerKey(start, kind);
+    start += '-';
+    appendLowerKey(start, body);
+    start += '-';
+    return start;
+}
+
+void appendUid(std::string &out, std::string_view start, qint64 startMSecs, std::string_view placeKey)
+{
+    out += start;
+    appendUtc(out, startMSecs, false);
     out += '-';
     out += placeKey;
     out += "@orlam";
@@ -207,52 +215,88 @@ QString calendarEventUid(const CalendarEvent &event, const QString &placeKey)
 {
     const QByteArray key = placeKey.toUtf8();
     std::string uid;
-    appendUid(uid, event, std::string_view(key.constData(), static_cast<std::size_t>(key.size())));
+    appendUid(uid, uidStart(event.kind, event.body), event.startUtc.toMSecsSinceEpoch(),
+              std::string_view(key.constData(), static_cast<std::size_t>(key.size())));
     return QString::fromUtf8(uid.data(), static_cast<qsizetype>(uid.size()));
+}
+
+ICalendarWriter::EventTexts ICalendarWriter::eventTexts(const QString &kind, const QString &body,
+                                                        const QString &summary, const QString &category)
+{
+    return {uidStart(kind, body), textValue(summary), textValue(category)};
+}
+
+std::string ICalendarWriter::escaped(const QString &text)
+{
+    return textValue(text);
+}
+
+ICalendarWriter::ICalendarWriter(const QString &placeKey, const QDateTime &stampUtc, const QString &name,
+                                 qsizetype expectedEvents)
+    : mStamp(utcText(stampUtc)),
+      // The other parts of an identifier are letters, digits and '-' only: escaping the key once
+      // escapes every identifier.
+      mKey(textValue(placeKey))
+{
+    // About 250 octets an event.
+    mOut.reserve(256 + static_cast<std::size_t>(std::max<qsizetype>(expectedEvents, 0)) * 256);
+    mOut += "BEGIN:VCALENDAR\r\n";
+    appendLine(mOut, "VERSION", "2.0");
+    appendLine(mOut, "PRODID", textValue(QStringLiteral("-//Orlam//Orlam %1//EN").arg(VersionText)));
+    appendLine(mOut, "CALSCALE", "GREGORIAN");
+    appendLine(mOut, "METHOD", "PUBLISH");
+    if (!name.isEmpty())
+        appendLine(mOut, "X-WR-CALNAME", textValue(name));
+}
+
+void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optional<qint64> endMSecs,
+                          std::string_view description)
+{
+    mOut += "BEGIN:VEVENT\r\n";
+    mValue.clear();
+    appendUid(mValue, texts.uidStart, startMSecs, mKey);
+    appendLine(mOut, "UID", mValue);
+    appendLine(mOut, "DTSTAMP", mStamp);
+    mValue.clear();
+    appendUtc(mValue, startMSecs);
+    appendLine(mOut, "DTSTART", mValue);
+    // An instant has no end: RFC 5545 then ends it where it starts, which is what a sunrise is,
+    // and calendars show it as a point in the day rather than a block of time.
+    if (endMSecs) {
+        mValue.clear();
+        appendUtc(mValue, *endMSecs);
+        appendLine(mOut, "DTEND", mValue);
+    }
+    appendLine(mOut, "SUMMARY", texts.summary);
+    if (!description.empty())
+        appendLine(mOut, "DESCRIPTION", description);
+    if (!texts.category.empty())
+        appendLine(mOut, "CATEGORIES", texts.category);
+    mOut += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
+}
+
+void ICalendarWriter::add(const CalendarEvent &event)
+{
+    add(eventTexts(event.kind, event.body, event.summary, event.category), event.startUtc.toMSecsSinceEpoch(),
+        event.endUtc.isValid() ? std::optional<qint64>(event.endUtc.toMSecsSinceEpoch()) : std::nullopt,
+        textValue(event.description));
+}
+
+QByteArray ICalendarWriter::finish()
+{
+    mOut += "END:VCALENDAR\r\n";
+    QByteArray file(mOut.data(), static_cast<qsizetype>(mOut.size()));
+    mOut.clear();
+    return file;
 }
 
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,
                           const QDateTime &stampUtc, const QString &name)
 {
-    // Written into a plain buffer, about 250 octets an event, and copied out once.
-    std::string out;
-    out.reserve(256 + static_cast<std::size_t>(events.size()) * 256);
-    out += "BEGIN:VCALENDAR\r\n";
-    appendLine(out, "VERSION", "2.0");
-    appendLine(out, "PRODID", textValue(QStringLiteral("-//Orlam//Orlam %1//EN").arg(VersionText)));
-    appendLine(out, "CALSCALE", "GREGORIAN");
-    appendLine(out, "METHOD", "PUBLISH");
-    if (!name.isEmpty())
-        appendLine(out, "X-WR-CALNAME", textValue(name));
-
-    const std::string stamp = utcText(stampUtc);
-    // The other parts of an identifier are letters, digits and '-' only: escaping the key once
-    // escapes every identifier.
-    const std::string key = textValue(placeKey);
-    std::string value; // each line's value, in one buffer used again and again
-    const auto line = [&](std::string_view property, const auto &write) {
-        value.clear();
-        write();
-        appendLine(out, property, value);
-    };
-    for (const CalendarEvent &event : events) {
-        out += "BEGIN:VEVENT\r\n";
-        line("UID", [&] { appendUid(value, event, key); });
-        appendLine(out, "DTSTAMP", stamp);
-        line("DTSTART", [&] { appendUtc(value, event.startUtc); });
-        // An instant has no end: RFC 5545 then ends it where it starts, which is what a sunrise
-        // is, and calendars show it as a point in the day rather than a block of time.
-        if (event.endUtc.isValid())
-            line("DTEND", [&] { appendUtc(value, event.endUtc); });
-        line("SUMMARY", [&] { appendText(value, event.summary); });
-        if (!event.description.isEmpty())
-            line("DESCRIPTION", [&] { appendText(value, event.description); });
-        if (!event.category.isEmpty())
-            line("CATEGORIES", [&] { appendText(value, event.category); });
-        out += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
-    }
-    out += "END:VCALENDAR\r\n";
-    return QByteArray(out.data(), static_cast<qsizetype>(out.size()));
+    ICalendarWriter writer(placeKey, stampUtc, name, events.size());
+    for (const CalendarEvent &event : events)
+        writer.add(event);
+    return writer.finish();
 }
 
 } // namespace orlam

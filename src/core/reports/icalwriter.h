@@ -5,6 +5,10 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 namespace orlam {
 
 // One event of an exported calendar. Times are universal time; an event without an end is an
@@ -36,5 +40,39 @@ QString calendarPlaceKey(const QString &longitude, const QString &latitude);
 // (they never mark the user busy).
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,
                           const QDateTime &stampUtc, const QString &name);
+
+// The writer of writeICalendar() taking one event at a time, for callers that hold their events
+// in a form of their own: texts shared by many events are escaped once, times are instants in
+// milliseconds, and nothing is copied but the file's own bytes.
+class ICalendarWriter {
+public:
+    // The texts of a kind of event, escaped once for many events.
+    struct EventTexts {
+        std::string uidStart; // "hour-venus-": kind and body for the identifier
+        std::string summary;  // TEXT values, escaped
+        std::string category;
+    };
+    static EventTexts eventTexts(const QString &kind, const QString &body, const QString &summary,
+                                 const QString &category);
+    // A TEXT value escaped (RFC 5545, 3.3.11), to be given to add() as a description.
+    static std::string escaped(const QString &text);
+
+    // Starts the calendar; `expectedEvents` only reserves room.
+    ICalendarWriter(const QString &placeKey, const QDateTime &stampUtc, const QString &name,
+                    qsizetype expectedEvents = 0);
+    // One event from `startMSecs` (milliseconds since 1970 UTC), to `endMSecs` unless nothing;
+    // `description` escaped, left out when empty.
+    void add(const EventTexts &texts, qint64 startMSecs, std::optional<qint64> endMSecs,
+             std::string_view description);
+    void add(const CalendarEvent &event);
+    // The whole file; the writer is empty after it.
+    QByteArray finish();
+
+private:
+    std::string mOut;
+    std::string mStamp;
+    std::string mKey;
+    std::string mValue;
+};
 
 } // namespace orlam
