@@ -305,9 +305,21 @@ std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockH
             texts[i] = QLatin1String(riseset::EventWords[i]);
         return texts;
     }();
+    // Where `word` (ASCII) first stands in the line, or -1: the lines are short and the words
+    // few, and a plain scan takes a fraction of a general search.
+    const auto firstIndex = [&line](const QString &word) -> qsizetype {
+        const char16_t *text = reinterpret_cast<const char16_t *>(line.constData());
+        const char16_t *sought = reinterpret_cast<const char16_t *>(word.constData());
+        const qsizetype length = word.size();
+        for (qsizetype at = 0; at + length <= line.size(); ++at) {
+            if (text[at] == sought[0] && std::equal(sought + 1, sought + length, text + at + 1))
+                return at;
+        }
+        return -1;
+    };
     const QString *word = nullptr;
     for (const QString &candidate : words) {
-        if (line.indexOf(candidate) >= riseset::WordColumn) {
+        if (firstIndex(candidate) >= riseset::WordColumn) {
             word = &candidate;
             break;
         }

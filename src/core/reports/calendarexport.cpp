@@ -41,13 +41,40 @@ QString placeText(const HoursPlace &place)
     return place.longitude + QLatin1Char(' ') + place.latitude;
 }
 
-// What follows the hour's number in its description, "of the day of Monday 2026-06-15 at
-// 93W21 45N05": made once for each half of a base day rather than for each of its hours.
-QString hourDescriptionTail(QDate baseDay, bool night, const QString &where)
+// What follows the hour's number in its description, " of the day of Monday 2026-06-15 at
+// 93W21 45N05", escaped for the calendar (`where` is escaped already): made once for each half
+// of a base day rather than for each of its hours.
+std::string hourDescriptionTail(QDate baseDay, bool night, const std::string &where)
 {
-    return QStringLiteral(" of the %1 of %2 %3 at %4")
-        .arg(night ? QStringLiteral("night") : QStringLiteral("day"),
-             QLocale::c().dayName(baseDay.dayOfWeek()), isoDay(baseDay), where);
+    static const std::array<std::string, 7> dayNames = [] {
+        std::array<std::string, 7> names;
+        for (int day = 1; day <= 7; ++day)
+            names[static_cast<std::size_t>(day - 1)] = QLocale::c().dayName(day).toStdString();
+        return names;
+    }();
+    std::string tail = night ? " of the night of " : " of the day of ";
+    tail += dayNames[static_cast<std::size_t>(baseDay.dayOfWeek() - 1)];
+    tail += ' ';
+    const int year = baseDay.year();
+    if (year >= 1 && year <= 9999) {
+        char date[10];
+        const int parts[3] = {year, baseDay.month(), baseDay.day()};
+        const int widths[3] = {4, 2, 2};
+        char *to = date;
+        for (int p = 0; p < 3; ++p) {
+            if (p > 0)
+                *to++ = '-';
+            for (int i = widths[p] - 1, value = parts[p]; i >= 0; --i, value /= 10)
+                to[i] = static_cast<char>('0' + value % 10);
+            to += widths[p];
+        }
+        tail.append(date, static_cast<std::size_t>(to - date));
+    } else {
+        tail += ICalendarWriter::escaped(isoDay(baseDay));
+    }
+    tail += " at ";
+    tail += where;
+    return tail;
 }
 
 int hourPlanetIndex(const QString &ruler)
@@ -264,8 +291,8 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             for (const BaseDayHours &day : span.days()) {
                 if (day.date < first || !day.valid())
                     continue;
-                tails.push_back(ICalendarWriter::escaped(hourDescriptionTail(day.date, false, where)));
-                tails.push_back(ICalendarWriter::escaped(hourDescriptionTail(day.date, true, where)));
+                tails.push_back(hourDescriptionTail(day.date, false, whereText));
+                tails.push_back(hourDescriptionTail(day.date, true, whereText));
                 for (const PlanetHour &hour : day.hours) {
                     const std::optional<std::size_t> ruler = rulers[static_cast<std::size_t>(hour.ruler)];
                     if (!ruler)

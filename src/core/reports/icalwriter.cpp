@@ -48,29 +48,44 @@ char *putDigits(char *to, int value, int width)
     return to + width;
 }
 
-// Appends "20260615T141200Z"; with `seconds` false "20260615T1412Z". Times are given to the
-// nearest minute (half a minute up), as everywhere they are shown. A year's export writes some
-// thirty thousand of them: the arithmetic is done on the instant's milliseconds.
-void appendUtc(std::string &out, qint64 msecs, bool seconds = true)
+// The most octets putUtc() writes.
+constexpr std::size_t UtcRoom = 32;
+
+// Writes "20260615T141200Z" at `to`, with `seconds` false "20260615T1412Z"; gives the position
+// after it. Times are given to the nearest minute (half a minute up), as everywhere they are
+// shown. A year's export writes some thirty thousand of them: the arithmetic is done on the
+// instant's milliseconds, and `cache` (when given) keeps the last day's date written.
+char *putUtc(char *to, qint64 msecs, bool seconds, ICalendarWriter::DateCache *cache = nullptr)
 {
     const qint64 minutes = floorDivide(msecs + MSecsPerMinute / 2, MSecsPerMinute);
     const qint64 days = floorDivide(minutes, MinutesPerDay);
     const int minuteOfDay = static_cast<int>(minutes - days * MinutesPerDay);
-    qint64 year = 0;
-    int month = 0;
-    int day = 0;
-    civilDate(days, &year, &month, &day);
-    char text[32];
-    char *to = text;
-    if (year < 1 || year > 9999) {
-        // Beyond four-digit years Qt's calendar (which has no year 0) writes the date.
-        const QDate date =
-            QDateTime::fromMSecsSinceEpoch(days * MinutesPerDay * MSecsPerMinute, Qt::UTC).date();
-        to += std::snprintf(text, 24, "%04d%02d%02d", date.year(), date.month(), date.day());
+    if (cache && cache->days == days) {
+        to = std::copy(cache->text, cache->text + cache->size, to);
     } else {
-        to = putDigits(to, static_cast<int>(year), 4);
-        to = putDigits(to, month, 2);
-        to = putDigits(to, day, 2);
+        char *const date = to;
+        qint64 year = 0;
+        int month = 0;
+        int day = 0;
+        civilDate(days, &year, &month, &day);
+        if (year < 1 || year > 9999) {
+            // Beyond four-digit years Qt's calendar (which has no year 0) writes the date.
+            const QDate qdate =
+                QDateTime::fromMSecsSinceEpoch(days * MinutesPerDay * MSecsPerMinute, Qt::UTC).date();
+            char text[UtcRoom];
+            const int length =
+                std::snprintf(text, 24, "%04d%02d%02d", qdate.year(), qdate.month(), qdate.day());
+            to = std::copy(text, text + std::clamp(length, 0, 23), to);
+        } else {
+            to = putDigits(to, static_cast<int>(year), 4);
+            to = putDigits(to, month, 2);
+            to = putDigits(to, day, 2);
+        }
+        if (cache) {
+            cache->days = days;
+            cache->size = static_cast<int>(to - date);
+            std::copy(date, to, cache->text);
+        }
     }
     *to++ = 'T';
     to = putDigits(to, minuteOfDay / 60, 2);
@@ -78,7 +93,13 @@ void appendUtc(std::string &out, qint64 msecs, bool seconds = true)
     if (seconds)
         to = putDigits(to, 0, 2);
     *to++ = 'Z';
-    out.append(text, to - text);
+    return to;
+}
+
+void appendUtc(std::string &out, qint64 msecs, bool seconds = true)
+{
+    char text[UtcRoom];
+    out.append(text, static_cast<std::size_t>(putUtc(text, msecs, seconds) - text));
 }
 
 void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
@@ -140,16 +161,30 @@ std::string textValue(const QString &text)
     return value;
 }
 
-// Appends "NAME:value" with CR LF, folded into lines of at most 75 octets that never split a
-// UTF-8 character; a continuation line begins with one blank.
-void appendLine(std::string &out, std::string_view name, std::string_view value)
+// The most octets putLine() writes for a name and value of `size` octets together: each piece
+// of a folded line holds at least 71 octets, and ends with three.
+std::size_t lineRoom(std::size_t size)
+{
+    return size + 1 + 3 * (size / 64 + 2);
+}
+
+char *put(char *to, std::string_view text)
+{
+    return std::copy(text.begin(), text.end(), to);
+}
+
+// Writes "NAME:value" with CR LF at `to`, folded into lines of at most 75 octets that never
+// split a UTF-8 character; a continuation line begins with one blank. Gives the position after
+// it; there must be lineRoom() of the two.
+char *putLine(char *to, std::string_view name, std::string_view value)
 {
     if (name.size() + 1 + value.size() <= MaxLineOctets) {
-        out.append(name);
-        out += ':';
-        out.append(value);
-        out += "\r\n";
-        return;
+        to = put(to, name);
+        *to++ = ':';
+        to = put(to, value);
+        *to++ = '\r';
+        *to++ = '\n';
+        return to;
     }
     const std::string line = std::string(name) + ':' + std::string(value);
     std::size_t start = 0;
@@ -159,13 +194,21 @@ void appendLine(std::string &out, std::string_view name, std::string_view value)
         // Back off over continuation bytes (10xxxxxx) to the start of a character.
         while (cut > start && (static_cast<unsigned char>(line[cut]) & 0xC0) == 0x80)
             --cut;
-        out.append(line, start, cut - start);
-        out += "\r\n ";
+        to = put(to, std::string_view(line).substr(start, cut - start));
+        to = put(to, "\r\n ");
         start = cut;
         limit = MaxLineOctets - 1;
     }
-    out.append(line, start);
-    out += "\r\n";
+    to = put(to, std::string_view(line).substr(start));
+    return put(to, "\r\n");
+}
+
+void appendLine(std::string &out, std::string_view name, std::string_view value)
+{
+    const std::size_t at = out.size();
+    out.resize(at + lineRoom(name.size() + 1 + value.size()));
+    char *const end = putLine(out.data() + at, name, value);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 // Appends the ASCII letters and digits of `text`, lower case.
@@ -252,27 +295,45 @@ ICalendarWriter::ICalendarWriter(const QString &placeKey, const QDateTime &stamp
 void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optional<qint64> endMSecs,
                           std::string_view description)
 {
-    mOut += "BEGIN:VEVENT\r\n";
-    mValue.clear();
-    appendUid(mValue, texts.uidStart, startMSecs, mKey);
-    appendLine(mOut, "UID", mValue);
-    appendLine(mOut, "DTSTAMP", mStamp);
-    mValue.clear();
-    appendUtc(mValue, startMSecs);
-    appendLine(mOut, "DTSTART", mValue);
+    static constexpr std::string_view begin = "BEGIN:VEVENT\r\n";
+    static constexpr std::string_view end = "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
+    constexpr std::string_view uidEnd = "@orlam";
+    // The identifier, in a buffer used again and again.
+    mValue.resize(texts.uidStart.size() + UtcRoom + 1 + mKey.size() + uidEnd.size());
+    char *uid = put(mValue.data(), texts.uidStart);
+    uid = putUtc(uid, startMSecs, false, &mDates);
+    *uid++ = '-';
+    uid = put(uid, mKey);
+    uid = put(uid, uidEnd);
+    const std::string_view uidValue(mValue.data(), static_cast<std::size_t>(uid - mValue.data()));
+
+    // Room for the whole event made at once, and the event written into it.
+    const std::size_t room = begin.size() + end.size() + lineRoom(4 + uidValue.size()) +
+                             lineRoom(8 + mStamp.size()) + 2 * lineRoom(8 + UtcRoom) +
+                             lineRoom(8 + texts.summary.size()) + lineRoom(12 + description.size()) +
+                             lineRoom(11 + texts.category.size());
+    const std::size_t at = mOut.size();
+    mOut.resize(at + room);
+    char *to = put(mOut.data() + at, begin);
+    to = putLine(to, "UID", uidValue);
+    to = putLine(to, "DTSTAMP", mStamp);
+    char time[UtcRoom];
+    to = putLine(
+        to, "DTSTART",
+        std::string_view(time, static_cast<std::size_t>(putUtc(time, startMSecs, true, &mDates) - time)));
     // An instant has no end: RFC 5545 then ends it where it starts, which is what a sunrise is,
     // and calendars show it as a point in the day rather than a block of time.
-    if (endMSecs) {
-        mValue.clear();
-        appendUtc(mValue, *endMSecs);
-        appendLine(mOut, "DTEND", mValue);
-    }
-    appendLine(mOut, "SUMMARY", texts.summary);
+    if (endMSecs)
+        to = putLine(
+            to, "DTEND",
+            std::string_view(time, static_cast<std::size_t>(putUtc(time, *endMSecs, true, &mDates) - time)));
+    to = putLine(to, "SUMMARY", texts.summary);
     if (!description.empty())
-        appendLine(mOut, "DESCRIPTION", description);
+        to = putLine(to, "DESCRIPTION", description);
     if (!texts.category.empty())
-        appendLine(mOut, "CATEGORIES", texts.category);
-    mOut += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
+        to = putLine(to, "CATEGORIES", texts.category);
+    to = put(to, end);
+    mOut.resize(static_cast<std::size_t>(to - mOut.data()));
 }
 
 void ICalendarWriter::add(const CalendarEvent &event)

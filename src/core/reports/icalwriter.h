@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -68,7 +69,15 @@ public:
     // The whole file; the writer is empty after it.
     QByteArray finish();
 
+    // The text of the last date written, kept by the writer for the next instant of that day.
+    struct DateCache {
+        qint64 days = std::numeric_limits<qint64>::min(); // since 1970-01-01
+        int size = 0;
+        char text[24] = {};
+    };
+
 private:
+    DateCache mDates;
     std::string mOut;
     std::string mStamp;
     std::string mKey;
