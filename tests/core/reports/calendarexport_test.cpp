@@ -244,6 +244,56 @@ TEST(ICalendarWriter, TimesAreTheNearestMinuteOfTheInstant)
     }
 }
 
+// Many events in one file, as an export writes them: each instant's own date, whether the one
+// before it fell on the same day, another day with the same clock time, an earlier day, or a
+// year beyond four digits.
+TEST(ICalendarWriter, EachEventOfAFileCarriesItsOwnDate)
+{
+    const auto at = [](int y, int m, int d, int h, int min) {
+        return QDateTime(QDate(y, m, d), QTime(h, min), Qt::UTC);
+    };
+    struct Row {
+        QDateTime start, end;
+        const char *lines; // DTSTART and DTEND as written
+    };
+    const Row rows[] = {
+        {at(2026, 6, 15, 14, 12), at(2026, 6, 15, 15, 20),
+         "DTSTART:20260615T141200Z\r\nDTEND:20260615T152000Z"},
+        {at(2026, 6, 15, 23, 10), at(2026, 6, 16, 0, 5),
+         "DTSTART:20260615T231000Z\r\nDTEND:20260616T000500Z"},
+        {at(2026, 6, 17, 23, 10), {}, "DTSTART:20260617T231000Z\r\nSUMMARY"},
+        {at(2026, 6, 14, 23, 10), at(2026, 6, 17, 23, 10),
+         "DTSTART:20260614T231000Z\r\nDTEND:20260617T231000Z"},
+        {at(10000, 1, 1, 0, 0), at(2026, 6, 14, 8, 0), "DTSTART:100000101T000000Z\r\nDTEND:20260614T080000Z"},
+        {at(1969, 12, 31, 12, 0), {}, "DTSTART:19691231T120000Z\r\nSUMMARY"},
+    };
+    QList<CalendarEvent> events;
+    for (const Row &row : rows)
+        events.append({QStringLiteral("hour"),
+                       QStringLiteral("Venus"),
+                       QStringLiteral("Hour of Venus"),
+                       {},
+                       QStringLiteral("Planetary hours"),
+                       row.start,
+                       row.end});
+    const QString place = calendarPlaceKey(QStringLiteral("93W21"), QStringLiteral("45N05"));
+    const QByteArray ics = writeICalendar(events, place, at(2026, 6, 1, 12, 0), {});
+    QList<QByteArray> written; // each event's text
+    for (qsizetype from = ics.indexOf("BEGIN:VEVENT"); from >= 0;) {
+        const qsizetype next = ics.indexOf("BEGIN:VEVENT", from + 1);
+        written.append(ics.mid(from, next < 0 ? -1 : next - from));
+        from = next;
+    }
+    ASSERT_EQ(written.size(), static_cast<qsizetype>(std::size(rows)));
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(written[static_cast<qsizetype>(i)].contains(rows[i].lines))
+            << written[static_cast<qsizetype>(i)].toStdString();
+        EXPECT_TRUE(written[static_cast<qsizetype>(i)].contains(
+            "UID:" + calendarEventUid(events[static_cast<qsizetype>(i)], place).toLatin1() + "\r\n"));
+    }
+}
+
 TEST(TransitEvents, MonthCalendarGivesMoonPhasesAndIngresses)
 {
     QStringList lines;
@@ -486,6 +536,18 @@ TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdenti
     EXPECT_EQ(hours.front().start, placeMinute(span.day({2026, 6, 1})->sunRise, QTimeZone::utc()));
     EXPECT_EQ(hours.front().summary, QStringLiteral("Hour of Moon")) << "1 June 2026 is a Monday";
     EXPECT_EQ(hours.back().end, placeMinute(span.day({2026, 6, 30})->nextSunRise, QTimeZone::utc()));
+
+    // Each hour says which it is, of which half of which base day; the rest say where.
+    const QString text = QString::fromUtf8(first);
+    for (const char *description : {"Hour 1 of the day of Monday 2026-06-01 at 93W21 45N05",
+                                    "Hour 12 of the day of Monday 2026-06-01 at 93W21 45N05",
+                                    "Hour 1 of the night of Monday 2026-06-01 at 93W21 45N05",
+                                    "Hour 10 of the night of Tuesday 2026-06-30 at 93W21 45N05"})
+        EXPECT_EQ(text.count(QStringLiteral("\r\nDESCRIPTION:%1\r\n").arg(QLatin1String(description))), 1)
+            << description;
+    EXPECT_EQ(text.count(QStringLiteral("\r\nDESCRIPTION:Hour ")), counts.hours);
+    EXPECT_EQ(text.count(QStringLiteral("\r\nDESCRIPTION:93W21 45N05\r\n")),
+              counts.sunMoon + counts.transits);
 }
 
 } // namespace
