@@ -204,14 +204,16 @@ TEST_P(GoldenReports, MatchByteForByte)
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, GoldenReports,
-    ::testing::Values(GoldenCase{"Chart", "chartjob.txt", "chart.txt", "chart.txt"},
-                      GoldenCase{"ChartSidereal", "chartjob-sidereal.txt", "chart.txt", "chart-sidereal.txt"},
-                      GoldenCase{"Wheel", "wheeljob.txt", "wheel.txt", "wheel.txt"},
-                      GoldenCase{"Aspects", "aspectsjob.txt", "aspects.txt", "aspects.txt"},
-                      GoldenCase{"RiseSet", "risesetjob.txt", "riseset.txt", "riseset.txt"},
-                      GoldenCase{"RiseSetDayFirst", "risesetjob-dayfirst.txt", "risesetn.txt",
-                                 "risesetn.txt"},
-                      GoldenCase{"MonthCalendar", "monthjob.txt", "calasp.txt", "calasp-month.txt"}),
+    ::testing::Values(
+        GoldenCase{"Chart", "chartjob.txt", "chart.txt", "chart.txt"},
+        GoldenCase{"ChartSidereal", "chartjob-sidereal.txt", "chart.txt", "chart-sidereal.txt"},
+        GoldenCase{"Wheel", "wheeljob.txt", "wheel.txt", "wheel.txt"},
+        GoldenCase{"Aspects", "aspectsjob.txt", "aspects.txt", "aspects.txt"},
+        GoldenCase{"RiseSet", "risesetjob.txt", "riseset.txt", "riseset.txt"},
+        GoldenCase{"RiseSetDayFirst", "risesetjob-dayfirst.txt", "risesetn.txt", "risesetn.txt"},
+        GoldenCase{"RiseSetSpanWithSeconds", "risesetjob-span.txt", "risesetspan.txt", "risesetspan.txt"},
+        GoldenCase{"MonthCalendar", "monthjob.txt", "calasp.txt", "calasp-month.txt"},
+        GoldenCase{"YearCalendar", "yearjob.txt", "calasp.txt", "calasp-year.txt"}),
     [](const ::testing::TestParamInfo<GoldenCase> &row) { return std::string(row.param.name); });
 
 struct BadCase {
