@@ -271,18 +271,10 @@ void TOrm::buildViews()
     Panel1->setObjectName(QStringLiteral("Panel1"));
     auto *calendarLayout = new QGridLayout(Panel1);
     calendarLayout->setContentsMargins(0, 0, 0, 0);
-    MonthCalendar1 = new QCalendarWidget(Panel1);
-    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
-    MonthCalendar1->setLocale(mLocale.locale());
-    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    MonthCalendar1->setGridVisible(false);
-    MonthCalendar1->setAccessibleName(tr("Month calendar"));
-    MonthCalendar1->setAccessibleDescription(tr("Click a day to calculate its date"));
-    calendarLayout->addWidget(MonthCalendar1);
-    if (mEarlyCalendarDate.isValid())
-        MonthCalendar1->setSelectedDate(mEarlyCalendarDate);
-    connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TOrm::MonthCalendar1Click);
-    followPalette(MonthCalendar1);
+    // A window that charts at once shows before its calendar is built: the calendar and its
+    // sizes cost the start as much as the toolbar.
+    if (!mStarted)
+        buildMonthCalendar();
 
     Panel2 = new QWidget(Splitter1);
     Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -1154,6 +1146,7 @@ void TOrm::finishStart(bool dateShown)
     if (mStartFinished)
         return;
     mStartFinished = true;
+    buildMonthCalendar();
     mTray->showOnce();
     readyPickerCalendar();
     if (dateShown)
@@ -1163,12 +1156,39 @@ void TOrm::finishStart(bool dateShown)
         QTimer::singleShot(0, this, [this] { mOwnSound->load(); });
 }
 
+void TOrm::buildMonthCalendar()
+{
+    if (MonthCalendar1)
+        return;
+    MonthCalendar1 = new QCalendarWidget(Panel1);
+    MonthCalendar1->setObjectName(QStringLiteral("MonthCalendar1"));
+    MonthCalendar1->setLocale(mLocale.locale());
+    MonthCalendar1->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    MonthCalendar1->setGridVisible(false);
+    MonthCalendar1->setAccessibleName(tr("Month calendar"));
+    MonthCalendar1->setAccessibleDescription(tr("Click a day to calculate its date"));
+    Panel1->layout()->addWidget(MonthCalendar1);
+    if (mEarlyCalendarDate.isValid())
+        MonthCalendar1->setSelectedDate(mEarlyCalendarDate);
+    connect(MonthCalendar1, &QCalendarWidget::clicked, this, &TOrm::MonthCalendar1Click);
+    followPalette(MonthCalendar1);
+    if (TDate) {
+        // Built after the rest of the window (the view is there): Tab reaches it between the
+        // toolbar and the view, as when it is built with the window, and its parts have names.
+        QWidget::setTabOrder(Time, MonthCalendar1);
+        nameCalendarControls(MonthCalendar1);
+        nameStandardParts(MonthCalendar1);
+        MonthCalendar1->show();
+    }
+}
+
 void TOrm::readyPickerCalendar()
 {
     // The picker's drop-down calendar, named and coloured as the month calendar. Made here, not
     // with the picker: a calendar widget costs the window's start as much as half the toolbar.
     QCalendarWidget *calendar = GDate->calendarWidget();
     followPalette(calendar);
+    nameCalendarControls(calendar);
     nameStandardParts(calendar);
 }
 
@@ -1269,7 +1289,9 @@ void TOrm::showEvent(QShowEvent *event)
     }
     if (mStarted) {
         // The first date's run, begun with the window, has had the time the window took to
-        // build: the window shows with its date rather than with the placeholder.
+        // build: the window shows with its date rather than with the placeholder. The calendar
+        // follows at once, ahead of the rest of the start.
+        QTimer::singleShot(0, this, &TOrm::buildMonthCalendar);
         mCalc->finishCalculate();
         return;
     }

@@ -51,7 +51,9 @@ class TOrm : public QMainWindow, public CalcHost {
 public:
     // When the start charts the present moment: when the window is first shown (FormShow does
     // it without showing), or at once, while the window is being built: the engine then runs
-    // beside the building, and the window shows the date from its first showing.
+    // beside the building, and the window shows the date from its first showing. The month
+    // calendar of such a window is built right after that showing, in its place in the layout
+    // and the focus chain.
     enum class FirstDate { OnShow, AtOnce };
 
     // FormCreate: loads the settings from `settingsPath`, builds the window, applies the layout
@@ -208,6 +210,7 @@ private:
     // calendar, then, when the date was shown, the clock; last the sound player.
     void finishStart(bool dateShown);
     void readyPickerCalendar();
+    void buildMonthCalendar();
     // Without a stored layout: the window grows to show the date lines whole, whatever day
     // they name, and the caption with its hour; it stays on its screen.
     void fitFirstSize();

@@ -58,9 +58,9 @@ public:
     QString folder() const { return mDir.path(); }
 
     // A window on the rig's settings; its messages land in messages, its end in endCode.
-    std::unique_ptr<TOrm> makeWindow()
+    std::unique_ptr<TOrm> makeWindow(TOrm::FirstDate firstDate = TOrm::FirstDate::OnShow)
     {
-        auto window = std::make_unique<TOrm>(mSettings, folder(), usLocale());
+        auto window = std::make_unique<TOrm>(mSettings, folder(), usLocale(), firstDate);
         window->setMessageHandler([this](const QString &text) { messages << text; });
         window->setEndProgram([this](int code) { endCode = code; });
         return window;

@@ -81,6 +81,16 @@ QString viewText(TOrm &window)
     return child<QTextEdit>(&window, "TDate")->toPlainText();
 }
 
+// The parts of `window` that Tab stops at, in the order it stops at them.
+QStringList tabStops(QWidget *window)
+{
+    QStringList stops;
+    for (QWidget *part = window->nextInFocusChain(); part != window; part = part->nextInFocusChain())
+        if (part->window() == window && (part->focusPolicy() & Qt::TabFocus))
+            stops << QLatin1String(part->metaObject()->className()) + QLatin1Char(' ') + part->objectName();
+    return stops;
+}
+
 QModelIndex calendarCell(QAbstractItemView *view, int day)
 {
     const QAbstractItemModel *model = view->model();
@@ -130,6 +140,7 @@ private slots:
 
     void startUp_data();
     void startUp();
+    void startChartingAtOnce();
 
     void aboutBoxText_data();
     void aboutBoxText();
@@ -761,6 +772,42 @@ void TOrmTest::startUp()
     window->CalcButtonClick();
     window->FormShow();
     QVERIFY(rig.messages.isEmpty());
+}
+
+// The program's own window charts the present moment while it is built, and builds its month
+// calendar after its first showing: it shows with the date, and ends up as a window built whole.
+void TOrmTest::startChartingAtOnce()
+{
+    WindowRig rig;
+    auto window = rig.makeWindow(TOrm::FirstDate::AtOnce);
+    QVERIFY(!window->findChild<QCalendarWidget *>());
+    window->show();
+    const QString shown = viewText(*window);
+    QVERIFY2(shown.startsWith(QLatin1String("An ")) && shown.contains(QLatin1String(" e.v. ")),
+             qPrintable(shown));
+
+    QTRY_VERIFY(window->findChild<QCalendarWidget *>(QStringLiteral("MonthCalendar1")));
+    auto *calendar = child<QCalendarWidget>(window.get(), "MonthCalendar1");
+    QCOMPARE(calendar->selectedDate(), child<QDateEdit>(window.get(), "GDate")->date());
+    QVERIFY(calendar->isVisible());
+    QCOMPARE(calendar->parentWidget(), child<QWidget>(window.get(), "Panel1"));
+    // Its parts have their names, as have those of the date picker's drop-down calendar.
+    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
+    QTRY_VERIFY(pickerEdit->findChild<QCalendarWidget *>());
+    const auto *picker = pickerEdit->findChild<QCalendarWidget *>();
+    for (const QCalendarWidget *named : {static_cast<const QCalendarWidget *>(calendar), picker})
+        QCOMPARE(named->findChild<QWidget *>(QStringLiteral("qt_calendar_prevmonth"))->accessibleName(),
+                 QStringLiteral("Previous month"));
+
+    // Tab goes through it as through the calendar of a window built whole.
+    auto whole = rig.makeWindow();
+    const QStringList stops = tabStops(window.get());
+    QVERIFY(stops.contains(QStringLiteral("QCalendarView qt_calendar_calendarview")));
+    QCOMPARE(stops, tabStops(whole.get()));
+
+    // The first date is charted once: the view keeps it until the clock's minute comes.
+    QCOMPARE(viewText(*window), shown);
+    QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
 }
 
 void TOrmTest::aboutBoxText_data()
