@@ -254,6 +254,10 @@ AstrologRunner::Outcome AstrologRunner::RunAstrolog()
 // its own signal may be what ended the run.
 struct AstrologRunner::Run {
     QProcess *process = nullptr;
+    // The time limit: the process's child, stopped when the run ends and deleted with the
+    // process. A single-shot timer would outlive each run by the whole limit, and runs that come
+    // faster than the limit would pile them up.
+    QTimer *limit = nullptr;
     std::unique_ptr<EngineGroup> group;
     QByteArray tail;
     QElapsedTimer clock;
@@ -262,6 +266,8 @@ struct AstrologRunner::Run {
     ~Run()
     {
         group.reset();
+        if (limit)
+            limit->stop();
         process->disconnect();
         process->deleteLater();
     }
@@ -304,10 +310,13 @@ void AstrologRunner::startAstrolog(std::function<void(Outcome)> done)
         },
         Qt::QueuedConnection);
     if (mTimeoutMs > 0) {
-        QTimer::singleShot(mTimeoutMs, process, [this, current] {
+        mRun->limit = new QTimer(process);
+        mRun->limit->setSingleShot(true);
+        QObject::connect(mRun->limit, &QTimer::timeout, process, [this, current] {
             if (current())
                 endRun(false);
         });
+        mRun->limit->start(mTimeoutMs);
     }
     mRun->clock.start();
     process->start();

@@ -3,6 +3,7 @@
 #include "common/clocktime.h"
 #include "testsupport.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,6 +13,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <malloc.h>
 
 namespace orlam {
 namespace {
@@ -317,6 +319,49 @@ TEST(Runner, StartedRunIsAwaitedOrStopped)
     f.runner.stopRun();
     EXPECT_TRUE(f.sink.messages.isEmpty()) << f.sink.messages.join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(f.runner.failedRuns(), 1); // the exit code 3 only: a stopped run is no failure
+}
+
+// What this process's heap holds: the blocks handed out and not had back, in bytes.
+long long heapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>(info.uordblks + info.hblkhd);
+}
+
+// Runs as the clock starts them, one a minute and faster than their time limit, each ended in
+// one of the ways a run ends: from the event loop, awaited where the caller stands, stopped. Once
+// the event loop has deleted what an ended run leaves, nothing of it stays: no timer, no
+// process, no connection.
+TEST(Runner, EndedRunsLeaveNothingBehind)
+{
+    EngineFixture f;
+    ScopedEnv mode("FAKE_ENGINE_MODE", "0");
+    const auto runs = [&f](int count) {
+        for (int i = 0; i < count; ++i) {
+            StartedRun run;
+            run.start(f.runner);
+            if (i % 3 == 0)
+                run.await();
+            else if (i % 3 == 1)
+                f.runner.finishRun();
+            else
+                f.runner.stopRun();
+            EXPECT_FALSE(f.runner.running());
+            QCoreApplication::processEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    };
+    runs(9); // what is set up once, at the first runs
+    // Timers that outlive their object are kept by the event dispatcher.
+    const QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    ASSERT_NE(dispatcher, nullptr);
+    const qsizetype dispatcherChildren = dispatcher->children().size();
+    const long long heap = heapInUse();
+    runs(90);
+    EXPECT_EQ(dispatcher->children().size(), dispatcherChildren);
+    // Some hundred bytes a run would be tens of kilobytes.
+    EXPECT_LT(heapInUse() - heap, 12 * 1024);
+    EXPECT_TRUE(f.sink.messages.isEmpty()) << f.sink.messages.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(Runner, MissingProgramIsReportedOncePerRunner)
