@@ -15,6 +15,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include <malloc.h>
+
 namespace orlam::bench {
 
 // The measurement did not happen: "NAME: FAILED: why" on standard error, exit status 1.
@@ -44,6 +46,23 @@ inline long processStatusKiB(qint64 pid, const char *field)
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLong();
     return -1;
+}
+
+// What this process's heap holds, in KiB: the blocks the allocator has handed out and not had
+// back (mallinfo2), without the freed pages it keeps for later. Resident memory can grow while
+// this stays flat: the allocator's keeping, not a growth of what the program holds.
+inline long heapInUseKiB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
+}
+
+// This process's resident memory once the allocator has given the free pages it keeps back to
+// the system (malloc_trim), in KiB.
+inline long trimmedResidentKiB()
+{
+    malloc_trim(0);
+    return processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
 }
 
 // The files a process has open.
