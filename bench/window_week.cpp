@@ -13,6 +13,7 @@
 // A week at 60 times the real pace takes 2 h 48 min.
 
 #include "benchsupport.h"
+#include "openedfiles.h"
 #include "soundserver.h"
 
 #include <QCoreApplication>
@@ -31,9 +32,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-#include <sys/inotify.h>
-#include <unistd.h>
 
 using namespace orlam::bench;
 using namespace orlam::test;
@@ -95,41 +93,12 @@ QList<Expected> hourStarts(const QByteArray &calendar)
     return hours;
 }
 
-// The .wav files the window opens in its folder, counted as the kernel reports them.
-class OpenedSounds {
-public:
-    explicit OpenedSounds(const QString &folder)
-    {
-        mFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (mFd >= 0)
-            inotify_add_watch(mFd, QFile::encodeName(folder).constData(), IN_OPEN);
-    }
-    ~OpenedSounds()
-    {
-        if (mFd >= 0)
-            ::close(mFd);
-    }
-    OpenedSounds(const OpenedSounds &) = delete;
-    OpenedSounds &operator=(const OpenedSounds &) = delete;
-    bool ok() const { return mFd >= 0; }
-    long count()
-    {
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t got; (got = ::read(mFd, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < got;) {
-                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-                if (event->len > 0 && QByteArray(event->name).endsWith(".wav"))
-                    ++mCount;
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return mCount;
-    }
-
-private:
-    int mFd = -1;
-    long mCount = 0;
-};
+// The sounds among the files opened.
+long wavCount(const QStringList &names)
+{
+    return std::count_if(names.begin(), names.end(),
+                         [](const QString &name) { return name.endsWith(QLatin1String(".wav")); });
+}
 
 } // namespace
 
@@ -240,7 +209,7 @@ int main(int argc, char **argv)
         return failed(QStringLiteral("pulseaudio (scripts/deps installs it) did not start"));
     env.insert(QStringLiteral("PULSE_SERVER"), sound.address());
 
-    OpenedSounds opened(work);
+    OpenedFiles opened(work);
     if (!opened.ok())
         return failed(QStringLiteral("inotify is not available"));
 
@@ -274,6 +243,7 @@ int main(int argc, char **argv)
         QString summary, body;
     };
     QList<Heard> heard;
+    long sounds = 0;
     std::vector<Sample> samples;
     qint64 nextSample = 0;
     const qint64 sampleEveryMs = 600000 / speed; // every ten minutes of the faked clock
@@ -290,7 +260,7 @@ int main(int argc, char **argv)
         }
         // Read as it goes: the kernel's queue holds some thousands of events, and the window
         // opens its reports in this folder every minute.
-        opened.count();
+        sounds += wavCount(opened.takeNames());
         if (real.elapsed() >= nextSample) {
             samples.push_back({start.msecsTo(fakeNow()) / 1000.0, processStatusKiB(pid, "VmRSS:"),
                                openFileCount(pid), childProcessCount(pid)});
@@ -304,7 +274,7 @@ int main(int argc, char **argv)
             std::fflush(stdout);
         }
     }
-    const long sounds = opened.count();
+    sounds += wavCount(opened.takeNames());
     window.terminate();
     if (!window.waitForFinished(10000))
         window.kill();

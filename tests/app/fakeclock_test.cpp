@@ -2,6 +2,7 @@
 // at 1:19 in the night of 9 December 2026. The window's clock follows the system clock, and the
 // night's hour alarm of 1:20 rings, with its two sounds, through a sound server of the test's own.
 
+#include "openedfiles.h"
 #include "soundserver.h"
 
 #include <QDir>
@@ -10,9 +11,6 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <sys/inotify.h>
-#include <unistd.h>
 
 using namespace orlam::test;
 
@@ -23,43 +21,6 @@ QByteArray readAll(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-// The names of the files opened in a folder, in order, as the kernel reports them.
-class OpenedFiles {
-public:
-    explicit OpenedFiles(const QString &folder)
-    {
-        mFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (mFd >= 0)
-            inotify_add_watch(mFd, QFile::encodeName(folder).constData(), IN_OPEN);
-    }
-    ~OpenedFiles()
-    {
-        if (mFd >= 0)
-            ::close(mFd);
-    }
-    OpenedFiles(const OpenedFiles &) = delete;
-    OpenedFiles &operator=(const OpenedFiles &) = delete;
-    bool ok() const { return mFd >= 0; }
-
-    const QStringList &names()
-    {
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t got; (got = ::read(mFd, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < got;) {
-                const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
-                if (event->len > 0)
-                    mNames << QFile::decodeName(event->name);
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return mNames;
-    }
-
-private:
-    int mFd = -1;
-    QStringList mNames;
-};
 
 } // namespace
 
@@ -115,8 +76,9 @@ void FakeClockTest::nightStartUnderAFakeClock()
     QVERIFY(program.waitForStarted(5000));
 
     // 1:20:10 in the faked clock is three seconds away; the sounds follow when the minute comes.
+    QStringList names;
     const auto rang = [&] {
-        const QStringList names = opened.names();
+        names << opened.takeNames();
         return names.contains(QLatin1String("saturn.wav")) && names.contains(QLatin1String("hour.wav"));
     };
     const bool heard = QTest::qWaitFor(rang, 30000);
@@ -125,9 +87,10 @@ void FakeClockTest::nightStartUnderAFakeClock()
     program.terminate();
     QVERIFY(program.waitForFinished(5000));
 
-    QVERIFY2(heard, qPrintable(opened.names().join(QLatin1Char(' '))));
+    names << opened.takeNames();
+    QVERIFY2(heard, qPrintable(names.join(QLatin1Char(' '))));
     // Saturn's sound, then the hour's, once: the clock rang the night's hour of 1:20.
-    QStringList sounds = opened.names().filter(QStringLiteral(".wav"));
+    QStringList sounds = names.filter(QStringLiteral(".wav"));
     sounds.removeDuplicates();
     QCOMPARE(sounds, (QStringList{"saturn.wav", "hour.wav"}));
     // The minute's Calculate ran on the faked clock; "hl.txt" holds the day's hours from sunrise.
