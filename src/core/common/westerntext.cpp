@@ -4,11 +4,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <algorithm>
 #include <array>
 
 namespace orlam {
 
 namespace {
+
+// What a report that grows while it is read is read on by, at a time.
+constexpr qint64 ReadChunkBytes = 64 * 1024;
 
 // Windows-1252 bytes 0x80..0x9F. The five bytes the code page leaves undefined keep their
 // C1 control code point so that a round trip never loses them.
@@ -152,8 +156,17 @@ Status readReportLines(const QString &path, std::optional<QStringList> *lines, c
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return Status::success();
-    // Read to one byte past the limit, so a file still growing is caught too.
-    const QByteArray bytes = file.read(LargestReportBytes + 1);
+    // What the file holds, and what it grows by meanwhile up to one byte past the limit, so a file
+    // still growing is caught too. Asking for the limit at once would allocate twice the limit
+    // for every report, a few kilobytes long.
+    QByteArray bytes;
+    for (qint64 want = std::min<qint64>(file.size(), LargestReportBytes) + 1; want > 0;
+         want = std::min<qint64>(ReadChunkBytes, LargestReportBytes + 1 - bytes.size())) {
+        const QByteArray chunk = file.read(want);
+        bytes += chunk;
+        if (chunk.size() < want)
+            break;
+    }
     if (bytes.size() > LargestReportBytes)
         return Status::failure(
             QCoreApplication::translate("Messages",

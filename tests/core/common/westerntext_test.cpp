@@ -129,3 +129,46 @@ TEST(WesternText, FailedWriteNamesThePathAndCreatesNothing)
     EXPECT_EQ(st.message, QStringLiteral("Unable to write to ") + path);
     EXPECT_EQ(readAll(blocker), QByteArray("keep"));
 }
+
+// A report is read whole up to the limit, and refused one byte past it; what is not a report
+// file gives no lines and no failure.
+TEST(WesternText, ReportsAreReadUpToTheLimit)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QByteArray atLimit = QByteArray("Sun\r\n").append(LargestReportBytes - 7, 'x').append("\r\n");
+    struct Row {
+        const char *name;
+        std::optional<QByteArray> content; // none: no file of that name
+        bool ok;
+        std::optional<QStringList> lines;
+    };
+    const Row rows[] = {
+        {"missing", std::nullopt, true, std::nullopt},
+        {"empty", QByteArray(), true, QStringList()},
+        {"short", QByteArray("Sun 24\xb0 Gem\r\nMoon"), true, QStringList({"Sun 24\u00b0 Gem", "Moon"})},
+        {"at the limit", atLimit, true,
+         QStringList({"Sun", QString(LargestReportBytes - 7, QLatin1Char('x'))})},
+        {"a byte past it", QByteArray(atLimit).append('!'), false, std::nullopt},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        const QString path = dir.filePath(QStringLiteral("chart.txt"));
+        QFile::remove(path);
+        if (row.content) {
+            ASSERT_TRUE(writeFileAtomically(path, *row.content).ok);
+        }
+        std::optional<QStringList> lines = QStringList{QStringLiteral("stale")};
+        const Status status = readReportLines(path, &lines, QStringLiteral("chart.txt"));
+        EXPECT_EQ(status.ok, row.ok);
+        if (!row.ok) {
+            EXPECT_TRUE(status.message.startsWith(QStringLiteral("The report chart.txt is larger than 4 MB")))
+                << status.message.toStdString();
+        }
+        EXPECT_EQ(lines, row.lines);
+    }
+    // A folder under a report's name is no report either.
+    std::optional<QStringList> lines;
+    EXPECT_TRUE(readReportLines(dir.path(), &lines).ok);
+    EXPECT_FALSE(lines.has_value());
+}
