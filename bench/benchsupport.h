@@ -57,12 +57,13 @@ inline long heapInUseKiB()
     return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
 }
 
-// This process's resident memory once the allocator has given the free pages it keeps back to
-// the system (malloc_trim), in KiB.
-inline long trimmedResidentKiB()
+// This process's anonymous resident memory (its heap and stacks, not the pages of the files and
+// libraries it maps) once the allocator has given the free pages it keeps back to the system
+// (malloc_trim), in KiB.
+inline long trimmedAnonymousKiB()
 {
     malloc_trim(0);
-    return processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
+    return processStatusKiB(QCoreApplication::applicationPid(), "RssAnon:");
 }
 
 // The files a process has open.

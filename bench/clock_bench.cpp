@@ -38,7 +38,7 @@ using orlam::bench::childProcessCount;
 using orlam::bench::heapInUseKiB;
 using orlam::bench::openFileCount;
 using orlam::bench::processStatusKiB;
-using orlam::bench::trimmedResidentKiB;
+using orlam::bench::trimmedAnonymousKiB;
 
 namespace {
 
@@ -50,13 +50,17 @@ public:
 
 constexpr double MinuteTargetMs = 15;
 // What memory may grow by from the end of the first day to the end: nothing but the noise of
-// pages, measured on what the heap holds and on the resident memory with no free pages kept.
+// pages, measured on what the heap holds and on the anonymous resident memory with no free pages
+// kept. The pages of the libraries (resident memory from files) grow as new code paths run, the
+// first night the clocks change among them, and are not counted.
 constexpr long MemoryGrowthTargetKiB = 64;
 
-// Memory in KiB: resident as it is, what the heap holds, and resident once the allocator has
-// returned its free pages (read in that order, as the last changes the first).
+// Memory in KiB: resident as it is and the part of it from files, what the heap holds, and the
+// anonymous resident memory once the allocator has returned its free pages (read in that order,
+// as the last changes the first).
 struct Memory {
     long residentKiB = 0;
+    long fileKiB = 0;
     long heapKiB = 0;
     long trimmedKiB = 0;
 };
@@ -65,8 +69,9 @@ Memory memoryNow()
 {
     Memory memory;
     memory.residentKiB = processStatusKiB(QCoreApplication::applicationPid(), "VmRSS:");
+    memory.fileKiB = processStatusKiB(QCoreApplication::applicationPid(), "RssFile:");
     memory.heapKiB = heapInUseKiB();
-    memory.trimmedKiB = trimmedResidentKiB();
+    memory.trimmedKiB = trimmedAnonymousKiB();
     return memory;
 }
 
@@ -310,8 +315,9 @@ int main(int argc, char **argv)
                     atEnd.*field - afterDay.*field);
     };
     memoryLine("resident", &Memory::residentKiB);
+    memoryLine("  of it from files (libraries)", &Memory::fileKiB);
     memoryLine("heap in use (mallinfo2)", &Memory::heapKiB);
-    memoryLine("resident, the allocator's free pages returned", &Memory::trimmedKiB);
+    memoryLine("anonymous resident, free pages returned", &Memory::trimmedKiB);
     std::sort(rung.begin(), rung.end());
     long twice = 0;
     for (std::size_t i = 1; i < rung.size(); ++i)
@@ -341,9 +347,10 @@ int main(int argc, char **argv)
     const bool inside = worst <= MinuteTargetMs && twice == 0 && missedRows == 0 &&
                         filesEnd <= filesAfterDay && children == 0 && heapGrowth <= MemoryGrowthTargetKiB &&
                         trimmedGrowth <= MemoryGrowthTargetKiB;
-    std::printf("minute work at most %.2f ms against %.0f ms (ratio %.2f); memory growth after day 1: heap "
-                "%+ld KiB, resident with free pages returned %+ld KiB (target: at most %ld KiB); %s\n",
-                worst, MinuteTargetMs, worst / MinuteTargetMs, heapGrowth, trimmedGrowth,
-                MemoryGrowthTargetKiB, inside ? "within target" : "OUTSIDE TARGET");
+    std::printf(
+        "minute work at most %.2f ms against %.0f ms (ratio %.2f); memory growth after day 1: heap "
+        "%+ld KiB, anonymous resident with free pages returned %+ld KiB (target: at most %ld KiB); %s\n",
+        worst, MinuteTargetMs, worst / MinuteTargetMs, heapGrowth, trimmedGrowth, MemoryGrowthTargetKiB,
+        inside ? "within target" : "OUTSIDE TARGET");
     return inside ? 0 : 2;
 }
