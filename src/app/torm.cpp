@@ -504,6 +504,7 @@ void TOrm::applyWindowKeys()
         keepOnScreen(QRect(QPoint(mWindowKeys.Left, mWindowKeys.Top), size()), availableScreenAreas());
     resize(placed.size());
     move(placed.topLeft());
+    holdFrameCorner(this, placed.topLeft());
     // Without a stored size the window grows to fit the date lines once they are known.
     QString stored;
     mFitFirstSize = !mStore.readSection().value(QStringLiteral("ClientWidth"), &stored);

@@ -4,12 +4,78 @@
 #include "thelemic/chartreading.h"
 #include "thelemic/composition.h"
 
+#include <QEvent>
 #include <QLocale>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace orlam {
 
 namespace {
+
+// How long after the window is first framed a configure still on its way may move it.
+constexpr int FrameSettleMs = 3000;
+
+// Watches the window from its first expose; see holdFrameCorner().
+class FrameCornerKeeper : public QObject {
+public:
+    FrameCornerKeeper(QWidget *window, QPoint corner) : QObject(window), mWindow(window), mCorner(corner)
+    {
+        window->installEventFilter(this);
+        watchHandle();
+    }
+
+    void setCorner(QPoint corner) { mCorner = corner; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (watched == mWindow && event->type() == QEvent::Show)
+            watchHandle(); // the native window exists from here on
+        else if ((watched == mHandle && event->type() == QEvent::Expose && mHandle->isExposed()) ||
+                 (watched == mWindow && event->type() == QEvent::Move && mExposed))
+            QTimer::singleShot(0, this, [this] { settle(); });
+        return false;
+    }
+
+private:
+    void watchHandle()
+    {
+        QWindow *handle = mWindow->windowHandle();
+        if (!handle || handle == mHandle)
+            return;
+        if (mHandle)
+            mHandle->removeEventFilter(this);
+        mHandle = handle;
+        handle->installEventFilter(this);
+    }
+
+    void settle()
+    {
+        mExposed = true;
+        // Asking for the frame reads the window manager's frame afresh.
+        const QRect frame = mWindow->frameGeometry();
+        if (frame == mWindow->geometry())
+            return; // not framed yet
+        // The fault's mark: the client's corner where the frame's should be. A window the user
+        // has moved elsewhere is left alone.
+        if (frame.topLeft() != mCorner && mWindow->geometry().topLeft() == mCorner)
+            mWindow->move(mCorner);
+        if (!mEnding) {
+            mEnding = true;
+            QTimer::singleShot(FrameSettleMs, this, &QObject::deleteLater);
+        }
+    }
+
+    QWidget *mWindow;
+    QPoint mCorner;
+    QPointer<QWindow> mHandle;
+    bool mExposed = false;
+    bool mEnding = false;
+};
 
 // Replaces the whole words among `names` by the longest of them.
 void widenNames(QString &line, const QStringList &names)
@@ -88,6 +154,17 @@ QRect keepOnScreen(const QRect &frame, const QList<QRect> &screens)
     placed.moveLeft(std::clamp(placed.left(), best->left(), best->right() - placed.width() + 1));
     placed.moveTop(std::clamp(placed.top(), best->top(), best->bottom() - placed.height() + 1));
     return placed;
+}
+
+void holdFrameCorner(QWidget *window, QPoint corner)
+{
+    for (QObject *child : window->children()) {
+        if (auto *keeper = dynamic_cast<FrameCornerKeeper *>(child)) {
+            keeper->setCorner(corner);
+            return;
+        }
+    }
+    new FrameCornerKeeper(window, corner);
 }
 
 } // namespace orlam

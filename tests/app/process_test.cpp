@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPoint>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -60,6 +61,7 @@ private slots:
     void runScriptWithoutDisplay();
     void clipboardOutlivesCopyDate();
     void batchLinesAreNotSyncedToDisk();
+    void frameStandsWhereTheSettingsPutIt();
 };
 
 void ProcessTest::oneCopyAtATime()
@@ -441,6 +443,46 @@ int clipboardServers(const QString &display)
     return count;
 }
 
+// What a command prints, or a null string when it fails.
+QString commandOutput(const QString &program, const QStringList &arguments,
+                      const QProcessEnvironment &environment)
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The top-left corner of the main window's frame as the X server and the window manager have it:
+// the client's place less the frame extents the manager announced; (-1000, -1000) while there is
+// no framed main window.
+QPoint mainFrameCorner(const QProcessEnvironment &environment)
+{
+    const QPoint none(-1000, -1000);
+    // "0x400006 "Orlam": ("orlam" "Orlam")  490x335+0+0  +15+34": the tray icon is the small one.
+    static const QRegularExpression client(
+        QStringLiteral(R"((0x[0-9a-f]+) "[^"]*": \("orlam" "Orlam"\)\s+(\d+)x\d+\S*\s+\+(-?\d+)\+(-?\d+))"));
+    const QString tree = commandOutput(QStringLiteral("xwininfo"),
+                                       {QStringLiteral("-root"), QStringLiteral("-tree")}, environment);
+    for (const QRegularExpressionMatch &match : client.globalMatch(tree)) {
+        if (match.captured(2).toInt() < 100)
+            continue;
+        const QString extents = commandOutput(
+            QStringLiteral("xprop"),
+            {QStringLiteral("-id"), match.captured(1), QStringLiteral("_NET_FRAME_EXTENTS")}, environment);
+        static const QRegularExpression sizes(QStringLiteral(R"(= (\d+), (\d+), (\d+), (\d+))"));
+        const QRegularExpressionMatch frame = sizes.match(extents);
+        if (!frame.hasMatch())
+            return none;
+        return QPoint(match.captured(3).toInt() - frame.captured(1).toInt(),
+                      match.captured(4).toInt() - frame.captured(3).toInt());
+    }
+    return none;
+}
+
 } // namespace
 
 void ProcessTest::clipboardOutlivesCopyDate()
@@ -513,6 +555,67 @@ void ProcessTest::batchLinesAreNotSyncedToDisk()
     const QByteArray calls = readAll(log);
     const int syncs = int(calls.count("fsync(") + calls.count("fdatasync("));
     QVERIFY2(syncs >= 1 && syncs <= 4, qPrintable(QString::fromUtf8(calls)));
+}
+
+// Under a real window manager the frame stands where the settings put it. On a first start the
+// window grows to fit the date lines while the manager is still framing it; that used to leave
+// the client's corner where the frame's belonged and the title bar above the screen (about one
+// start in three).
+void ProcessTest::frameStandsWhereTheSettingsPutIt()
+{
+    XServer server;
+    QVERIFY2(!server.display().isEmpty(), "Xvfb (installed by scripts/deps) did not start");
+    ProcessRig managerRig;
+    managerRig.setX11Display(server.display());
+    const QProcessEnvironment managerEnvironment = managerRig.environment(ProcessRig::Display::X11);
+    QProcess manager;
+    manager.setProcessEnvironment(managerEnvironment);
+    manager.setStandardOutputFile(QProcess::nullDevice());
+    manager.setStandardErrorFile(QProcess::nullDevice());
+    manager.start(QStringLiteral("icewm"), {});
+    QVERIFY2(manager.waitForStarted(), "icewm (installed by scripts/deps) did not start");
+    // The manager announces itself on the root window once it manages the screen.
+    QElapsedTimer waited;
+    waited.start();
+    while (!commandOutput(QStringLiteral("xprop"),
+                          {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+                          managerEnvironment)
+                .contains(QStringLiteral("window id"))) {
+        QVERIFY2(manager.state() == QProcess::Running, "icewm ended at its start");
+        QVERIFY2(waited.elapsed() < 30000, "icewm did not take the screen within 30 s");
+        QTest::qWait(100);
+    }
+
+    const struct {
+        QByteArray keys;
+        QPoint frame;
+    } starts[] = {
+        {"", {10, 10}}, // the defaults, on a first start: three times, for the race's sake
+        {"", {10, 10}},
+        {"", {10, 10}},
+        {"Left=60\r\nTop=40\r\n", {60, 40}},
+        {"Left=60\r\nTop=40\r\nClientWidth=420\r\nClientHeight=300\r\n", {60, 40}},
+    };
+    for (const auto &start : starts) {
+        ProcessRig rig;
+        rig.setX11Display(server.display());
+        QVERIFY(writeAll(rig.settings(), readAll(rig.settings()) + start.keys));
+        const QProcessEnvironment environment = rig.environment(ProcessRig::Display::X11);
+        QProcess window;
+        rig.prepare(window, {}, ProcessRig::Display::X11);
+        window.setStandardOutputFile(QProcess::nullDevice());
+        window.setStandardErrorFile(QProcess::nullDevice());
+        window.start();
+        QVERIFY(window.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(mainFrameCorner(environment) != QPoint(-1000, -1000), 20000);
+        // Where it stands once the first start's fit to the date lines is done.
+        QTest::qWait(2500);
+        QCOMPARE(mainFrameCorner(environment), start.frame);
+        window.terminate();
+        QVERIFY(window.waitForFinished(10000));
+    }
+    manager.terminate();
+    manager.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(ProcessTest)
