@@ -391,8 +391,25 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
     span.mPlace = place;
     span.mFirst = first;
     span.mLast = last;
-    std::stable_sort(events.begin(), events.end(),
-                     [](const HorizonInstant &a, const HorizonInstant &b) { return a.utc < b.utc; });
+    // In time order. A year's span holds thousands of events: valid instants are sorted on their
+    // milliseconds, which compare at a fraction of the cost.
+    if (std::all_of(events.cbegin(), events.cend(),
+                    [](const HorizonInstant &e) { return e.utc.isValid(); })) {
+        std::vector<std::pair<qint64, qsizetype>> order;
+        order.reserve(static_cast<std::size_t>(events.size()));
+        for (qsizetype i = 0; i < events.size(); ++i)
+            order.emplace_back(events.at(i).utc.toMSecsSinceEpoch(), i);
+        std::stable_sort(order.begin(), order.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        QList<HorizonInstant> sorted;
+        sorted.reserve(events.size());
+        for (const auto &entry : order)
+            sorted.append(std::move(events[entry.second]));
+        events = std::move(sorted);
+    } else {
+        std::stable_sort(events.begin(), events.end(),
+                         [](const HorizonInstant &a, const HorizonInstant &b) { return a.utc < b.utc; });
+    }
     // Reports of neighbouring days may both hold an event near their common edge: the same body
     // and word within a minute count once.
     for (const HorizonInstant &e : events) {

@@ -341,9 +341,18 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         }
     }
 
-    // In time order.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry &a, const Entry &b) { return a.start < b.start; });
+    // In time order. The rises and sets, the hours and the transits come each in time order as a
+    // rule, and then merging them gives what sorting the whole would.
+    const auto earlier = [](const Entry &a, const Entry &b) { return a.start < b.start; };
+    const auto sunMoonEnd = entries.begin() + counts->sunMoon;
+    const auto hoursEnd = sunMoonEnd + counts->hours;
+    if (std::is_sorted(entries.begin(), sunMoonEnd, earlier) &&
+        std::is_sorted(sunMoonEnd, hoursEnd, earlier) && std::is_sorted(hoursEnd, entries.end(), earlier)) {
+        std::inplace_merge(entries.begin(), sunMoonEnd, hoursEnd, earlier);
+        std::inplace_merge(entries.begin(), hoursEnd, entries.end(), earlier);
+    } else {
+        std::stable_sort(entries.begin(), entries.end(), earlier);
+    }
     ICalendarWriter writer(calendarPlaceKey(place.longitude, place.latitude), stampUtc,
                            QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last)),
                            static_cast<qsizetype>(entries.size()));
