@@ -9,15 +9,10 @@ namespace orlam {
 CommandLineRun::CommandLineRun(const QString &settingsPath, const QString &workFolder,
                                const LocaleFacts &locale, const CommandLine &commandLine,
                                const QDateTime &now)
-    : mCommandLine(commandLine), mLocale(locale), mStore(settingsPath)
+    : CalcParts(settingsPath, workFolder, locale, *this), mCommandLine(commandLine)
 {
     mMessages = printUserMessage;
     mClipboard = [](const QString &) {};
-    mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
-    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
-                                               workFolder);
-    mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
-    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
     const QDateTime present = clockFromLocal(now);
     setPickers(present, present.time());
 }

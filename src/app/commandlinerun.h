@@ -1,14 +1,9 @@
 #pragma once
 
-#include "astrocalls/astrocalls.h"
-#include "astrocalls/runner.h"
 #include "commandline.h"
-#include "settings/localefacts.h"
-#include "settings/settings.h"
-#include "thelemic/calculate.h"
+#include "thelemic/calcparts.h"
 
 #include <functional>
-#include <memory>
 
 namespace orlam {
 
@@ -17,7 +12,7 @@ namespace orlam {
 // whose view is a string and whose pickers hold the moment of start. No widget, font, icon or
 // tray is made for them, and the class itself needs Qt Core only: the caller says where
 // messages and copies go.
-class CommandLineRun : public CalcHost {
+class CommandLineRun : public CalcHost, private CalcParts {
 public:
     // Loads the settings from `settingsPath`; see createStatus() for the one failure. The
     // pickers hold the present moment (`now`, a moment in the computer's zone). The engine runs
@@ -26,9 +21,8 @@ public:
                    const CommandLine &commandLine, const QDateTime &now = QDateTime::currentDateTime());
     ~CommandLineRun() override;
 
-    // A failed LoadSettings (the locale's date order is not supported).
-    const Status &createStatus() const { return mCreateStatus; }
-    TSettings &settings() { return mSettings; }
+    using CalcParts::createStatus;
+    using CalcParts::settings;
 
     // Where messages go (standard error, one line per line of the message, by default).
     void setMessageHandler(std::function<void(const QString &)> handler) { mMessages = std::move(handler); }
@@ -68,15 +62,6 @@ private:
     void finish();
 
     CommandLine mCommandLine;
-    LocaleFacts mLocale;
-    SettingsStore mStore;
-    TSettings mSettings;
-    DerivedValues mDerived;
-    WindowKeys mWindowKeys;
-    Status mCreateStatus;
-    std::unique_ptr<AstrologRunner> mRunner;
-    std::unique_ptr<Astrocalls> mAstro;
-    std::unique_ptr<Calculator> mCalc;
     std::function<void(const QString &)> mMessages;
     std::function<void(const QString &)> mClipboard;
     QDateTime mPickerDate;

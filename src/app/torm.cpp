@@ -103,7 +103,7 @@ protected:
 
 TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleFacts &locale,
            FirstDate firstDate, QWidget *parent)
-    : QMainWindow(parent), mLocale(locale), mStore(settingsPath), mWorkFolder(workFolder),
+    : QMainWindow(parent), CalcParts(settingsPath, workFolder, locale, *this), mWorkFolder(workFolder),
       mHints(std::make_unique<HintSwitch>()), mApplicationTitle(QString::fromLatin1(ApplicationTitle))
 {
     setObjectName(QStringLiteral("Orm"));
@@ -118,14 +118,8 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
     qApp->installEventFilter(mHints.get());
 
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list. The
-    // settings come before the widgets, which do not read them, so that the engine can chart the
-    // present moment while the rest is built.
-    mCreateStatus = mStore.LoadSettings(mLocale, &mSettings, &mDerived, &mWindowKeys);
-    mRunner = std::make_unique<AstrologRunner>(*this, AstrologRunner::resolveProgram(mSettings.Astrolog),
-                                               mWorkFolder);
-    mAstro = std::make_unique<Astrocalls>(mSettings, mDerived, *mRunner);
-    mCalc = std::make_unique<Calculator>(mSettings, mLocale, *mAstro, *this);
-
+    // settings (loaded as the CalcParts base is built) come before the widgets, which do not
+    // read them, so that the engine can chart the present moment while the rest is built.
     buildToolbar();
     if (firstDate == FirstDate::AtOnce && mCreateStatus) {
         SetNow();

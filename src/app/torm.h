@@ -5,8 +5,7 @@
 #include "hours/eventlist.h"
 #include "hours/planetaryhours.h"
 #include "settings/localefacts.h"
-#include "settings/settings.h"
-#include "thelemic/calculate.h"
+#include "thelemic/calcparts.h"
 #include "trayicon.h"
 
 #include <QMainWindow>
@@ -30,9 +29,7 @@ class QToolButton;
 
 namespace orlam {
 
-class AstrologRunner;
 class ScratchJobs;
-class Astrocalls;
 class EventView;
 class HintSwitch;
 class ModuleSoundPlayer;
@@ -46,7 +43,7 @@ class TrayIcon;
 // status bar and the tray icon, and every command handler. Handlers keep the names of the
 // components and events that invoke them; they read the widgets, call the core and put the
 // result back on screen.
-class TOrm : public QMainWindow, public CalcHost {
+class TOrm : public QMainWindow, public CalcHost, private CalcParts {
     Q_OBJECT
 public:
     // When the start charts the present moment: when the window is first shown (FormShow does
@@ -63,9 +60,7 @@ public:
          FirstDate firstDate = FirstDate::OnShow, QWidget *parent = nullptr);
     ~TOrm() override;
 
-    // A failed LoadSettings (the locale's date order is not supported): the program must show
-    // the message and end without writing the settings file.
-    const Status &createStatus() const { return mCreateStatus; }
+    using CalcParts::createStatus;
 
     // The command line the program was started with (its start folder names the Batch
     // command's files).
@@ -100,10 +95,10 @@ public:
     void setShowHints(bool on);
     bool showHints() const;
 
-    Calculator &calculator() { return *mCalc; }
+    using CalcParts::calculator;
     // "Next hour of", the week of hours and the calendar export of the Reports menu.
     HoursMenu &hoursMenu() { return *mHoursMenu; }
-    TSettings &settings() { return mSettings; }
+    using CalcParts::settings;
     const QString &applicationTitle() const { return mApplicationTitle; }
     bool clockPaused() const;
 
@@ -232,17 +227,8 @@ private:
     int menuBarHeight() const;
     void quitWithoutClosing();
 
-    LocaleFacts mLocale;
-    SettingsStore mStore;
-    TSettings mSettings;
-    DerivedValues mDerived;
-    WindowKeys mWindowKeys;
-    Status mCreateStatus;
     CommandLine mCommandLine;
     QString mWorkFolder;
-    std::unique_ptr<AstrologRunner> mRunner;
-    std::unique_ptr<Astrocalls> mAstro;
-    std::unique_ptr<Calculator> mCalc;
     std::unique_ptr<HintSwitch> mHints;
     std::unique_ptr<ReportCommands> mReports;
     std::function<void(const QString &)> mMessageHandler;
