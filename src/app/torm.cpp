@@ -141,8 +141,7 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
     };
     setShowHints(readSetting(mStore.readSection(), settingDef(SettingsKeys::Hints)).number != 0);
     applyWindowKeys();
-    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived,
-                                               AstrologRunner::resolveProgram(mSettings.Astrolog));
+    mClockJobs = std::make_unique<ScratchJobs>(mSettings, mDerived, mRunner->program());
     mClockJobs->setComputerZone(mLocale.zone());
     syncClockFeed();
     // Set already for the first date's run, which charts the pickers' moment.
@@ -1028,7 +1027,7 @@ void TOrm::HoursButtonClick(Calculator::Output output)
     mCalc->updateRiseSet();
     const QDate baseDay = GDate->date();
     HoursSpan span;
-    ScratchJobs jobs(mSettings, mDerived, AstrologRunner::resolveProgram(mSettings.Astrolog));
+    ScratchJobs jobs(mSettings, mDerived, mRunner->program());
     const Status fetched =
         jobs.ready() ? fetchHoursSpan(jobs, settingsPlace(mSettings, mLocale.zone()), baseDay, baseDay, &span)
                      : jobs.ready();
