@@ -212,8 +212,7 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         const QDate date = placeClock(utc, place.zone).date();
         return first <= date && date <= last;
     };
-    const QString where = placeText(place);
-    const std::string whereText = ICalendarWriter::escaped(where);
+    const std::string whereText = ICalendarWriter::escaped(placeText(place));
 
     // The transit calendars run beside the rise/set span: one wait for the engines, not two.
     std::vector<ScratchJob> calendars;

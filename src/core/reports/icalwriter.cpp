@@ -96,22 +96,10 @@ char *putUtc(char *to, qint64 msecs, bool seconds, ICalendarWriter::DateCache *c
     return to;
 }
 
-void appendUtc(std::string &out, qint64 msecs, bool seconds = true)
+std::string utcText(const QDateTime &utc)
 {
     char text[UtcRoom];
-    out.append(text, static_cast<std::size_t>(putUtc(text, msecs, seconds) - text));
-}
-
-void appendUtc(std::string &out, const QDateTime &utc, bool seconds = true)
-{
-    appendUtc(out, utc.toMSecsSinceEpoch(), seconds);
-}
-
-std::string utcText(const QDateTime &utc, bool seconds = true)
-{
-    std::string text;
-    appendUtc(text, utc, seconds);
-    return text;
+    return std::string(text, putUtc(text, utc.toMSecsSinceEpoch(), true));
 }
 
 // Appends a TEXT value (RFC 5545, 3.3.11): backslash, semicolon, comma and line breaks escaped.
@@ -234,13 +222,25 @@ std::string uidStart(const QString &kind, const QString &body)
     return start;
 }
 
-void appendUid(std::string &out, std::string_view start, qint64 startMSecs, std::string_view placeKey)
+constexpr std::string_view UidEnd = "@orlam";
+
+// The most octets putUid() writes for a start and a place key of these sizes.
+std::size_t uidRoom(std::size_t start, std::size_t placeKey)
 {
-    out += start;
-    appendUtc(out, startMSecs, false);
-    out += '-';
-    out += placeKey;
-    out += "@orlam";
+    return start + UtcRoom + 1 + placeKey + UidEnd.size();
+}
+
+// Writes an event's identifier at `to`, "hour-venus-20260615T1412Z-93w21-45n05@orlam": the
+// start from uidStart(), the event's start to the minute and the place's key. Gives the position
+// after it.
+char *putUid(char *to, std::string_view start, qint64 startMSecs, std::string_view placeKey,
+             ICalendarWriter::DateCache *cache = nullptr)
+{
+    to = put(to, start);
+    to = putUtc(to, startMSecs, false, cache);
+    *to++ = '-';
+    to = put(to, placeKey);
+    return put(to, UidEnd);
 }
 
 } // namespace
@@ -257,10 +257,11 @@ QString calendarPlaceKey(const QString &longitude, const QString &latitude)
 QString calendarEventUid(const CalendarEvent &event, const QString &placeKey)
 {
     const QByteArray key = placeKey.toUtf8();
-    std::string uid;
-    appendUid(uid, uidStart(event.kind, event.body), event.startUtc.toMSecsSinceEpoch(),
-              std::string_view(key.constData(), static_cast<std::size_t>(key.size())));
-    return QString::fromUtf8(uid.data(), static_cast<qsizetype>(uid.size()));
+    const std::string start = uidStart(event.kind, event.body);
+    std::string uid(uidRoom(start.size(), static_cast<std::size_t>(key.size())), '\0');
+    const char *end = putUid(uid.data(), start, event.startUtc.toMSecsSinceEpoch(),
+                             std::string_view(key.constData(), static_cast<std::size_t>(key.size())));
+    return QString::fromUtf8(uid.data(), static_cast<qsizetype>(end - uid.data()));
 }
 
 ICalendarWriter::EventTexts ICalendarWriter::eventTexts(const QString &kind, const QString &body,
@@ -297,14 +298,9 @@ void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optio
 {
     static constexpr std::string_view begin = "BEGIN:VEVENT\r\n";
     static constexpr std::string_view end = "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
-    constexpr std::string_view uidEnd = "@orlam";
     // The identifier, in a buffer used again and again.
-    mValue.resize(texts.uidStart.size() + UtcRoom + 1 + mKey.size() + uidEnd.size());
-    char *uid = put(mValue.data(), texts.uidStart);
-    uid = putUtc(uid, startMSecs, false, &mDates);
-    *uid++ = '-';
-    uid = put(uid, mKey);
-    uid = put(uid, uidEnd);
+    mValue.resize(uidRoom(texts.uidStart.size(), mKey.size()));
+    const char *uid = putUid(mValue.data(), texts.uidStart, startMSecs, mKey, &mDates);
     const std::string_view uidValue(mValue.data(), static_cast<std::size_t>(uid - mValue.data()));
 
     // Room for the whole event made at once, and the event written into it.
