@@ -5,7 +5,7 @@
 namespace orlam {
 
 ModuleSoundPlayer::ModuleSoundPlayer(std::function<void(const QString &)> failed, QString path)
-    : mFailed(std::move(failed)), mPath(path.isEmpty() ? modulePath(Module::Sound) : std::move(path))
+    : mFailed(std::move(failed)), mPath(std::move(path))
 {
 }
 
@@ -17,8 +17,11 @@ bool ModuleSoundPlayer::load()
         return mPlayer != nullptr;
     mTried = true;
     Status failure;
+    // The program's own file is looked up here, after the window's start rather than while the
+    // window is built.
+    const QString path = mPath.isEmpty() ? modulePath(Module::Sound) : mPath;
     const auto entry =
-        reinterpret_cast<SoundPlayerEntry>(loadModuleSymbol(mPath, SoundPlayerEntryName, &failure));
+        reinterpret_cast<SoundPlayerEntry>(loadModuleSymbol(path, SoundPlayerEntryName, &failure));
     if (entry)
         mPlayer.reset(entry());
     if (!mPlayer && mFailed)

@@ -16,7 +16,7 @@ class ModuleSoundPlayer : public SoundPlayer {
 public:
     // `failed` is told once, with the module's path and the reason, when the module cannot be
     // loaded; the sounds queued are then dropped. `path` is the module's file; empty: the
-    // program's own (modulePath(Module::Sound)).
+    // program's own (modulePath(Module::Sound)), found when the module is loaded.
     explicit ModuleSoundPlayer(std::function<void(const QString &message)> failed, QString path = {});
     ~ModuleSoundPlayer() override;
 
