@@ -196,8 +196,9 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
             return Status::failure(
                 QCoreApplication::translate("Messages", "Astrolog return code %1").arg(process.exitCode()));
         ScratchReport &report = (*reports)[index];
-        if (Status read =
-                readReportLines(QDir(slot.folder).filePath(slot.report), &report.lines, slot.report);
+        const QString reportPath = QDir(slot.folder).filePath(slot.report);
+        if (Status read = jobs[index].reportBytes ? readReportBytes(reportPath, &report.bytes, slot.report)
+                                                  : readReportLines(reportPath, &report.lines, slot.report);
             !read)
             return read;
         report.clockHoursWest = slot.hoursWest;

@@ -4,6 +4,7 @@
 #include "common/status.h"
 #include "settings/settings.h"
 
+#include <QByteArray>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -17,6 +18,9 @@ struct ScratchJob {
     JobKind kind = JobKind::RiseSet;
     JobArgs args;
     QStringList extraLines; // switches written after the job's own lines
+    // The report is given as its bytes (ScratchReport::bytes) rather than as lines, for a reader
+    // that parses them itself.
+    bool reportBytes = false;
 };
 
 // What one job left: the report's lines (nothing when the engine wrote none) and the clock the
@@ -24,6 +28,7 @@ struct ScratchJob {
 // daylight job), taken from the job's own moment line.
 struct ScratchReport {
     std::optional<QStringList> lines;
+    std::optional<QByteArray> bytes; // instead of the lines for a job that asks for them
     std::optional<double> clockHoursWest;
 };
 

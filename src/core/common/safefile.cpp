@@ -246,7 +246,12 @@ bool isStreamOutput(const QString &path)
 {
     static const QRegularExpression ownFile(
         QStringLiteral("^(/dev/(stdout|stderr|fd/\\d+)|/proc/(self|\\d+)/fd/\\d+)$"));
-    if (ownFile.match(QDir::cleanPath(path)).hasMatch())
+    // The pattern is made ready on its first use, at a cost many times that of a look at the
+    // start of the name: only names under /dev and /proc need it.
+    const QString clean = QDir::cleanPath(path);
+    const bool special =
+        clean.startsWith(QLatin1String("/dev/")) || clean.startsWith(QLatin1String("/proc/"));
+    if (special && ownFile.match(clean).hasMatch())
         return true;
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)

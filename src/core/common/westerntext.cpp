@@ -153,31 +153,42 @@ Status readWesternLines(const QString &path, QStringList *lines)
     return Status::success();
 }
 
-Status readReportLines(const QString &path, std::optional<QStringList> *lines, const QString &shownName)
+Status readReportBytes(const QString &path, std::optional<QByteArray> *bytes, const QString &shownName)
 {
-    lines->reset();
+    bytes->reset();
     QFile file(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return Status::success();
     // What the file holds, and what it grows by meanwhile up to one byte past the limit, so a file
     // still growing is caught too. Asking for the limit at once would allocate twice the limit
     // for every report, a few kilobytes long.
-    QByteArray bytes;
+    QByteArray read;
     for (qint64 want = std::min<qint64>(file.size(), LargestReportBytes) + 1; want > 0;
-         want = std::min<qint64>(ReadChunkBytes, LargestReportBytes + 1 - bytes.size())) {
+         want = std::min<qint64>(ReadChunkBytes, LargestReportBytes + 1 - read.size())) {
         const QByteArray chunk = file.read(want);
-        bytes += chunk;
+        read += chunk;
         if (chunk.size() < want)
             break;
     }
-    if (bytes.size() > LargestReportBytes)
+    if (read.size() > LargestReportBytes)
         return Status::failure(
             QCoreApplication::translate("Messages",
                                         "The report %1 is larger than %2 MB, far more than the ephemeris "
                                         "program ever writes; it was not read.")
                 .arg(shownName.isEmpty() ? path : shownName)
                 .arg(LargestReportBytes / (1024 * 1024)));
-    *lines = splitLines(fromWestern(bytes));
+    *bytes = std::move(read);
+    return Status::success();
+}
+
+Status readReportLines(const QString &path, std::optional<QStringList> *lines, const QString &shownName)
+{
+    lines->reset();
+    std::optional<QByteArray> bytes;
+    if (Status status = readReportBytes(path, &bytes, shownName); !status)
+        return status;
+    if (bytes)
+        *lines = splitLines(fromWestern(*bytes));
     return Status::success();
 }
 

@@ -51,5 +51,8 @@ constexpr qint64 LargestReportBytes = 4 * 1024 * 1024;
 // than 4 MB ...").
 Status readReportLines(const QString &path, std::optional<QStringList> *lines,
                        const QString &shownName = QString());
+// The same report as its bytes, for a reader that parses them itself.
+Status readReportBytes(const QString &path, std::optional<QByteArray> *bytes,
+                       const QString &shownName = QString());
 
 } // namespace orlam

@@ -2,6 +2,7 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/westerntext.h"
 #include "hours/planets.h"
 #include "hours/riseset.h"
 #include "settings/settings.h"
@@ -13,6 +14,8 @@
 #include <QRegularExpression>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <string_view>
 
 namespace orlam {
 
@@ -31,6 +34,19 @@ const QString SunName = QStringLiteral("Sun");
 const QString MoonName = QStringLiteral("Moon");
 const QString RisesWord = QStringLiteral("rises");
 const QString SetsWord = QStringLiteral("sets");
+
+// The event words as texts shared by every event: a year's span holds thousands of events of a
+// few bodies and four words.
+const QString &eventWordText(int index)
+{
+    static const std::array<QString, riseset::EventWords.size()> words = [] {
+        std::array<QString, riseset::EventWords.size()> texts;
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = QLatin1String(riseset::EventWords[i]);
+        return texts;
+    }();
+    return words[static_cast<std::size_t>(index)];
+}
 
 // The Sun's rises and sets in time order, each rise with its local date.
 struct SunEvents {
@@ -113,12 +129,23 @@ BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
     return day;
 }
 
+// A report line's character as a number: a byte of the report (Western code page), or a UTF-16
+// code unit of its text. The two agree on ASCII, and the readers below look for nothing else.
+inline char16_t unitOf(char16_t c)
+{
+    return c;
+}
+inline char16_t unitOf(char c)
+{
+    return static_cast<unsigned char>(c);
+}
+
 // The ASCII digits text[at .. at + count) as a number; -1 when one of them is not a digit.
-int asciiNumber(QStringView text, qsizetype at, qsizetype count)
+template <typename Char> int asciiNumber(const Char *text, qsizetype at, qsizetype count)
 {
     int value = 0;
     for (qsizetype i = at; i < at + count; ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = unitOf(text[i]);
         if (c < '0' || c > '9')
             return -1;
         value = value * 10 + (c - '0');
@@ -126,20 +153,68 @@ int asciiNumber(QStringView text, qsizetype at, qsizetype count)
     return value;
 }
 
+// Where the ASCII `word` first stands in the line, or -1.
+qsizetype firstIndex(const char16_t *text, qsizetype size, std::string_view word)
+{
+    const auto length = static_cast<qsizetype>(word.size());
+    for (qsizetype at = 0; at + length <= size; ++at) {
+        qsizetype i = 0;
+        while (i < length && text[at + i] == static_cast<unsigned char>(word[static_cast<std::size_t>(i)]))
+            ++i;
+        if (i == length)
+            return at;
+    }
+    return -1;
+}
+
+qsizetype firstIndex(const char *text, qsizetype size, std::string_view word)
+{
+    const std::size_t at = std::string_view(text, static_cast<std::size_t>(size)).find(word);
+    return at == std::string_view::npos ? -1 : static_cast<qsizetype>(at);
+}
+
+// Which of the event words the line holds: the first of them whose first place in the line is
+// at or after the word column; -1 for none.
+template <typename Char> int eventWordIndex(const Char *text, qsizetype size)
+{
+    for (std::size_t w = 0; w < riseset::EventWords.size(); ++w) {
+        if (firstIndex(text, size, riseset::EventWords[w]) >= riseset::WordColumn)
+            return static_cast<int>(w);
+    }
+    return -1;
+}
+
+// What the seconds field gives besides seconds into the day (0..86399).
+constexpr int NoSecondsField = -1;    // the line ends before it, or it holds no time of day
+constexpr int OtherSecondsField = -2; // not "hh:mm:ss" in ASCII digits: the general pattern decides
+
+// The seconds field "07:04:27" of ASCII digits as seconds into the day.
+template <typename Char> int asciiSecondsField(const Char *line, qsizetype size)
+{
+    if (size < riseset::SecondsColumn + riseset::SecondsWidth)
+        return NoSecondsField;
+    const Char *field = line + riseset::SecondsColumn;
+    const int hour = asciiNumber(field, 0, 2);
+    const int minute = asciiNumber(field, 3, 2);
+    const int second = asciiNumber(field, 6, 2);
+    if (hour < 0 || minute < 0 || second < 0 || unitOf(field[2]) != ':' || unitOf(field[5]) != ':')
+        return OtherSecondsField;
+    if (hour > 23 || minute > 59 || second > 59)
+        return NoSecondsField;
+    return static_cast<int>(hour * SecsPerHour + minute * 60 + second);
+}
+
 // The seconds field "07:04:27" as a time of day; invalid when the field is not there or does not
 // read.
 QTime secondsField(const QString &line)
 {
-    if (line.size() < riseset::SecondsColumn + riseset::SecondsWidth)
+    const int secs = asciiSecondsField(reinterpret_cast<const char16_t *>(line.utf16()), line.size());
+    if (secs >= 0)
+        return QTime::fromMSecsSinceStartOfDay(secs * 1000);
+    if (secs == NoSecondsField)
         return {};
-    const QStringView field = QStringView(line).mid(riseset::SecondsColumn, riseset::SecondsWidth);
-    const int hour = asciiNumber(field, 0, 2);
-    const int minute = asciiNumber(field, 3, 2);
-    const int second = asciiNumber(field, 6, 2);
-    if (hour >= 0 && minute >= 0 && second >= 0 && field[2] == QLatin1Char(':') &&
-        field[5] == QLatin1Char(':'))
-        return QTime(hour, minute, second);
     // Digits of other scripts, as the pattern reads them.
+    const QStringView field = QStringView(line).mid(riseset::SecondsColumn, riseset::SecondsWidth);
     static const QRegularExpression secondsPattern(QStringLiteral("^(\\d\\d):(\\d\\d):(\\d\\d)$"));
     const QRegularExpressionMatch match = secondsPattern.match(field);
     if (!match.hasMatch())
@@ -162,12 +237,28 @@ QDateTime withSeconds(const QDateTime &minute, const QString &line)
     return exact;
 }
 
-// The line's date and minute as the engine writes them, "(Sun) 3/14/2027  7:04am": numbers of
-// ASCII digits, blank-padded. Nothing when the fields have another shape; ReportLineMoment()
-// then reads them, as it reads every line of another source.
-std::optional<QDateTime> engineLineMoment(const QString &line, bool dayFirst)
+// Where the line that starts at `start` ends: at its first CR or LF, or at `size`.
+qsizetype lineEnd(const char *text, qsizetype start, qsizetype size)
 {
-    if (line.size() < riseset::TimeColumn + riseset::TimeWidth)
+    const char *from = text + start;
+    const char *limit = text + size;
+    if (const void *lf = std::memchr(from, '\n', static_cast<std::size_t>(limit - from)))
+        limit = static_cast<const char *>(lf);
+    if (const void *cr = std::memchr(from, '\r', static_cast<std::size_t>(limit - from)))
+        limit = static_cast<const char *>(cr);
+    return limit - text;
+}
+
+// The Julian day of 1970-01-01.
+constexpr qint64 UnixEpochJulianDay = 2440588;
+
+// The line's date and minute as the engine writes them, "(Sun) 3/14/2027  7:04am": numbers of
+// ASCII digits, blank-padded, as seconds since 1970 on the job's clock. Nothing when the fields
+// have another shape; ReportLineMoment() then reads them, as it reads every line of another
+// source.
+template <typename Char> std::optional<qint64> engineLineSecs(const Char *line, qsizetype size, bool dayFirst)
+{
+    if (size < riseset::TimeColumn + riseset::TimeWidth)
         return std::nullopt;
     // The date: up to four digits, a separator, up to two digits, a separator, four digits.
     std::array<int, 3> parts{};
@@ -175,7 +266,7 @@ std::optional<QDateTime> engineLineMoment(const QString &line, bool dayFirst)
     int digits = 0;
     bool separated = false;
     for (qsizetype i = riseset::DateColumn; i < riseset::DateColumn + riseset::DateWidth; ++i) {
-        const char16_t c = line.at(i).unicode();
+        const char16_t c = unitOf(line[i]);
         if (c == ' ')
             continue;
         if (c >= '0' && c <= '9') {
@@ -201,19 +292,26 @@ std::optional<QDateTime> engineLineMoment(const QString &line, bool dayFirst)
         return std::nullopt;
     const QDate day(parts[2], dayFirst ? parts[1] : parts[0], dayFirst ? parts[0] : parts[1]);
     // The time: " 7:04am" or "11:59pm".
-    const QStringView time = QStringView(line).mid(riseset::TimeColumn, riseset::TimeWidth);
-    const int hour12 = time[0] == QLatin1Char(' ') ? asciiNumber(time, 1, 1) : asciiNumber(time, 0, 2);
+    const Char *time = line + riseset::TimeColumn;
+    const int hour12 = unitOf(time[0]) == ' ' ? asciiNumber(time, 1, 1) : asciiNumber(time, 0, 2);
     const int minute = asciiNumber(time, 3, 2);
-    const QStringView half = time.mid(5, 2);
-    const bool am = half == QLatin1String("am");
-    if (time[2] != QLatin1Char(':') || minute < 0 || hour12 < 0 || (!am && half != QLatin1String("pm")))
+    const bool am = unitOf(time[5]) == 'a' && unitOf(time[6]) == 'm';
+    const bool pm = unitOf(time[5]) == 'p' && unitOf(time[6]) == 'm';
+    if (unitOf(time[2]) != ':' || minute < 0 || hour12 < 0 || (!am && !pm))
         return std::nullopt;
-    if (!day.isValid() || hour12 < 1 || hour12 > 12)
+    if (!day.isValid() || hour12 < 1 || hour12 > 12 || minute > 59)
         return std::nullopt;
-    const QTime clock(hour12 % 12 + (am ? 0 : 12), minute);
-    if (!clock.isValid())
+    const int hour = hour12 % 12 + (am ? 0 : 12);
+    return (day.toJulianDay() - UnixEpochJulianDay) * SecsPerDay + hour * SecsPerHour + minute * 60;
+}
+
+std::optional<QDateTime> engineLineMoment(const QString &line, bool dayFirst)
+{
+    const std::optional<qint64> secs =
+        engineLineSecs(reinterpret_cast<const char16_t *>(line.utf16()), line.size(), dayFirst);
+    if (!secs)
         return std::nullopt;
-    return clockTime(day, clock);
+    return QDateTime::fromMSecsSinceEpoch(*secs * 1000, Qt::UTC);
 }
 
 // Which programs took the span and seconds switches when last asked.
@@ -242,6 +340,8 @@ ScratchJob riseSetJob(const TSettings &settings, const HoursPlace &place, QDate 
 void gather(const std::vector<ScratchReport> &reports, bool dayFirst, QList<HorizonInstant> *events)
 {
     for (const ScratchReport &report : reports) {
+        if (report.bytes && report.clockHoursWest)
+            readHorizonReport(*report.bytes, *report.clockHoursWest, dayFirst, events);
         if (!report.lines || !report.clockHoursWest)
             continue;
         for (const QString &line : *report.lines) {
@@ -254,6 +354,17 @@ void gather(const std::vector<ScratchReport> &reports, bool dayFirst, QList<Hori
 bool hasSeconds(const std::vector<ScratchReport> &reports)
 {
     for (const ScratchReport &report : reports) {
+        if (report.bytes) {
+            const QByteArray &bytes = *report.bytes;
+            for (qsizetype start = 0; start < bytes.size();) {
+                const qsizetype end = lineEnd(bytes.constData(), start, bytes.size());
+                const int seconds = asciiSecondsField(bytes.constData() + start, end - start);
+                if (seconds >= 0 || (seconds == OtherSecondsField &&
+                                     secondsField(fromWestern(bytes.mid(start, end - start))).isValid()))
+                    return true;
+                start = end + 1;
+            }
+        }
         if (!report.lines)
             continue;
         for (const QString &line : *report.lines)
@@ -298,34 +409,9 @@ QString noHoursText(NoHours why)
 
 std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockHoursWest, bool dayFirst)
 {
-    // Shared texts: a year's span holds thousands of events of a few bodies and four words.
-    static const std::array<QString, riseset::EventWords.size()> words = [] {
-        std::array<QString, riseset::EventWords.size()> texts;
-        for (std::size_t i = 0; i < texts.size(); ++i)
-            texts[i] = QLatin1String(riseset::EventWords[i]);
-        return texts;
-    }();
-    // Where `word` (ASCII) first stands in the line, or -1: the lines are short and the words
-    // few, and a plain scan takes a fraction of a general search.
-    const auto firstIndex = [&line](const QString &word) -> qsizetype {
-        const char16_t *text = reinterpret_cast<const char16_t *>(line.constData());
-        const char16_t *sought = reinterpret_cast<const char16_t *>(word.constData());
-        const qsizetype length = word.size();
-        for (qsizetype at = 0; at + length <= line.size(); ++at) {
-            if (text[at] == sought[0] && std::equal(sought + 1, sought + length, text + at + 1))
-                return at;
-        }
-        return -1;
-    };
-    const QString *word = nullptr;
-    for (const QString &candidate : words) {
-        if (firstIndex(candidate) >= riseset::WordColumn) {
-            word = &candidate;
-            break;
-        }
-    }
+    const int word = eventWordIndex(reinterpret_cast<const char16_t *>(line.utf16()), line.size());
     const QStringView bodyField = QStringView(line).mid(riseset::BodyColumn, riseset::BodyWidth).trimmed();
-    if (!word || bodyField.isEmpty())
+    if (word < 0 || bodyField.isEmpty())
         return std::nullopt;
     std::optional<QDateTime> minute = engineLineMoment(line, dayFirst);
     if (!minute)
@@ -338,8 +424,71 @@ std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockH
     event.utc = QDateTime(clock.date(), clock.time(), Qt::UTC)
                     .addSecs(std::llround(clockHoursWest * static_cast<double>(SecsPerHour)));
     event.body = bodyField == SunName ? SunName : bodyField == MoonName ? MoonName : bodyField.toString();
-    event.word = *word;
+    event.word = eventWordText(word);
     return event;
+}
+
+std::optional<HorizonInstant> readHorizonLine(QByteArrayView line, double clockHoursWest, bool dayFirst)
+{
+    // The engine's own shape is read here from the bytes; any other goes through the text reader,
+    // which reads it the same from the line's text.
+    const auto asText = [&] {
+        return readHorizonLine(fromWestern(line.toByteArray()), clockHoursWest, dayFirst);
+    };
+    const char *text = line.data();
+    const qsizetype size = line.size();
+    const int word = eventWordIndex(text, size);
+    qsizetype bodyBegin = std::min<qsizetype>(riseset::BodyColumn, size);
+    qsizetype bodyEnd = std::min<qsizetype>(riseset::BodyColumn + riseset::BodyWidth, size);
+    for (qsizetype i = bodyBegin; i < bodyEnd; ++i) {
+        if (unitOf(text[i]) >= 0x80)
+            return asText();
+    }
+    const auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (bodyBegin < bodyEnd && blank(text[bodyBegin]))
+        ++bodyBegin;
+    while (bodyEnd > bodyBegin && blank(text[bodyEnd - 1]))
+        --bodyEnd;
+    if (word < 0 || bodyBegin == bodyEnd)
+        return std::nullopt;
+    const std::optional<qint64> minute = engineLineSecs(text, size, dayFirst);
+    const int seconds = asciiSecondsField(text, size);
+    if (!minute || seconds == OtherSecondsField)
+        return asText();
+    qint64 clock = *minute;
+    if (seconds >= 0) {
+        // On the day that puts the exact time nearest the line's own minute.
+        const qint64 dayStart = *minute - ((*minute % SecsPerDay) + SecsPerDay) % SecsPerDay;
+        clock = dayStart + seconds;
+        if (clock - *minute > SecsPerDay / 2)
+            clock -= SecsPerDay;
+        else if (clock - *minute < -SecsPerDay / 2)
+            clock += SecsPerDay;
+    }
+    const qint64 utc = clock + std::llround(clockHoursWest * static_cast<double>(SecsPerHour));
+    const QLatin1String body(text + bodyBegin, bodyEnd - bodyBegin);
+    HorizonInstant event;
+    event.utc = QDateTime::fromMSecsSinceEpoch(utc * 1000, Qt::UTC);
+    event.body = body == SunName ? SunName : body == MoonName ? MoonName : QString(body);
+    event.word = eventWordText(word);
+    return event;
+}
+
+void readHorizonReport(QByteArrayView report, double clockHoursWest, bool dayFirst,
+                       QList<HorizonInstant> *events)
+{
+    // Lines end at CR LF, LF or CR, as the text reader splits them.
+    const char *text = report.data();
+    const qsizetype size = report.size();
+    events->reserve(events->size() + size / riseset::SecondsColumn);
+    qsizetype start = 0;
+    while (start < size) {
+        const qsizetype end = lineEnd(text, start, size);
+        if (std::optional<HorizonInstant> e =
+                readHorizonLine(QByteArrayView(text + start, end - start), clockHoursWest, dayFirst))
+            events->append(std::move(*e));
+        start = end + (end + 1 < size && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
+    }
 }
 
 const BaseDayHours *HoursSpan::day(QDate date) const
@@ -454,6 +603,7 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
     const auto support = known.constFind(jobs.program());
     if (support == known.cend() || *support) {
         ScratchJob job = riseSetJob(settings, place, from, bodies);
+        job.reportBytes = true;
         job.extraLines << QStringLiteral("%1 %2").arg(QLatin1String(riseset::SpanSwitch)).arg(days)
                        << QLatin1String(riseset::SecondsSwitch);
         std::vector<ScratchJob> all{job};
@@ -461,7 +611,7 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
         if (const Status status = jobs.run(all, &reports); status) {
             keepAlongside(reports.cbegin() + 1);
             reports.resize(1);
-            const bool empty = !reports.front().lines || reports.front().lines->isEmpty();
+            const bool empty = !reports.front().bytes || reports.front().bytes->isEmpty();
             const bool seconds = hasSeconds(reports);
             if (!empty)
                 known.insert(jobs.program(), seconds);

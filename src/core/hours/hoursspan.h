@@ -3,6 +3,7 @@
 #include "astrocalls/scratchjobs.h"
 #include "common/status.h"
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QDateTime>
 #include <QList>
@@ -49,6 +50,13 @@ struct HorizonInstant {
 // universal time. Nothing for a line without a body and event word, or whose moment does not
 // read. `dayFirst`: the date is written "D-M-YYYY".
 std::optional<HorizonInstant> readHorizonLine(const QString &line, double clockHoursWest, bool dayFirst);
+// The same for a line of the report's bytes (Western code page, without its line end): the
+// same event, or nothing, as the line's text gives.
+std::optional<HorizonInstant> readHorizonLine(QByteArrayView line, double clockHoursWest, bool dayFirst);
+// The events of every line of a report given as its bytes, in the order of the lines, appended
+// to `events`.
+void readHorizonReport(QByteArrayView report, double clockHoursWest, bool dayFirst,
+                       QList<HorizonInstant> *events);
 
 // Why a base day has no hours.
 enum class NoHours {

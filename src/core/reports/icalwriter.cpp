@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace orlam {
 
@@ -191,12 +192,12 @@ char *putLine(char *to, std::string_view name, std::string_view value)
     return put(to, "\r\n");
 }
 
-void appendLine(std::string &out, std::string_view name, std::string_view value)
+void appendLine(QByteArray &out, std::string_view name, std::string_view value)
 {
-    const std::size_t at = out.size();
-    out.resize(at + lineRoom(name.size() + 1 + value.size()));
+    const qsizetype at = out.size();
+    out.resize(at + static_cast<qsizetype>(lineRoom(name.size() + 1 + value.size())));
     char *const end = putLine(out.data() + at, name, value);
-    out.resize(static_cast<std::size_t>(end - out.data()));
+    out.resize(end - out.data());
 }
 
 // Appends the ASCII letters and digits of `text`, lower case.
@@ -283,7 +284,7 @@ ICalendarWriter::ICalendarWriter(const QString &placeKey, const QDateTime &stamp
       mKey(textValue(placeKey))
 {
     // About 250 octets an event.
-    mOut.reserve(256 + static_cast<std::size_t>(std::max<qsizetype>(expectedEvents, 0)) * 256);
+    mOut.reserve(256 + std::max<qsizetype>(expectedEvents, 0) * 256);
     mOut += "BEGIN:VCALENDAR\r\n";
     appendLine(mOut, "VERSION", "2.0");
     appendLine(mOut, "PRODID", textValue(QStringLiteral("-//Orlam//Orlam %1//EN").arg(VersionText)));
@@ -308,8 +309,8 @@ void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optio
                              lineRoom(8 + mStamp.size()) + 2 * lineRoom(8 + UtcRoom) +
                              lineRoom(8 + texts.summary.size()) + lineRoom(12 + description.size()) +
                              lineRoom(11 + texts.category.size());
-    const std::size_t at = mOut.size();
-    mOut.resize(at + room);
+    const qsizetype at = mOut.size();
+    mOut.resize(at + static_cast<qsizetype>(room));
     char *to = put(mOut.data() + at, begin);
     to = putLine(to, "UID", uidValue);
     to = putLine(to, "DTSTAMP", mStamp);
@@ -329,7 +330,7 @@ void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optio
     if (!texts.category.empty())
         to = putLine(to, "CATEGORIES", texts.category);
     to = put(to, end);
-    mOut.resize(static_cast<std::size_t>(to - mOut.data()));
+    mOut.resize(to - mOut.data());
 }
 
 void ICalendarWriter::add(const CalendarEvent &event)
@@ -342,9 +343,7 @@ void ICalendarWriter::add(const CalendarEvent &event)
 QByteArray ICalendarWriter::finish()
 {
     mOut += "END:VCALENDAR\r\n";
-    QByteArray file(mOut.data(), static_cast<qsizetype>(mOut.size()));
-    mOut.clear();
-    return file;
+    return std::exchange(mOut, QByteArray());
 }
 
 QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &placeKey,

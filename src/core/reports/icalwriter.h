@@ -78,7 +78,7 @@ public:
 
 private:
     DateCache mDates;
-    std::string mOut;
+    QByteArray mOut; // grows without filling its new room first, and is handed over as it is
     std::string mStamp;
     std::string mKey;
     std::string mValue;

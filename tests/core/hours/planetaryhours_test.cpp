@@ -1,6 +1,7 @@
 #include "../thelemic/calctestsupport.h"
 
 #include "common/clocktime.h"
+#include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "hours/planetaryhours.h"
 #include "hours/planets.h"
@@ -369,6 +370,93 @@ TEST(HorizonLine, ReportLinesBecomeInstants)
             EXPECT_EQ(read->body, row.line.mid(riseset::BodyColumn, riseset::BodyWidth).trimmed())
                 << row.name;
         }
+    }
+}
+
+// The two readers of a report line give the same event, or both none.
+void expectSameEvent(const std::optional<HorizonInstant> &fromBytes,
+                     const std::optional<HorizonInstant> &fromText, const char *name)
+{
+    ASSERT_EQ(fromBytes.has_value(), fromText.has_value()) << name;
+    if (!fromText)
+        return;
+    EXPECT_EQ(fromBytes->utc, fromText->utc) << name;
+    EXPECT_EQ(fromBytes->utc.timeSpec(), Qt::UTC) << name;
+    EXPECT_EQ(fromBytes->body, fromText->body) << name;
+    EXPECT_EQ(fromBytes->word, fromText->word) << name;
+}
+
+// A report's bytes read as the engine writes them, and every other shape as its text reads:
+// bytes beyond ASCII in the Western code page, where the text reader sees other characters.
+TEST(HorizonLine, ReportBytesReadAsTheirText)
+{
+    const QByteArray plain = "(Sun)  3/14/2027  6:04am     Sun       rises";
+    struct Row {
+        const char *name;
+        QByteArray line;
+        bool dayFirst;
+        bool event; // whether the line holds one
+    };
+    const Row rows[] = {
+        {"the engine's line", plain + "    06:04:21", false, true},
+        {"without seconds", plain, false, true},
+        {"seconds of the day before the rounded minute",
+         "(Sun)  3/14/2027 12:00am     Sun       nadirs   23:59:55", false, true},
+        {"seconds after the rounded midnight", "(Sat)  3/13/2027 11:59pm    Moon       sets     00:00:02",
+         false, true},
+        {"day first", "(Sat)   4-5-2026  6:36am     Sun       rises    06:35:40", true, true},
+        {"a Node line", "(Sun)  3/14/2027  9:00pm    Node       sets", false, true},
+        {"no-break spaces around the body", "(Sun)  3/14/2027  6:04am   \xA0 Sun\xA0      rises", false,
+         true},
+        {"a body that begins with an ellipsis", "(Sun)  3/14/2027  6:04am    \x85Sun       rises", false,
+         true},
+        {"a tab before the body", "(Sun)  3/14/2027  6:04am  \t  Sun       rises", false, true},
+        {"upper-case AM", "(Sun)  3/14/2027  6:04AM     Sun       rises", false, true},
+        {"a date with full stops", "(Sun) 14.3.2027   6:04am     Sun       rises", true, true},
+        {"a euro sign in the date",
+         "(Sun)  3/14/20\x80"
+         "7  6:04am     Sun       rises",
+         false, false},
+        {"a superscript two in the seconds", plain + "    06:0\xB2:21", false, true},
+        {"seconds that are no time of day", plain + "    25:04:21", false, true},
+        {"letters in the seconds", plain + "    06:0x:21", false, true},
+        {"an event word before its column", "sets)  3/14/2027  6:04am     Sun       sets", false, false},
+        {"no event word", "(Sun)  3/14/2027  6:04am     Sun", false, false},
+        {"no body", "(Sun)  3/14/2027  6:04am               rises", false, false},
+        {"no such day", "(Sun)  2/30/2027  6:04am     Sun       rises", false, false},
+        {"no time", "(Sun)  3/14/2027", false, false},
+        {"empty", "", false, false},
+    };
+    for (const Row &row : rows) {
+        const std::optional<HorizonInstant> fromBytes =
+            readHorizonLine(QByteArrayView(row.line), 6, row.dayFirst);
+        expectSameEvent(fromBytes, readHorizonLine(fromWestern(row.line), 6, row.dayFirst), row.name);
+        EXPECT_EQ(fromBytes.has_value(), row.event) << row.name;
+    }
+}
+
+// A whole report read from its bytes gives the events of its lines, whatever ends them.
+TEST(HorizonLine, AReportsBytesGiveTheEventsOfItsLines)
+{
+    const QByteArray report = readBytes(QStringLiteral(ORLAM_TEST_DATA "/engine/golden/risesetspan.txt"));
+    QList<HorizonInstant> expected;
+    for (const QString &line : splitLines(fromWestern(report)))
+        if (std::optional<HorizonInstant> e = readHorizonLine(line, 5, false))
+            expected.append(*e);
+    ASSERT_EQ(expected.size(), report.count("\r\n")) << "every line of the engine's report is an event";
+
+    QByteArray lf = report;
+    lf.replace("\r\n", "\n");
+    QByteArray cr = report;
+    cr.replace("\r\n", "\r");
+    const std::pair<const char *, QByteArray> forms[] = {
+        {"CR LF", report}, {"LF", lf}, {"CR", cr}, {"no end after the last line", report.chopped(2)}};
+    for (const auto &[name, bytes] : forms) {
+        QList<HorizonInstant> read;
+        readHorizonReport(bytes, 5, false, &read);
+        ASSERT_EQ(read.size(), expected.size()) << name;
+        for (qsizetype i = 0; i < read.size(); ++i)
+            expectSameEvent(read[i], expected[i], name);
     }
 }
 
