@@ -62,7 +62,10 @@ SunEvents sunEvents(const QList<HorizonInstant> &events, const QTimeZone &zone)
             continue;
         if (e.word == RisesWord) {
             sun.rises.push_back(e.utc);
-            sun.riseDates.push_back(placeClock(e.utc, zone).date());
+            // The zone's offset at the instant gives its local date as placeClock() would,
+            // without a date-time in the zone made for each.
+            const qint64 local = e.utc.toMSecsSinceEpoch() + qint64(zone.offsetFromUtc(e.utc)) * 1000;
+            sun.riseDates.push_back(QDateTime::fromMSecsSinceEpoch(local, Qt::UTC).date());
         } else if (e.word == SetsWord) {
             sun.sets.push_back(e.utc);
         }
@@ -77,23 +80,21 @@ QDateTime firstAfter(const std::vector<QDateTime> &times, const QDateTime &from)
     return found == times.end() ? QDateTime() : *found;
 }
 
-std::array<PlanetHour, 12> divide(const QDateTime &from, const QDateTime &to, int firstRuler, bool night,
-                                  QDate baseDay)
+// The twelve hours from `from` to `to`, written to hours[0..11].
+void divide(const QDateTime &from, const QDateTime &to, int firstRuler, bool night, QDate baseDay,
+            PlanetHour *hours)
 {
     const qint64 begin = from.toMSecsSinceEpoch();
     const qint64 length = to.toMSecsSinceEpoch() - begin;
-    std::array<PlanetHour, 12> hours;
     for (int k = 0; k < 12; ++k) {
-        PlanetHour &hour = hours[static_cast<std::size_t>(k)];
-        hour.startUtc = k == 0 ? QDateTime::fromMSecsSinceEpoch(begin, Qt::UTC)
-                               : hours[static_cast<std::size_t>(k - 1)].endUtc;
+        PlanetHour &hour = hours[k];
+        hour.startUtc = k == 0 ? QDateTime::fromMSecsSinceEpoch(begin, Qt::UTC) : hours[k - 1].endUtc;
         hour.endUtc = k == 11 ? to : QDateTime::fromMSecsSinceEpoch(begin + length * (k + 1) / 12, Qt::UTC);
         hour.ruler = (firstRuler + k) % PlanetCycleLength;
         hour.night = night;
         hour.number = k;
         hour.baseDay = baseDay;
     }
-    return hours;
 }
 
 BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
@@ -122,10 +123,8 @@ BaseDayHours baseDayHours(QDate date, const SunEvents &sun)
     }
     day.noHours = NoHours::None;
     const int first = firstRulerOfDay(date.dayOfWeek());
-    const auto light = divide(day.sunRise, day.sunSet, first, false, date);
-    const auto dark = divide(day.sunSet, day.nextSunRise, first + 12, true, date);
-    std::copy(light.begin(), light.end(), day.hours.begin());
-    std::copy(dark.begin(), dark.end(), day.hours.begin() + 12);
+    divide(day.sunRise, day.sunSet, first, false, date, day.hours.data());
+    divide(day.sunSet, day.nextSunRise, first + 12, true, date, day.hours.data() + 12);
     return day;
 }
 
@@ -540,6 +539,7 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
     span.mPlace = place;
     span.mFirst = first;
     span.mLast = last;
+    span.mEvents.reserve(events.size());
     // In time order. A year's span holds thousands of events: valid instants are sorted on their
     // milliseconds, which compare at a fraction of the cost.
     if (std::all_of(events.cbegin(), events.cend(),
@@ -550,28 +550,39 @@ HoursSpan HoursSpan::fromEvents(const HoursPlace &place, QDate first, QDate last
             order.emplace_back(events.at(i).utc.toMSecsSinceEpoch(), i);
         std::stable_sort(order.begin(), order.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
-        QList<HorizonInstant> sorted;
-        sorted.reserve(events.size());
-        for (const auto &entry : order)
-            sorted.append(std::move(events[entry.second]));
-        events = std::move(sorted);
+        // Reports of neighbouring days may both hold an event near their common edge: the same
+        // body and word within a minute count once.
+        std::vector<qint64> kept; // the milliseconds of span.mEvents
+        kept.reserve(order.size());
+        for (const auto &[msecs, index] : order) {
+            HorizonInstant &e = events[index];
+            bool seen = false;
+            for (std::size_t k = kept.size(); k > 0 && msecs - kept[k - 1] < 60 * 1000; --k) {
+                const HorizonInstant &before = span.mEvents.at(static_cast<qsizetype>(k - 1));
+                seen = seen || (before.body == e.body && before.word == e.word);
+            }
+            if (!seen) {
+                kept.push_back(msecs);
+                span.mEvents.append(std::move(e));
+            }
+        }
     } else {
         std::stable_sort(events.begin(), events.end(),
                          [](const HorizonInstant &a, const HorizonInstant &b) { return a.utc < b.utc; });
-    }
-    // Reports of neighbouring days may both hold an event near their common edge: the same body
-    // and word within a minute count once.
-    for (const HorizonInstant &e : events) {
-        bool seen = false;
-        for (auto k = span.mEvents.crbegin(); k != span.mEvents.crend() && k->utc.secsTo(e.utc) < 60; ++k)
-            seen = seen || (k->body == e.body && k->word == e.word);
-        if (!seen)
-            span.mEvents.append(e);
+        for (const HorizonInstant &e : events) {
+            bool seen = false;
+            for (auto k = span.mEvents.crbegin(); k != span.mEvents.crend() && k->utc.secsTo(e.utc) < 60; ++k)
+                seen = seen || (k->body == e.body && k->word == e.word);
+            if (!seen)
+                span.mEvents.append(e);
+        }
     }
     const SunEvents sun = sunEvents(span.mEvents, place.zone);
-    if (first.isValid() && last.isValid())
+    if (first.isValid() && last.isValid()) {
+        span.mDays.reserve(static_cast<std::size_t>(std::max<qint64>(first.daysTo(last) + 2, 0)));
         for (QDate date = first.addDays(-1); date <= last; date = date.addDays(1))
             span.mDays.push_back(baseDayHours(date, sun));
+    }
     return span;
 }
 
