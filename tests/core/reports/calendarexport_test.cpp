@@ -318,6 +318,50 @@ TEST(TransitEvents, MonthCalendarGivesMoonPhasesAndIngresses)
     EXPECT_EQ(full->text, QStringLiteral("Full Moon"));
 }
 
+// The engine's reports are read in their own shape; every line gives what the general reader,
+// under the same conventions, gives: the golden calendars and lines of other shapes.
+TEST(TransitEvents, TheEnginesShapeReadsAsTheGeneralReaderReadsIt)
+{
+    QStringList year, month;
+    ASSERT_TRUE(readWesternLines(QStringLiteral(ORLAM_TEST_DATA "/engine/golden/calasp-year.txt"), &year));
+    ASSERT_TRUE(readWesternLines(QStringLiteral(ORLAM_TEST_DATA "/engine/golden/calasp-month.txt"), &month));
+    const QString ingress = QStringLiteral("  Moon enters Aquarius");
+    const QStringList odd{
+        QStringLiteral("(Sat) 12/31/2019 12:30am") + ingress,
+        QStringLiteral("(Sat) 12/31/2019 12:30pm") + ingress,
+        QStringLiteral("(Sat)  1/ 2/2019  4:58AM") + ingress,
+        QStringLiteral("(Sat)  1-2-2019   4:58am") + ingress,
+        QStringLiteral("(Sat) 1 / 2 /2019  4:58am") + ingress,
+        QStringLiteral("(Sat)  1/ 2/ 2019 4:58am") + ingress,
+        QStringLiteral("(Sat)  1/ 2/2019  0:58am") + ingress,
+        QStringLiteral("(Sat)  1/ 2/2019 13:58pm") + ingress,
+        QStringLiteral("(Sat)  1/ 2/2019  4:60am") + ingress,
+        QStringLiteral("(Sat)  2/29/2019  4:58am") + ingress,
+        QStringLiteral("(Sat)  1/ 2/2019  4:58am  Mond enters L\u00f6we"),
+        QStringLiteral("(Sat)  1/ 2/2019  4:58am  Moon enters Aquarius again"),
+        QStringLiteral("(Sat)  1/ 2/2019  4:58am  Moon enters"),
+        QStringLiteral("(Sat)  1/ 2/2019  4:58am  Moon_2 enters Aquarius"),
+    };
+    // The same conventions held elsewhere: read by the general reader alone.
+    const LocaleFacts general = engineReportLocale();
+    const std::pair<const char *, QStringList> reports[] = {
+        {"year", year}, {"month", month}, {"odd lines", odd}};
+    for (const auto &[name, lines] : reports) {
+        const QList<TransitEvent> read = readTransitEvents(lines, engineReportLocale());
+        const QList<TransitEvent> expected = readTransitEvents(lines, general);
+        ASSERT_EQ(read.size(), expected.size()) << name;
+        for (qsizetype i = 0; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].clock, expected[i].clock) << name << " " << expected[i].text.toStdString();
+            EXPECT_EQ(read[i].kind, expected[i].kind) << name;
+            EXPECT_EQ(read[i].body, expected[i].body) << name;
+            EXPECT_EQ(read[i].sign, expected[i].sign) << name;
+            EXPECT_EQ(read[i].text, expected[i].text) << name;
+        }
+    }
+    EXPECT_EQ(readTransitEvents(odd, engineReportLocale()).size(), 6)
+        << "midnight and noon, the upper-case AM, the year cut short by a blank, the hour 0, the underscore";
+}
+
 TEST(ScratchJobs, MomentLineGivesTheClockOfTheReport)
 {
     struct Row {
