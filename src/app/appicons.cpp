@@ -1,6 +1,7 @@
 #include "appicons.h"
 
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
 
 #include <array>
@@ -51,9 +52,10 @@ private:
     const QIcon &icon()
     {
         if (mIcon.isNull()) {
+            QStringList files;
             for (const int size : ToolIconSizes)
-                mIcon.addFile(QStringLiteral(":/toolicons/%1-%2.png").arg(mName).arg(size),
-                              QSize(size, size));
+                files << QStringLiteral(":/toolicons/%1-%2.png").arg(mName).arg(size);
+            mIcon = pngIcon(files);
         }
         return mIcon;
     }
@@ -67,6 +69,19 @@ private:
 QIcon programIcon()
 {
     return fromResource(QStringLiteral("orlam"));
+}
+
+QIcon pngIcon(const QStringList &files)
+{
+    QIcon icon;
+    for (const QString &file : files) {
+        QImageReader reader(file, "png");
+        reader.setAutoDetectImageFormat(false);
+        const QImage image = reader.read();
+        if (!image.isNull())
+            icon.addPixmap(QPixmap::fromImage(image));
+    }
+    return icon;
 }
 
 QIcon toolIcon(const QString &name)

@@ -1,5 +1,6 @@
 #include "reportcommands.h"
 
+#include "appfonts.h"
 #include "desktopshell.h"
 
 #include "common/safefile.h"
@@ -242,7 +243,7 @@ void ReportCommands::InsertintoWord971Click()
 
     // The date lines are the first 1 to 3 of the view ("Lines" 0 to 2).
     const WordDocument document = exportDocument(splitLines(mView.toPlainText()), mSettings.Lines + 1,
-                                                 mView.font().family(), viewPointSize(mView.font()));
+                                                 documentFamily(mView.font()), viewPointSize(mView.font()));
     QString path;
     const Status saved = saveNewDocument(document, mOutside.documentsFolder(), mOutside.now(), &path);
     if (!saved) {

@@ -1,5 +1,6 @@
 #include "taboutbox.h"
 
+#include "appfonts.h"
 #include "appicons.h"
 #include "common/clocktime.h"
 #include "settings/localefacts.h"
@@ -21,7 +22,7 @@ namespace {
 
 QFont arial(int pixels, bool bold = false)
 {
-    QFont font(QStringLiteral("Arial"));
+    QFont font = windowFont();
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;

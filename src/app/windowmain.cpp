@@ -1,6 +1,7 @@
 // The window module's entry: the window, and the message boxes of a command-line mode on a
 // display. The program (main.cpp) loads this module only for them; see windowmodule.h.
 
+#include "appfonts.h"
 #include "apptranslations.h"
 #include "astrocalls/enginegroups.h"
 #include "clipboardkeeper.h"
@@ -56,7 +57,7 @@ void makeApplication(std::unique_ptr<QApplication> &app, int &argc, char **argv,
 {
     filterQtMessages();
     app = std::make_unique<QApplication>(argc, argv);
-    call.waitForFonts();
+    useDesktopFonts(call.waitForFonts());
     QGuiApplication::setApplicationName(QStringLiteral("Orlam"));
     QGuiApplication::setApplicationVersion(VersionText);
     QGuiApplication::setDesktopFileName(QStringLiteral("orlam"));

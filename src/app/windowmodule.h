@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "common/status.h"
+#include "desktopfonts.h"
 
 #include <QStringList>
 
@@ -50,8 +51,9 @@ struct ModuleCall {
     // a command-line mode; the program holds the single-instance lock.
     const CommandLineOutcome *outcome = nullptr;
     // Called once the application object exists and before the first text is laid out: returns
-    // when the font configuration that the program reads meanwhile is ready (FontWarmUp).
-    std::function<void()> waitForFonts = [] {};
+    // when the font configuration that the program reads meanwhile is ready (FontWarmUp), with
+    // the installed families that stand for the window's named fonts.
+    std::function<DesktopFonts()> waitForFonts = [] { return DesktopFonts(); };
     // Set by the module when the program should end at once (std::_Exit) rather than unwind:
     // without a display there is nothing left to hand on, and the end of the application object
     // would only load the font configuration to free it again.

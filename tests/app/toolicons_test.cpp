@@ -9,7 +9,10 @@
 #include "apptestsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCommonStyle>
 #include <QDir>
+#include <QFile>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QToolBar>
@@ -35,10 +38,45 @@ QImage drawnFromSvg(const QString &name, int size)
 class ToolIconsTest : public QObject {
     Q_OBJECT
 private slots:
+    void windowReadsItsImagesWithoutPlugins();
     void sameAsTheSvg_data();
     void sameAsTheSvg();
     void everyToolHasItsImage();
 };
+
+// Each image-format plugin loaded costs the window's start a library: the window's own images,
+// drawn, and the toolbar's extension button are read as PNG without asking them. Runs first,
+// before anything else in the test has read an image.
+void ToolIconsTest::windowReadsItsImagesWithoutPlugins()
+{
+    const auto pluginsLoaded = [] {
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
+    };
+    QVERIFY(!pluginsLoaded());
+    QApplication::setStyle(new ProgramStyle);
+    {
+        test::WindowRig rig;
+        auto window = rig.makeWindow();
+        window->show();
+        QVERIFY(!window->grab().isNull());
+        for (const auto button :
+             {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton})
+            QVERIFY(!window->style()->standardIcon(button).pixmap(16, 16).isNull());
+    }
+    QVERIFY(!pluginsLoaded());
+    // The extension buttons' images are still Qt's own, in each size.
+    const ProgramStyle ours;
+    const QCommonStyle qts;
+    for (const auto button :
+         {QStyle::SP_ToolBarHorizontalExtensionButton, QStyle::SP_ToolBarVerticalExtensionButton})
+        for (const int size : {8, 16, 32}) {
+            const QImage own = ours.standardIcon(button).pixmap(QSize(size, size), 1.0).toImage();
+            const QImage qt = qts.standardIcon(button).pixmap(QSize(size, size), 1.0).toImage();
+            QCOMPARE(own.size(), qt.size());
+            QCOMPARE(own.convertToFormat(QImage::Format_ARGB32), qt.convertToFormat(QImage::Format_ARGB32));
+        }
+}
 
 void ToolIconsTest::sameAsTheSvg_data()
 {
