@@ -55,44 +55,54 @@ constexpr std::size_t UtcRoom = 32;
 // Writes "20260615T141200Z" at `to`, with `seconds` false "20260615T1412Z"; gives the position
 // after it. Times are given to the nearest minute (half a minute up), as everywhere they are
 // shown. A year's export writes some thirty thousand of them: the arithmetic is done on the
-// instant's milliseconds, and `cache` (when given) keeps the last day's date written.
+// instant's milliseconds, and `cache` (when given) keeps the last minute's and day's text.
 char *putUtc(char *to, qint64 msecs, bool seconds, ICalendarWriter::DateCache *cache = nullptr)
 {
     const qint64 minutes = floorDivide(msecs + MSecsPerMinute / 2, MSecsPerMinute);
-    const qint64 days = floorDivide(minutes, MinutesPerDay);
-    const int minuteOfDay = static_cast<int>(minutes - days * MinutesPerDay);
-    if (cache && cache->days == days) {
-        to = std::copy(cache->text, cache->text + cache->size, to);
+    if (cache && cache->minutes == minutes) {
+        to = std::copy(cache->text, cache->text + cache->minuteSize, to);
     } else {
-        char *const date = to;
-        qint64 year = 0;
-        int month = 0;
-        int day = 0;
-        civilDate(days, &year, &month, &day);
-        if (year < 1 || year > 9999) {
-            // Beyond four-digit years Qt's calendar (which has no year 0) writes the date.
-            const QDate qdate =
-                QDateTime::fromMSecsSinceEpoch(days * MinutesPerDay * MSecsPerMinute, Qt::UTC).date();
-            char text[UtcRoom];
-            const int length =
-                std::snprintf(text, 24, "%04d%02d%02d", qdate.year(), qdate.month(), qdate.day());
-            to = std::copy(text, text + std::clamp(length, 0, 23), to);
+        const qint64 days = floorDivide(minutes, MinutesPerDay);
+        const int minuteOfDay = static_cast<int>(minutes - days * MinutesPerDay);
+        char *const start = to;
+        if (cache && cache->days == days) {
+            to = std::copy(cache->text, cache->text + cache->dateSize, to);
         } else {
-            to = putDigits(to, static_cast<int>(year), 4);
-            to = putDigits(to, month, 2);
-            to = putDigits(to, day, 2);
+            qint64 year = 0;
+            int month = 0;
+            int day = 0;
+            civilDate(days, &year, &month, &day);
+            if (year < 1 || year > 9999) {
+                // Beyond four-digit years Qt's calendar (which has no year 0) writes the date.
+                const QDate qdate =
+                    QDateTime::fromMSecsSinceEpoch(days * MinutesPerDay * MSecsPerMinute, Qt::UTC).date();
+                char text[UtcRoom];
+                const int length =
+                    std::snprintf(text, 24, "%04d%02d%02d", qdate.year(), qdate.month(), qdate.day());
+                to = std::copy(text, text + std::clamp(length, 0, 23), to);
+            } else {
+                to = putDigits(to, static_cast<int>(year), 4);
+                to = putDigits(to, month, 2);
+                to = putDigits(to, day, 2);
+            }
+            if (cache) {
+                cache->days = days;
+                cache->dateSize = static_cast<int>(to - start);
+            }
         }
+        *to++ = 'T';
+        to = putDigits(to, minuteOfDay / 60, 2);
+        to = putDigits(to, minuteOfDay % 60, 2);
         if (cache) {
-            cache->days = days;
-            cache->size = static_cast<int>(to - date);
-            std::copy(date, to, cache->text);
+            cache->minutes = minutes;
+            cache->minuteSize = static_cast<int>(to - start);
+            std::copy(start, to, cache->text);
         }
     }
-    *to++ = 'T';
-    to = putDigits(to, minuteOfDay / 60, 2);
-    to = putDigits(to, minuteOfDay % 60, 2);
-    if (seconds)
-        to = putDigits(to, 0, 2);
+    if (seconds) {
+        *to++ = '0';
+        *to++ = '0';
+    }
     *to++ = 'Z';
     return to;
 }
@@ -200,6 +210,14 @@ void appendLine(QByteArray &out, std::string_view name, std::string_view value)
     out.resize(end - out.data());
 }
 
+// "NAME:value" folded, with its line end.
+std::string foldedLine(std::string_view name, std::string_view value)
+{
+    std::string line(lineRoom(name.size() + 1 + value.size()), '\0');
+    line.resize(static_cast<std::size_t>(putLine(line.data(), name, value) - line.data()));
+    return line;
+}
+
 // Appends the ASCII letters and digits of `text`, lower case.
 void appendLowerKey(std::string &out, const QString &text)
 {
@@ -268,7 +286,12 @@ QString calendarEventUid(const CalendarEvent &event, const QString &placeKey)
 ICalendarWriter::EventTexts ICalendarWriter::eventTexts(const QString &kind, const QString &body,
                                                         const QString &summary, const QString &category)
 {
-    return {uidStart(kind, body), textValue(summary), textValue(category)};
+    EventTexts texts{uidStart(kind, body), foldedLine("SUMMARY", textValue(summary)), std::string()};
+    const std::string categoryValue = textValue(category);
+    if (!categoryValue.empty())
+        texts.closing = foldedLine("CATEGORIES", categoryValue);
+    texts.closing += "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
+    return texts;
 }
 
 std::string ICalendarWriter::escaped(const QString &text)
@@ -278,7 +301,7 @@ std::string ICalendarWriter::escaped(const QString &text)
 
 ICalendarWriter::ICalendarWriter(const QString &placeKey, const QDateTime &stampUtc, const QString &name,
                                  qsizetype expectedEvents)
-    : mStamp(utcText(stampUtc)),
+    : mStampLine(foldedLine("DTSTAMP", utcText(stampUtc))),
       // The other parts of an identifier are letters, digits and '-' only: escaping the key once
       // escapes every identifier.
       mKey(textValue(placeKey))
@@ -298,38 +321,36 @@ void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optio
                           std::string_view description)
 {
     static constexpr std::string_view begin = "BEGIN:VEVENT\r\n";
-    static constexpr std::string_view end = "TRANSP:TRANSPARENT\r\nEND:VEVENT\r\n";
     // The identifier, in a buffer used again and again.
     mValue.resize(uidRoom(texts.uidStart.size(), mKey.size()));
     const char *uid = putUid(mValue.data(), texts.uidStart, startMSecs, mKey, &mDates);
     const std::string_view uidValue(mValue.data(), static_cast<std::size_t>(uid - mValue.data()));
 
-    // Room for the whole event made at once, and the event written into it.
-    const std::size_t room = begin.size() + end.size() + lineRoom(4 + uidValue.size()) +
-                             lineRoom(8 + mStamp.size()) + 2 * lineRoom(8 + UtcRoom) +
-                             lineRoom(8 + texts.summary.size()) + lineRoom(12 + description.size()) +
-                             lineRoom(11 + texts.category.size());
+    // Room for the whole event made at once, and the event written into it. The lines of the
+    // kind of event and of the export are written already; a time's line is never folded.
+    constexpr std::size_t timeLineRoom = 8 + UtcRoom + 2;
+    const std::size_t room = begin.size() + lineRoom(4 + uidValue.size()) + mStampLine.size() +
+                             2 * timeLineRoom + texts.summaryLine.size() + lineRoom(12 + description.size()) +
+                             texts.closing.size();
     const qsizetype at = mOut.size();
     mOut.resize(at + static_cast<qsizetype>(room));
     char *to = put(mOut.data() + at, begin);
     to = putLine(to, "UID", uidValue);
-    to = putLine(to, "DTSTAMP", mStamp);
-    char time[UtcRoom];
-    to = putLine(
-        to, "DTSTART",
-        std::string_view(time, static_cast<std::size_t>(putUtc(time, startMSecs, true, &mDates) - time)));
+    to = put(to, mStampLine);
+    to = put(to, "DTSTART:");
+    to = putUtc(to, startMSecs, true, &mDates);
+    to = put(to, "\r\n");
     // An instant has no end: RFC 5545 then ends it where it starts, which is what a sunrise is,
     // and calendars show it as a point in the day rather than a block of time.
-    if (endMSecs)
-        to = putLine(
-            to, "DTEND",
-            std::string_view(time, static_cast<std::size_t>(putUtc(time, *endMSecs, true, &mDates) - time)));
-    to = putLine(to, "SUMMARY", texts.summary);
+    if (endMSecs) {
+        to = put(to, "DTEND:");
+        to = putUtc(to, *endMSecs, true, &mDates);
+        to = put(to, "\r\n");
+    }
+    to = put(to, texts.summaryLine);
     if (!description.empty())
         to = putLine(to, "DESCRIPTION", description);
-    if (!texts.category.empty())
-        to = putLine(to, "CATEGORIES", texts.category);
-    to = put(to, end);
+    to = put(to, texts.closing);
     mOut.resize(to - mOut.data());
 }
 

@@ -47,11 +47,11 @@ QByteArray writeICalendar(const QList<CalendarEvent> &events, const QString &pla
 // milliseconds, and nothing is copied but the file's own bytes.
 class ICalendarWriter {
 public:
-    // The texts of a kind of event, escaped once for many events.
+    // The texts of a kind of event, escaped and folded once for many events.
     struct EventTexts {
-        std::string uidStart; // "hour-venus-": kind and body for the identifier
-        std::string summary;  // TEXT values, escaped
-        std::string category;
+        std::string uidStart;    // "hour-venus-": kind and body for the identifier
+        std::string summaryLine; // "SUMMARY:Hour of Venus" with its line end
+        std::string closing;     // the CATEGORIES line (when there is a category) and the event's end
     };
     static EventTexts eventTexts(const QString &kind, const QString &body, const QString &summary,
                                  const QString &category);
@@ -69,17 +69,21 @@ public:
     // The whole file; the writer is empty after it.
     QByteArray finish();
 
-    // The text of the last date written, kept by the writer for the next instant of that day.
+    // The text of the last minute written, "20260615T1412", kept by the writer for the next
+    // instant of that minute (an hour's end is the next hour's start), and its date for the next
+    // instant of that day.
     struct DateCache {
-        qint64 days = std::numeric_limits<qint64>::min(); // since 1970-01-01
-        int size = 0;
-        char text[24] = {};
+        qint64 days = std::numeric_limits<qint64>::min();    // since 1970-01-01
+        qint64 minutes = std::numeric_limits<qint64>::min(); // since 1970-01-01 00:00
+        int dateSize = 0;                                    // of the date at the start of `text`
+        int minuteSize = 0;                                  // of the date and the time
+        char text[32] = {};
     };
 
 private:
     DateCache mDates;
-    QByteArray mOut; // grows without filling its new room first, and is handed over as it is
-    std::string mStamp;
+    QByteArray mOut;        // grows without filling its new room first, and is handed over as it is
+    std::string mStampLine; // "DTSTAMP:20260615T141200Z" with its line end
     std::string mKey;
     std::string mValue;
 };

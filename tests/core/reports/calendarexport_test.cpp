@@ -244,9 +244,9 @@ TEST(ICalendarWriter, TimesAreTheNearestMinuteOfTheInstant)
     }
 }
 
-// Many events in one file, as an export writes them: each instant's own date, whether the one
-// before it fell on the same day, another day with the same clock time, an earlier day, or a
-// year beyond four digits.
+// Many events in one file, as an export writes them: each instant's own date and minute, whether
+// the one before it fell on the same day or in the same minute, another day with the same clock
+// time, an earlier day, or a year beyond four digits.
 TEST(ICalendarWriter, EachEventOfAFileCarriesItsOwnDate)
 {
     const auto at = [](int y, int m, int d, int h, int min) {
@@ -265,6 +265,10 @@ TEST(ICalendarWriter, EachEventOfAFileCarriesItsOwnDate)
         {at(2026, 6, 14, 23, 10), at(2026, 6, 17, 23, 10),
          "DTSTART:20260614T231000Z\r\nDTEND:20260617T231000Z"},
         {at(10000, 1, 1, 0, 0), at(2026, 6, 14, 8, 0), "DTSTART:100000101T000000Z\r\nDTEND:20260614T080000Z"},
+        {at(2026, 6, 14, 8, 0), at(2026, 6, 14, 9, 0), "DTSTART:20260614T080000Z\r\nDTEND:20260614T090000Z"},
+        {at(2026, 6, 15, 9, 0), {}, "DTSTART:20260615T090000Z\r\nSUMMARY"},
+        {at(2026, 6, 15, 9, 0).addSecs(20), at(2026, 6, 15, 9, 0).addSecs(40),
+         "DTSTART:20260615T090000Z\r\nDTEND:20260615T090100Z"},
         {at(1969, 12, 31, 12, 0), {}, "DTSTART:19691231T120000Z\r\nSUMMARY"},
     };
     QList<CalendarEvent> events;
