@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <algorithm>
+#include <string_view>
 #include <tuple>
 
 namespace orlam {
@@ -355,7 +356,12 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
     ICalendarWriter writer(calendarPlaceKey(place.longitude, place.latitude), stampUtc,
                            QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last)),
                            static_cast<qsizetype>(entries.size()));
-    std::string description;
+    // An hour's description is put together in room made once for the longest.
+    constexpr std::string_view hourWord = "Hour ";
+    std::size_t longestTail = 0;
+    for (const std::string &tail : tails)
+        longestTail = std::max(longestTail, tail.size());
+    std::string description(hourWord.size() + 2 + longestTail, '\0');
     for (const Entry &entry : entries) {
         const ICalendarWriter::EventTexts &eventTexts = texts[entry.texts];
         if (entry.hour == 0) {
@@ -363,12 +369,14 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
             continue;
         }
         // "Hour 4 of the day of Monday 2026-06-15 at 93W21 45N05"
-        description.assign("Hour ");
+        char *to = std::copy(hourWord.begin(), hourWord.end(), description.data());
         if (entry.hour >= 10)
-            description += static_cast<char>('0' + entry.hour / 10);
-        description += static_cast<char>('0' + entry.hour % 10);
-        description += tails[entry.tail];
-        writer.add(eventTexts, entry.start, entry.end, description);
+            *to++ = static_cast<char>('0' + entry.hour / 10);
+        *to++ = static_cast<char>('0' + entry.hour % 10);
+        const std::string &tail = tails[entry.tail];
+        to = std::copy(tail.begin(), tail.end(), to);
+        writer.add(eventTexts, entry.start, entry.end,
+                   std::string_view(description.data(), static_cast<std::size_t>(to - description.data())));
     }
     *ics = writer.finish();
     return Status::success();
