@@ -1,8 +1,10 @@
 // libFuzzer entry for the rise/set report reader: any two reports, under every date order,
-// either fill the table or stop with exactly one message, and every moment read is valid.
+// either fill the table or stop with exactly one message, and every moment read is valid. A
+// span's report read from its bytes gives, line for line, the events its text gives.
 #include "common/messagesink.h"
 #include "common/westerntext.h"
 #include "fuzzlocales.h"
+#include "hours/hoursspan.h"
 #include "hours/riseset.h"
 
 #include <cstdint>
@@ -20,6 +22,13 @@ public:
 bool validOrNull(const QDateTime &moment)
 {
     return moment.isNull() || moment.isValid();
+}
+
+bool sameEvent(const std::optional<orlam::HorizonInstant> &a, const std::optional<orlam::HorizonInstant> &b)
+{
+    if (a.has_value() != b.has_value())
+        return false;
+    return !a || (a->utc == b->utc && a->body == b->body && a->word == b->word);
 }
 
 } // namespace
@@ -46,6 +55,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (moment && !moment->isValid())
             std::abort();
     }
+
+    const QByteArray report(reinterpret_cast<const char *>(data) + 2, qsizetype(size - 2));
+    const bool dayFirst = data[1] & 4;
+    const double hoursWest = static_cast<std::int8_t>(data[0]) / 8.0;
+    QList<orlam::HorizonInstant> fromBytes;
+    orlam::readHorizonReport(report, hoursWest, dayFirst, &fromBytes);
+    qsizetype read = 0;
+    for (const QString &line : all) {
+        const std::optional<orlam::HorizonInstant> fromText =
+            orlam::readHorizonLine(line, hoursWest, dayFirst);
+        if (fromText && (read >= fromBytes.size() || !sameEvent(fromBytes.at(read++), fromText)))
+            std::abort();
+    }
+    if (read != fromBytes.size())
+        std::abort();
 
     orlam::TRiseSetTable table;
     CountingSink sink;

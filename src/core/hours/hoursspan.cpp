@@ -275,8 +275,10 @@ template <typename Char> std::optional<qint64> engineLineSecs(const Char *line, 
                 separated = false;
                 digits = 0;
             }
+            // No number of the date has more than four digits: a longer run never reads.
+            if (++digits > 4)
+                return std::nullopt;
             parts[part] = parts[part] * 10 + (c - '0');
-            ++digits;
         } else if (c == '/' || c == '-') {
             if (digits == 0 || separated)
                 return std::nullopt;
