@@ -9,7 +9,6 @@
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
 #include "common/messagetext.h"
-#include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "reports/calendarexport.h"
@@ -128,14 +127,12 @@ Status HoursMenu::exportCalendar(const CalendarSelection &selection, const QStri
     jobs.setComputerZone(mLocale.zone());
     if (Status status = jobs.ready(); !status)
         return status;
-    QByteArray ics;
     CalendarCounts counts;
-    if (Status status =
-            buildCalendar(jobs, place(), selection, QDateTime::currentDateTimeUtc(), &ics, &counts);
-        !status)
-        return status;
-    *eventCount = counts.total();
-    return writeOutputFile(path, ics);
+    const Status status =
+        writeCalendar(jobs, place(), selection, QDateTime::currentDateTimeUtc(), path, &counts);
+    if (status)
+        *eventCount = counts.total();
+    return status;
 }
 
 bool HoursMenu::chooseExport(CalendarSelection *selection, QString *path)

@@ -2,6 +2,7 @@
 
 #include "astrocalls/scratchjobs.h"
 #include "common/clocktime.h"
+#include "common/safefile.h"
 #include "hours/hoursspan.h"
 #include "hours/planets.h"
 #include "hours/riseset.h"
@@ -196,6 +197,42 @@ std::optional<QDate> readCommandLineDate(const QString &text, const LocaleFacts 
 Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
                      const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts)
 {
+    QByteArray text;
+    const Status status = buildCalendar(
+        jobs, place, selection, stampUtc,
+        [&text](const QByteArray &piece) {
+            text.append(piece);
+            return Status::success();
+        },
+        counts);
+    if (status)
+        *ics = std::move(text);
+    return status;
+}
+
+Status writeCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, const QString &path, CalendarCounts *counts)
+{
+    // Opened with the first piece: what went wrong before it is told as it was when the file
+    // was written at the end.
+    OutputFile output(path);
+    bool opened = false;
+    const auto write = [&](const QByteArray &piece) {
+        if (!opened) {
+            if (Status status = output.open(); !status)
+                return status;
+            opened = true;
+        }
+        return output.write(piece) ? Status::success() : output.failure();
+    };
+    if (Status status = buildCalendar(jobs, place, selection, stampUtc, write, counts); !status)
+        return status;
+    return output.commit();
+}
+
+Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, const CalendarSink &sink, CalendarCounts *counts)
+{
     *counts = {};
     if (Status status = selection.check(); !status)
         return status;
@@ -353,9 +390,13 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
     } else {
         std::stable_sort(entries.begin(), entries.end(), earlier);
     }
+    // The text goes on in pieces small enough for the heap to hand the same room back each time:
+    // a year's calendar held whole would take megabytes of fresh pages.
+    constexpr qsizetype PieceEvents = 256;
+    constexpr qsizetype PieceBytes = 64 * 1024;
     ICalendarWriter writer(calendarPlaceKey(place.longitude, place.latitude), stampUtc,
                            QStringLiteral("Orlam %1 to %2").arg(isoDay(first), isoDay(last)),
-                           static_cast<qsizetype>(entries.size()));
+                           std::min(static_cast<qsizetype>(entries.size()), PieceEvents));
     // An hour's description is put together in room made once for the longest.
     constexpr std::string_view hourWord = "Hour ";
     std::size_t longestTail = 0;
@@ -364,6 +405,10 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
     std::string description(hourWord.size() + 2 + longestTail, '\0');
     for (const Entry &entry : entries) {
         const ICalendarWriter::EventTexts &eventTexts = texts[entry.texts];
+        if (writer.writtenSize() >= PieceBytes) {
+            if (Status status = sink(writer.takeWritten()); !status)
+                return status;
+        }
         if (entry.hour == 0) {
             writer.add(eventTexts, entry.start, entry.end, whereText);
             continue;
@@ -378,8 +423,7 @@ Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarS
         writer.add(eventTexts, entry.start, entry.end,
                    std::string_view(description.data(), static_cast<std::size_t>(to - description.data())));
     }
-    *ics = writer.finish();
-    return Status::success();
+    return sink(writer.finish());
 }
 
 } // namespace orlam

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTime>
 #include <array>
+#include <functional>
 
 namespace orlam {
 
@@ -52,6 +53,21 @@ struct CalendarCounts {
 // on nothing but the events and the place, so an export made at any hour gives the same ones.
 Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
                      const QDateTime &stampUtc, QByteArray *ics, CalendarCounts *counts);
+
+// Where a calendar's text goes as it is written: each piece in order, some tens of kilobytes at
+// a time. A failure ends the export with it.
+using CalendarSink = std::function<Status(const QByteArray &piece)>;
+
+// The same, handing the text to `sink` as it is written rather than holding the whole file (a
+// year's runs to megabytes). The engines have all run before the first piece.
+Status buildCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, const CalendarSink &sink, CalendarCounts *counts);
+
+// buildCalendar() written to the file `path` as it is made (an OutputFile: a regular file is
+// replaced whole once all is written, a stream written at the end). A failure, of the export or
+// of the writing, leaves the file as it was and says why ("Cannot create file %1" for the file).
+Status writeCalendar(ScratchJobs &jobs, const HoursPlace &place, const CalendarSelection &selection,
+                     const QDateTime &stampUtc, const QString &path, CalendarCounts *counts);
 
 // Reads a date given on the command line: "2026-06-15", or the locale's short date.
 std::optional<QDate> readCommandLineDate(const QString &text, const LocaleFacts &locale);

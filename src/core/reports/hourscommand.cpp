@@ -88,13 +88,10 @@ HoursCommandResult calendar(const QStringList &arguments, ScratchJobs &jobs, con
     selection.first = *from;
     selection.dayCount = static_cast<int>(days);
 
-    QByteArray ics;
     CalendarCounts counts;
     const QDateTime stamp = QDateTime::currentDateTimeUtc();
-    if (Status status = buildCalendar(jobs, place, selection, stamp, &ics, &counts); !status)
-        return failed(1, status.message);
     const QString &file = arguments.at(2);
-    if (Status status = writeOutputFile(file, ics); !status)
+    if (Status status = writeCalendar(jobs, place, selection, stamp, file, &counts); !status)
         return failed(1, status.message);
     HoursCommandResult result;
     // A calendar sent to standard output is followed by nothing there: the count goes with the

@@ -361,6 +361,13 @@ void ICalendarWriter::add(const CalendarEvent &event)
         textValue(event.description));
 }
 
+QByteArray ICalendarWriter::takeWritten()
+{
+    QByteArray written = std::exchange(mOut, QByteArray());
+    mOut.reserve(written.capacity());
+    return written;
+}
+
 QByteArray ICalendarWriter::finish()
 {
     mOut += "END:VCALENDAR\r\n";

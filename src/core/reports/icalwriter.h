@@ -68,6 +68,10 @@ public:
     void add(const CalendarEvent &event);
     // The whole file; the writer is empty after it.
     QByteArray finish();
+    // What is written and not yet handed over, for a caller that passes the file on in pieces:
+    // its size, and the text itself, after which the writer goes on in room as large.
+    qsizetype writtenSize() const { return mOut.size(); }
+    QByteArray takeWritten();
 
     // The text of the last minute written, "20260615T1412", kept by the writer for the next
     // instant of that minute (an hour's end is the next hour's start), and its date for the next

@@ -138,6 +138,12 @@ void expectBothParsersRead(const QByteArray &ics, const QList<CalendarEvent> &wr
     }
 }
 
+QByteArray fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 QDateTime utc(int y, int m, int d, int h, int min, int s = 0)
 {
     return QDateTime(QDate(y, m, d), QTime(h, min, s), Qt::UTC);
@@ -530,6 +536,50 @@ TEST_F(WithEngine, TransitsOfAYearReachItsFirstAndLastLocalDays)
             }
         }
     }
+}
+
+// A calendar handed on in pieces, or written to a file as it is made, is the calendar built
+// whole; a failure of the receiver ends the export, and a failed export leaves the file alone.
+TEST_F(WithEngine, ACalendarWrittenInPiecesIsTheCalendarBuiltWhole)
+{
+    TSettings settings;
+    const HoursPlace place{settings.Longitude, settings.Latitude, QTimeZone(-6 * 3600)};
+    CalendarSelection selection;
+    selection.first = QDate(2026, 6, 1);
+    const QDateTime stamp = utc(2026, 5, 1, 8, 0);
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("june.ics"));
+
+    ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+    QByteArray whole;
+    CalendarCounts counts;
+    ASSERT_TRUE(buildCalendar(jobs, place, selection, stamp, &whole, &counts));
+    QList<QByteArray> pieces;
+    const auto keep = [&pieces](const QByteArray &piece) {
+        pieces.append(piece);
+        return Status::success();
+    };
+    ASSERT_TRUE(buildCalendar(jobs, place, selection, stamp, keep, &counts));
+    EXPECT_GT(pieces.size(), 2) << "a month runs to some 270 kB";
+    EXPECT_EQ(pieces.join(), whole);
+    const Status written = writeCalendar(jobs, place, selection, stamp, file, &counts);
+    ASSERT_TRUE(written) << written.message.toStdString();
+    EXPECT_EQ(fileBytes(file), whole);
+
+    int asked = 0;
+    const auto refuse = [&asked](const QByteArray &) {
+        return ++asked < 2 ? Status::success() : Status::failure(QStringLiteral("the disk is full"));
+    };
+    const Status refused = buildCalendar(jobs, place, selection, stamp, refuse, &counts);
+    EXPECT_EQ(refused.message, QStringLiteral("the disk is full"));
+    EXPECT_EQ(asked, 2) << "nothing more after the failure";
+
+    const QString nowhere = folder.filePath(QStringLiteral("missing/june.ics"));
+    EXPECT_EQ(writeCalendar(jobs, place, selection, stamp, nowhere, &counts).message,
+              QStringLiteral("Cannot create file ") + nowhere);
+    ScratchJobs broken(settings, DerivedValues{}, QStringLiteral("/nonexistent/engine"));
+    EXPECT_FALSE(writeCalendar(broken, place, selection, stamp, file, &counts));
+    EXPECT_EQ(fileBytes(file), whole) << "the file written before is left as it was";
 }
 
 TEST_F(WithEngine, AMonthOfEveryPlanetsHoursAgreesWithTheWindowAndKeepsItsIdentifiers)
