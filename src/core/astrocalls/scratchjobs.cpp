@@ -127,7 +127,8 @@ Status ScratchJobs::ready() const
                                .arg(mDir.errorString()));
 }
 
-Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports)
+Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports,
+                        const std::function<void(std::size_t)> &reportIn)
 {
     reports->assign(jobs.size(), ScratchReport{});
     if (Status status = ready(); !status)
@@ -219,8 +220,11 @@ Status ScratchJobs::run(const std::vector<ScratchJob> &jobs, std::vector<Scratch
         if (!outcome)
             break;
         outcome = finish(finished);
-        if (outcome)
-            ++finished;
+        if (!outcome)
+            break;
+        if (reportIn)
+            reportIn(finished);
+        ++finished;
     }
     if (!outcome) {
         for (Running &slot : running) {

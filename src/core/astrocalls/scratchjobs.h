@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimeZone>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -51,8 +52,11 @@ public:
     // Runs every job and gives one report per job, in order. A job that cannot be written
     // (unsafe place text), an engine that cannot be started, ends with an error or runs past
     // the time limit ends the run with a failure naming the reason; reports already read are
-    // then dropped.
-    Status run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports);
+    // then dropped. `reportIn`, when given, is called with a job's index as soon as its report
+    // is in `reports`, job by job in order, while the jobs after it may still be running: a
+    // caller can read a report meanwhile.
+    Status run(const std::vector<ScratchJob> &jobs, std::vector<ScratchReport> *reports,
+               const std::function<void(std::size_t)> &reportIn = {});
 
     void setTimeoutMs(int ms) { mTimeoutMs = ms; }
     const QString &program() const { return mProgram; }

@@ -621,20 +621,36 @@ Status fetchHoursSpan(ScratchJobs &jobs, const HoursPlace &place, QDate first, Q
                        << QLatin1String(riseset::SecondsSwitch);
         std::vector<ScratchJob> all{job};
         all.insert(all.end(), alongside.begin(), alongside.end());
-        if (const Status status = jobs.run(all, &reports); status) {
+        // The span's report is read as soon as it is in, while the jobs alongside may still run.
+        bool seconds = false;
+        std::optional<HoursSpan> early;
+        const auto spanIn = [&](std::size_t index) {
+            if (index != 0)
+                return;
+            const std::vector<ScratchReport> spanReport{reports.front()};
+            seconds = hasSeconds(spanReport);
+            if (seconds) {
+                gather(spanReport, false, &events);
+                early = HoursSpan::fromEvents(place, first, last, std::move(events));
+            }
+        };
+        if (const Status status = jobs.run(all, &reports, spanIn); status) {
             keepAlongside(reports.cbegin() + 1);
             reports.resize(1);
             const bool empty = !reports.front().bytes || reports.front().bytes->isEmpty();
-            const bool seconds = hasSeconds(reports);
             if (!empty)
                 known.insert(jobs.program(), seconds);
+            if (early) {
+                *span = std::move(*early);
+                return Status::success();
+            }
             // A report without events (the poles in their night) tells nothing about the engine.
-            if (seconds || (empty && known.value(jobs.program(), false))) {
-                gather(reports, false, &events);
-                *span = HoursSpan::fromEvents(place, first, last, events);
+            if (empty && known.value(jobs.program(), false)) {
+                *span = HoursSpan::fromEvents(place, first, last, {});
                 return Status::success();
             }
         }
+        events.clear();
         // An engine that refuses the switches, or that ignored them, gets the standard jobs.
         reports.clear();
     }

@@ -463,6 +463,37 @@ TEST_F(WithEngine, JobsLeaveTheWorkingFolderAlone)
     QDir::setCurrent(before);
 }
 
+// Each report is handed over as soon as it is in, in the order of the jobs, before the next
+// one is read.
+TEST_F(WithEngine, ReportsAreHandedOverJobByJob)
+{
+    TSettings settings;
+    ScratchJobs jobs(settings, DerivedValues{}, EnginePath);
+    const QTime noon(12, 0);
+    std::vector<ScratchJob> three;
+    for (int day = 14; day <= 16; ++day) {
+        ScratchJob job;
+        job.kind = JobKind::RiseSet;
+        job.args = {settings.TimeZone,
+                    settings.Longitude,
+                    settings.Latitude,
+                    clockTime({2026, 6, day}, noon),
+                    noon,
+                    QStringLiteral("riseset.txt")};
+        three.push_back(job);
+    }
+    std::vector<ScratchReport> reports;
+    std::vector<std::size_t> order;
+    const Status status = jobs.run(three, &reports, [&](std::size_t index) {
+        order.push_back(index);
+        EXPECT_TRUE(reports[index].lines && !reports[index].lines->isEmpty()) << index;
+        for (std::size_t later = index + 1; later < reports.size(); ++later)
+            EXPECT_FALSE(reports[later].lines) << index << " before " << later;
+    });
+    ASSERT_TRUE(status) << status.message.toStdString();
+    EXPECT_EQ(order, (std::vector<std::size_t>{0, 1, 2}));
+}
+
 TEST_F(WithEngine, AnEngineThatCannotStartIsAFailureWithItsName)
 {
     TSettings settings;
