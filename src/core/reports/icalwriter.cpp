@@ -321,21 +321,27 @@ void ICalendarWriter::add(const EventTexts &texts, qint64 startMSecs, std::optio
                           std::string_view description)
 {
     static constexpr std::string_view begin = "BEGIN:VEVENT\r\n";
-    // The identifier, in a buffer used again and again.
-    mValue.resize(uidRoom(texts.uidStart.size(), mKey.size()));
-    const char *uid = putUid(mValue.data(), texts.uidStart, startMSecs, mKey, &mDates);
-    const std::string_view uidValue(mValue.data(), static_cast<std::size_t>(uid - mValue.data()));
-
+    static constexpr std::string_view uidName = "UID:";
     // Room for the whole event made at once, and the event written into it. The lines of the
     // kind of event and of the export are written already; a time's line is never folded.
     constexpr std::size_t timeLineRoom = 8 + UtcRoom + 2;
-    const std::size_t room = begin.size() + lineRoom(4 + uidValue.size()) + mStampLine.size() +
-                             2 * timeLineRoom + texts.summaryLine.size() + lineRoom(12 + description.size()) +
-                             texts.closing.size();
+    const std::size_t room = begin.size() +
+                             lineRoom(uidName.size() + uidRoom(texts.uidStart.size(), mKey.size())) +
+                             mStampLine.size() + 2 * timeLineRoom + texts.summaryLine.size() +
+                             lineRoom(12 + description.size()) + texts.closing.size();
     const qsizetype at = mOut.size();
     mOut.resize(at + static_cast<qsizetype>(room));
     char *to = put(mOut.data() + at, begin);
-    to = putLine(to, "UID", uidValue);
+    // The identifier goes straight into its line, which is folded in the rare case it is long.
+    char *const uidLine = to;
+    char *const uid = put(uidLine, uidName);
+    to = putUid(uid, texts.uidStart, startMSecs, mKey, &mDates);
+    if (to - uidLine > MaxLineOctets) {
+        mValue.assign(uid, to);
+        to = putLine(uidLine, "UID", mValue);
+    } else {
+        to = put(to, "\r\n");
+    }
     to = put(to, mStampLine);
     to = put(to, "DTSTART:");
     to = putUtc(to, startMSecs, true, &mDates);

@@ -189,6 +189,28 @@ TEST(ICalendarWriter, BothParsersReadBackWhatWasWritten)
     EXPECT_EQ(ics.count("DTEND"), 1) << "instants have no end";
 }
 
+// An identifier too long for one line is folded like any other line and reads back whole.
+TEST(ICalendarWriter, ALongIdentifierIsFolded)
+{
+    const QString place =
+        calendarPlaceKey(QStringLiteral("93W21") + QStringLiteral("w").repeated(60), QStringLiteral("45N05"));
+    const QList<CalendarEvent> events{{QStringLiteral("hour"),
+                                       QStringLiteral("Venus"),
+                                       QStringLiteral("Hour of Venus"),
+                                       {},
+                                       QStringLiteral("Planetary hours"),
+                                       utc(2026, 6, 15, 14, 12),
+                                       utc(2026, 6, 15, 15, 20)}};
+    const QByteArray ics = writeICalendar(events, place, utc(2026, 6, 1, 12, 0), {});
+    for (const QByteArray &line : ics.split('\n'))
+        EXPECT_LE(line.size(), 76) << "lines are folded at 75 octets: " << line.toStdString();
+    QByteArray unfolded = ics;
+    unfolded.replace("\r\n ", "");
+    EXPECT_TRUE(unfolded.contains("\r\nUID:" + calendarEventUid(events.front(), place).toLatin1() + "\r\n"))
+        << ics.toStdString();
+    expectBothParsersRead(ics, events, place);
+}
+
 TEST(ICalendarWriter, IdentifiersFollowKindBodyStartAndPlace)
 {
     const CalendarEvent hour{
