@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -222,6 +223,8 @@ public:
             fail("cannot make a pipe for " + what);
         mPid = ::fork();
         if (mPid == 0) {
+            // Ended with the benchmark however it ends, a failed measurement included.
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
             ::close(fds[0]);
             std::vector<std::string> args = argv;
             args.push_back(fdPrefix + std::to_string(fds[1]));
