@@ -9,17 +9,25 @@
 namespace orlam {
 
 TrayIcon::TrayIcon(QMenu *menu, QObject *parent)
-    : QObject(parent), mNotifier(std::make_unique<DesktopNotifier>())
+    : QObject(parent), mMenu(menu), mToolTip(QStringLiteral("Orlam")),
+      mNotifier(std::make_unique<DesktopNotifier>())
 {
+}
+
+QSystemTrayIcon *TrayIcon::icon()
+{
+    if (mIcon)
+        return mIcon;
     mIcon = new QSystemTrayIcon(this);
     mIcon->setObjectName(QStringLiteral("NotificationIcon1"));
-    mIcon->setContextMenu(menu);
+    mIcon->setContextMenu(mMenu);
     setImage(mImage);
-    mIcon->setToolTip(QStringLiteral("Orlam"));
+    mIcon->setToolTip(mToolTip);
     connect(mIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             click();
     });
+    return mIcon;
 }
 
 void TrayIcon::click()
@@ -32,13 +40,12 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setImage(int index)
 {
-    if (index == NeutralTrayImage) {
+    if (index == NeutralTrayImage)
         mImage = NeutralTrayImage;
-        mIcon->setIcon(programIcon());
-        return;
-    }
-    mImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
-    mIcon->setIcon(planetIcon(mImage));
+    else
+        mImage = (index >= 0 && index < PlanetImageCount) ? index : static_cast<int>(PlanetImage::Sun);
+    if (mIcon)
+        mIcon->setIcon(mImage == NeutralTrayImage ? programIcon() : planetIcon(mImage));
 }
 
 void TrayIcon::showBalloon(const QString &title, const QString &text, BalloonIcon icon, int seconds)
@@ -48,21 +55,24 @@ void TrayIcon::showBalloon(const QString &title, const QString &text, BalloonIco
     static const QSystemTrayIcon::MessageIcon kinds[] = {QSystemTrayIcon::NoIcon,
                                                          QSystemTrayIcon::Information,
                                                          QSystemTrayIcon::Warning, QSystemTrayIcon::Critical};
-    mIcon->showMessage(balloonTitle(title), balloonText(text), kinds[static_cast<int>(icon)],
-                       qMax(0, seconds) * 1000);
+    this->icon()->showMessage(balloonTitle(title), balloonText(text), kinds[static_cast<int>(icon)],
+                              qMax(0, seconds) * 1000);
 }
 
 void TrayIcon::setToolTip(const QString &text)
 {
-    mIcon->setToolTip(text);
+    mToolTip = text;
+    if (mIcon)
+        mIcon->setToolTip(text);
 }
 
 bool TrayIcon::showOnce()
 {
+    QSystemTrayIcon *shown = icon();
     if (!trayAvailable())
         return false;
     if (!mShown) {
-        mIcon->show();
+        shown->show();
         mShown = true;
     }
     return true;

@@ -21,6 +21,8 @@ class DesktopNotifier;
 // The notification-area icon (NotificationIcon1): its planet image, its menu, its tooltip and its
 // balloon messages. A balloon goes to the desktop's notification service first (it shows on
 // desktops without a tray as well); the icon's own balloon is the fallback when none answers.
+// The icon itself is made when it is first shown or needed, off the window's way to the screen;
+// until then its image and tooltip are kept.
 class TrayIcon : public QObject {
 public:
     TrayIcon(QMenu *menu, QObject *parent);
@@ -45,7 +47,11 @@ public:
     void click();
 
 private:
+    QSystemTrayIcon *icon();
+
+    QMenu *mMenu = nullptr;
     QSystemTrayIcon *mIcon = nullptr;
+    QString mToolTip;
     std::unique_ptr<DesktopNotifier> mNotifier;
     int mImage = 3;
     bool mShown = false;
