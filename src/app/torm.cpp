@@ -119,12 +119,12 @@ TOrm::TOrm(const QString &settingsPath, const QString &workFolder, const LocaleF
 
     // FormCreate, in its order: the settings, the layout keys, the pickers, the alarm list. The
     // settings (loaded as the CalcParts base is built) come before the widgets, which do not
-    // read them, so that the engine can chart the present moment while the rest is built.
-    buildToolbar();
+    // read them, so that the engine charts the present moment while the widgets are built.
     if (firstDate == FirstDate::AtOnce && mCreateStatus) {
         SetNow();
         startFirstDate();
     }
+    buildToolbar();
     buildViews();
     buildMenus();
     buildTray();
@@ -179,7 +179,12 @@ void TOrm::buildToolbar()
     Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
-    GDate = new QDateEdit(Toolbar1);
+    {
+        // The window's font is the application's as the pickers are made (see ApplicationFontScope).
+        const ApplicationFontScope making(font());
+        GDate = new QDateEdit(Toolbar1);
+        Time = new QTimeEdit(Toolbar1);
+    }
     GDate->setObjectName(QStringLiteral("GDate"));
     GDate->setLocale(mLocale.locale());
     GDate->setDisplayFormat(mLocale.shortDatePattern());
@@ -191,7 +196,6 @@ void TOrm::buildToolbar()
     fitPicker(GDate, PickerWidth);
     Toolbar1->addWidget(GDate);
 
-    Time = new QTimeEdit(Toolbar1);
     Time->setObjectName(QStringLiteral("Time"));
     Time->setLocale(mLocale.locale());
     Time->setDisplayFormat(mLocale.longTimePattern());
@@ -199,6 +203,8 @@ void TOrm::buildToolbar()
     Time->setAccessibleDescription(tr("The time of day to calculate; changing it pauses the clock"));
     fitPicker(Time, PickerWidth);
     Toolbar1->addWidget(Time);
+    if (mEarlyPickerDate.isValid())
+        setPickers(clockTime(mEarlyPickerDate, mDatePickerTime), mEarlyPickerTime);
 
     // Parented to the window, which owns it.
     new ToolbarDock(this, Toolbar1, GDate, [this] { return ToolBars1->isChecked(); });
@@ -526,20 +532,26 @@ void TOrm::setEndProgram(std::function<void(int)> endProgram)
 
 QDateTime TOrm::datePickerValue() const
 {
-    return clockTime(GDate->date(), mDatePickerTime);
+    return clockTime(GDate ? GDate->date() : mEarlyPickerDate, mDatePickerTime);
 }
 
 QTime TOrm::timePickerValue() const
 {
-    return Time->time();
+    return Time ? Time->time() : mEarlyPickerTime;
 }
 
 void TOrm::setPickers(const QDateTime &date, QTime time)
 {
     // Changes made here are the program's own, never the user's.
+    mDatePickerTime = date.time();
+    if (!GDate) {
+        // As the picker will hold it: within the days the engine charts.
+        mEarlyPickerDate = qBound(QDate(FirstChartYear, 1, 1), date.date(), QDate(LastChartYear, 12, 31));
+        mEarlyPickerTime = time;
+        return;
+    }
     const bool wasSetting = mSettingPickers;
     mSettingPickers = true;
-    mDatePickerTime = date.time();
     GDate->setDate(date.date());
     Time->setTime(time);
     mSettingPickers = wasSetting;
@@ -612,7 +624,7 @@ void TOrm::SetNow()
     mPickersSetAt = mClock();
     const QDateTime now = clockFromLocal(mPickersSetAt);
     setPickers(now, now.time());
-    setMonthCalendarDate(GDate->date());
+    setMonthCalendarDate(datePickerValue().date());
 }
 
 void TOrm::MonthCalendar1Click(QDate date)

@@ -245,7 +245,10 @@ private:
     QTime mDatePickerTime; // the date picker holds a whole date-time; it shows the date only
     bool mStarted = false;
     bool mStartFinished = false; // finishStart() has run
-    // What the first date's run shows before the view and the month calendar are built.
+    // What the first date's run sets and shows before the pickers, the view and the month
+    // calendar are built.
+    QDate mEarlyPickerDate;
+    QTime mEarlyPickerTime;
     QString mEarlyViewText;
     QDate mEarlyCalendarDate;
     bool mSettingPickers = false;

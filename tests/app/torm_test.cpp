@@ -786,6 +786,13 @@ void TOrmTest::startChartingAtOnce()
     const QString shown = viewText(*window);
     QVERIFY2(shown.startsWith(QLatin1String("An ")) && shown.contains(QLatin1String(" e.v. ")),
              qPrintable(shown));
+    // The moment was charted before the pickers were built: they show the one charted.
+    const QDate pickerDate = child<QDateEdit>(window.get(), "GDate")->date();
+    const QTime pickerTime = child<QTimeEdit>(window.get(), "Time")->time();
+    QVERIFY(qAbs(QDateTime(pickerDate, pickerTime).secsTo(QDateTime::currentDateTime())) < 60);
+    QVERIFY2(shown.contains(usLocale().formatLongDate(pickerDate) + QStringLiteral(" e.v. ") +
+                            usLocale().locale().toString(pickerTime, QStringLiteral("h:mm AP"))),
+             qPrintable(shown));
 
     QTRY_VERIFY(window->findChild<QCalendarWidget *>(QStringLiteral("MonthCalendar1")));
     auto *calendar = child<QCalendarWidget>(window.get(), "MonthCalendar1");
