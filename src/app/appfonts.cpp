@@ -2,7 +2,6 @@
 
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QGuiApplication>
 #include <QStringList>
 
 namespace orlam {
@@ -71,18 +70,6 @@ QString documentFamily(const QFont &font)
     if (!fonts.viewFamily.isEmpty() && family == fonts.viewFamily)
         return QString::fromLatin1(ViewFontFamily);
     return family;
-}
-
-// QGuiApplication's own, which leaves the fonts of widget classes (menus, tooltips) as they are;
-// QApplication's would drop them.
-ApplicationFontScope::ApplicationFontScope(const QFont &font) : mBefore(QGuiApplication::font())
-{
-    QGuiApplication::setFont(font);
-}
-
-ApplicationFontScope::~ApplicationFontScope()
-{
-    QGuiApplication::setFont(mBefore);
 }
 
 } // namespace orlam

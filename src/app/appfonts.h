@@ -20,19 +20,4 @@ QFont viewFont();
 // stands for, so that a word processor with Courier New installed shows that.
 QString documentFamily(const QFont &font);
 
-// While one lives, the application's font is `font`; the one before comes back as it ends. Qt's
-// line edits (the pickers' among them) lay out their text with the application's font before they
-// take their own: one made in this scope loads no face of the desktop's that it never shows. Only
-// for controls inside a window: a window made in the scope (a menu) would keep `font` as its own.
-class ApplicationFontScope {
-public:
-    explicit ApplicationFontScope(const QFont &font);
-    ~ApplicationFontScope();
-    ApplicationFontScope(const ApplicationFontScope &) = delete;
-    ApplicationFontScope &operator=(const ApplicationFontScope &) = delete;
-
-private:
-    QFont mBefore;
-};
-
 } // namespace orlam

@@ -176,15 +176,12 @@ void TOrm::buildToolbar()
     // close together, as on the toolbar's first home.
     Toolbar1->setContentsMargins(0, 0, 0, 0);
     Toolbar1->layout()->setSpacing(0);
+    // A style sheet also stops the window's font at the toolbar: the pickers show the desktop's
+    // font, and the toolbar's height of 30 pixels follows from it.
     Toolbar1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; margin: 0px; }"));
     addToolBar(Qt::TopToolBarArea, Toolbar1);
 
-    {
-        // The window's font is the application's as the pickers are made (see ApplicationFontScope).
-        const ApplicationFontScope making(font());
-        GDate = new QDateEdit(Toolbar1);
-        Time = new QTimeEdit(Toolbar1);
-    }
+    GDate = new QDateEdit(Toolbar1);
     GDate->setObjectName(QStringLiteral("GDate"));
     GDate->setLocale(mLocale.locale());
     GDate->setDisplayFormat(mLocale.shortDatePattern());
@@ -196,6 +193,7 @@ void TOrm::buildToolbar()
     fitPicker(GDate, PickerWidth);
     Toolbar1->addWidget(GDate);
 
+    Time = new QTimeEdit(Toolbar1);
     Time->setObjectName(QStringLiteral("Time"));
     Time->setLocale(mLocale.locale());
     Time->setDisplayFormat(mLocale.longTimePattern());

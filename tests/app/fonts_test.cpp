@@ -1,15 +1,11 @@
 // The window's fonts: the installed families found at the program's start for the named ones are
 // the ones Qt itself settles on for those names, so that asking for them directly changes
-// nothing on the screen; a document still names the font the view stands in for. Controls made
-// with the window's font as the application's leave the desktop's fonts as they were.
+// nothing on the screen; a document still names the font the view stands in for.
 
 #include "appfonts.h"
 #include "fontwarmup.h"
 
-#include <QApplication>
 #include <QFontInfo>
-#include <QLineEdit>
-#include <QMenu>
 #include <QtTest>
 
 using namespace orlam;
@@ -18,7 +14,6 @@ class FontsTest : public QObject {
     Q_OBJECT
 private slots:
     void standInsAreQtsOwnChoice();
-    void buildingScopeLeavesTheDesktopFont();
 };
 
 void FontsTest::standInsAreQtsOwnChoice()
@@ -49,28 +44,6 @@ void FontsTest::standInsAreQtsOwnChoice()
     QCOMPARE(documentFamily(view), QString::fromLatin1(ViewFontFamily));
     QFont other(QStringLiteral("DejaVu Sans"));
     QCOMPARE(documentFamily(other), QStringLiteral("DejaVu Sans"));
-}
-
-void FontsTest::buildingScopeLeavesTheDesktopFont()
-{
-    const QFont desktop = QApplication::font();
-    QFont menuFont(QStringLiteral("DejaVu Serif"));
-    menuFont.setPixelSize(17);
-    QApplication::setFont(menuFont, "QMenu");
-    QFont own = windowFont();
-    own.setPixelSize(21);
-    QWidget window;
-    window.setFont(own);
-    QLineEdit *edit = nullptr;
-    {
-        const ApplicationFontScope making(own);
-        QCOMPARE(QApplication::font(), own);
-        edit = new QLineEdit(&window);
-    }
-    QCOMPARE(QApplication::font(), desktop);
-    QCOMPARE(edit->font(), own);
-    // The fonts of widget classes (a desktop theme sets them) outlive the scope.
-    QCOMPARE(QApplication::font("QMenu"), menuFont);
 }
 
 QTEST_MAIN(FontsTest)
