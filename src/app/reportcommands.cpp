@@ -2,12 +2,12 @@
 
 #include "appfonts.h"
 #include "desktopshell.h"
+#include "documentmodule.h"
 
 #include "common/safefile.h"
 #include "common/westerntext.h"
 #include "hours/hoursspan.h"
 #include "reports/calendar.h"
-#include "reports/docxwriter.h"
 #include "reports/rtfwriter.h"
 #include "reports/verses.h"
 #include "reports/viewer.h"
@@ -16,7 +16,6 @@
 #include "shellmessages.h"
 #include "thelemic/calculate.h"
 #include "trayicon.h"
-#include "viewprinter.h"
 #include "workfolder.h"
 
 #include <QClipboard>
@@ -228,7 +227,7 @@ void ReportCommands::Save1Click()
 
 void ReportCommands::Print1Click()
 {
-    if (const Status status = printOnDefaultPrinter(*mView.document(), mWindow.windowTitle()); !status)
+    if (const Status status = printViewDocument(*mView.document(), mWindow.windowTitle()); !status)
         mHost.showMessage(status.message);
 }
 
@@ -245,7 +244,7 @@ void ReportCommands::InsertintoWord971Click()
     const WordDocument document = exportDocument(splitLines(mView.toPlainText()), mSettings.Lines + 1,
                                                  documentFamily(mView.font()), viewPointSize(mView.font()));
     QString path;
-    const Status saved = saveNewDocument(document, mOutside.documentsFolder(), mOutside.now(), &path);
+    const Status saved = saveWordDocument(document, mOutside.documentsFolder(), mOutside.now(), &path);
     if (!saved) {
         mHost.showMessage(saved.message);
         return;

@@ -16,9 +16,10 @@ QString modulePath(Module module)
     // The program's own file, links resolved: a link to the program in ~/bin finds the modules
     // beside the real one.
     const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    const QLatin1String name(module == Module::Window  ? "liborlam-window.so"
-                             : module == Module::Sound ? "liborlam-sound.so"
-                                                       : "liborlam-clipboard.so");
+    const QLatin1String name(module == Module::Window     ? "liborlam-window.so"
+                             : module == Module::Sound    ? "liborlam-sound.so"
+                             : module == Module::Document ? "liborlam-document.so"
+                                                          : "liborlam-clipboard.so");
     return QDir::cleanPath(QFileInfo(program).absolutePath() + QLatin1Char('/') +
                            QLatin1String(ORLAM_PRIVATE_LIBDIR_FROM_BIN) + QLatin1Char('/') + name);
 }

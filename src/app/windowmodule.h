@@ -17,8 +17,10 @@ namespace orlam {
 // program itself (the build tree and an installed copy alike):
 //   liborlam-clipboard.so  Qt GUI: puts a mode's text on the clipboard and keeps it there
 //   liborlam-window.so     Qt Widgets: the window, and the message boxes of a mode on a display
-// The window in turn loads a third when it first needs sound (soundmodule.h):
+// The window in turn loads two more, each when it is first needed (soundmodule.h,
+// documentmodule.h):
 //   liborlam-sound.so      Qt Multimedia: the alarms' sound player
+//   liborlam-document.so   Qt Print Support and QuaZip: printing and the word-processor document
 
 // Prints `output` as "x" does, after the clipboard has it; false (said on standard error) when
 // standard output could not take it.
@@ -43,7 +45,7 @@ struct CommandLineOutcome {
     QString output;
 };
 
-enum class Module { Clipboard, Window, Sound };
+enum class Module { Clipboard, Window, Sound, Document };
 
 // What the program hands a module, and what the module answers.
 struct ModuleCall {

@@ -17,8 +17,9 @@ using namespace orlam::test;
 namespace {
 
 // What a window-free mode must never load.
-const QStringList GuiLibraries{"libQt6Gui.", "libQt6Widgets.", "libQt6Multimedia.", "libQt6PrintSupport.",
-                               "libQt6Svg.", "libQt6DBus.",    "liborlam-window.",  "liborlam-clipboard."};
+const QStringList GuiLibraries{
+    "libQt6Gui.",  "libQt6Widgets.",   "libQt6Multimedia.",   "libQt6PrintSupport.", "libQt6Svg.",
+    "libQt6DBus.", "liborlam-window.", "liborlam-clipboard.", "liborlam-document.",  "libquazip"};
 
 // The objects whose initialisers ran, by file name, from the loader's logs in `folder`.
 QStringList initialisedObjects(const QString &folder)

@@ -149,8 +149,8 @@ void PackageTest::filesAndPermissions()
     modules.sort();
     const QRegularExpression privateFolder(QStringLiteral("^usr/lib/[a-z0-9_]+-linux-[a-z0-9_]+/orlam/"));
     QCOMPARE(modules.replaceInStrings(privateFolder, QString()),
-             (QStringList{QStringLiteral("liborlam-clipboard.so"), QStringLiteral("liborlam-sound.so"),
-                          QStringLiteral("liborlam-window.so")}));
+             (QStringList{QStringLiteral("liborlam-clipboard.so"), QStringLiteral("liborlam-document.so"),
+                          QStringLiteral("liborlam-sound.so"), QStringLiteral("liborlam-window.so")}));
     for (const char *data :
          {"usr/share/orlam/city.tab", "usr/share/orlam/orlam.html", "usr/share/orlam/sounds/hour.wav",
           "usr/share/applications/orlam.desktop", "usr/share/metainfo/org.example.orlam.metainfo.xml",
