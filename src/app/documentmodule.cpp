@@ -1,10 +1,16 @@
 #include "documentmodule.h"
 
+#include "reports/docxwriter.h"
+#include "viewprinter.h"
 #include "windowmodule.h"
 
 namespace orlam {
 
 namespace {
+
+// Each entry has the type of the function it stands for.
+using PrintDocumentEntry = decltype(&printOnDefaultPrinter);
+using SaveWordDocumentEntry = decltype(&saveNewDocument);
 
 // The entry `name` of the module, loaded the first time; null with the reason in `failure`.
 template <typename Entry> Entry documentEntry(const char *name, Status *failure)

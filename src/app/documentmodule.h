@@ -22,11 +22,8 @@ Status printViewDocument(const QTextDocument &document, const QString &jobTitle)
 Status saveWordDocument(const WordDocument &document, const QString &folder, const QDateTime &localTime,
                         QString *path);
 
-// The module's entries.
-using PrintDocumentEntry = Status (*)(const QTextDocument &document, const QString &jobTitle);
+// The module's entries, the functions above under these names.
 constexpr const char *PrintDocumentEntryName = "orlamPrintDocument";
-using SaveWordDocumentEntry = Status (*)(const WordDocument &document, const QString &folder,
-                                         const QDateTime &localTime, QString *path);
 constexpr const char *SaveWordDocumentEntryName = "orlamSaveWordDocument";
 
 } // namespace orlam
