@@ -1,12 +1,14 @@
 // Start-up of the window as the user sees it: from starting the process to its window on the
 // display with the date in its title, against a bare Qt Widgets window that shows its title
-// (bare_window), started in turn on the same X display. For reading beside the target, a third:
-// the bare window showing the kinds of text the program's window shows (bare_window --text), the
-// part of the start that any window with that text pays.
+// (bare_window), started in turn on the same X display. For reading beside the target, two
+// floors: the bare window showing the kinds of text the program's window shows (bare_window
+// --text), the part of the start that any window with that text pays; and the program's window
+// built of the same widgets with nothing behind them (bare_window --widgets), the part that any
+// program showing that window pays.
 //
 //   startup_window [ROUNDS]
 //
-// ROUNDS of the three starts, 15 by default (one round more is run first to warm the caches and
+// ROUNDS of the four starts, 15 by default (one round more is run first to warm the caches and
 // is not counted). The programs are the ones beside this benchmark. The X display is DISPLAY's;
 // without one, an Xvfb of the benchmark's own is started. Likewise the session bus that every
 // desktop has: without DBUS_SESSION_BUS_ADDRESS a bus of the benchmark's own (else each program
@@ -243,28 +245,33 @@ int main(int argc, char **argv)
     Watcher watcher(display);
 
     const std::string bareTitle = std::string("Bare window ") + DateMarker;
-    std::vector<double> orlamTimes, bareTimes, textTimes;
+    std::vector<double> orlamTimes, bareTimes, textTimes, widgetTimes;
     long resident = -1;
     for (int i = -1; i < rounds; ++i) {
-        // In turn, each first every third time: none gains from another's warm caches.
-        Sample o, b, t;
+        // In turn, each first every fourth time: none gains from another's warm caches.
+        Sample o, b, t, w;
         const auto runOrlam = [&] { o = measure(watcher, display, orlam, {}, DateMarker); };
         const auto runBare = [&] { b = measure(watcher, display, bare, {bareTitle}, DateMarker); };
         const auto runText = [&] { t = measure(watcher, display, bare, {"--text", bareTitle}, DateMarker); };
-        const std::function<void()> starts[] = {runOrlam, runBare, runText};
-        for (int k = 0; k < 3; ++k)
-            starts[(i + 3 + k) % 3]();
+        const auto runWidgets = [&] {
+            w = measure(watcher, display, bare, {"--widgets", bareTitle}, DateMarker);
+        };
+        const std::function<void()> starts[] = {runOrlam, runBare, runText, runWidgets};
+        for (int k = 0; k < 4; ++k)
+            starts[(i + 4 + k) % 4]();
         if (i < 0)
             continue; // warming the caches
         orlamTimes.push_back(o.milliseconds);
         bareTimes.push_back(b.milliseconds);
         textTimes.push_back(t.milliseconds);
+        widgetTimes.push_back(w.milliseconds);
         resident = std::max(resident, o.residentKiB);
     }
 
     const double orlamMedian = median(orlamTimes);
     const double bareMedian = median(bareTimes);
     const double textMedian = median(textTimes);
+    const double widgetMedian = median(widgetTimes);
     const double ratio = orlamMedian / bareMedian;
     std::printf("display %s%s, %s session bus, %d rounds in turn\n", display.c_str(),
                 server ? " (own Xvfb)" : "", bus ? "own" : "the environment's", rounds);
@@ -272,10 +279,14 @@ int main(int argc, char **argv)
                 minimum(bareTimes));
     std::printf("the same with the window's text        median %7.1f ms (min %.1f)\n", textMedian,
                 minimum(textTimes));
+    std::printf("the window's widgets, nothing behind   median %7.1f ms (min %.1f)\n", widgetMedian,
+                minimum(widgetTimes));
     std::printf("orlam window to the date in its title  median %7.1f ms (min %.1f)\n", orlamMedian,
                 minimum(orlamTimes));
-    std::printf("ratio to the window with text %.2f, of the text window to the bare one %.2f (no target)\n",
-                orlamMedian / textMedian, textMedian / bareMedian);
+    std::printf("to the bare one (no target): text window %.2f, widgets alone %.2f\n",
+                textMedian / bareMedian, widgetMedian / bareMedian);
+    std::printf("orlam to the text window %.2f, to its widgets alone %.2f (no target)\n",
+                orlamMedian / textMedian, orlamMedian / widgetMedian);
     std::printf("resident memory of orlam at that moment: %ld KiB\n", resident);
     std::printf("ratio %.2f (target <= %.2f): ", ratio, TargetRatio);
     return verdict(ratio <= TargetRatio);
