@@ -12,6 +12,7 @@
 #include "common/messagetext.h"
 #include "common/westerntext.h"
 #include "eventview.h"
+#include "firstframe.h"
 #include "hours/alarmclock.h"
 #include "hours/hoursspan.h"
 #include "hours/notices.h"
@@ -1136,8 +1137,8 @@ void TOrm::startFirstDate()
 {
     mStarted = true;
     mCalc->startCalculate(Calculator::Output::Show, [this](const Status &status) {
-        // From the event loop, once the date is on the window: a message, then the rest.
-        QTimer::singleShot(0, this, [this, status] {
+        // Once the window is on the screen with its date: a message, then the rest.
+        afterFirstFrame(this, [this, status] {
             if (!status)
                 showMessage(status.message);
             finishStart(status.ok);
@@ -1302,7 +1303,7 @@ void TOrm::showEvent(QShowEvent *event)
     // After the window has been drawn once, so the placeholder is seen while the engine runs.
     // The date reaches the screen before the tray icon (which asks the desktop's bus for a
     // tray), the hours and the alarm list.
-    QTimer::singleShot(0, this, [this] {
+    afterFirstFrame(this, [this] {
         const bool dateShown = showFirstDate();
         QTimer::singleShot(0, this, [this, dateShown] { finishStart(dateShown); });
     });

@@ -31,6 +31,9 @@
 #include <QToolButton>
 #include <QToolTip>
 
+#include <functional>
+#include <optional>
+
 using namespace orlam;
 using namespace orlam::test;
 
@@ -90,6 +93,27 @@ QStringList tabStops(QWidget *window)
             stops << QLatin1String(part->metaObject()->className()) + QLatin1Char(' ') + part->objectName();
     return stops;
 }
+
+// Notes whether `done` holds when `widget` is first painted.
+class FirstPaintProbe : public QObject {
+public:
+    FirstPaintProbe(QWidget *widget, std::function<bool()> done) : mDone(std::move(done))
+    {
+        widget->installEventFilter(this);
+    }
+    std::optional<bool> doneAtFirstPaint;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !doneAtFirstPaint)
+            doneAtFirstPaint = mDone();
+        return false;
+    }
+
+private:
+    std::function<bool()> mDone;
+};
 
 QModelIndex calendarCell(QAbstractItemView *view, int day)
 {
@@ -782,6 +806,9 @@ void TOrmTest::startChartingAtOnce()
     WindowRig rig;
     auto window = rig.makeWindow(TOrm::FirstDate::AtOnce);
     QVERIFY(!window->findChild<QCalendarWidget *>());
+    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
+    FirstPaintProbe probe(child<QTextEdit>(window.get(), "TDate")->viewport(),
+                          [pickerEdit] { return pickerEdit->findChild<QCalendarWidget *>() != nullptr; });
     window->show();
     const QString shown = viewText(*window);
     QVERIFY2(shown.startsWith(QLatin1String("An ")) && shown.contains(QLatin1String(" e.v. ")),
@@ -799,9 +826,10 @@ void TOrmTest::startChartingAtOnce()
     QCOMPARE(calendar->selectedDate(), child<QDateEdit>(window.get(), "GDate")->date());
     QVERIFY(calendar->isVisible());
     QCOMPARE(calendar->parentWidget(), child<QWidget>(window.get(), "Panel1"));
-    // Its parts have their names, as have those of the date picker's drop-down calendar.
-    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
+    // Its parts have their names, as have those of the date picker's drop-down calendar, which
+    // like the rest of the start waits for the window's first frame.
     QTRY_VERIFY(pickerEdit->findChild<QCalendarWidget *>());
+    QCOMPARE(probe.doneAtFirstPaint, std::optional<bool>(false));
     const auto *picker = pickerEdit->findChild<QCalendarWidget *>();
     for (const QCalendarWidget *named : {static_cast<const QCalendarWidget *>(calendar), picker})
         QCOMPARE(named->findChild<QWidget *>(QStringLiteral("qt_calendar_prevmonth"))->accessibleName(),
