@@ -13,13 +13,15 @@
 // without one, an Xvfb of the benchmark's own is started. Likewise the session bus that every
 // desktop has: without DBUS_SESSION_BUS_ADDRESS a bus of the benchmark's own (else each program
 // would start one). The benchmark watches the display itself (a top-level window mapped with
-// "e.v." in its title), so nothing in the program marks the moment for it. Every run has a fresh
-// settings file and work folder.
+// "e.v." in its title), so nothing in the program marks the moment for it; it also reports, with
+// no target, the moment each window is first drawn into (its first frame on the screen). Every
+// run has a fresh settings file and work folder.
 //
 // Exit status: 0 within the target, 2 outside it, 1 when a measurement could not be made.
 
 #include "processbench.h"
 
+#include <xcb/damage.h>
 #include <xcb/xcb.h>
 
 #include <cstring>
@@ -48,7 +50,8 @@ long residentKiB(pid_t pid)
     return -1;
 }
 
-// Watches the top-level windows of the display: which are mapped, and their titles.
+// Watches the top-level windows of the display: which are mapped, their titles, and when each
+// is first drawn into (the DAMAGE extension: the first frame the program puts on the screen).
 class Watcher {
 public:
     explicit Watcher(const std::string &display)
@@ -60,6 +63,14 @@ public:
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(mConnection, mRoot, XCB_CW_EVENT_MASK, &mask);
         mNetWmName = atom("_NET_WM_NAME");
+        const xcb_query_extension_reply_t *damage = xcb_get_extension_data(mConnection, &xcb_damage_id);
+        if (!damage || !damage->present)
+            fail("the X display " + display + " has no DAMAGE extension");
+        mDamageNotify = damage->first_event + XCB_DAMAGE_NOTIFY;
+        std::free(xcb_damage_query_version_reply(
+            mConnection,
+            xcb_damage_query_version(mConnection, XCB_DAMAGE_MAJOR_VERSION, XCB_DAMAGE_MINOR_VERSION),
+            nullptr));
         xcb_flush(mConnection);
     }
     ~Watcher() { xcb_disconnect(mConnection); }
@@ -69,24 +80,32 @@ public:
     std::optional<double> waitForTitle(pid_t child, Clock::time_point start, const std::string &marker)
     {
         mWindows.clear();
-        const int fd = xcb_get_file_descriptor(mConnection);
-        while (true) {
-            while (xcb_generic_event_t *event = xcb_poll_for_event(mConnection)) {
-                const bool found = handle(event, marker);
-                std::free(event);
-                if (found)
-                    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-            }
-            if (xcb_connection_has_error(mConnection))
-                fail("the X display went away");
-            if (::waitpid(child, nullptr, WNOHANG) == child)
-                return std::nullopt;
-            const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
-            if (elapsed.count() > TimeoutMs)
-                return std::nullopt;
-            pollfd pfd{fd, POLLIN, 0};
-            ::poll(&pfd, 1, 5);
-        }
+        mShown = XCB_WINDOW_NONE;
+        return waitFor(child, start, [&](xcb_window_t changed) {
+            const auto it = mWindows.find(changed);
+            if (it == mWindows.end() || !it->second.mapped ||
+                it->second.title.find(marker) == std::string::npos)
+                return false;
+            mShown = changed;
+            return true;
+        });
+    }
+
+    // Milliseconds from `start` until the window found by waitForTitle() has been drawn into.
+    std::optional<double> waitForFirstFrame(pid_t child, Clock::time_point start)
+    {
+        const auto drawn = [&] {
+            const auto it = mWindows.find(mShown);
+            return it != mWindows.end() && it->second.drawn
+                       ? std::optional<double>(since(start, *it->second.drawn))
+                       : std::nullopt;
+        };
+        if (const std::optional<double> already = drawn())
+            return already;
+        if (!waitFor(child, start,
+                     [&](xcb_window_t changed) { return changed == mShown && mWindows[changed].drawn; }))
+            return std::nullopt;
+        return drawn();
     }
 
     // Events of the last program's windows still queued.
@@ -101,7 +120,37 @@ private:
     struct Window {
         bool mapped = false;
         std::string title;
+        std::optional<Clock::time_point> drawn;
     };
+
+    static double since(Clock::time_point start, Clock::time_point moment)
+    {
+        return std::chrono::duration<double, std::milli>(moment - start).count();
+    }
+
+    // Reads the display's events until `done` holds for the window an event was about: the
+    // milliseconds from `start`, or nothing when `child` ends first or the time runs out.
+    std::optional<double> waitFor(pid_t child, Clock::time_point start,
+                                  const std::function<bool(xcb_window_t)> &done)
+    {
+        const int fd = xcb_get_file_descriptor(mConnection);
+        while (true) {
+            while (xcb_generic_event_t *event = xcb_poll_for_event(mConnection)) {
+                const xcb_window_t changed = handle(event);
+                std::free(event);
+                if (changed != XCB_WINDOW_NONE && done(changed))
+                    return since(start, Clock::now());
+            }
+            if (xcb_connection_has_error(mConnection))
+                fail("the X display went away");
+            if (::waitpid(child, nullptr, WNOHANG) == child)
+                return std::nullopt;
+            if (since(start, Clock::now()) > TimeoutMs)
+                return std::nullopt;
+            pollfd pfd{fd, POLLIN, 0};
+            ::poll(&pfd, 1, 5);
+        }
+    }
 
     xcb_atom_t atom(const char *name)
     {
@@ -131,18 +180,29 @@ private:
         return title;
     }
 
-    bool handle(xcb_generic_event_t *event, const std::string &marker)
+    // Takes in one event; returns the window it was about (none when it was of no interest).
+    xcb_window_t handle(xcb_generic_event_t *event)
     {
         xcb_window_t window = XCB_WINDOW_NONE;
-        switch (event->response_type & 0x7f) {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == mDamageNotify) {
+            window = reinterpret_cast<xcb_damage_notify_event_t *>(event)->drawable;
+            if (!mWindows[window].drawn)
+                mWindows[window].drawn = Clock::now();
+            return window;
+        }
+        switch (type) {
         case XCB_CREATE_NOTIFY: {
             auto *created = reinterpret_cast<xcb_create_notify_event_t *>(event);
             if (created->parent != mRoot)
-                return false;
+                return XCB_WINDOW_NONE;
             window = created->window;
             // Titles set from now on come as property changes; one set before is read below.
             const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
             xcb_change_window_attributes(mConnection, window, XCB_CW_EVENT_MASK, &mask);
+            // One report, when the window is first drawn into; it is freed with the window.
+            xcb_damage_create(mConnection, xcb_generate_id(mConnection), window,
+                              XCB_DAMAGE_REPORT_LEVEL_NON_EMPTY);
             mWindows[window].title = readTitle(window);
             break;
         }
@@ -157,27 +217,28 @@ private:
         case XCB_PROPERTY_NOTIFY: {
             auto *changed = reinterpret_cast<xcb_property_notify_event_t *>(event);
             if (changed->atom != mNetWmName && changed->atom != XCB_ATOM_WM_NAME)
-                return false;
+                return XCB_WINDOW_NONE;
             window = changed->window;
             mWindows[window].title = readTitle(window);
             break;
         }
         default:
-            return false;
+            return XCB_WINDOW_NONE;
         }
-        const auto it = mWindows.find(window);
-        return it != mWindows.end() && it->second.mapped &&
-               it->second.title.find(marker) != std::string::npos;
+        return window;
     }
 
     xcb_connection_t *mConnection = nullptr;
     xcb_window_t mRoot = XCB_WINDOW_NONE;
     xcb_atom_t mNetWmName = XCB_ATOM_NONE;
+    uint8_t mDamageNotify = 0;
     std::map<xcb_window_t, Window> mWindows;
+    xcb_window_t mShown = XCB_WINDOW_NONE;
 };
 
 struct Sample {
-    double milliseconds = 0;
+    double milliseconds = 0; // to the window mapped with the marker in its title
+    double firstFrame = 0;   // to its first frame drawn
     long residentKiB = -1;
 };
 
@@ -210,9 +271,12 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
     const pid_t pid = startProcess(program, args, options);
     const std::optional<double> shown = watcher.waitForTitle(pid, start, marker);
     Sample sample;
+    std::optional<double> drawn;
     if (shown) {
         sample.milliseconds = *shown;
         sample.residentKiB = residentKiB(pid);
+        drawn = watcher.waitForFirstFrame(pid, start);
+        sample.firstFrame = drawn.value_or(0);
     }
     ::kill(pid, SIGKILL);
     int status = 0;
@@ -220,6 +284,9 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
     if (!shown)
         fail(program + " showed no window with \"" + marker + "\" in its title within " +
              std::to_string(TimeoutMs) + " ms (ended: " + (WIFEXITED(status) ? "yes" : "no") + ")");
+    if (!drawn)
+        fail(program + " mapped its window but drew nothing into it within " + std::to_string(TimeoutMs) +
+             " ms");
     return sample;
 }
 
@@ -246,6 +313,7 @@ int main(int argc, char **argv)
 
     const std::string bareTitle = std::string("Bare window ") + DateMarker;
     std::vector<double> orlamTimes, bareTimes, textTimes, widgetTimes;
+    std::vector<double> orlamFrames, bareFrames, textFrames, widgetFrames;
     long resident = -1;
     for (int i = -1; i < rounds; ++i) {
         // In turn, each first every fourth time: none gains from another's warm caches.
@@ -265,6 +333,10 @@ int main(int argc, char **argv)
         bareTimes.push_back(b.milliseconds);
         textTimes.push_back(t.milliseconds);
         widgetTimes.push_back(w.milliseconds);
+        orlamFrames.push_back(o.firstFrame);
+        bareFrames.push_back(b.firstFrame);
+        textFrames.push_back(t.firstFrame);
+        widgetFrames.push_back(w.firstFrame);
         resident = std::max(resident, o.residentKiB);
     }
 
@@ -287,6 +359,10 @@ int main(int argc, char **argv)
                 textMedian / bareMedian, widgetMedian / bareMedian);
     std::printf("orlam to the text window %.2f, to its widgets alone %.2f (no target)\n",
                 orlamMedian / textMedian, orlamMedian / widgetMedian);
+    std::printf("to the first frame drawn, medians: bare %.1f, text %.1f, widgets %.1f, orlam %.1f ms;"
+                " orlam to the bare one %.2f (no target)\n",
+                median(bareFrames), median(textFrames), median(widgetFrames), median(orlamFrames),
+                median(orlamFrames) / median(bareFrames));
     std::printf("resident memory of orlam at that moment: %ld KiB\n", resident);
     std::printf("ratio %.2f (target <= %.2f): ", ratio, TargetRatio);
     return verdict(ratio <= TargetRatio);
