@@ -1137,12 +1137,18 @@ void TOrm::startFirstDate()
 {
     mStarted = true;
     mCalc->startCalculate(Calculator::Output::Show, [this](const Status &status) {
-        // Once the window is on the screen with its date: a message, then the rest.
-        afterFirstFrame(this, [this, status] {
+        // A message, then the rest of the start, once the window is on the screen with its
+        // date. A window without a stored size first takes the size its date and caption need
+        // (with the clock's hour), so that it is not seen growing.
+        const auto rest = [this, status] {
             if (!status)
                 showMessage(status.message);
             finishStart(status.ok);
-        });
+        };
+        if (mFitFirstSize)
+            QTimer::singleShot(0, this, rest);
+        else
+            afterFirstFrame(this, rest);
     });
 }
 

@@ -94,24 +94,28 @@ QStringList tabStops(QWidget *window)
     return stops;
 }
 
-// Notes whether `done` holds when `widget` is first painted.
+// What a window's start has done when a part of it is first painted.
 class FirstPaintProbe : public QObject {
 public:
-    FirstPaintProbe(QWidget *widget, std::function<bool()> done) : mDone(std::move(done))
+    FirstPaintProbe(QWidget *part, std::function<bool()> done) : mPart(part), mDone(std::move(done))
     {
-        widget->installEventFilter(this);
+        part->installEventFilter(this);
     }
     std::optional<bool> doneAtFirstPaint;
+    QSize windowSizeAtFirstPaint;
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && !doneAtFirstPaint)
+        if (event->type() == QEvent::Paint && !doneAtFirstPaint) {
             doneAtFirstPaint = mDone();
+            windowSizeAtFirstPaint = mPart->window()->size();
+        }
         return false;
     }
 
 private:
+    QWidget *mPart;
     std::function<bool()> mDone;
 };
 
@@ -165,6 +169,8 @@ private slots:
     void startUp_data();
     void startUp();
     void startChartingAtOnce();
+    void restOfStartFollowsFirstFrame_data();
+    void restOfStartFollowsFirstFrame();
 
     void aboutBoxText_data();
     void aboutBoxText();
@@ -806,9 +812,6 @@ void TOrmTest::startChartingAtOnce()
     WindowRig rig;
     auto window = rig.makeWindow(TOrm::FirstDate::AtOnce);
     QVERIFY(!window->findChild<QCalendarWidget *>());
-    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
-    FirstPaintProbe probe(child<QTextEdit>(window.get(), "TDate")->viewport(),
-                          [pickerEdit] { return pickerEdit->findChild<QCalendarWidget *>() != nullptr; });
     window->show();
     const QString shown = viewText(*window);
     QVERIFY2(shown.startsWith(QLatin1String("An ")) && shown.contains(QLatin1String(" e.v. ")),
@@ -826,10 +829,9 @@ void TOrmTest::startChartingAtOnce()
     QCOMPARE(calendar->selectedDate(), child<QDateEdit>(window.get(), "GDate")->date());
     QVERIFY(calendar->isVisible());
     QCOMPARE(calendar->parentWidget(), child<QWidget>(window.get(), "Panel1"));
-    // Its parts have their names, as have those of the date picker's drop-down calendar, which
-    // like the rest of the start waits for the window's first frame.
+    // Its parts have their names, as have those of the date picker's drop-down calendar.
+    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
     QTRY_VERIFY(pickerEdit->findChild<QCalendarWidget *>());
-    QCOMPARE(probe.doneAtFirstPaint, std::optional<bool>(false));
     const auto *picker = pickerEdit->findChild<QCalendarWidget *>();
     for (const QCalendarWidget *named : {static_cast<const QCalendarWidget *>(calendar), picker})
         QCOMPARE(named->findChild<QWidget *>(QStringLiteral("qt_calendar_prevmonth"))->accessibleName(),
@@ -844,6 +846,33 @@ void TOrmTest::startChartingAtOnce()
     // The first date is charted once: the view keeps it until the clock's minute comes.
     QCOMPARE(viewText(*window), shown);
     QVERIFY2(rig.messages.isEmpty(), qPrintable(rig.messages.join('|')));
+}
+
+// The window is drawn with its date before the rest of the start (the picker's drop-down
+// calendar, the tray, the clock) holds it up. Without a stored size, the rest comes first, so
+// that the first frame already has the size the date and the caption need.
+void TOrmTest::restOfStartFollowsFirstFrame_data()
+{
+    QTest::addColumn<QByteArray>("layout");
+    QTest::addColumn<bool>("restBeforeFirstFrame");
+    QTest::newRow("stored size") << QByteArray("ClientWidth=400\r\nClientHeight=280\r\n") << false;
+    QTest::newRow("no stored size") << QByteArray() << true;
+}
+
+void TOrmTest::restOfStartFollowsFirstFrame()
+{
+    QFETCH(QByteArray, layout);
+    QFETCH(bool, restBeforeFirstFrame);
+    WindowRig rig(layout);
+    auto window = rig.makeWindow(TOrm::FirstDate::AtOnce);
+    const auto *pickerEdit = child<QDateEdit>(window.get(), "GDate");
+    FirstPaintProbe probe(child<QTextEdit>(window.get(), "TDate")->viewport(),
+                          [pickerEdit] { return pickerEdit->findChild<QCalendarWidget *>() != nullptr; });
+    window->show();
+    QTRY_VERIFY(pickerEdit->findChild<QCalendarWidget *>());
+    QTRY_VERIFY(probe.doneAtFirstPaint.has_value());
+    QCOMPARE(*probe.doneAtFirstPaint, restBeforeFirstFrame);
+    QCOMPARE(probe.windowSizeAtFirstPaint, window->size());
 }
 
 void TOrmTest::aboutBoxText_data()
