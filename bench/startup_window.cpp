@@ -250,9 +250,9 @@ Sample measure(Watcher &watcher, const std::string &display, const std::string &
 {
     TempFolder folder("orlam-startup");
     const fs::path &dir = folder.path();
-    // As the window's last close left them, with its size: a window without a stored size
+    // As the last close of a window of the default size left them: a window without a stored size
     // first fits itself to its date, which only a first start does.
-    writeFile(dir / "Orlam.ini", "[orlam]\r\nUpdate Caption=1\r\nClientWidth=400\r\nClientHeight=292\r\n");
+    writeFile(dir / "Orlam.ini", "[orlam]\r\nUpdate Caption=1\r\nClientWidth=400\r\nClientHeight=315\r\n");
     fs::create_directories(dir / "data");
     fs::create_directories(dir / "config");
     fs::permissions(dir, fs::perms::owner_all);
