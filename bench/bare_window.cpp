@@ -8,6 +8,7 @@
 //   no clock. What is left of the program's start above this is the program's own.
 // The title is the last argument, so the benchmark knows what to wait for.
 #include "fontwarmup.h"
+#include "windowlayout.h"
 
 #include <QApplication>
 #include <QDateEdit>
@@ -30,11 +31,11 @@
 
 namespace {
 
-QFont pixelFont(const QString &family, QFont::StyleHint hint)
+QFont pixelFont(const QString &family, QFont::StyleHint hint, int pixels = orlam::WindowFontPixels)
 {
     QFont font(family);
     font.setStyleHint(hint);
-    font.setPixelSize(13);
+    font.setPixelSize(pixels);
     return font;
 }
 
@@ -64,7 +65,8 @@ void buildWindow(QMainWindow *window, const orlam::DesktopFonts &fonts)
         return standIn.isEmpty() ? QString::fromLatin1(named) : standIn;
     };
     window->setFont(pixelFont(family(fonts.windowFamily, orlam::WindowFontFamily), QFont::SansSerif));
-    QFont viewFont = pixelFont(family(fonts.viewFamily, orlam::ViewFontFamily), QFont::TypeWriter);
+    QFont viewFont =
+        pixelFont(family(fonts.viewFamily, orlam::ViewFontFamily), QFont::TypeWriter, orlam::ViewFontPixels);
     viewFont.setFixedPitch(true);
 
     auto *toolbar = new QToolBar(window);
@@ -77,11 +79,11 @@ void buildWindow(QMainWindow *window, const orlam::DesktopFonts &fonts)
     auto *date = new QDateEdit(QDate(2026, 6, 15), toolbar);
     date->setDisplayFormat(QStringLiteral("M/d/yyyy"));
     date->setCalendarPopup(true);
-    date->setFixedWidth(110);
+    date->setFixedWidth(orlam::PickerWidth);
     toolbar->addWidget(date);
     auto *time = new QTimeEdit(QTime(14, 30, 2), toolbar);
     time->setDisplayFormat(QStringLiteral("h:mm:ss AP"));
-    time->setFixedWidth(110);
+    time->setFixedWidth(orlam::PickerWidth);
     toolbar->addWidget(time);
     // The program's buttons show icons; a blank one keeps these to their size without text.
     QPixmap blank(16, 16);
@@ -89,10 +91,11 @@ void buildWindow(QMainWindow *window, const orlam::DesktopFonts &fonts)
     for (const char *hint : {"Calculate", "Now", "Copy", "Data", "Hours", "Events", "Options", "Verse"}) {
         QAction *action = toolbar->addAction(QIcon(blank), QString::fromLatin1(hint));
         action->setToolTip(action->text());
-        toolbar->widgetForAction(action)->setFixedSize(19, 22);
+        toolbar->widgetForAction(action)->setFixedSize(orlam::ToolButtonSize);
     }
 
     auto *splitter = new QSplitter(Qt::Vertical, window);
+    splitter->setHandleWidth(orlam::SplitterWidth);
     auto *calendarPlace = new QWidget(splitter);
     auto *viewPanel = new QWidget(splitter);
     auto *viewLayout = new QVBoxLayout(viewPanel);
@@ -110,10 +113,11 @@ void buildWindow(QMainWindow *window, const orlam::DesktopFonts &fonts)
     viewLayout->addWidget(events);
     splitter->addWidget(calendarPlace);
     splitter->addWidget(viewPanel);
-    splitter->setSizes({212, 40});
+    splitter->setSizes({orlam::CalendarPanelHeight, orlam::ViewMinimumHeight});
     window->setCentralWidget(splitter);
 
     auto *status = new QStatusBar(window);
+    status->setFixedHeight(orlam::StatusBarHeight);
     status->setSizeGripEnabled(true);
     status->addWidget(new QLabel(ClockLine), 1);
     auto *paused = new QLabel(QStringLiteral("Clock paused"));

@@ -7,8 +7,6 @@
 namespace orlam {
 
 namespace {
-constexpr int WindowFontPixels = 13;
-constexpr int ViewFontPixels = 13;
 
 DesktopFonts &desktop()
 {

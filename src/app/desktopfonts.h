@@ -4,9 +4,11 @@
 
 namespace orlam {
 
-// The families the window names for its text, as a Windows desktop has them.
+// The families the window names for its text, as a Windows desktop has them, and their sizes.
 inline constexpr char WindowFontFamily[] = "Arial";
 inline constexpr char ViewFontFamily[] = "Courier New";
+inline constexpr int WindowFontPixels = 13;
+inline constexpr int ViewFontPixels = 13;
 
 // What the desktop's font configuration puts in their place: on most Linux desktops a family of
 // the same metrics under another name (Liberation Sans for Arial). Asking Qt for the installed

@@ -1,10 +1,11 @@
 #include "firstframe.h"
 
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
+
+#include <utility>
 
 namespace orlam {
 

@@ -31,6 +31,7 @@
 #include "toolbardock.h"
 #include "trayicon.h"
 #include "weblinks.h"
+#include "windowlayout.h"
 #include "windowplacement.h"
 #include "workfolder.h"
 
@@ -68,12 +69,6 @@ namespace {
 
 constexpr auto PauseMessage =
     QT_TRANSLATE_NOOP("orlam::TOrm", "Alarm and clock will be paused. Use Clock menu to resume.");
-constexpr int PickerWidth = 110;
-constexpr QSize ToolButtonSize(19, 22);
-constexpr int CalendarPanelHeight = 212;
-constexpr int ViewMinimumHeight = 20;
-constexpr int SplitterWidth = 3;
-constexpr int StatusBarHeight = 20;
 constexpr int BalloonSeconds = 10;
 // The window system's icon and three buttons beside a caption.
 constexpr int TitleBarButtonsWidth = 120;
