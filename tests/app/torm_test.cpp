@@ -3,6 +3,7 @@
 #include "apptestsupport.h"
 #include "commandline.h"
 #include "common/clocktime.h"
+#include "firstframe.h"
 #include "settings/inifile.h"
 #include "taboutbox.h"
 #include "workfolder.h"
@@ -171,6 +172,8 @@ private slots:
     void startChartingAtOnce();
     void restOfStartFollowsFirstFrame_data();
     void restOfStartFollowsFirstFrame();
+    void firstFrameWaitEnds_data();
+    void firstFrameWaitEnds();
 
     void aboutBoxText_data();
     void aboutBoxText();
@@ -873,6 +876,48 @@ void TOrmTest::restOfStartFollowsFirstFrame()
     QTRY_VERIFY(probe.doneAtFirstPaint.has_value());
     QCOMPARE(*probe.doneAtFirstPaint, restBeforeFirstFrame);
     QCOMPARE(probe.windowSizeAtFirstPaint, window->size());
+}
+
+// Work that waits for a window's first frame runs whatever the window does, never from within
+// the call, and goes with the window.
+void TOrmTest::firstFrameWaitEnds_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<bool>("runs");
+    QTest::newRow("shown") << "shown" << true;
+    QTest::newRow("never shown") << "hidden" << true;
+    QTest::newRow("shown, its exposure unseen") << "unseen" << true; // another workspace
+    QTest::newRow("closed and gone first") << "gone" << false;
+}
+
+void TOrmTest::firstFrameWaitEnds()
+{
+    QFETCH(QString, window);
+    QFETCH(bool, runs);
+    auto widget = std::make_unique<QWidget>();
+    if (window != QLatin1String("hidden")) {
+        widget->show();
+        QVERIFY(!widget->windowHandle()->isExposed());
+    }
+    bool ran = false;
+    afterFirstFrame(widget.get(), [&ran] { ran = true; });
+    QVERIFY(!ran);
+    if (window == QLatin1String("unseen")) {
+        // Installed last, this filter sees the exposure first and keeps it from the others.
+        struct Swallow : QObject {
+            bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::Expose; }
+        };
+        static Swallow swallow;
+        widget->windowHandle()->installEventFilter(&swallow);
+    }
+    if (window == QLatin1String("gone"))
+        widget.reset();
+    if (runs) {
+        QTRY_VERIFY(ran);
+    } else {
+        QTest::qWait(2 * FirstFrameWaitMs);
+        QVERIFY(!ran);
+    }
 }
 
 void TOrmTest::aboutBoxText_data()
